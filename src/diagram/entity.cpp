@@ -1,0 +1,413 @@
+#include "entity.h"
+
+#include "canvas.h"
+#include "entity_event.h"
+#include "method.h"
+#include "ooa_panel.h"
+#include "platform.h"
+#include "property.h"
+#include "relation.h"
+#include "text.h"
+
+namespace {
+// Whether the flags after an entry's coordinates hold the flag text, comma included.
+bool FlagsHold(const std::string& entry, std::string_view flag) {
+  return FlagsOfEntry(entry).find(flag) != std::string_view::npos;
+}
+}  // namespace
+
+TEntity::TEntity(TOOAPanel& panel) : panel_(&panel) {
+  SetBounds(0, 0, 80, 120);
+  SetColor(Colour);
+  menu_ = std::make_unique<PopupMenu>();
+  SetPopupMenu(menu_.get());
+}
+
+TEntity::~TEntity() {
+  // No link may outlive the entity, even one a diagram file made inconsistent.
+  DetachAllLinks();
+  if (panel_ && panel_->SelectedEntity() == this) panel_->SetSelectedEntity(nullptr);
+  panel_ = nullptr;
+  ForgetSelections();
+  ActivePages().clear();
+  SetPopupMenu(nullptr);
+  menu_.reset();
+  for (auto& slot : properties_) slot.Object.reset();
+  properties_.clear();
+  for (auto& slot : methods_) slot.Object.reset();
+  methods_.clear();
+  for (auto& slot : relations_) {
+    if (!slot.Object) continue;
+    slot.Object->SetOwnerEntity(nullptr);
+    slot.Object.reset();
+  }
+  relations_.clear();
+  for (auto& slot : events_) {
+    if (!slot.Object) continue;
+    slot.Object->SetOwnerEntity(nullptr);
+    slot.Object.reset();
+  }
+  events_.clear();
+}
+
+void TEntity::ForgetSelections() {
+  selectedProperty_ = nullptr;
+  selectedMethod_ = nullptr;
+  selectedRelation_ = nullptr;
+  selectedEvent_ = nullptr;
+}
+
+void TEntity::NameChanged(const std::string& oldName) {
+  if (panel_) panel_->EntityRenamed(*this, oldName);
+}
+
+std::string TEntity::EntryFlags() const {
+  std::string flags;
+  if (!showProperty_) flags += ",HIDE PROPERTY";
+  if (!showMethod_) flags += ",HIDE METHOD";
+  return flags;
+}
+
+TProperty* TEntity::PropertyByIndex(int index) const {
+  if (index < 0 || index >= PropertyCount()) return nullptr;
+  return properties_[static_cast<size_t>(index)].Object.get();
+}
+
+TMethod* TEntity::MethodByIndex(int index) const {
+  if (index < 0 || index >= MethodCount()) return nullptr;
+  return methods_[static_cast<size_t>(index)].Object.get();
+}
+
+TProperty* TEntity::PropertyByName(const std::string& name) const {
+  return propertyNames_.First(name, [](const TProperty* a, const TProperty* b) { return a->RowIndex() < b->RowIndex(); });
+}
+
+TMethod* TEntity::MethodByName(const std::string& name) const {
+  return methodNames_.First(name, [](const TMethod* a, const TMethod* b) { return a->RowIndex() < b->RowIndex(); });
+}
+
+void TEntity::PlacePropertyRow(TProperty& row) const {
+  if (!row.Parent()) return;
+  row.SetTop(propertyDefHeight_ * row.DisplaySlot() + 20);
+}
+
+void TEntity::RenumberProperties() {
+  for (int i = 0; i < PropertyCount(); ++i) {
+    TProperty& row = *properties_[static_cast<size_t>(i)].Object;
+    row.SetRowIndex(i);
+    row.SetDisplaySlot(i);
+    PlacePropertyRow(row);
+  }
+}
+
+void TEntity::RestackDisplayedProperties() {
+  int skipped = 0;
+  for (int i = 0; i < PropertyCount(); ++i) {
+    TProperty& row = *properties_[static_cast<size_t>(i)].Object;
+    if (row.IsDisplay()) {
+      row.SetDisplaySlot(i - skipped);
+      PlacePropertyRow(row);
+    } else {
+      ++skipped;
+    }
+  }
+}
+
+void TEntity::RenumberMethods() {
+  for (int i = 0; i < MethodCount(); ++i) {
+    TMethod& row = *methods_[static_cast<size_t>(i)].Object;
+    row.SetRowIndex(i);
+    PlaceMethodRow(row);
+  }
+}
+
+void TEntity::RenumberEvents() {
+  for (size_t i = 0; i < events_.size(); ++i)
+    if (events_[i].Object) events_[i].Object->SetEventNo(static_cast<int>(i));
+}
+
+void TEntity::RenumberRelations() {
+  for (size_t i = 0; i < relations_.size(); ++i)
+    if (relations_[i].Object) relations_[i].Object->SetRelationNo(static_cast<int>(i));
+}
+
+void TEntity::UpdateMenuCaptions() {
+  if (menu_ && menu_->Count() > 0) menu_->Item(0).SetCaption("ENTITY : " + entityDesc_);
+  for (auto& slot : properties_) slot.Object->UpdateMenuCaption();
+  for (auto& slot : methods_) slot.Object->UpdateMenuCaption();
+  for (auto& slot : events_)
+    if (slot.Object) slot.Object->UpdateMenuCaption();
+}
+
+void TEntity::UpdateAllAnchors() {
+  for (auto& slot : properties_)
+    if (slot.Object) slot.Object->UpdateAnchors();
+  for (auto& slot : methods_)
+    if (slot.Object) slot.Object->UpdateAnchors();
+  for (auto& slot : relations_)
+    if (slot.Object) slot.Object->UpdateAnchors();
+  for (auto& slot : events_)
+    if (slot.Object) slot.Object->UpdateAnchors();
+}
+
+void TEntity::RemoveSelectedProperty() {
+  TProperty* row = selectedProperty_;
+  size_t index = properties_.size();
+  for (size_t i = 0; i < properties_.size(); ++i)
+    if (row && properties_[i].Object.get() == row) index = i;
+  if (index == properties_.size()) return;
+  selectedProperty_ = nullptr;
+  properties_[index].Object.reset();  // sends the removal notice to every relation linking the row
+  properties_.erase(properties_.begin() + static_cast<std::ptrdiff_t>(index));
+  RenumberProperties();
+  SetHeight(Height() - propertyDefHeight_);
+  for (auto& slot : methods_) PlaceMethodRow(*slot.Object);
+  if (panel_) panel_->Invalidate();
+}
+
+void TEntity::RemoveSelectedMethod() {
+  TMethod* row = selectedMethod_;
+  size_t index = methods_.size();
+  for (size_t i = 0; i < methods_.size(); ++i)
+    if (row && methods_[i].Object.get() == row) index = i;
+  if (index == methods_.size()) return;
+  selectedMethod_ = nullptr;
+  methods_[index].Object.reset();  // clears every event end and every call naming the row
+  methods_.erase(methods_.begin() + static_cast<std::ptrdiff_t>(index));
+  RenumberMethods();
+  if (!methods_.empty()) {
+    const TMethod& last = *methods_.back().Object;
+    const int bottom = last.Top() + last.Height() + 1;
+    if (bottom < Height()) SetHeight(bottom);
+  }
+  if (panel_) panel_->Invalidate();
+}
+
+void TEntity::RemoveSelectedEvent() {
+  for (size_t i = 0; i < events_.size(); ++i) {
+    if (!selectedEvent_ || events_[i].Object.get() != selectedEvent_) continue;
+    selectedEvent_ = nullptr;
+    events_[i].Object.reset();
+    events_.erase(events_.begin() + static_cast<std::ptrdiff_t>(i));
+    RenumberEvents();
+    if (panel_) panel_->Invalidate();
+    return;
+  }
+}
+
+void TEntity::RemoveSelectedRelation() {
+  for (size_t i = 0; i < relations_.size(); ++i) {
+    if (!selectedRelation_ || relations_[i].Object.get() != selectedRelation_) continue;
+    selectedRelation_ = nullptr;
+    relations_[i].Object.reset();
+    relations_.erase(relations_.begin() + static_cast<std::ptrdiff_t>(i));
+    RenumberRelations();
+    if (panel_) panel_->Invalidate();
+    return;
+  }
+}
+
+void TEntity::BuildMenu() {
+  PopupMenu& menu = *menu_;
+  menu.Add("ENTITY : " + entityDesc_);
+  menu.Add("-");
+  menu.Add("-> Rename Entity", [this] { RenameEntity(); });
+  menu.Add("-> Select Entity Type", [this] { SelectEntityType(); });
+  menu.Add("-");
+  menu.Add("-> Add New Property", [this] { AddNewProperty(); });
+  menu.Add("-> Add New Method", [this] { AddNewMethod(); });
+  menu.Add("-> Add New EntityEvent", [this] { AddNewEntityEvent(); });
+  menu.Add("-> Add New Relation", [this] { AddNewRelation(); });
+  menu.Add("-> Add New Display Page", [this] { AddNewDisplayPage(); });
+  menu.Add("-");
+  menu.Add("-> Show ALL Property", [this] { ShowAllProperty(); });
+  menu.Add("-> Show ALL Method", [this] { ShowAllMethod(); });
+  menu.Add("-> Hide ALL Property", [this] { HideAllProperty(); });
+  menu.Add("-> Hide ALL Method", [this] { HideAllMethod(); });
+  menu.Add("-");
+  menu.Add("-> (*)Remove Exists Display Page", [this] { RemoveExistsDisplayPage(); });
+  menu.Add("-> (*)Remove This Entity", [this] { RemoveThisEntity(); });
+}
+
+void TEntity::RenameEntity() {
+  if (!panel_) return;
+  const std::string answer =
+      panel_->GetPlatformRef().InputBox("Entity Rename", "Input New Entity's Name :", entityDesc_);
+  if (IsBlank(answer)) return;
+  entityDesc_ = answer;
+  Invalidate();
+  UpdateMenuCaptions();
+}
+
+void TEntity::SelectEntityType() {
+  if (!panel_) return;
+  static const struct {
+    const char* suffix;
+    TEntityType type;
+  } kQuestions[] = {{"'s EntityType = Organization", Et_Organization},
+                    {"'s EntityType = Form", Et_Form},
+                    {"'s EntityType = Data", Et_Data},
+                    {"'s EntityType = Concept", Et_Concept}};
+  for (const auto& question : kQuestions) {
+    if (panel_->GetPlatformRef().AskYesNo("Set \"" + entityDesc_ + "\"" + question.suffix, "")) {
+      entityType_ = question.type;
+      break;
+    }
+  }
+  Invalidate();
+}
+
+void TEntity::AddNewProperty() { AddProperty(*this, "", false); }
+void TEntity::AddNewMethod() { AddMethod(*this, "", false); }
+void TEntity::AddNewEntityEvent() { AddEntityEvent(*this, "", false); }
+void TEntity::AddNewRelation() { AddRelation(*this, "", false); }
+void TEntity::AddNewDisplayPage() { TPlacedControl::AddNewDisplayPage(entityDesc_); }
+void TEntity::RemoveExistsDisplayPage() { TPlacedControl::RemoveExistsDisplayPage(entityDesc_); }
+
+void TEntity::RemoveThisEntity() {
+  if (panel_) panel_->RemoveSelectedEntity();
+}
+
+int TEntity::ActiveEntryIndex() const {
+  return panel_ ? IndexOfPage(panel_->ActivePageName(), ActivePages()) : -1;
+}
+
+void TEntity::RewriteActiveEntry(int index, bool hideProperty, bool hideMethod) {
+  std::string& entry = ActivePages()[static_cast<size_t>(index)];
+  std::string rewritten = BaseOfEntry(entry);
+  if (hideProperty) rewritten += ",HIDE PROPERTY";
+  if (hideMethod) rewritten += ",HIDE METHOD";
+  entry = std::move(rewritten);
+}
+
+void TEntity::HideAllMethod() {
+  if (!showMethod_) return;
+  showMethod_ = false;
+  const int index = ActiveEntryIndex();
+  if (index < 0) return;
+  RewriteActiveEntry(index, FlagsHold(ActivePages()[static_cast<size_t>(index)], ",HIDE PROPERTY"), true);
+  SetHeight(30);
+  if (showProperty_)
+    for (auto& slot : properties_) {
+      slot.Object->SetVisible(true);
+      PlacePropertyRow(*slot.Object);
+      slot.Object->Repaint();
+    }
+  for (auto& slot : methods_) {
+    slot.Object->SetVisible(false);
+    slot.Object->Repaint();
+  }
+  panel_->ShowActivePage();
+}
+
+void TEntity::HideAllProperty() {
+  if (!showProperty_) return;
+  showProperty_ = false;
+  const int index = ActiveEntryIndex();
+  if (index < 0) return;
+  RewriteActiveEntry(index, true, FlagsHold(ActivePages()[static_cast<size_t>(index)], ",HIDE METHOD"));
+  SetHeight(30);
+  for (auto& slot : properties_) {
+    slot.Object->SetVisible(false);
+    slot.Object->Repaint();
+  }
+  if (showMethod_)
+    for (auto& slot : methods_) {
+      slot.Object->SetVisible(true);
+      PlaceMethodRow(*slot.Object);
+      slot.Object->Repaint();
+    }
+  panel_->ShowActivePage();
+}
+
+void TEntity::ShowAllMethod() {
+  if (showMethod_) return;
+  showMethod_ = true;
+  const int index = ActiveEntryIndex();
+  if (index < 0) return;
+  RewriteActiveEntry(index, FlagsHold(ActivePages()[static_cast<size_t>(index)], ",HIDE PROPERTY"), false);
+  SetHeight(30);
+  if (showProperty_)
+    for (auto& slot : properties_) {
+      slot.Object->SetVisible(true);
+      slot.Object->Repaint();
+    }
+  for (auto& slot : methods_) {
+    slot.Object->SetVisible(true);
+    PlaceMethodRow(*slot.Object);
+    slot.Object->Repaint();
+  }
+  panel_->ShowActivePage();
+}
+
+void TEntity::ShowAllProperty() {
+  showProperty_ = true;
+  const int index = ActiveEntryIndex();
+  if (index >= 0) {
+    RewriteActiveEntry(index, false, FlagsHold(ActivePages()[static_cast<size_t>(index)], ",HIDE METHOD"));
+    SetHeight(30);
+    for (auto& slot : properties_) {
+      slot.Object->StoreIsDisplay(true);
+      slot.Object->SetVisible(true);
+      PlacePropertyRow(*slot.Object);
+      slot.Object->Repaint();
+    }
+    if (showMethod_)
+      for (auto& slot : methods_) {
+        PlaceMethodRow(*slot.Object);
+        slot.Object->Repaint();
+      }
+  }
+  RenumberProperties();
+  if (panel_) panel_->ShowActivePage();
+}
+
+void TEntity::Paint() { DrawOn(GetCanvas(), 0, 0); }
+
+void TEntity::DrawOn(Canvas& canvas, int x, int y) {
+  if (!panel_ || !IsOnPage(panel_->ActivePageName())) {
+    SetVisible(false);
+    return;
+  }
+  SetVisible(true);
+  const TColor savedBrush = canvas.BrushColor();
+  canvas.SetBrushColor(panel_->SelectedEntity() == this ? SelectedColour : Colour);
+  canvas.Rectangle(x, y, x + Width(), y + Height());
+  const std::string title = entityDesc_.empty() ? "New Entity" : entityDesc_;
+  const int titleWidth = canvas.TextWidth(title);
+  if (titleWidth > Width()) SetWidth(titleWidth + 4);
+  canvas.TextOut(x + Width() / 2 - titleWidth / 2, y + 5, title);
+  canvas.SetBrushColor(savedBrush);
+}
+
+void TEntity::MouseDown(TMouseButton button, TShiftState, int, int) {
+  if (panel_ && panel_->SelectedEntity() != this) {
+    if (TEntity* previous = panel_->SelectedEntity()) {
+      previous->SetSelectedProperty(nullptr);
+      previous->SetSelectedMethod(nullptr);
+      previous->Invalidate();
+      panel_->SetSelectedEntity(nullptr);
+    }
+    panel_->SetSelectedEntity(this);
+    if (panel_->OnSelectEntity) panel_->OnSelectEntity(*panel_, *this);
+    Invalidate();
+  }
+  if (button == TMouseButton::Left) {
+    BringToFront();
+    BeginDrag();
+  }
+}
+
+void TEntity::Resize() {
+  const int rowWidth = Width() - 2;
+  for (auto& slot : properties_)
+    if (slot.Object && slot.Object->Width() < rowWidth) {
+      slot.Object->SetWidth(rowWidth);
+      slot.Object->UpdateAnchors();
+    }
+  for (auto& slot : methods_)
+    if (slot.Object && slot.Object->Width() < rowWidth) {
+      slot.Object->SetWidth(rowWidth);
+      slot.Object->UpdateAnchors();
+    }
+}

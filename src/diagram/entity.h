@@ -1,0 +1,163 @@
+// The entity box: a child control of the panel holding its property and method rows, owning the
+// relation and event boxes created from it, with its placement entries, selections and commands.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "diagram_types.h"
+#include "link_target.h"
+#include "name_index.h"
+#include "placed_control.h"
+#include "popup_menu.h"
+
+class Canvas;
+class TEntityEvent;
+class TMethod;
+class TOOAPanel;
+class TProperty;
+class TRelation;
+class TRow;
+
+// One slot of a member list: the description given at creation and the member it holds.
+template <class T>
+struct TMemberSlot {
+  std::string Name;
+  std::unique_ptr<T> Object;
+};
+
+class TEntity : public TPlacedControl, public TLinkTarget {
+ public:
+  static constexpr TColor Colour = 0x8BE4E0;
+  static constexpr TColor SelectedColour = 0xBAF480;
+
+  explicit TEntity(TOOAPanel& panel);
+  ~TEntity() override;
+
+  TOOAPanel* OwnerPanel() const override { return panel_; }
+  long long Serial() const { return serial_; }
+  void SetSerial(long long serial) { serial_ = serial; }
+
+  const std::string& EntityDesc() const { return entityDesc_; }
+  void SetEntityDesc(const std::string& desc) { entityDesc_ = desc; }
+  TEntityType EntityType() const { return entityType_; }
+  void SetEntityType(TEntityType type) { entityType_ = type; }
+  int PropertyDefHeight() const { return propertyDefHeight_; }
+  void SetPropertyDefHeight(int height) { propertyDefHeight_ = height; }
+  int MethodDefHeight() const { return methodDefHeight_; }
+  void SetMethodDefHeight(int height) { methodDefHeight_ = height; }
+  bool ShowProperty() const { return showProperty_; }
+  void SetShowProperty(bool show) { showProperty_ = show; }
+  bool ShowMethod() const { return showMethod_; }
+  void SetShowMethod(bool show) { showMethod_ = show; }
+
+  TProperty* SelectedProperty() const { return selectedProperty_; }
+  void SetSelectedProperty(TProperty* row) { selectedProperty_ = row; }
+  TMethod* SelectedMethod() const { return selectedMethod_; }
+  void SetSelectedMethod(TMethod* row) { selectedMethod_ = row; }
+  TRelation* SelectedRelation() const { return selectedRelation_; }
+  void SetSelectedRelation(TRelation* relation) { selectedRelation_ = relation; }
+  TEntityEvent* SelectedEvent() const { return selectedEvent_; }
+  void SetSelectedEvent(TEntityEvent* event) { selectedEvent_ = event; }
+
+  std::vector<TMemberSlot<TProperty>>& PropertyList() { return properties_; }
+  const std::vector<TMemberSlot<TProperty>>& PropertyList() const { return properties_; }
+  std::vector<TMemberSlot<TMethod>>& MethodList() { return methods_; }
+  const std::vector<TMemberSlot<TMethod>>& MethodList() const { return methods_; }
+  std::vector<TMemberSlot<TRelation>>& RelationList() { return relations_; }
+  const std::vector<TMemberSlot<TRelation>>& RelationList() const { return relations_; }
+  std::vector<TMemberSlot<TEntityEvent>>& EventList() { return events_; }
+  const std::vector<TMemberSlot<TEntityEvent>>& EventList() const { return events_; }
+  int PropertyCount() const { return static_cast<int>(properties_.size()); }
+  int MethodCount() const { return static_cast<int>(methods_.size()); }
+
+  PopupMenu& Menu() { return *menu_; }
+
+  TProperty* PropertyByIndex(int index) const;
+  TMethod* MethodByIndex(int index) const;
+  TProperty* PropertyByName(const std::string& name) const;
+  TMethod* MethodByName(const std::string& name) const;
+
+  // Name indexes of the members, kept by the members when their names change.
+  TNameIndex<TProperty>& PropertyNames() { return propertyNames_; }
+  TNameIndex<TMethod>& MethodNames() { return methodNames_; }
+  TNameIndex<TRelation>& RelationNames() { return relationNames_; }
+  TNameIndex<TEntityEvent>& EventNames() { return eventNames_; }
+
+  void PlacePropertyRow(TProperty& row) const;
+  void RenumberProperties();
+  void RestackDisplayedProperties();
+  void RenumberMethods();
+  void RenumberEvents();
+  void RenumberRelations();
+  void UpdateMenuCaptions();
+  // Refreshes the anchor points of every row and owned box.
+  void UpdateAllAnchors();
+
+  void RemoveSelectedProperty();
+  void RemoveSelectedMethod();
+  void RemoveSelectedEvent();
+  void RemoveSelectedRelation();
+
+  // Menu commands.
+  void BuildMenu();
+  void RenameEntity();
+  void SelectEntityType();
+  void AddNewProperty();
+  void AddNewMethod();
+  void AddNewEntityEvent();
+  void AddNewRelation();
+  void AddNewDisplayPage();
+  void ShowAllProperty();
+  void ShowAllMethod();
+  void HideAllProperty();
+  void HideAllMethod();
+  void RemoveExistsDisplayPage();
+  void RemoveThisEntity();
+
+  // Drawing.
+  void DrawOn(Canvas& canvas, int x, int y);
+  void DrawConnectors(Canvas& canvas);
+  void DrawToCanvas(Canvas& canvas);
+  void DrawRelationLine(Canvas& canvas, const TRelation& relation, const TProperty& row) const;
+  void DrawEventLine(Canvas& canvas, const TEntityEvent& event, const TMethod& row) const;
+  void DrawCallLine(Canvas& canvas, const TMethod& row, const TMethod& called, int spacing) const;
+
+  void Paint() override;
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  void Resize() override;
+
+ protected:
+  std::string EntryFlags() const override;
+  void NameChanged(const std::string& oldName) override;
+
+ private:
+  // The entry for the active page, or -1.
+  int ActiveEntryIndex() const;
+  // Rewrites the active entry as its base followed by the given flags.
+  void RewriteActiveEntry(int index, bool hideProperty, bool hideMethod);
+  void ForgetSelections();
+
+  TOOAPanel* panel_;
+  long long serial_ = 0;
+  std::string entityDesc_;
+  TEntityType entityType_ = Et_Organization;
+  int propertyDefHeight_ = 20;
+  int methodDefHeight_ = 20;
+  bool showProperty_ = true;
+  bool showMethod_ = true;
+  TProperty* selectedProperty_ = nullptr;
+  TMethod* selectedMethod_ = nullptr;
+  TRelation* selectedRelation_ = nullptr;
+  TEntityEvent* selectedEvent_ = nullptr;
+  std::vector<TMemberSlot<TProperty>> properties_;
+  std::vector<TMemberSlot<TMethod>> methods_;
+  std::vector<TMemberSlot<TEntityEvent>> events_;
+  std::vector<TMemberSlot<TRelation>> relations_;
+  std::unique_ptr<PopupMenu> menu_;
+  TNameIndex<TProperty> propertyNames_{false};
+  TNameIndex<TMethod> methodNames_{false};
+  TNameIndex<TRelation> relationNames_{false};
+  TNameIndex<TEntityEvent> eventNames_{false};
+};

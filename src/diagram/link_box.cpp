@@ -1,0 +1,83 @@
+#include "link_box.h"
+
+#include "canvas.h"
+#include "entity.h"
+#include "ooa_panel.h"
+#include "row.h"
+
+TLinkBox::TLinkBox(TEntity& owner) : menu_(std::make_unique<PopupMenu>()), owner_(&owner) {}
+
+TLinkBox::~TLinkBox() {
+  ClearSource();
+  ClearTarget();
+  SetPopupMenu(nullptr);
+  menu_.reset();
+}
+
+TOOAPanel* TLinkBox::OwnerPanel() const { return owner_ ? owner_->OwnerPanel() : nullptr; }
+
+namespace {
+// Moves one end field from its old target to a new one, keeping the targets' lists of linking boxes.
+template <class T>
+void Relink(TLinkBox* box, T*& field, T* value) {
+  if (field == value) return;
+  if (field) static_cast<TLinkTarget*>(field)->RemoveLink(box);
+  field = value;
+  if (field) static_cast<TLinkTarget*>(field)->AddLink(box);
+}
+}  // namespace
+
+void TLinkBox::SetSourceEntity(TEntity* entity) { Relink(this, sourceEntity_, entity); }
+void TLinkBox::SetSourceRow(TRow* row) { Relink(this, sourceRow_, row); }
+void TLinkBox::SetTargetEntity(TEntity* entity) { Relink(this, targetEntity_, entity); }
+void TLinkBox::SetTargetRow(TRow* row) { Relink(this, targetRow_, row); }
+
+void TLinkBox::ClearSource() {
+  SetSourceRow(nullptr);
+  SetSourceEntity(nullptr);
+}
+
+void TLinkBox::ClearTarget() {
+  SetTargetRow(nullptr);
+  SetTargetEntity(nullptr);
+}
+
+void TLinkBox::LinkedObjectRemoved(const TLinkTarget* object) {
+  if ((sourceEntity_ && static_cast<const TLinkTarget*>(sourceEntity_) == object) ||
+      (sourceRow_ && static_cast<const TLinkTarget*>(sourceRow_) == object))
+    ClearSource();
+  if ((targetEntity_ && static_cast<const TLinkTarget*>(targetEntity_) == object) ||
+      (targetRow_ && static_cast<const TLinkTarget*>(targetRow_) == object))
+    ClearTarget();
+}
+
+void TLinkBox::BreakSourceLink() {
+  ClearSource();
+  if (TOOAPanel* panel = OwnerPanel()) panel->ShowActivePage();
+}
+
+void TLinkBox::BreakTargetLink() {
+  ClearTarget();
+  if (TOOAPanel* panel = OwnerPanel()) panel->ShowActivePage();
+}
+
+void TLinkBox::UpdateAnchors() {
+  anchors_.Y = Top() + Height() / 2;
+  anchors_.RightX = Left() + Width();
+  anchors_.LeftX = Left();
+  anchors_.CentreX = Left() + Width() / 2;
+}
+
+void TLinkBox::PaintTo(Canvas* canvas) {
+  if (canvas) DrawOn(*canvas, Left(), Top());
+}
+
+void TLinkBox::Paint() { DrawOn(GetCanvas(), 0, 0); }
+
+void TLinkBox::MouseDown(TMouseButton button, TShiftState, int, int) {
+  SelectInOwner();
+  BringToFront();
+  if (button == TMouseButton::Left) BeginDrag();
+}
+
+void TLinkBox::DragOver(Control&, int, int, TDragState, bool& accept) { accept = true; }

@@ -1,0 +1,208 @@
+#include "method.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "canvas.h"
+#include "entity.h"
+#include "ooa_panel.h"
+#include "platform.h"
+#include "property.h"
+#include "text.h"
+
+TMethod::TMethod(TEntity& owner) : TRow(owner) {}
+
+TMethod::~TMethod() {
+  // No call may be left pointing at a removed row.
+  const std::vector<TMethod*> callers = calledBy_;
+  for (TMethod* caller : callers) caller->SetCallMethod(nullptr);
+  SetCallMethod(nullptr);
+  if (TEntity* owner = OwnerEntity()) {
+    if (owner->SelectedMethod() == this) owner->SetSelectedMethod(nullptr);
+    owner->MethodNames().Remove(Name(), this);
+  }
+}
+
+void TMethod::NameChanged(const std::string& oldName) {
+  if (TEntity* owner = OwnerEntity()) owner->MethodNames().Rename(oldName, Name(), this);
+}
+
+void TMethod::SetMethodDesc(const std::string& desc) {
+  methodDesc_ = desc;
+  SetText(desc);
+  Repaint();
+}
+
+void TMethod::SetCallMethod(TMethod* called) {
+  if (called == callMethod_) return;
+  if (callMethod_) {
+    auto& list = callMethod_->calledBy_;
+    auto it = std::find(list.begin(), list.end(), this);
+    if (it != list.end()) list.erase(it);
+  }
+  callMethod_ = called;
+  if (callMethod_) callMethod_->calledBy_.push_back(this);
+}
+
+void PlaceMethodRow(TMethod& row) {
+  TEntity* entity = row.OwnerEntity();
+  if (!entity || !row.Parent()) return;
+  if (entity->ShowProperty() && entity->PropertyCount() > 0) {
+    const TProperty& lastProperty = *entity->PropertyByIndex(entity->PropertyCount() - 1);
+    row.SetTop(lastProperty.Top() + entity->PropertyDefHeight() +
+               entity->MethodDefHeight() * row.RowIndex() + 1);
+  } else {
+    row.SetTop(entity->MethodDefHeight() * row.RowIndex() + 20);
+  }
+}
+
+TMethod* AddMethod(TEntity& entity, const std::string& desc, bool silent) {
+  TMethod* row = nullptr;
+  do {
+    auto& list = entity.MethodList();
+    list.push_back({desc, std::make_unique<TMethod>(entity)});
+    row = list.back().Object.get();
+    const int count = static_cast<int>(list.size());
+    entity.MethodNames().Add(row->Name(), row);
+
+    row->SetVisible(entity.ShowMethod());
+    row->SetRowIndex(count - 1);
+    row->SetColor(TRow::RowColour);
+    int base = 20;
+    if (entity.PropertyCount() > 0 && entity.ShowProperty()) {
+      const Control& lastProperty = *entity.PropertyList().back().Object;
+      base = lastProperty.Top() + lastProperty.Height();
+    }
+    row->SetBounds(1, base + 2 + entity.MethodDefHeight() * row->RowIndex(), entity.Width() - 2,
+                   entity.MethodDefHeight());
+    long long n = 0;
+    row->SetName(entity.MethodNames().FreeName(entity.Name() + "_Method", count, &n));
+    if (!desc.empty()) {
+      row->SetMethodDesc(desc);
+    } else {
+      Platform* platform = entity.GetPlatform();
+      const std::string proposal = "Method" + IntToText(n);
+      row->SetMethodDesc(platform ? platform->InputBox("Create New Method", "Input New Method's Name :", proposal)
+                                  : proposal);
+      row->Repaint();
+    }
+    const int bottom = row->Top() + row->Height();
+    if (bottom > entity.Height()) entity.SetHeight(bottom + 1);
+    row->SetParent(&entity);
+    row->UpdateAnchors();
+    row->BuildMenu();
+    row->SetPopupMenu(&row->Menu());
+  } while (!silent && entity.GetPlatform() &&
+           entity.GetPlatform()->AskYesNo("Create New Method", "Continue New Method ??"));
+  return row;
+}
+
+void TMethod::BuildMenu() {
+  const TEntity* owner = OwnerEntity();
+  const std::string entityPart = owner->EntityDesc().empty() ? owner->Name() : owner->EntityDesc();
+  PopupMenu& menu = Menu();
+  menu.Add("METHOD : " + entityPart + " -> " + methodDesc_);
+  menu.Add("-");
+  menu.Add("-> Rename Method", [this] { RenameMethod(); });
+  menu.Add("-> Method Move UP", [this] { MoveUp(); });
+  menu.Add("-> Method Move Down", [this] { MoveDown(); });
+  menu.Add("-> Remove This Method", [this] { RemoveMethod(); });
+}
+
+void TMethod::UpdateMenuCaption() {
+  if (!HasMenu() || Menu().Count() == 0 || !OwnerEntity()) return;
+  Menu().Item(0).SetCaption("METHOD : " + OwnerEntity()->EntityDesc() + " -> " + methodDesc_);
+}
+
+void TMethod::RenameMethod() {
+  Platform* platform = GetPlatform();
+  if (!platform) return;
+  const std::string answer = platform->InputBox("Method Rename", "Input New Method's Name :", methodDesc_);
+  if (IsBlank(answer)) return;
+  SetMethodDesc(answer);
+  UpdateMenuCaption();
+}
+
+void TMethod::SwapWith(TMethod& other) {
+  TEntity& entity = *OwnerEntity();
+  const int mine = RowIndex();
+  const int theirs = other.RowIndex();
+  other.SetRowIndex(mine);
+  SetRowIndex(theirs);
+  PlaceMethodRow(other);
+  PlaceMethodRow(*this);
+  other.UpdateAnchors();
+  UpdateAnchors();
+  auto& list = entity.MethodList();
+  std::swap(list[static_cast<size_t>(mine)].Object, list[static_cast<size_t>(theirs)].Object);
+  if (TOOAPanel* panel = OwnerPanel()) panel->ShowActivePage();
+}
+
+void TMethod::MoveUp() {
+  if (!OwnerEntity() || RowIndex() == 0) return;
+  if (TMethod* above = OwnerEntity()->MethodByIndex(RowIndex() - 1)) SwapWith(*above);
+}
+
+void TMethod::MoveDown() {
+  if (!OwnerEntity()) return;
+  if (TMethod* below = OwnerEntity()->MethodByIndex(RowIndex() + 1)) SwapWith(*below);
+}
+
+void TMethod::RemoveMethod() {
+  if (TEntity* entity = OwnerEntity()) entity->RemoveSelectedMethod();
+}
+
+void TMethod::DefineCall() {
+  TEntity* entity = OwnerEntity();
+  Platform* platform = GetPlatform();
+  if (!entity || !platform) return;
+  TMethod* selected = entity->SelectedMethod();
+  if (!selected || selected == this) return;
+  if (!platform->AskYesNo("Define Method (" + selected->MethodDesc() + ") Call \"" + methodDesc_ + "\" ??",
+                          "Define Method Dialog"))
+    return;
+  int calling = 0;
+  for (const auto& slot : entity->MethodList())
+    if (slot.Object->CallMethod()) ++calling;
+  selected->SetCallMethod(this);
+  selected->SetCallMethodLineDistance(calling);
+  if (TOOAPanel* panel = OwnerPanel()) {
+    entity->DrawConnectors(panel->GetCanvas());
+    panel->Invalidate();
+  }
+}
+
+void TMethod::DrawOn(Canvas& canvas, int x, int y) {
+  TEntity* entity = OwnerEntity();
+  if (!entity || !entity->ShowMethod() || !entity->Visible()) return;
+  const int bottom = Top() + Height();
+  const bool last = !entity->MethodList().empty() && entity->MethodList().back().Object.get() == this;
+  if (bottom >= entity->Height() || last) entity->SetHeight(bottom + 1);
+  const std::string text = (methodDesc_.empty() ? Name() : methodDesc_) + " ( )";
+  const int textWidth = canvas.TextWidth(text);
+  const bool widened = textWidth > Width();
+  if (widened) {
+    entity->SetWidth(textWidth + 10);
+    SetWidth(textWidth + 8);
+    UpdateAnchors();
+  }
+  DrawBox(canvas, x, y, text, entity->SelectedMethod() == this ? clrRed : clrBlack, true);
+  if (widened)
+    if (TOOAPanel* panel = OwnerPanel()) panel->ShowActivePage();
+}
+
+void TMethod::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  if (button == TMouseButton::Middle) return;
+  TEntity* entity = OwnerEntity();
+  if (!entity) return;
+  entity->MouseDown(button, shift, x, y);
+  if (TMethod* previous = entity->SelectedMethod(); previous && previous != this) previous->Invalidate();
+  entity->SetSelectedMethod(this);
+  Invalidate();
+  TOOAPanel* panel = OwnerPanel();
+  if (panel && panel->OnSelectMethod) panel->OnSelectMethod(*panel, *entity, *this);
+}
+
+void TMethod::DragOver(Control&, int, int, TDragState, bool& accept) { accept = true; }
+
+void TMethod::DragDrop(Control&, int, int) { DefineCall(); }

@@ -1,0 +1,51 @@
+// A method row of an entity: its name, the method row it calls, and the commands of its popup menu.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "row.h"
+
+class TMethod : public TRow {
+ public:
+  explicit TMethod(TEntity& owner);
+  ~TMethod() override;
+
+  const std::string& MethodDesc() const { return methodDesc_; }
+  void SetMethodDesc(const std::string& desc);
+  TMethod* CallMethod() const { return callMethod_; }
+  void SetCallMethod(TMethod* called);
+  int CallMethodLineDistance() const { return callMethodLineDistance_; }
+  void SetCallMethodLineDistance(int distance) { callMethodLineDistance_ = distance; }
+  // The rows whose CallMethod is this row.
+  const std::vector<TMethod*>& CalledBy() const { return calledBy_; }
+
+  void BuildMenu();
+  void UpdateMenuCaption();
+  void RenameMethod();
+  void MoveUp();
+  void MoveDown();
+  void RemoveMethod();
+  // A drop on this row: offers to let the entity's selected method row call this one.
+  void DefineCall();
+
+  void DrawOn(Canvas& canvas, int x, int y) override;
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  void DragOver(Control& source, int x, int y, TDragState state, bool& accept) override;
+  void DragDrop(Control& source, int x, int y) override;
+
+ protected:
+  void NameChanged(const std::string& oldName) override;
+
+ private:
+  void SwapWith(TMethod& other);
+
+  std::string methodDesc_;
+  TMethod* callMethod_ = nullptr;
+  int callMethodLineDistance_ = 15;
+  std::vector<TMethod*> calledBy_;
+};
+
+TMethod* AddMethod(TEntity& entity, const std::string& desc, bool silent);
+// Puts the row at its Top by its RowIndex, below the last property row when properties are shown.
+void PlaceMethodRow(TMethod& row);

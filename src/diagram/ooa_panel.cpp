@@ -1,0 +1,238 @@
+#include "ooa_panel.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "canvas.h"
+#include "entity.h"
+#include "entity_event.h"
+#include "method.h"
+#include "platform.h"
+#include "property.h"
+#include "relation.h"
+#include "text.h"
+
+TOOAPanel::TOOAPanel(Platform& platform) : platform_(platform) {
+  std::error_code error;
+  diagramFolder_ = std::filesystem::current_path(error).string();
+  SetColor(clrWhite);
+  SetBounds(0, 0, 160, 160);
+  surfaceMenu_ = std::make_unique<PopupMenu>();
+  BuildSurfaceMenu();
+  SetPopupMenu(surfaceMenu_.get());
+}
+
+TOOAPanel::~TOOAPanel() {
+  SetPopupMenu(nullptr);
+  surfaceMenu_.reset();
+  selectedEntity_ = nullptr;
+  ownPageList_.clear();
+  entityPopList_.clear();
+  // Entities go in list order; each takes its rows and boxes with it and unhooks every link to them.
+  for (auto& entity : entities_) entity.reset();
+  entities_.clear();
+}
+
+void TOOAPanel::RefreshPageEditor() {
+  if (pageEditorShown_) platform_.RefreshPageEditor();
+}
+
+TEntity* TOOAPanel::FindEntity(const std::string& desc) const {
+  for (const auto& entity : entities_)
+    if (entity && entity->EntityDesc() == desc) return entity.get();
+  return nullptr;
+}
+
+TRelation* TOOAPanel::FindRelation(const std::string& desc) const {
+  for (const auto& entity : entities_) {
+    if (!entity) continue;
+    for (const auto& slot : entity->RelationList())
+      if (slot.Object && slot.Object->RelationDesc() == desc) return slot.Object.get();
+  }
+  return nullptr;
+}
+
+TEntityEvent* TOOAPanel::FindEntityEvent(const std::string& desc) const {
+  for (const auto& entity : entities_) {
+    if (!entity) continue;
+    for (const auto& slot : entity->EventList())
+      if (slot.Object && slot.Object->EventDesc() == desc) return slot.Object.get();
+  }
+  return nullptr;
+}
+
+TEntity* TOOAPanel::EntityByName(const std::string& name) const {
+  return entityIndex_.First(name, [](const TEntity* a, const TEntity* b) { return a->Serial() < b->Serial(); });
+}
+
+int TOOAPanel::IndexOfEntity(const TEntity* entity) const {
+  if (!entity) return -1;
+  for (size_t i = 0; i < entities_.size(); ++i)
+    if (entities_[i].get() == entity) return static_cast<int>(i);
+  return -1;
+}
+
+void TOOAPanel::EntityRenamed(TEntity& entity, const std::string& oldName) {
+  entityIndex_.Rename(oldName, entity.Name(), &entity);
+}
+
+TEntity& TOOAPanel::CreateEntity(const std::string& name, bool keepHidden) {
+  if (activePageName_.empty()) CreatePage();
+
+  auto owned = std::make_unique<TEntity>(*this);
+  TEntity& entity = *owned;
+  // The name takes the smallest number from count + 1 upwards that no entity bears, so that a name
+  // handed out after a removal never resolves to another entity in a saved diagram.
+  long long n = 0;
+  const std::string componentName =
+      entityIndex_.FreeName("Entity", static_cast<long long>(entities_.size()) + 1, &n);
+  entity.SetSerial(nextSerial_++);
+  entityIndex_.Add(entity.Name(), &entity);
+  entity.SetName(componentName);
+  entities_.push_back(std::move(owned));
+
+  entity.SetText("");
+  entity.SetVisible(false);
+  entity.SetParent(this);
+  entity.SetTop(lastMouseY_);
+  entity.SetLeft(lastMouseX_);
+  entity.SetWidth(128);
+  entity.SetHeight(30);
+
+  if (!name.empty()) {
+    entity.SetEntityDesc(name);
+  } else {
+    entity.SetEntityDesc(platform_.InputBox("Create New Data Entity", "Input New Data Entity's Name :",
+                                            "NewEntity" + IntToText(n)));
+    entity.Repaint();
+  }
+  if (!keepHidden && entity.ActivePages().empty()) {
+    entity.AddPageEntry(activePageName_);
+    entity.Repaint();
+  }
+  entity.BuildMenu();
+  return entity;
+}
+
+void TOOAPanel::DetachRelations(TEntity& entity) {
+  const std::vector<TLinkBox*> boxes = entity.LinkedBy();
+  for (TLinkBox* box : boxes) {
+    auto* relation = dynamic_cast<TRelation*>(box);
+    if (!relation) continue;
+    if (relation->SourceEntity() == &entity) relation->ClearSource();
+    if (relation->TargetEntity() == &entity) relation->ClearTarget();
+  }
+}
+
+void TOOAPanel::DestroyEntityAt(size_t index) {
+  TEntity& entity = *entities_[index];
+  // Relations first, then events, as the diagram has always unhooked them; the boxes stay, unlinked.
+  DetachRelations(entity);
+  const std::vector<TLinkBox*> boxes = entity.LinkedBy();
+  for (TLinkBox* box : boxes) {
+    if (box->SourceEntity() == &entity) box->ClearSource();
+    if (box->TargetEntity() == &entity) box->ClearTarget();
+  }
+  if (selectedEntity_ == &entity) selectedEntity_ = nullptr;
+  entityIndex_.Remove(entity.Name(), &entity);
+  entities_[index].reset();
+  entities_.erase(entities_.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+void TOOAPanel::RemoveSelectedEntity() {
+  const int index = IndexOfEntity(selectedEntity_);
+  if (index < 0) return;
+  DestroyEntityAt(static_cast<size_t>(index));
+  selectedEntity_ = nullptr;
+  Invalidate();
+  RefreshPageEditor();
+}
+
+void TOOAPanel::ClearDiagram() {
+  activePageName_.clear();
+  ownPageList_.clear();
+  if (entities_.empty()) return;
+  // The same as removing the first entity until none is left, done in one pass: every link into an
+  // entity is cleared before that entity goes, and the page editor is reloaded once at the end.
+  selectedEntity_ = nullptr;
+  for (auto& entity : entities_) {
+    DetachRelations(*entity);
+    const std::vector<TLinkBox*> boxes = entity->LinkedBy();
+    for (TLinkBox* box : boxes) {
+      if (box->SourceEntity() == entity.get()) box->ClearSource();
+      if (box->TargetEntity() == entity.get()) box->ClearTarget();
+    }
+    entityIndex_.Remove(entity->Name(), entity.get());
+    entity.reset();
+  }
+  entities_.clear();
+  Invalidate();
+  RefreshPageEditor();
+}
+
+void TOOAPanel::CloseDiagram() {
+  diagramName_.clear();
+  activePageName_.clear();
+  ClearDiagram();
+}
+
+void TOOAPanel::Paint() {
+  SetColor(clrWhite);
+  Canvas& canvas = GetCanvas();
+  // The panel's own look: a lowered outer and a raised inner one-pixel bevel around a white face.
+  const int w = Width();
+  const int h = Height();
+  canvas.SetBrushColor(clrWhite);
+  auto frame = [&canvas](int left, int top, int right, int bottom, TColor topColour, TColor bottomColour) {
+    canvas.SetPenColor(topColour);
+    canvas.Polyline({{left, bottom - 1}, {left, top}, {right, top}});
+    canvas.SetPenColor(bottomColour);
+    canvas.Polyline({{right - 1, top}, {right - 1, bottom - 1}, {left - 1, bottom - 1}});
+  };
+  const TColor savedPen = canvas.PenColor();
+  frame(0, 0, w, h, clrGray, clrWhite);
+  frame(1, 1, w - 1, h - 1, clrWhite, clrGray);
+  canvas.SetPenColor(clrWhite);
+  canvas.Rectangle(2, 2, w - 2, h - 2);
+  canvas.SetPenColor(savedPen);
+  for (const auto& entity : entities_)
+    if (entity) entity->DrawConnectors(canvas);
+}
+
+void TOOAPanel::DrawToCanvas(Canvas& canvas) {
+  for (const auto& entity : entities_) {
+    if (!entity) continue;
+    entity->DrawConnectors(canvas);
+    entity->DrawToCanvas(canvas);
+  }
+}
+
+void TOOAPanel::Resize() {
+  bitmapWidth_ = Width();
+  bitmapHeight_ = Height();
+}
+
+void TOOAPanel::MouseMove(TShiftState, int x, int y) { SetLastMouse(x, y); }
+
+void TOOAPanel::DragOver(Control&, int, int, TDragState, bool& accept) { accept = true; }
+
+void TOOAPanel::DragDrop(Control& source, int x, int y) {
+  TEntity* entity = nullptr;
+  TPlacedControl* moved = nullptr;
+  if (auto* relation = dynamic_cast<TRelation*>(&source)) {
+    moved = relation;
+    entity = relation->OwnerEntity();
+  } else if (auto* event = dynamic_cast<TEntityEvent*>(&source)) {
+    moved = event;
+    entity = event->OwnerEntity();
+  } else if (auto* dropped = dynamic_cast<TEntity*>(&source)) {
+    moved = dropped;
+    entity = dropped;
+  }
+  if (!moved) return;
+  moved->SetLeft(x);
+  moved->SetTop(y);
+  moved->StorePagePosition(activePageName_);
+  if (entity) entity->UpdateAllAnchors();
+  Invalidate();
+}

@@ -1,0 +1,143 @@
+// The diagram surface: owns every entity of one diagram, the display pages and the active page, the
+// diagram's name and folder, and the surface's popup menu with the commands on the whole diagram.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "control.h"
+#include "name_index.h"
+#include "placement.h"
+#include "popup_menu.h"
+
+class Canvas;
+class Platform;
+class TEntity;
+class TEntityEvent;
+class TMethod;
+class TProperty;
+class TRelation;
+class TOOAPanel;
+
+using TOnSelectEntity = std::function<void(TOOAPanel& sender, TEntity& selectObject)>;
+using TOnSelectProperty = std::function<void(TOOAPanel& sender, TEntity& entity, TProperty& selectObject)>;
+using TOnSelectMethod = std::function<void(TOOAPanel& sender, TEntity& entity, TMethod& selectObject)>;
+using TOnEntityPopup =
+    std::function<void(TOOAPanel& sender, TEntity& entity, const std::string& popupStr, int popupNo)>;
+
+// What the panel's file and picture commands call; the file layer and the host fill it in.
+struct TDiagramFileHandlers {
+  std::function<void(TOOAPanel&, const std::string& fileName)> SaveDiagramFile;
+  std::function<void(TOOAPanel&, const std::string& fileName)> LoadDiagramFile;
+  std::function<void(TOOAPanel&)> ImportSchemaFile;
+  std::function<void(TOOAPanel&, const std::string& fileName)> SaveToBitmapFile;
+};
+
+class TOOAPanel : public Control {
+ public:
+  explicit TOOAPanel(Platform& platform);
+  ~TOOAPanel() override;
+
+  Platform* GetPlatform() const override { return &platform_; }
+  Platform& GetPlatformRef() const { return platform_; }
+
+  const std::string& DiagramName() const { return diagramName_; }
+  void SetDiagramName(const std::string& name) { diagramName_ = name; }
+  const std::string& ActivePageName() const { return activePageName_; }
+  void SetActivePageName(const std::string& name) { activePageName_ = name; }
+  const TEntryList& OwnPageList() const { return ownPageList_; }
+  TEntryList& OwnPageList() { return ownPageList_; }
+  void SetOwnPageList(const TEntryList& pages) { ownPageList_ = pages; }
+  const std::vector<std::string>& EntityPopList() const { return entityPopList_; }
+  void SetEntityPopList(const std::vector<std::string>& lines) { entityPopList_ = lines; }
+  const std::string& DiagramFolder() const { return diagramFolder_; }
+  void SetDiagramFolder(const std::string& folder) { diagramFolder_ = folder; }
+
+  TOnSelectEntity OnSelectEntity;
+  TOnSelectProperty OnSelectProperty;
+  TOnSelectMethod OnSelectMethod;
+  TOnEntityPopup OnEntityPopup;
+  TDiagramFileHandlers FileHandlers;
+
+  bool PageEditorShown() const { return pageEditorShown_; }
+  void SetPageEditorShown(bool shown) { pageEditorShown_ = shown; }
+  // Reloads the page editor when it is shown.
+  void RefreshPageEditor();
+
+  TEntity* SelectedEntity() const { return selectedEntity_; }
+  void SetSelectedEntity(TEntity* entity) { selectedEntity_ = entity; }
+  const std::vector<std::unique_ptr<TEntity>>& Entities() const { return entities_; }
+  int LastMouseX() const { return lastMouseX_; }
+  int LastMouseY() const { return lastMouseY_; }
+  void SetLastMouse(int x, int y) { lastMouseX_ = x; lastMouseY_ = y; }
+  int BitmapWidth() const { return bitmapWidth_; }
+  int BitmapHeight() const { return bitmapHeight_; }
+  PopupMenu& SurfaceMenu() { return *surfaceMenu_; }
+
+  // Lookups by description: the first match in entity-list order, compared exactly.
+  TEntity* FindEntity(const std::string& desc) const;
+  TRelation* FindRelation(const std::string& desc) const;
+  TEntityEvent* FindEntityEvent(const std::string& desc) const;
+  // The first entity in creation order whose component name equals name, letter case ignored.
+  TEntity* EntityByName(const std::string& name) const;
+  // Position of the entity in the entity list, or -1.
+  int IndexOfEntity(const TEntity* entity) const;
+
+  TEntity& CreateEntity(const std::string& name, bool keepHidden);
+  void RemoveSelectedEntity();
+  // Clears every relation end that names the entity; the relation boxes stay.
+  void DetachRelations(TEntity& entity);
+  void ClearDiagram();
+  void CloseDiagram();
+
+  // Pages.
+  void ShowActivePage();
+  void UpdateMenuCaption();
+  void CreatePage();
+  void RenameActivePage();
+  void SelectDisplayPage();
+
+  // The surface menu's commands on the whole diagram.
+  void LoadDiagramCommand();
+  void CloseDiagramCommand();
+  void SaveDiagramCommand();
+  void SaveDiagramAsCommand();
+  void PageEditorCommand();
+  void SaveDiagramFile(const std::string& fileName);
+  void LoadDiagramFile(const std::string& fileName);
+
+  // Paints every entity's connectors and then its boxes and rows onto a foreign canvas.
+  void DrawToCanvas(Canvas& canvas);
+
+  void Paint() override;
+  void Resize() override;
+  void MouseMove(TShiftState shift, int x, int y) override;
+  void DragOver(Control& source, int x, int y, TDragState state, bool& accept) override;
+  void DragDrop(Control& source, int x, int y) override;
+
+  // Called by entities when their component name changes, to keep the name index.
+  void EntityRenamed(TEntity& entity, const std::string& oldName);
+
+ private:
+  void BuildSurfaceMenu();
+  void DestroyEntityAt(size_t index);
+
+  Platform& platform_;
+  std::string diagramName_;
+  std::unique_ptr<PopupMenu> surfaceMenu_;
+  std::string activePageName_;
+  std::vector<std::string> entityPopList_;
+  TEntryList ownPageList_;
+  std::string diagramFolder_;
+  bool pageEditorShown_ = false;
+  TEntity* selectedEntity_ = nullptr;
+  std::vector<std::unique_ptr<TEntity>> entities_;
+  int bitmapWidth_ = 0;
+  int bitmapHeight_ = 0;
+  int lastMouseX_ = 0;
+  int lastMouseY_ = 0;
+  TNameIndex<TEntity> entityIndex_{true};
+  long long nextSerial_ = 0;
+};

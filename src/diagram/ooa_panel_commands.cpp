@@ -1,0 +1,101 @@
+// The surface menu and its commands on the diagram as a whole: files, the page editor, schema
+// import and picture export.
+#include <filesystem>
+
+#include "ooa_panel.h"
+#include "platform.h"
+
+namespace {
+const char kSeparator = std::filesystem::path::preferred_separator;
+
+// The folder of a chosen file, ending in the separator; a bare file name lies in the working folder.
+std::string FolderOf(const std::string& fileName) {
+  std::error_code error;
+  std::filesystem::path path = std::filesystem::absolute(std::filesystem::path(fileName), error);
+  if (error) path = std::filesystem::path(fileName);
+  std::string folder = path.parent_path().string();
+  if (folder.empty() || folder.back() != kSeparator) folder += kSeparator;
+  return folder;
+}
+
+std::string JoinFolder(const std::string& folder, const std::string& name) {
+  if (folder.empty() || folder.back() == kSeparator) return folder + name;
+  return folder + kSeparator + name;
+}
+}  // namespace
+
+void TOOAPanel::BuildSurfaceMenu() {
+  PopupMenu& menu = *surfaceMenu_;
+  menu.Add(activePageName_.empty() ? "ER DIAGRAM MENU   ->PAGE : EMPTY"
+                                   : "ER DIAGRAM MENU   ->PAGE : " + activePageName_);
+  menu.Add("-");
+  menu.Add("-> Select Display Page", [this] { SelectDisplayPage(); });
+  menu.Add("-> Load Diagram ", [this] { LoadDiagramCommand(); });
+  menu.Add("-> Close Diagram ", [this] { CloseDiagramCommand(); });
+  menu.Add("-> Save Diagram ", [this] { SaveDiagramCommand(); });
+  menu.Add("-> Save Diagram As", [this] { SaveDiagramAsCommand(); });
+  menu.Add("-> Create Entity", [this] { CreateEntity("", false); });
+  menu.Add("-> Create Entity With SDF (Tarnesk Export Schema) File", [this] {
+    if (FileHandlers.ImportSchemaFile) FileHandlers.ImportSchemaFile(*this);
+  });
+  menu.Add("-> Create New Page", [this] { CreatePage(); });
+  menu.Add("-> Current Page Rename", [this] { RenameActivePage(); });
+  menu.Add("-> Remove Exists Page");
+  menu.Add("-> Save Diagram To BitMap File", [this] {
+    FileDialogOptions options;
+    options.FileName = JoinFolder(diagramFolder_, "NoName.bmp");
+    options.DefaultExt = "bmp";
+    options.Filter = "Windows BitMap File|*.bmp";
+    const auto chosen = platform_.SaveFileDialog(options);
+    if (chosen && FileHandlers.SaveToBitmapFile) FileHandlers.SaveToBitmapFile(*this, *chosen);
+  });
+  menu.Add("-> Page Editor", [this] { PageEditorCommand(); });
+}
+
+void TOOAPanel::LoadDiagramCommand() {
+  FileDialogOptions options;
+  options.Filter = "ER Diagram File|*.ERD";
+  options.DefaultExt = "*.ERD";
+  const auto chosen = platform_.OpenFileDialog(options);
+  if (!chosen) return;
+  LoadDiagramFile(*chosen);
+  diagramFolder_ = FolderOf(*chosen);
+}
+
+void TOOAPanel::CloseDiagramCommand() {
+  CloseDiagram();
+  RefreshPageEditor();
+}
+
+void TOOAPanel::SaveDiagramCommand() { SaveDiagramFile(JoinFolder(diagramFolder_, diagramName_)); }
+
+void TOOAPanel::SaveDiagramAsCommand() {
+  const std::string name = diagramName_.empty() ? "NewDiagram" : diagramName_;
+  FileDialogOptions options;
+  // Proposed in the diagram folder: there is no drive root to propose on this system.
+  options.FileName = JoinFolder(diagramFolder_, name + ".ERD");
+  options.DefaultExt = "ERD";
+  options.Filter = "ER Diagram File|*.ERD";
+  const auto chosen = platform_.SaveFileDialog(options);
+  if (!chosen) return;
+  diagramFolder_ = FolderOf(*chosen);
+  const std::string fileName = std::filesystem::path(*chosen).filename().string();
+  diagramName_ = fileName.substr(0, fileName.find('.'));
+  SaveDiagramFile(diagramFolder_ + diagramName_);
+}
+
+void TOOAPanel::PageEditorCommand() {
+  if (pageEditorShown_) return;
+  pageEditorShown_ = true;
+  const int dialogWidth = platform_.ShowPageEditor(*this);
+  platform_.SetMainWindowWidth(platform_.ScreenWidth() - dialogWidth);
+}
+
+void TOOAPanel::SaveDiagramFile(const std::string& fileName) {
+  if (fileName.empty()) return;
+  if (FileHandlers.SaveDiagramFile) FileHandlers.SaveDiagramFile(*this, fileName);
+}
+
+void TOOAPanel::LoadDiagramFile(const std::string& fileName) {
+  if (FileHandlers.LoadDiagramFile) FileHandlers.LoadDiagramFile(*this, fileName);
+}

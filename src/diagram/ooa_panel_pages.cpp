@@ -1,0 +1,158 @@
+// The panel's display pages: showing the active page and the page commands of the surface menu.
+#include "entity.h"
+#include "entity_event.h"
+#include "method.h"
+#include "ooa_panel.h"
+#include "page_dialogs.h"
+#include "platform.h"
+#include "property.h"
+#include "relation.h"
+#include "text.h"
+
+namespace {
+const std::string kMenuTitle = "ER DIAGRAM MENU   ->PAGE : ";
+
+// Places a relation or event box from its entry for the page, or hides it.
+void ShowBox(TLinkBox& box, const std::string& page) {
+  if (box.IsOnPage(page)) {
+    const std::string& entry = box.ActivePages()[static_cast<size_t>(IndexOfPage(page, box.ActivePages()))];
+    box.SetLeft(LeftOfEntry(entry));
+    box.SetTop(TopOfEntry(entry));
+    box.UpdateAnchors();
+    box.SetVisible(true);
+    box.Repaint();
+  } else {
+    box.SetVisible(false);
+  }
+}
+}  // namespace
+
+void TOOAPanel::ShowActivePage() {
+  const std::string page = activePageName_;
+  for (const auto& owned : entities_) {
+    if (!owned) continue;
+    TEntity& entity = *owned;
+    if (entity.IsOnPage(page)) {
+      const std::string entry = entity.ActivePages()[static_cast<size_t>(IndexOfPage(page, entity.ActivePages()))];
+      entity.SetShowProperty(!EntryHidesProperty(entry));
+      entity.SetShowMethod(!EntryHidesMethod(entry));
+      entity.SetVisible(true);
+      entity.SetLeft(LeftOfEntry(entry));
+      entity.SetTop(TopOfEntry(entry));
+      for (const auto& slot : entity.PropertyList()) {
+        TProperty& row = *slot.Object;
+        if (entity.ShowProperty()) {
+          row.SetVisible(row.IsDisplay());
+          entity.PlacePropertyRow(row);
+          row.Repaint();
+          row.UpdateAnchors();
+        } else {
+          row.SetVisible(false);
+        }
+      }
+      for (const auto& slot : entity.MethodList()) {
+        TMethod& row = *slot.Object;
+        if (entity.ShowMethod()) {
+          row.SetVisible(true);
+          PlaceMethodRow(row);
+          row.Repaint();
+          row.UpdateAnchors();
+        } else {
+          row.SetVisible(false);
+        }
+      }
+      entity.Repaint();
+    } else {
+      entity.SetVisible(false);
+    }
+    for (const auto& slot : entity.RelationList())
+      if (slot.Object) ShowBox(*slot.Object, page);
+    for (const auto& slot : entity.EventList())
+      if (slot.Object) ShowBox(*slot.Object, page);
+  }
+  UpdateMenuCaption();
+  Invalidate();
+}
+
+void TOOAPanel::UpdateMenuCaption() {
+  if (GetPopupMenu() && GetPopupMenu()->Count() > 0) GetPopupMenu()->Item(0).SetCaption(kMenuTitle + activePageName_);
+}
+
+void TOOAPanel::CreatePage() {
+  const std::string proposal = "NewPage" + IntToText(static_cast<long long>(ownPageList_.size()) + 1);
+  const std::string answer = platform_.InputBox("Create New Page", "Input New Page's Name :", proposal);
+  if (IsBlank(answer)) return;
+  if (IsBlank(diagramName_)) diagramName_ = "NewDiagram";
+  ownPageList_.push_back(answer);
+  if (activePageName_.empty()) {
+    activePageName_ = answer;
+    RefreshPageEditor();
+  }
+}
+
+void TOOAPanel::RenameActivePage() {
+  if (IsBlank(activePageName_)) return;
+  const std::string oldName = activePageName_;
+  int line = -1;
+  for (size_t i = 0; i < ownPageList_.size(); ++i)
+    if (SameText(ownPageList_[i], oldName)) {
+      line = static_cast<int>(i);
+      break;
+    }
+  const std::string answer = platform_.InputBox("CurrentPageRename", "Input New Current Page's Name :", oldName);
+  if (IsBlank(answer) || line < 0) return;
+  const std::string& newName = answer;
+  auto rewrite = [&](TPlacedControl& object, bool keepFlags) {
+    const int index = IndexOfPage(oldName, object.ActivePages());
+    if (index < 0) return;
+    std::string& entry = object.ActivePages()[static_cast<size_t>(index)];
+    std::string rewritten = MakeEntry(newName, object.Left(), object.Top());
+    if (keepFlags) {
+      if (EntryHidesProperty(entry)) rewritten += ",HIDE PROPERTY";
+      if (EntryHidesMethod(entry)) rewritten += ",HIDE METHOD";
+    }
+    entry = std::move(rewritten);
+  };
+  for (const auto& entity : entities_) {
+    if (!entity) continue;
+    rewrite(*entity, true);
+    for (const auto& slot : entity->RelationList())
+      if (slot.Object) rewrite(*slot.Object, false);
+    for (const auto& slot : entity->EventList())
+      if (slot.Object) rewrite(*slot.Object, false);
+  }
+  ownPageList_[static_cast<size_t>(line)] = newName;
+  activePageName_ = newName;
+  UpdateMenuCaption();
+  Invalidate();
+}
+
+void TOOAPanel::SelectDisplayPage() {
+  ChoiceDialog dialog;
+  dialog.Caption = "Select DisPlay Page";
+  dialog.Width = 420;
+  dialog.Height = 115;
+  dialog.FontSize = 10;
+  dialog.Label = "New DisPlay Page";
+  dialog.LabelLeft = 22;
+  dialog.LabelTop = 16;
+  dialog.ListLeft = 142;
+  dialog.ListTop = 12;
+  dialog.ListWidth = 240;
+  dialog.Items.push_back(" ");
+  dialog.Items.insert(dialog.Items.end(), ownPageList_.begin(), ownPageList_.end());
+  SortListItems(dialog.Items);
+  for (size_t i = 0; i < dialog.Items.size(); ++i)
+    if (SameText(dialog.Items[i], activePageName_)) {
+      dialog.ItemIndex = static_cast<int>(i);
+      break;
+    }
+  dialog.CloseLeft = 180;
+  dialog.CloseTop = 64;
+  const std::string chosen = platform_.Choose(dialog);
+  if (IsBlank(chosen)) return;
+  activePageName_ = chosen;
+  RefreshPageEditor();
+  UpdateMenuCaption();
+  ShowActivePage();
+}

@@ -1,0 +1,28 @@
+// Placement entries: one text line per display page on which an object is shown,
+// "page @left,top" with, for entities, ",HIDE PROPERTY" and ",HIDE METHOD" after the coordinates.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+using TEntryList = std::vector<std::string>;
+
+// The page of an entry: empty for a blank entry, the text before the first " @" as it stands, or
+// the whole entry trimmed when it has no " @" (so a plain page-list line reads as its own name).
+std::string PageOfEntry(std::string_view entry);
+std::string_view PageOfEntryView(std::string_view entry);
+// The coordinates after " @": Left up to the next ",", Top up to the following "," or the end.
+// 0 when missing or not a valid integer.
+int LeftOfEntry(std::string_view entry);
+int TopOfEntry(std::string_view entry);
+// The text after the coordinates (from the comma that ends Top on), where the hide flags stand.
+std::string_view FlagsOfEntry(std::string_view entry);
+bool EntryHidesProperty(std::string_view entry);
+bool EntryHidesMethod(std::string_view entry);
+// The entry up to the first hide flag after its coordinates; the whole entry when it has none.
+std::string BaseOfEntry(std::string_view entry);
+// Index of the first entry whose page equals pageName exactly, or -1.
+int IndexOfPage(std::string_view pageName, const TEntryList& entries);
+// pageName + " @" + left + "," + top.
+std::string MakeEntry(std::string_view pageName, int left, int top);

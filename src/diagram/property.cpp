@@ -1,0 +1,203 @@
+#include "property.h"
+
+#include <utility>
+
+#include "entity.h"
+#include "method.h"
+#include "ooa_panel.h"
+#include "platform.h"
+#include "relation.h"
+#include "text.h"
+
+TProperty::TProperty(TEntity& owner) : TRow(owner) {}
+
+TProperty::~TProperty() {
+  if (TEntity* owner = OwnerEntity()) {
+    if (owner->SelectedProperty() == this) owner->SetSelectedProperty(nullptr);
+    owner->PropertyNames().Remove(Name(), this);
+  }
+}
+
+void TProperty::NameChanged(const std::string& oldName) {
+  if (TEntity* owner = OwnerEntity()) owner->PropertyNames().Rename(oldName, Name(), this);
+}
+
+void TProperty::SetIsDisplay(bool display) {
+  if (display == isDisplay_) return;
+  isDisplay_ = display;
+  if (TEntity* owner = OwnerEntity()) owner->Repaint();
+  if (TOOAPanel* panel = OwnerPanel()) panel->ShowActivePage();
+}
+
+void TProperty::SetPropertyDesc(const std::string& desc) {
+  propertyDesc_ = desc;
+  SetText(desc);
+  Repaint();
+}
+
+int TProperty::PhysicalLength() {
+  switch (dataType_) {
+    case pdtVachar:
+    case pdtInteger:
+    case pdtBinary: physicalLength_ = dataSize_; break;
+    case pdtDouble: physicalLength_ = dataSize_ + dataScale_ + 1; break;
+    case pdtBool: physicalLength_ = 5; break;
+  }
+  return physicalLength_;
+}
+
+TProperty* AddProperty(TEntity& entity, const std::string& desc, bool silent) {
+  TProperty* row = nullptr;
+  do {
+    auto& list = entity.PropertyList();
+    list.push_back({desc, std::make_unique<TProperty>(entity)});
+    row = list.back().Object.get();
+    const int count = static_cast<int>(list.size());
+    entity.PropertyNames().Add(row->Name(), row);
+
+    row->SetVisible(entity.ShowProperty());
+    row->SetRowIndex(count - 1);
+    row->SetDisplaySlot(count - 1);
+    row->SetColor(TRow::RowColour);
+    row->SetBounds(1, entity.PropertyDefHeight() * row->RowIndex() + 20, entity.Width() - 2,
+                   entity.PropertyDefHeight());
+    // As for entities: the smallest free number from the count upwards keeps row names unique.
+    long long n = 0;
+    row->SetName(entity.PropertyNames().FreeName(entity.Name() + "_Prop", count, &n));
+    if (!desc.empty()) {
+      row->SetPropertyDesc(desc);
+    } else {
+      Platform* platform = entity.GetPlatform();
+      const std::string proposal = "Property" + IntToText(n);
+      row->SetPropertyDesc(platform ? platform->InputBox("Create New Property", "Input New Property's Name :", proposal)
+                                    : proposal);
+      row->Repaint();
+    }
+    const int bottom = row->Top() + row->Height();
+    if (bottom > entity.Height()) entity.SetHeight(bottom + 1);
+    row->SetParent(&entity);
+    row->UpdateAnchors();
+    row->BuildMenu();
+    if (entity.ShowProperty()) {
+      if (entity.MethodCount() > 0) {
+        entity.SetHeight(entity.Height() + entity.PropertyDefHeight());
+        for (auto& slot : entity.MethodList()) {
+          PlaceMethodRow(*slot.Object);
+          slot.Object->UpdateAnchors();
+        }
+      }
+    } else {
+      entity.SetHeight(30);
+    }
+    row->SetPopupMenu(&row->Menu());
+  } while (!silent && entity.GetPlatform() &&
+           entity.GetPlatform()->AskYesNo("Create New Property", "Continue New Property ??"));
+  return row;
+}
+
+void TProperty::BuildMenu() {
+  const TEntity* owner = OwnerEntity();
+  const std::string entityPart = owner->EntityDesc().empty() ? owner->Name() : owner->EntityDesc();
+  PopupMenu& menu = Menu();
+  menu.Add("PROPERTY : " + entityPart + " -> " + propertyDesc_);
+  menu.Add("-");
+  menu.Add(" -> Rename Property", [this] { RenameProperty(); });
+  menu.Add(" -> Property Move UP", [this] { MoveUp(); });
+  menu.Add(" -> Property Move Down", [this] { MoveDown(); });
+  menu.Add("-");
+  menu.Add(" -> Property Data Type");
+  menu.Add("-");
+  menu.Add(" -> Hide This Property", [this] { HideProperty(); });
+  menu.Add("-");
+  menu.Add(" -> Remove This Property", [this] { RemoveProperty(); });
+  menu.Add(" -> Create Property's Relation", [this] { CreatePropertyRelation(); });
+}
+
+void TProperty::UpdateMenuCaption() {
+  if (!HasMenu() || Menu().Count() == 0 || !OwnerEntity()) return;
+  Menu().Item(0).SetCaption("PROPERTY : " + OwnerEntity()->EntityDesc() + " -> " + propertyDesc_);
+}
+
+void TProperty::RenameProperty() {
+  Platform* platform = GetPlatform();
+  if (!platform) return;
+  const std::string answer = platform->InputBox("Property Rename", "Input New Property's Name :", propertyDesc_);
+  if (IsBlank(answer)) return;
+  SetPropertyDesc(answer);
+  UpdateMenuCaption();
+}
+
+void TProperty::SwapWith(TProperty& other) {
+  TEntity& entity = *OwnerEntity();
+  const int mine = RowIndex();
+  const int theirs = other.RowIndex();
+  other.SetRowIndex(mine);
+  SetRowIndex(theirs);
+  const int slot = DisplaySlot();
+  SetDisplaySlot(other.DisplaySlot());
+  other.SetDisplaySlot(slot);
+  entity.PlacePropertyRow(other);
+  entity.PlacePropertyRow(*this);
+  other.UpdateAnchors();
+  UpdateAnchors();
+  auto& list = entity.PropertyList();
+  std::swap(list[static_cast<size_t>(mine)].Object, list[static_cast<size_t>(theirs)].Object);
+  if (TOOAPanel* panel = OwnerPanel()) panel->ShowActivePage();
+}
+
+void TProperty::MoveUp() {
+  if (!OwnerEntity() || RowIndex() == 0) return;
+  if (TProperty* above = OwnerEntity()->PropertyByIndex(RowIndex() - 1)) SwapWith(*above);
+}
+
+void TProperty::MoveDown() {
+  if (!OwnerEntity()) return;
+  if (TProperty* below = OwnerEntity()->PropertyByIndex(RowIndex() + 1)) SwapWith(*below);
+}
+
+void TProperty::HideProperty() {
+  TEntity* entity = OwnerEntity();
+  if (!entity) return;
+  isDisplay_ = false;
+  entity->SetHeight(30);
+  entity->RestackDisplayedProperties();
+  if (TOOAPanel* panel = OwnerPanel()) panel->ShowActivePage();
+}
+
+void TProperty::RemoveProperty() {
+  // Removes the entity's selected row, which the press that opened this menu made this one.
+  if (TEntity* entity = OwnerEntity()) entity->RemoveSelectedProperty();
+}
+
+void TProperty::CreatePropertyRelation() {
+  TEntity* entity = OwnerEntity();
+  if (!entity) return;
+  AddRelation(*entity, "", false);
+  TRelation& relation = *entity->RelationList().back().Object;
+  relation.SetSourceEntity(entity);
+  relation.SetSourceProperty(this);
+  relation.SetTop(Anchors().Y);
+  relation.UpdateAnchors();
+  if (TOOAPanel* panel = OwnerPanel()) panel->Repaint();
+}
+
+void TProperty::DrawOn(Canvas& canvas, int x, int y) {
+  TEntity* entity = OwnerEntity();
+  if (!entity || !entity->ShowProperty() || !isDisplay_ || !entity->Visible()) return;
+  const int bottom = Top() + Height();
+  if (bottom >= entity->Height()) entity->SetHeight(bottom + 1);
+  const bool selected = entity->SelectedProperty() == this;
+  DrawBox(canvas, x, y, propertyDesc_.empty() ? Name() : propertyDesc_, selected ? clrBlue : clrBlack, false);
+}
+
+void TProperty::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  if (button == TMouseButton::Middle) return;
+  TEntity* entity = OwnerEntity();
+  if (!entity) return;
+  entity->MouseDown(button, shift, x, y);
+  if (TProperty* previous = entity->SelectedProperty(); previous && previous != this) previous->Invalidate();
+  entity->SetSelectedProperty(this);
+  Invalidate();
+  TOOAPanel* panel = OwnerPanel();
+  if (panel && panel->OnSelectProperty) panel->OnSelectProperty(*panel, *entity, *this);
+}

@@ -1,0 +1,61 @@
+// A property row of an entity: its name, its data type fields, whether it is displayed, and the
+// commands of its popup menu.
+#pragma once
+
+#include <string>
+
+#include "row.h"
+
+class TProperty : public TRow {
+ public:
+  explicit TProperty(TEntity& owner);
+  ~TProperty() override;
+
+  bool IsDisplay() const { return isDisplay_; }
+  // Stores a changed value, repaints the entity and shows the active page again.
+  void SetIsDisplay(bool display);
+  // Stores the value alone, as the hide command does.
+  void StoreIsDisplay(bool display) { isDisplay_ = display; }
+  int DisplaySlot() const { return displaySlot_; }
+  void SetDisplaySlot(int slot) { displaySlot_ = slot; }
+  const std::string& PropertyDesc() const { return propertyDesc_; }
+  // Stores the name, keeps the control's text equal to it and repaints the row.
+  void SetPropertyDesc(const std::string& desc);
+  TPropertyDataType DataType() const { return dataType_; }
+  void SetDataType(TPropertyDataType type) { dataType_ = type; }
+  int DataSize() const { return dataSize_; }
+  void SetDataSize(int size) { dataSize_ = size; }
+  int DataScale() const { return dataScale_; }
+  void SetDataScale(int scale) { dataScale_ = scale; }
+  int PhysicalLength();
+
+  void BuildMenu();
+  void UpdateMenuCaption();
+  void RenameProperty();
+  void MoveUp();
+  void MoveDown();
+  void HideProperty();
+  void RemoveProperty();
+  void CreatePropertyRelation();
+
+  void DrawOn(Canvas& canvas, int x, int y) override;
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+
+ protected:
+  void NameChanged(const std::string& oldName) override;
+
+ private:
+  void SwapWith(TProperty& other);
+
+  bool isDisplay_ = true;
+  int displaySlot_ = 0;
+  std::string propertyDesc_;
+  TPropertyDataType dataType_ = pdtVachar;
+  int dataSize_ = 0;
+  int dataScale_ = 0;
+  int physicalLength_ = 0;
+};
+
+// Appends one property row to the entity (asking for its name when desc is empty); unless silent,
+// offers to create another one each time. Returns the last row created.
+TProperty* AddProperty(TEntity& entity, const std::string& desc, bool silent);

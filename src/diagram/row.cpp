@@ -1,0 +1,46 @@
+#include "row.h"
+
+#include "canvas.h"
+#include "entity.h"
+
+TRow::TRow(TEntity& owner) : menu_(std::make_unique<PopupMenu>()), owner_(&owner) {}
+
+TRow::~TRow() {
+  // The removal notice: every relation or event end that names this row is cleared.
+  DetachAllLinks();
+  SetPopupMenu(nullptr);
+  menu_.reset();
+  owner_ = nullptr;
+}
+
+TOOAPanel* TRow::OwnerPanel() const { return owner_ ? owner_->OwnerPanel() : nullptr; }
+
+void TRow::UpdateAnchors() {
+  if (!owner_) return;
+  const TEntity& entity = *owner_;
+  anchors_.Y = entity.Top() + Top() + Height() / 2;
+  anchors_.RightX = entity.Left() + entity.Width();
+  anchors_.LeftX = entity.Left();
+  anchors_.CentreX = entity.Left() + Left() + Width() / 2;
+}
+
+void TRow::PaintTo(Canvas* canvas) {
+  if (!canvas || !owner_) return;
+  DrawOn(*canvas, owner_->Left() + Left(), owner_->Top() + Top());
+}
+
+void TRow::Paint() { DrawOn(GetCanvas(), 0, 0); }
+
+void TRow::DrawBox(Canvas& canvas, int x, int y, const std::string& text, TColor fontColour, bool leftAligned) {
+  const TColor savedBrush = canvas.BrushColor();
+  const TColor savedPen = canvas.PenColor();
+  canvas.SetFontColor(fontColour);
+  canvas.SetBrushColor(clrWhite);
+  canvas.SetPenColor(clrSilver);
+  const int textX = leftAligned ? 3 : Width() / 2 - canvas.TextWidth(text) / 2;
+  const int textY = Height() / 2 - canvas.TextHeight(text) / 2;
+  canvas.Rectangle(x, y, x + Width(), y + Height());
+  canvas.TextOut(x + textX, y + textY, text);
+  canvas.SetBrushColor(savedBrush);
+  canvas.SetPenColor(savedPen);
+}

@@ -1,0 +1,23 @@
+// Points and rectangles in pixels; a rectangle covers Left..Right-1 and Top..Bottom-1.
+#pragma once
+
+struct TPoint {
+  int X = 0;
+  int Y = 0;
+  friend bool operator==(const TPoint&, const TPoint&) = default;
+};
+
+struct TRect {
+  int Left = 0;
+  int Top = 0;
+  int Right = 0;
+  int Bottom = 0;
+
+  int Width() const { return Right - Left; }
+  int Height() const { return Bottom - Top; }
+  bool Contains(int x, int y) const { return x >= Left && x < Right && y >= Top && y < Bottom; }
+  bool Intersects(const TRect& other) const {
+    return Left < other.Right && other.Left < Right && Top < other.Bottom && other.Top < Bottom;
+  }
+  friend bool operator==(const TRect&, const TRect&) = default;
+};

@@ -1,0 +1,73 @@
+// Everything the diagram asks or shows the user, and the few services of the window that hosts it.
+// The editor implements it with real dialogs; tests answer from a script; the command line answers
+// every question with its proposal.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class Canvas;
+class Control;
+
+// A file dialog. Filter is "Description|pattern" pairs joined by "|".
+struct FileDialogOptions {
+  std::string Filter;
+  std::string DefaultExt;
+  std::string FileName;
+  std::string InitialDir;
+};
+
+// The small fixed-size choice dialog: a label, a selection-only drop-down list and a close button.
+// Items stand in the order given (sorted by the caller where the list is sorted); ItemIndex is the
+// preselected item or -1. There is no cancel: the list's text when the dialog closes is the answer.
+struct ChoiceDialog {
+  std::string Caption;
+  int Width = 0;
+  int Height = 0;
+  int FontSize = 10;
+  std::string Label;
+  int LabelLeft = 0;
+  int LabelTop = 0;
+  int ListLeft = 0;
+  int ListTop = 0;
+  int ListWidth = 0;
+  std::vector<std::string> Items;
+  int ItemIndex = -1;
+  int CloseLeft = 0;
+  int CloseTop = 0;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // Returns the answer as typed, or defaultValue when the box is cancelled.
+  virtual std::string InputBox(const std::string& caption, const std::string& prompt,
+                               const std::string& defaultValue) = 0;
+  // A Yes/No message box; true only for Yes.
+  virtual bool AskYesNo(const std::string& text, const std::string& title) = 0;
+  // A plain message box with an OK button.
+  virtual void ShowMessage(const std::string& text) = 0;
+  // The standard error box for errors raised by services (see EToolkitError).
+  virtual void ShowError(const std::string& text) = 0;
+  virtual std::optional<std::string> OpenFileDialog(const FileDialogOptions& options) = 0;
+  virtual std::optional<std::string> SaveFileDialog(const FileDialogOptions& options) = 0;
+  // Shows the dialog modally and returns the text its list shows when it is closed.
+  virtual std::string Choose(const ChoiceDialog& dialog) = 0;
+  virtual int ScreenWidth() = 0;
+
+  // The page editor: show a fresh dialog bound to the panel (freeing an earlier, closed one) and
+  // return the dialog's width; reload it; and give the main window a new width.
+  virtual int ShowPageEditor(Control& panel) = 0;
+  virtual void RefreshPageEditor() = 0;
+  virtual void SetMainWindowWidth(int width) = 0;
+
+  // Measures text with the real font and draws nowhere; used whenever a control paints outside the
+  // host's paint, so that painting's side effects (sizes, visibility) happen at once.
+  virtual Canvas& MeasureCanvas() = 0;
+  // Asks the host to paint the control later.
+  virtual void Invalidate(Control& control) = 0;
+  // The control starts being dragged now; the host ends the drag at the next button release.
+  virtual void BeginDrag(Control& control) = 0;
+};

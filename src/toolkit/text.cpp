@@ -1,0 +1,95 @@
+#include "text.h"
+
+#include <charconv>
+#include <limits>
+
+#include "toolkit_error.h"
+
+namespace {
+bool IsTrimmed(char c) { return static_cast<unsigned char>(c) <= 32; }
+char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+}  // namespace
+
+std::string Trim(std::string_view text) {
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && IsTrimmed(text[begin])) ++begin;
+  while (end > begin && IsTrimmed(text[end - 1])) --end;
+  return std::string(text.substr(begin, end - begin));
+}
+
+bool IsBlank(std::string_view text) {
+  for (char c : text)
+    if (!IsTrimmed(c)) return false;
+  return true;
+}
+
+bool SameText(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
+  return true;
+}
+
+std::string UpperCase(std::string_view text) {
+  std::string result(text);
+  for (char& c : result) c = UpperAscii(c);
+  return result;
+}
+
+bool TryTextToInt(std::string_view text, int& value) {
+  size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  if (i == text.size()) return false;
+  long long magnitude = 0;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c < '0' || c > '9') return false;
+    magnitude = magnitude * 10 + (c - '0');
+    if (magnitude > 2147483648LL) return false;
+  }
+  const long long signedValue = negative ? -magnitude : magnitude;
+  if (signedValue > std::numeric_limits<int>::max() || signedValue < std::numeric_limits<int>::min())
+    return false;
+  value = static_cast<int>(signedValue);
+  return true;
+}
+
+int TextToIntDef(std::string_view text, int defaultValue) {
+  int value = 0;
+  return TryTextToInt(text, value) ? value : defaultValue;
+}
+
+int TextToInt(std::string_view text) {
+  int value = 0;
+  if (!TryTextToInt(text, value))
+    throw EToolkitError("'" + std::string(text) + "' is not a valid integer value");
+  return value;
+}
+
+std::string IntToText(long long value) {
+  char buffer[24];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
+
+bool IsValidIdent(std::string_view text) {
+  if (text.empty()) return false;
+  auto isAlpha = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; };
+  if (!isAlpha(text[0])) return false;
+  for (char c : text.substr(1))
+    if (!isAlpha(c) && !(c >= '0' && c <= '9')) return false;
+  return true;
+}
+
+int CharacterCount(std::string_view text) {
+  int count = 0;
+  for (char c : text)
+    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
+  return count;
+}

@@ -1,0 +1,24 @@
+// Text helpers with the exact semantics the diagram relies on: trimming, letter-case-blind
+// comparison, decimal integers in and out, identifier checks.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Drops leading and trailing blanks and control characters (every byte up to and including 32).
+std::string Trim(std::string_view text);
+// True when the text is empty or holds nothing but blanks and control characters.
+bool IsBlank(std::string_view text);
+// Compares ASCII letters without regard to case; every other byte must match exactly.
+bool SameText(std::string_view a, std::string_view b);
+std::string UpperCase(std::string_view text);
+// A decimal integer: leading blanks, an optional sign, digits, nothing after; 32-bit range.
+bool TryTextToInt(std::string_view text, int& value);
+int TextToIntDef(std::string_view text, int defaultValue);
+// As TextToIntDef, but raises "'X' is not a valid integer value".
+int TextToInt(std::string_view text);
+std::string IntToText(long long value);
+// A letter or "_" first, then letters, digits and "_" (ASCII).
+bool IsValidIdent(std::string_view text);
+// Number of characters in UTF-8 text (continuation bytes do not count).
+int CharacterCount(std::string_view text);
