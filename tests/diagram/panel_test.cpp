@@ -1,0 +1,562 @@
+// The panel: its menu, pages, entity creation and removal, drops on the surface, file commands.
+#include "ooa_panel.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "diagram_fixture.h"
+#include "entity_event.h"
+#include "method.h"
+#include "property.h"
+#include "relation.h"
+
+using Panel = DiagramTest;
+
+TEST_F(Panel, SurfaceMenuCaptionsInOrder) {
+  const std::vector<std::string> expected{
+      "ER DIAGRAM MENU   ->PAGE : EMPTY",
+      "-",
+      "-> Select Display Page",
+      "-> Load Diagram ",
+      "-> Close Diagram ",
+      "-> Save Diagram ",
+      "-> Save Diagram As",
+      "-> Create Entity",
+      "-> Create Entity With SDF (Tarnesk Export Schema) File",
+      "-> Create New Page",
+      "-> Current Page Rename",
+      "-> Remove Exists Page",
+      "-> Save Diagram To BitMap File",
+      "-> Page Editor",
+  };
+  EXPECT_EQ(panel.SurfaceMenu().Captions(), expected);
+  EXPECT_EQ(panel.GetPopupMenu(), &panel.SurfaceMenu());
+}
+
+TEST_F(Panel, NewPanelIsEmptyAndSizedByItsHost) {
+  ScriptedPlatform own;
+  auto fresh = std::make_unique<TOOAPanel>(own);
+  EXPECT_EQ(fresh->Width(), 160);
+  EXPECT_TRUE(fresh->Entities().empty());
+  EXPECT_TRUE(fresh->OwnPageList().empty());
+  EXPECT_EQ(fresh->ActivePageName(), "");
+  EXPECT_EQ(fresh->DiagramFolder(), std::filesystem::current_path().string());
+  EXPECT_EQ(fresh->Color(), clrWhite);
+  EXPECT_EQ(panel.BitmapWidth(), 2048);
+  EXPECT_EQ(panel.BitmapHeight(), 2048);
+  fresh.reset();
+  EXPECT_TRUE(own.Calls.empty()) << "a panel created and destroyed asks nothing";
+}
+
+TEST_F(Panel, RemoveExistsPageDoesNothing) {
+  AddPage("P1");
+  panel.SurfaceMenu().Find("-> Remove Exists Page")->Click();
+  EXPECT_EQ(panel.OwnPageList(), TEntryList{"P1"});
+}
+
+TEST_F(Panel, CreatePageAnswers) {
+  struct Case {
+    const char* name;
+    bool cancel;
+    const char* answer;
+    TEntryList pages;
+  } cases[] = {
+      {"typed", false, "Orders", {"Orders"}},
+      {"cancelled", true, "", {"NewPage1"}},
+      {"blank", false, "  ", {}},
+      {"untrimmed", false, " Sales ", {" Sales "}},
+  };
+  for (const auto& c : cases) {
+    ScriptedPlatform own;
+    TOOAPanel fresh(own);
+    if (c.cancel)
+      own.Cancel();
+    else
+      own.Type(c.answer);
+    fresh.CreatePage();
+    EXPECT_EQ(fresh.OwnPageList(), c.pages) << c.name;
+    EXPECT_EQ(fresh.ActivePageName(), c.pages.empty() ? "" : c.pages[0]) << c.name;
+    EXPECT_EQ(fresh.DiagramName(), c.pages.empty() ? "" : "NewDiagram") << c.name;
+    ASSERT_EQ(own.Calls.size(), 1u);
+    EXPECT_EQ(own.Calls[0].Caption, "Create New Page");
+    EXPECT_EQ(own.Calls[0].Text, "Input New Page's Name :");
+    EXPECT_EQ(own.Calls[0].Default, "NewPage1");
+    // Creating the first page leaves the menu caption until the page is shown.
+    EXPECT_EQ(fresh.SurfaceMenu().Item(0).Caption(), "ER DIAGRAM MENU   ->PAGE : EMPTY") << c.name;
+  }
+}
+
+TEST_F(Panel, LaterPagesAreAppendedWithoutBecomingActive) {
+  AddPage("P1");
+  panel.SetDiagramName("Kept");
+  platform.Cancel();
+  panel.CreatePage();
+  AddPage("P1");
+  EXPECT_EQ(panel.OwnPageList(), (TEntryList{"P1", "NewPage2", "P1"}));
+  EXPECT_EQ(panel.ActivePageName(), "P1");
+  EXPECT_EQ(panel.DiagramName(), "Kept");
+  EXPECT_EQ(platform.CallsOf("InputBox")[2].Default, "NewPage3");
+}
+
+TEST_F(Panel, CreateEntityAtTheMousePosition) {
+  AddPage("NewPage1");
+  for (int i = 1; i <= 3; ++i) {
+    panel.SetLastMouse(100 * i, 50);
+    platform.Cancel();
+    TEntity& entity = panel.CreateEntity("", false);
+    EXPECT_EQ(entity.Name(), "Entity" + std::to_string(i));
+    EXPECT_EQ(entity.EntityDesc(), "NewEntity" + std::to_string(i));
+    EXPECT_EQ(entity.Left(), 100 * i);
+    EXPECT_EQ(entity.Top(), 50);
+    EXPECT_EQ(entity.Width(), 128);
+    EXPECT_EQ(entity.Height(), 30);
+    EXPECT_TRUE(entity.Visible());
+    EXPECT_EQ(entity.ActivePages(), TEntryList{"NewPage1 @" + std::to_string(100 * i) + ",50"});
+    EXPECT_EQ(entity.Parent(), &panel);
+    EXPECT_EQ(entity.Menu().Item(0).Caption(), "ENTITY : NewEntity" + std::to_string(i));
+  }
+  const auto boxes = platform.CallsOf("InputBox");
+  ASSERT_EQ(boxes.size(), 4u);
+  EXPECT_EQ(boxes[1].Caption, "Create New Data Entity");
+  EXPECT_EQ(boxes[1].Text, "Input New Data Entity's Name :");
+  EXPECT_EQ(boxes[3].Default, "NewEntity3");
+  // Showing the page on creation refreshed the menu caption.
+  EXPECT_EQ(panel.SurfaceMenu().Item(0).Caption(), "ER DIAGRAM MENU   ->PAGE : NewPage1");
+}
+
+TEST_F(Panel, CreateEntityWithAnEmptyAnswerGetsAnEmptyDescription) {
+  AddPage("P1");
+  platform.Type("");
+  TEntity& entity = panel.CreateEntity("", false);
+  EXPECT_EQ(entity.EntityDesc(), "");
+}
+
+TEST_F(Panel, CreateEntityWithoutPageAsksForOneFirst) {
+  panel.SetLastMouse(70, 80);
+  platform.Type("").Type("Customer");
+  TEntity& entity = panel.CreateEntity("", false);
+  EXPECT_TRUE(panel.OwnPageList().empty());
+  EXPECT_EQ(entity.ActivePages(), TEntryList{" @70,80"});
+  EXPECT_FALSE(entity.Visible());
+  const auto boxes = platform.CallsOf("InputBox");
+  EXPECT_EQ(boxes[0].Caption, "Create New Page");
+  EXPECT_EQ(boxes[0].Default, "NewPage1");
+
+  platform.Cancel();
+  TEntity& second = panel.CreateEntity("Order", false);
+  EXPECT_EQ(panel.ActivePageName(), "NewPage1");
+  EXPECT_TRUE(second.Visible());
+  EXPECT_FALSE(entity.Visible()) << "an entry for the empty page is never shown";
+}
+
+TEST_F(Panel, KeepHiddenCreatesNoEntryAndAsksNothing) {
+  AddPage("P1");
+  TEntity& entity = panel.CreateEntity("NEWEntity", true);
+  EXPECT_TRUE(entity.ActivePages().empty());
+  EXPECT_FALSE(entity.Visible());
+  EXPECT_EQ(entity.EntityDesc(), "NEWEntity");
+}
+
+TEST_F(Panel, EntityNamesStayUniqueAfterRemovals) {
+  AddPage("P1");
+  AddEntity("A");
+  TEntity& b = AddEntity("B");
+  AddEntity("C");
+  panel.SetSelectedEntity(&b);
+  panel.RemoveSelectedEntity();
+  // Two entities remain, named Entity1 and Entity3: the count gives 3, which is taken.
+  platform.Cancel();
+  TEntity& d = panel.CreateEntity("", false);
+  EXPECT_EQ(d.Name(), "Entity4");
+  EXPECT_EQ(d.EntityDesc(), "NewEntity4");
+  // A name given by hand in another letter case is taken too.
+  panel.Entities()[0]->SetName("ENTITY5");
+  EXPECT_EQ(AddEntity("E").Name(), "Entity6");
+  EXPECT_EQ(panel.EntityByName("entity5"), panel.Entities()[0].get());
+  EXPECT_EQ(panel.EntityByName("Entity1"), nullptr);
+}
+
+TEST_F(Panel, EntityByNameTakesTheFirstInCreationOrder) {
+  AddPage("P1");
+  TEntity& first = AddEntity("A");
+  TEntity& second = AddEntity("B");
+  second.SetName("Same");
+  first.SetName("SAME");
+  EXPECT_EQ(panel.EntityByName("same"), &first);
+  first.SetName("Other");
+  EXPECT_EQ(panel.EntityByName("same"), &second);
+}
+
+TEST_F(Panel, FindByDescriptionIsExactAndTakesTheFirst) {
+  AddPage("P1");
+  TEntity& lower = AddEntity("order");
+  TEntity& upper = AddEntity("Order");
+  AddEntity("Order");
+  EXPECT_EQ(panel.FindEntity("Order"), &upper);
+  EXPECT_EQ(panel.FindEntity("order"), &lower);
+  EXPECT_EQ(panel.FindEntity("ORDER"), nullptr);
+  AddRelation(lower, "Places", true);
+  TRelation* second = AddRelation(upper, "Places", true);
+  AddEntityEvent(upper, "Ship", true);
+  EXPECT_EQ(panel.FindRelation("Places"), lower.RelationList()[0].Object.get());
+  EXPECT_NE(panel.FindRelation("Places"), second);
+  EXPECT_EQ(panel.FindEntityEvent("Ship"), upper.EventList()[0].Object.get());
+  EXPECT_EQ(panel.FindEntityEvent("ship"), nullptr);
+}
+
+TEST_F(Panel, RemovingAnEntityUnlinksTheBoxesOfOthers) {
+  AddPage("P1");
+  TEntity& customer = AddEntity("Customer");
+  TEntity& order = AddEntity("Order", 300, 30);
+  TProperty* custNo = AddProperty(customer, "CustNo", true);
+  TProperty* orderCust = AddProperty(order, "CustNo", true);
+  TMethod* check = AddMethod(customer, "Check", true);
+  TMethod* ship = AddMethod(order, "Ship", true);
+  TRelation* relation = AddRelation(order, "Places", true);
+  relation->SetSourceEntity(&order);
+  relation->SetSourceProperty(orderCust);
+  relation->SetTargetEntity(&customer);
+  relation->SetTargetProperty(custNo);
+  TEntityEvent* event = AddEntityEvent(order, "Checks", true);
+  event->SetSourceEntity(&customer);
+  event->SetSourceMethod(check);
+  event->SetTargetEntity(&order);
+  event->SetTargetMethod(ship);
+
+  panel.SetSelectedEntity(&customer);
+  panel.RemoveSelectedEntity();
+  ASSERT_EQ(panel.Entities().size(), 1u);
+  EXPECT_EQ(panel.SelectedEntity(), nullptr);
+  EXPECT_EQ(relation->SourceProperty(), orderCust);
+  EXPECT_EQ(relation->TargetEntity(), nullptr);
+  EXPECT_EQ(relation->TargetProperty(), nullptr);
+  EXPECT_EQ(event->SourceEntity(), nullptr);
+  EXPECT_EQ(event->SourceMethod(), nullptr);
+  EXPECT_EQ(event->TargetMethod(), ship);
+  EXPECT_EQ(order.RelationList().size(), 1u) << "the boxes stay, unlinked";
+}
+
+TEST_F(Panel, RemovingAnEntityClearsAnEndWhoseRowIsItsEvenUnderAnotherEntity) {
+  // A diagram file can name one entity and a row of another for the same end.
+  AddPage("P1");
+  TEntity& a = AddEntity("A");
+  TEntity& b = AddEntity("B");
+  TProperty* rowOfA = AddProperty(a, "X", true);
+  TRelation* relation = AddRelation(b, "R", true);
+  relation->SetSourceEntity(&b);
+  relation->SetSourceProperty(rowOfA);
+  panel.SetSelectedEntity(&a);
+  panel.RemoveSelectedEntity();
+  EXPECT_EQ(relation->SourceProperty(), nullptr);
+  EXPECT_EQ(relation->SourceEntity(), nullptr);
+}
+
+TEST_F(Panel, RemoveSelectedEntityWithNothingSelectedDoesNothing) {
+  AddPage("P1");
+  AddEntity("A");
+  panel.RemoveSelectedEntity();
+  EXPECT_EQ(panel.Entities().size(), 1u);
+}
+
+TEST_F(Panel, RemovingAnEntityRefreshesAnOpenPageEditor) {
+  AddPage("P1");
+  TEntity& a = AddEntity("A");
+  panel.SetPageEditorShown(true);
+  panel.SetSelectedEntity(&a);
+  const int before = platform.EditorRefreshes;
+  panel.RemoveSelectedEntity();
+  EXPECT_EQ(platform.EditorRefreshes, before + 1);
+}
+
+TEST_F(Panel, CloseDiagramDropsEverythingButTheFolder) {
+  AddPage("P1");
+  TEntity& a = AddEntity("A");
+  TEntity& b = AddEntity("B");
+  TRelation* relation = AddRelation(a, "R", true);
+  relation->SetTargetEntity(&b);
+  relation->SetTargetProperty(AddProperty(b, "X", true));
+  panel.SetDiagramFolder("/tmp/diagrams/");
+  panel.SurfaceMenu().Find("-> Close Diagram ")->Click();
+  EXPECT_TRUE(panel.Entities().empty());
+  EXPECT_TRUE(panel.OwnPageList().empty());
+  EXPECT_EQ(panel.ActivePageName(), "");
+  EXPECT_EQ(panel.DiagramName(), "");
+  EXPECT_EQ(panel.DiagramFolder(), "/tmp/diagrams/");
+  EXPECT_EQ(panel.SurfaceMenu().Item(0).Caption(), "ER DIAGRAM MENU   ->PAGE : P1") << "kept until the next page change";
+  EXPECT_EQ(panel.EntityByName("Entity1"), nullptr);
+}
+
+TEST_F(Panel, ShowActivePageShowsHidesAndMovesByEntry) {
+  AddPage("P1");
+  AddPage("P2");
+  TEntity& both = AddEntity("Both", 10, 20);
+  TEntity& onlyFirst = AddEntity("OnlyFirst", 200, 20);
+  both.ActivePages().push_back("P2 @400,300,HIDE PROPERTY");
+  panel.SetActivePageName("P2");
+  panel.ShowActivePage();
+  EXPECT_TRUE(both.Visible());
+  EXPECT_EQ(both.Left(), 400);
+  EXPECT_EQ(both.Top(), 300);
+  EXPECT_FALSE(both.ShowProperty());
+  EXPECT_TRUE(both.ShowMethod());
+  EXPECT_FALSE(onlyFirst.Visible());
+  EXPECT_EQ(panel.SurfaceMenu().Item(0).Caption(), "ER DIAGRAM MENU   ->PAGE : P2");
+  panel.SetActivePageName("P1");
+  panel.ShowActivePage();
+  EXPECT_EQ(both.Left(), 10);
+  EXPECT_TRUE(both.ShowProperty());
+  EXPECT_TRUE(onlyFirst.Visible());
+}
+
+TEST_F(Panel, ARelationBoxIsShownWhereItHasAnEntryEvenWithoutItsEntity) {
+  AddPage("P1");
+  AddPage("P2");
+  TEntity& owner = AddEntity("Owner");
+  TRelation* relation = AddRelation(owner, "", false);
+  relation->ActivePages().push_back("P2 @500,60");
+  panel.SetActivePageName("P2");
+  panel.ShowActivePage();
+  EXPECT_FALSE(owner.Visible());
+  EXPECT_TRUE(relation->Visible());
+  EXPECT_EQ(relation->Left(), 500);
+  EXPECT_EQ(relation->Anchors().LeftX, 500);
+}
+
+TEST_F(Panel, PageNamesWithTheEntrySeparatorNeverHoldObjects) {
+  AddPage("A @B");
+  TEntity& entity = AddEntity("X", 5, 6);
+  EXPECT_EQ(entity.ActivePages(), TEntryList{"A @B @5,6"});
+  EXPECT_FALSE(entity.IsOnPage("A @B"));
+  EXPECT_FALSE(entity.Visible());
+}
+
+TEST_F(Panel, EntriesAreCaseSensitive) {
+  AddPage("page1");
+  TEntity& entity = AddEntity("X");
+  EXPECT_TRUE(entity.IsOnPage("page1"));
+  EXPECT_FALSE(entity.IsOnPage("Page1"));
+  EXPECT_FALSE(entity.IsOnPage(""));
+  EXPECT_FALSE(entity.IsOnPage("   "));
+}
+
+TEST_F(Panel, RenameActivePageRewritesOnlyItsEntries) {
+  AddPage("NewPage1");
+  TEntity& hidden = AddEntity("Hidden", 10, 10);
+  TEntity& plain = AddEntity("Plain", 200, 10);
+  hidden.ActivePages() = {"NewPage10 @1,1", "NewPage1 @10,10,HIDE PROPERTY", "NewPage11 @2,2,HIDE METHOD"};
+  plain.ActivePages().push_back("NewPage10 @3,3");
+  TRelation* relation = AddRelation(plain, "", false);
+  panel.OwnPageList() = {"NewPage1", "NewPage10", "NewPage11"};
+  panel.ShowActivePage();
+  plain.SetLeft(250);  // moved without storing: the rename records where it stands now
+  platform.Type("Summary");
+  panel.RenameActivePage();
+  EXPECT_EQ(hidden.ActivePages(),
+            (TEntryList{"NewPage10 @1,1", "Summary @10,10,HIDE PROPERTY", "NewPage11 @2,2,HIDE METHOD"}));
+  EXPECT_EQ(plain.ActivePages(), (TEntryList{"Summary @250,10", "NewPage10 @3,3"}));
+  EXPECT_EQ(relation->ActivePages(), TEntryList{"Summary @338,10"});
+  EXPECT_EQ(panel.OwnPageList(), (TEntryList{"Summary", "NewPage10", "NewPage11"}));
+  EXPECT_EQ(panel.ActivePageName(), "Summary");
+  EXPECT_EQ(panel.SurfaceMenu().Item(0).Caption(), "ER DIAGRAM MENU   ->PAGE : Summary");
+  const auto box = platform.CallsOf("InputBox").back();
+  EXPECT_EQ(box.Caption, "CurrentPageRename");
+  EXPECT_EQ(box.Text, "Input New Current Page's Name :");
+  EXPECT_EQ(box.Default, "NewPage1");
+}
+
+TEST_F(Panel, RenameCancelledRewritesPositionsBlankChangesNothing) {
+  AddPage("P1");
+  TEntity& entity = AddEntity("X", 10, 10);
+  entity.SetLeft(77);
+  platform.Type("   ");
+  panel.RenameActivePage();
+  EXPECT_EQ(entity.ActivePages(), TEntryList{"P1 @10,10"});
+  platform.Cancel();
+  panel.RenameActivePage();
+  EXPECT_EQ(entity.ActivePages(), TEntryList{"P1 @77,10"});
+  EXPECT_EQ(panel.OwnPageList(), TEntryList{"P1"});
+}
+
+TEST_F(Panel, RenameFindsThePageLineIgnoringCaseAndNeedsOne) {
+  AddPage("P1");
+  panel.SetActivePageName("p1");
+  platform.Type("Q");
+  panel.RenameActivePage();
+  EXPECT_EQ(panel.OwnPageList(), TEntryList{"Q"});
+  panel.SetActivePageName("Missing");
+  platform.Type("Z");
+  panel.RenameActivePage();
+  EXPECT_EQ(panel.OwnPageList(), TEntryList{"Q"});
+  EXPECT_EQ(panel.ActivePageName(), "Missing");
+  panel.SetActivePageName("  ");
+  panel.RenameActivePage();  // no question for a blank active page
+}
+
+TEST_F(Panel, SelectDisplayPageDialog) {
+  AddPage("beta");
+  AddPage("Alpha");
+  AddPage("gamma");
+  panel.SetActivePageName("ALPHA");
+  platform.Choose("gamma");
+  panel.SelectDisplayPage();
+  const auto dialog = platform.CallsOf("Choose").back().Choice;
+  EXPECT_EQ(dialog.Caption, "Select DisPlay Page");
+  EXPECT_EQ(dialog.Width, 420);
+  EXPECT_EQ(dialog.Height, 115);
+  EXPECT_EQ(dialog.FontSize, 10);
+  EXPECT_EQ(dialog.Label, "New DisPlay Page");
+  EXPECT_EQ(dialog.LabelLeft, 22);
+  EXPECT_EQ(dialog.LabelTop, 16);
+  EXPECT_EQ(dialog.ListLeft, 142);
+  EXPECT_EQ(dialog.ListTop, 12);
+  EXPECT_EQ(dialog.ListWidth, 240);
+  EXPECT_EQ(dialog.CloseLeft, 180);
+  EXPECT_EQ(dialog.CloseTop, 64);
+  EXPECT_EQ(dialog.Items, (std::vector<std::string>{" ", "Alpha", "beta", "gamma"}));
+  EXPECT_EQ(dialog.ItemIndex, 1) << "preselected ignoring case";
+  EXPECT_EQ(panel.ActivePageName(), "gamma");
+  EXPECT_EQ(panel.SurfaceMenu().Item(0).Caption(), "ER DIAGRAM MENU   ->PAGE : gamma");
+}
+
+TEST_F(Panel, SelectDisplayPageBlankChangesNothingClosingKeepsThePreselection) {
+  AddPage("P1");
+  AddPage("P2");
+  platform.Choose(" ");
+  panel.SelectDisplayPage();
+  EXPECT_EQ(panel.ActivePageName(), "P1");
+  EXPECT_EQ(panel.SurfaceMenu().Item(0).Caption(), "ER DIAGRAM MENU   ->PAGE : EMPTY");
+  platform.KeepChoice();
+  panel.SelectDisplayPage();
+  EXPECT_EQ(panel.ActivePageName(), "P1");
+  EXPECT_EQ(panel.SurfaceMenu().Item(0).Caption(), "ER DIAGRAM MENU   ->PAGE : P1") << "applied again";
+  panel.SetActivePageName("Unknown");
+  platform.KeepChoice();
+  panel.SelectDisplayPage();
+  EXPECT_EQ(platform.CallsOf("Choose").back().Choice.ItemIndex, -1);
+  EXPECT_EQ(panel.ActivePageName(), "Unknown");
+}
+
+TEST_F(Panel, DuplicatePagesAreListedTwice) {
+  AddPage("Same");
+  AddPage("Same");
+  platform.KeepChoice();
+  panel.SelectDisplayPage();
+  EXPECT_EQ(platform.CallsOf("Choose").back().Choice.Items, (std::vector<std::string>{" ", "Same", "Same"}));
+}
+
+TEST_F(Panel, DroppingAnEntityStoresItsPositionWithItsFlags) {
+  AddPage("P1");
+  TEntity& entity = AddEntity("X", 100, 100);
+  TProperty* row = AddProperty(entity, "Id", true);
+  entity.HideAllMethod();
+  bool accept = false;
+  panel.DragOver(entity, 0, 0, TDragState::Move, accept);
+  EXPECT_TRUE(accept);
+  panel.DragDrop(entity, 0, 0);
+  EXPECT_EQ(entity.Left(), 0);
+  EXPECT_EQ(entity.Top(), 0);
+  EXPECT_EQ(entity.ActivePages(), TEntryList{"P1 @0,0,HIDE METHOD"});
+  EXPECT_EQ(row->Anchors().LeftX, 0);
+  EXPECT_EQ(row->Anchors().Y, 30);
+}
+
+TEST_F(Panel, DroppingARowOnTheSurfaceChangesNothing) {
+  AddPage("P1");
+  TEntity& entity = AddEntity("X", 100, 100);
+  TProperty* row = AddProperty(entity, "Id", true);
+  panel.DragDrop(*row, 5, 5);
+  EXPECT_EQ(row->Left(), 1);
+  EXPECT_EQ(entity.Left(), 100);
+  EXPECT_EQ(entity.ActivePages(), TEntryList{"P1 @100,100"});
+}
+
+TEST_F(Panel, DroppingBoxesMovesThemAndTheirLines) {
+  AddPage("P1");
+  TEntity& entity = AddEntity("X", 100, 100);
+  TRelation* relation = AddRelation(entity, "", false);
+  TEntityEvent* event = AddEntityEvent(entity, "", false);
+  panel.DragDrop(*relation, 600, 700);
+  panel.DragDrop(*event, 20, 900);
+  EXPECT_EQ(relation->ActivePages(), TEntryList{"P1 @600,700"});
+  EXPECT_EQ(event->ActivePages(), TEntryList{"P1 @20,900"});
+  EXPECT_EQ(relation->Anchors().Y, 700 + 25 / 2);
+  EXPECT_EQ(event->Anchors().LeftX, 20);
+}
+
+TEST_F(Panel, MouseMoveOverTheSurfaceIsRemembered) {
+  panel.MouseMove(0, 321, 654);
+  EXPECT_EQ(panel.LastMouseX(), 321);
+  EXPECT_EQ(panel.LastMouseY(), 654);
+}
+
+TEST_F(Panel, SaveWritesIntoTheDiagramFolder) {
+  std::vector<std::string> saved;
+  panel.FileHandlers.SaveDiagramFile = [&](TOOAPanel&, const std::string& name) { saved.push_back(name); };
+  AddPage("P1");
+  panel.SurfaceMenu().Find("-> Save Diagram ")->Click();
+  const std::string cwd = std::filesystem::current_path().string();
+  ASSERT_EQ(saved.size(), 1u);
+  EXPECT_EQ(saved[0], cwd + "/NewDiagram");
+  panel.SetDiagramFolder("/data/");
+  panel.SaveDiagramCommand();
+  EXPECT_EQ(saved[1], "/data/NewDiagram");
+}
+
+TEST_F(Panel, SaveAsTakesNameAndFolderFromTheChosenFile) {
+  std::vector<std::string> saved;
+  panel.FileHandlers.SaveDiagramFile = [&](TOOAPanel&, const std::string& name) { saved.push_back(name); };
+  panel.SetDiagramFolder("/work/diagrams");
+  platform.PickFile("/srv/orders.final.ERD");
+  panel.SurfaceMenu().Find("-> Save Diagram As")->Click();
+  const auto dialog = platform.CallsOf("Save").back().File;
+  EXPECT_EQ(dialog.FileName, "/work/diagrams/NewDiagram.ERD");
+  EXPECT_EQ(dialog.DefaultExt, "ERD");
+  EXPECT_EQ(dialog.Filter, "ER Diagram File|*.ERD");
+  EXPECT_EQ(panel.DiagramName(), "orders");
+  EXPECT_EQ(panel.DiagramFolder(), "/srv/");
+  EXPECT_EQ(saved, std::vector<std::string>{"/srv/orders"});
+
+  platform.CancelFile();
+  panel.SaveDiagramAsCommand();
+  EXPECT_EQ(platform.CallsOf("Save").back().File.FileName, "/srv/orders.ERD");
+  EXPECT_EQ(saved.size(), 1u) << "cancel writes nothing";
+}
+
+TEST_F(Panel, LoadReadsTheChosenFileAndTakesItsFolder) {
+  std::vector<std::string> loaded;
+  panel.FileHandlers.LoadDiagramFile = [&](TOOAPanel&, const std::string& name) { loaded.push_back(name); };
+  platform.CancelFile();
+  panel.LoadDiagramCommand();
+  EXPECT_TRUE(loaded.empty());
+  platform.PickFile("/home/ann/x/Shop.ERD");
+  panel.SurfaceMenu().Find("-> Load Diagram ")->Click();
+  EXPECT_EQ(loaded, std::vector<std::string>{"/home/ann/x/Shop.ERD"});
+  EXPECT_EQ(panel.DiagramFolder(), "/home/ann/x/");
+  const auto dialog = platform.CallsOf("Open").back().File;
+  EXPECT_EQ(dialog.Filter, "ER Diagram File|*.ERD");
+  EXPECT_EQ(dialog.DefaultExt, "*.ERD");
+}
+
+TEST_F(Panel, PageEditorOpensOnceAndNarrowsTheMainWindow) {
+  panel.SurfaceMenu().Find("-> Page Editor")->Click();
+  EXPECT_TRUE(panel.PageEditorShown());
+  EXPECT_EQ(platform.MainWindowWidth, 1280 - 247);
+  panel.PageEditorCommand();
+  EXPECT_EQ(platform.CallsOf("PageEditor").size(), 1u);
+  panel.SetPageEditorShown(false);  // the dialog was closed
+  panel.PageEditorCommand();
+  EXPECT_EQ(platform.CallsOf("PageEditor").size(), 2u);
+}
+
+TEST_F(Panel, PaintDrawsTheWhiteFaceInsideItsBevels) {
+  RecordingCanvas canvas;
+  panel.PaintOn(canvas);
+  ASSERT_GE(canvas.Calls.size(), 5u);
+  EXPECT_EQ(canvas.Calls[0].Points, (std::vector<TPoint>{{0, 2047}, {0, 0}, {2048, 0}}));
+  EXPECT_EQ(canvas.Calls[0].Pen, clrGray);
+  EXPECT_EQ(canvas.Calls[1].Pen, clrWhite);
+  EXPECT_EQ(canvas.Calls[4].Kind, "Rectangle");
+  EXPECT_EQ(canvas.Calls[4].Brush, clrWhite);
+  EXPECT_EQ(canvas.Calls[4].Points, (std::vector<TPoint>{{2, 2}, {2046, 2046}}));
+}

@@ -1,0 +1,42 @@
+// A canvas for headless tests: measures every character as 7 pixels wide and text as 16 pixels
+// high, and records every drawing call with the colours in force, so tests can check what was drawn.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "canvas.h"
+
+struct DrawCall {
+  std::string Kind;  // "Rectangle", "RoundRect", "Polygon", "Polyline", "TextOut"
+  std::vector<TPoint> Points;
+  std::string Text;
+  TColor Brush = 0;
+  TColor Pen = 0;
+  TColor Font = 0;
+  int PenWidth = 1;
+};
+
+class RecordingCanvas : public Canvas {
+ public:
+  static constexpr int CharWidth = 7;
+  static constexpr int LineHeight = 16;
+
+  void Rectangle(int x1, int y1, int x2, int y2) override;
+  void RoundRect(int x1, int y1, int x2, int y2, int cornerWidth, int cornerHeight) override;
+  void Polygon(const std::vector<TPoint>& points) override;
+  void Polyline(const std::vector<TPoint>& points) override;
+  void TextOut(int x, int y, const std::string& text) override;
+  int TextWidth(const std::string& text) override;
+  int TextHeight(const std::string& text) override;
+
+  std::vector<DrawCall> Calls;
+  // The polylines drawn with the given pen colour.
+  std::vector<std::vector<TPoint>> PolylinesIn(TColor pen) const;
+  // The texts written, in order.
+  std::vector<std::string> Texts() const;
+  void Clear() { Calls.clear(); }
+
+ private:
+  void Record(std::string kind, std::vector<TPoint> points, std::string text = {});
+};

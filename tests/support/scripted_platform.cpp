@@ -1,0 +1,110 @@
+#include "scripted_platform.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+ScriptedPlatform& ScriptedPlatform::Type(std::string answer) {
+  script_.push_back({"Input", std::move(answer)});
+  return *this;
+}
+ScriptedPlatform& ScriptedPlatform::Cancel() {
+  script_.push_back({"Cancel", {}});
+  return *this;
+}
+ScriptedPlatform& ScriptedPlatform::Yes() {
+  script_.push_back({"Yes", {}});
+  return *this;
+}
+ScriptedPlatform& ScriptedPlatform::No() {
+  script_.push_back({"No", {}});
+  return *this;
+}
+ScriptedPlatform& ScriptedPlatform::PickFile(std::string path) {
+  script_.push_back({"File", std::move(path)});
+  return *this;
+}
+ScriptedPlatform& ScriptedPlatform::CancelFile() {
+  script_.push_back({"NoFile", {}});
+  return *this;
+}
+ScriptedPlatform& ScriptedPlatform::Choose(std::string item) {
+  script_.push_back({"Choose", std::move(item)});
+  return *this;
+}
+ScriptedPlatform& ScriptedPlatform::KeepChoice() {
+  script_.push_back({"KeepChoice", {}});
+  return *this;
+}
+
+std::vector<PlatformCall> ScriptedPlatform::CallsOf(const std::string& kind) const {
+  std::vector<PlatformCall> calls;
+  for (const auto& call : Calls)
+    if (call.Kind == kind) calls.push_back(call);
+  return calls;
+}
+
+std::optional<ScriptedPlatform::Answer> ScriptedPlatform::Next(std::initializer_list<const char*> kinds,
+                                                               const std::string& question) {
+  if (script_.empty()) {
+    ADD_FAILURE() << "unexpected question: " << question;
+    return std::nullopt;
+  }
+  Answer answer = script_.front();
+  for (const char* kind : kinds)
+    if (answer.Kind == kind) {
+      script_.pop_front();
+      return answer;
+    }
+  ADD_FAILURE() << "question " << question << " met the scripted answer " << answer.Kind;
+  return std::nullopt;
+}
+
+std::string ScriptedPlatform::InputBox(const std::string& caption, const std::string& prompt,
+                                       const std::string& defaultValue) {
+  Calls.push_back({"InputBox", caption, prompt, defaultValue, {}, {}});
+  const auto answer = Next({"Input", "Cancel"}, "input box " + caption);
+  if (!answer || answer->Kind == "Cancel") return defaultValue;
+  return answer->Text;
+}
+
+bool ScriptedPlatform::AskYesNo(const std::string& text, const std::string& title) {
+  Calls.push_back({"YesNo", title, text, {}, {}, {}});
+  const auto answer = Next({"Yes", "No"}, "Yes/No box " + text);
+  return answer && answer->Kind == "Yes";
+}
+
+void ScriptedPlatform::ShowMessage(const std::string& text) { Calls.push_back({"Message", {}, text, {}, {}, {}}); }
+void ScriptedPlatform::ShowError(const std::string& text) { Calls.push_back({"Error", {}, text, {}, {}, {}}); }
+
+std::optional<std::string> ScriptedPlatform::OpenFileDialog(const FileDialogOptions& options) {
+  Calls.push_back({"Open", {}, {}, {}, options, {}});
+  const auto answer = Next({"File", "NoFile"}, "open dialog");
+  if (!answer || answer->Kind == "NoFile") return std::nullopt;
+  return answer->Text;
+}
+
+std::optional<std::string> ScriptedPlatform::SaveFileDialog(const FileDialogOptions& options) {
+  Calls.push_back({"Save", {}, {}, {}, options, {}});
+  const auto answer = Next({"File", "NoFile"}, "save dialog");
+  if (!answer || answer->Kind == "NoFile") return std::nullopt;
+  return answer->Text;
+}
+
+std::string ScriptedPlatform::Choose(const ChoiceDialog& dialog) {
+  Calls.push_back({"Choose", dialog.Caption, {}, {}, {}, dialog});
+  const std::string preselected =
+      dialog.ItemIndex >= 0 && dialog.ItemIndex < static_cast<int>(dialog.Items.size())
+          ? dialog.Items[static_cast<size_t>(dialog.ItemIndex)]
+          : std::string();
+  const auto answer = Next({"Choose", "KeepChoice"}, "choice dialog " + dialog.Caption);
+  if (!answer || answer->Kind == "KeepChoice") return preselected;
+  if (std::find(dialog.Items.begin(), dialog.Items.end(), answer->Text) == dialog.Items.end())
+    ADD_FAILURE() << "the list of " << dialog.Caption << " cannot show " << answer->Text;
+  return answer->Text;
+}
+
+int ScriptedPlatform::ShowPageEditor(Control&) {
+  Calls.push_back({"PageEditor", {}, {}, {}, {}, {}});
+  return PageEditorWidth;
+}

@@ -1,0 +1,69 @@
+// A platform for headless tests: every question is answered from a script, and every question and
+// dialog is recorded with its caption, prompt and proposal so that tests can check the exact texts.
+// A question the script does not expect fails the test and is answered as Cancel would.
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform.h"
+#include "recording_canvas.h"
+
+struct PlatformCall {
+  std::string Kind;  // "InputBox", "YesNo", "Message", "Error", "Open", "Save", "Choose", "PageEditor"
+  std::string Caption;
+  std::string Text;     // prompt or message text
+  std::string Default;  // proposal of an input box
+  FileDialogOptions File;
+  ChoiceDialog Choice;
+};
+
+class ScriptedPlatform : public Platform {
+ public:
+  // Script: answers are used in order, each by the next question of its kind.
+  ScriptedPlatform& Type(std::string answer);  // an input box answered with this text
+  ScriptedPlatform& Cancel();                  // an input box cancelled
+  ScriptedPlatform& Yes();
+  ScriptedPlatform& No();
+  ScriptedPlatform& PickFile(std::string path);
+  ScriptedPlatform& CancelFile();
+  ScriptedPlatform& Choose(std::string item);  // the list shows this text when the dialog closes
+  ScriptedPlatform& KeepChoice();              // the dialog closed with its preselection
+  bool ScriptDone() const { return script_.empty(); }
+  // The recorded calls of one kind.
+  std::vector<PlatformCall> CallsOf(const std::string& kind) const;
+
+  std::string InputBox(const std::string& caption, const std::string& prompt, const std::string& defaultValue) override;
+  bool AskYesNo(const std::string& text, const std::string& title) override;
+  void ShowMessage(const std::string& text) override;
+  void ShowError(const std::string& text) override;
+  std::optional<std::string> OpenFileDialog(const FileDialogOptions& options) override;
+  std::optional<std::string> SaveFileDialog(const FileDialogOptions& options) override;
+  std::string Choose(const ChoiceDialog& dialog) override;
+  int ScreenWidth() override { return ScreenWidthValue; }
+  int ShowPageEditor(Control& panel) override;
+  void RefreshPageEditor() override { ++EditorRefreshes; }
+  void SetMainWindowWidth(int width) override { MainWindowWidth = width; }
+  Canvas& MeasureCanvas() override { return Measure; }
+  void Invalidate(Control&) override { ++Invalidations; }
+  void BeginDrag(Control& control) override { Drags.push_back(&control); }
+
+  std::vector<PlatformCall> Calls;
+  RecordingCanvas Measure;
+  int Invalidations = 0;
+  std::vector<Control*> Drags;
+  int EditorRefreshes = 0;
+  int ScreenWidthValue = 1280;
+  int PageEditorWidth = 247;
+  int MainWindowWidth = 0;
+
+ private:
+  struct Answer {
+    std::string Kind;  // "Input", "Cancel", "Yes", "No", "File", "NoFile", "Choose", "KeepChoice"
+    std::string Text;
+  };
+  std::optional<Answer> Next(std::initializer_list<const char*> kinds, const std::string& question);
+  std::deque<Answer> script_;
+};
