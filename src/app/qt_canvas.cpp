@@ -1,0 +1,177 @@
+// Drawing and text measuring of the diagram on Qt, pixel-exact: lines and rectangle edges are set
+// pixel by pixel rather than left to QPainter's rasteriser, whose end points differ from the rules
+// the diagram's layout was drawn for.
+#include "qt_canvas.h"
+
+#include <QColor>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPen>
+#include <QPolygon>
+#include <QRect>
+#include <QString>
+
+#include <algorithm>
+#include <cstdlib>
+#include <utility>
+
+namespace {
+const char* const kFontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+const char* const kFontFamily = "DejaVu Sans";
+constexpr int kFontPixelSize = 13;
+
+QString fromUtf8(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Orders the corners of a box given either way round, as the raster rules accept them.
+void normalise(int& x1, int& y1, int& x2, int& y2) {
+  if (x1 > x2) std::swap(x1, x2);
+  if (y1 > y2) std::swap(y1, y2);
+}
+}  // namespace
+
+QFont diagramFont() {
+  // Loaded by file so that a system with another "DejaVu Sans" (or none in fontconfig) still
+  // measures with the same outlines; the family name is the fallback when the file is missing.
+  static QString family;
+  if (family.isEmpty() && qGuiApp) {
+    const int id = QFontDatabase::addApplicationFont(QString::fromUtf8(kFontFile));
+    const QStringList families = id >= 0 ? QFontDatabase::applicationFontFamilies(id) : QStringList();
+    family = families.isEmpty() ? QString::fromUtf8(kFontFamily) : families.first();
+  }
+  QFont font(family.isEmpty() ? QString::fromUtf8(kFontFamily) : family);
+  font.setPixelSize(kFontPixelSize);
+  font.setStyleStrategy(QFont::NoAntialias);
+  return font;
+}
+
+QColor toQColor(TColor color) { return QColor(RedOf(color), GreenOf(color), BlueOf(color)); }
+
+QtCanvas::QtCanvas() : font_(diagramFont()), metrics_(font_) {}
+
+QtCanvas::QtCanvas(QPainter& painter) : painter_(&painter), font_(diagramFont()), metrics_(font_) {
+  painter_->setRenderHint(QPainter::Antialiasing, false);
+  painter_->setRenderHint(QPainter::TextAntialiasing, false);
+  painter_->setRenderHint(QPainter::SmoothPixmapTransform, false);
+  painter_->setFont(font_);
+}
+
+void QtCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+  if (!painter_) return;
+  normalise(x1, y1, x2, y2);
+  if (x2 <= x1 || y2 <= y1) return;
+  const QRect box(origin_ + QPoint(x1, y1), QSize(x2 - x1, y2 - y1));
+  // The outline lies inside the box, whatever the pen's width, so that the box keeps its size.
+  const int pen = std::max(1, PenWidth());
+  painter_->fillRect(box, toQColor(PenColor()));
+  const QRect inside = box.adjusted(pen, pen, -pen, -pen);
+  if (inside.isValid()) painter_->fillRect(inside, toQColor(BrushColor()));
+}
+
+void QtCanvas::RoundRect(int x1, int y1, int x2, int y2, int cornerWidth, int cornerHeight) {
+  if (!painter_) return;
+  normalise(x1, y1, x2, y2);
+  if (x2 <= x1 || y2 <= y1) return;
+  QPen pen(toQColor(PenColor()));
+  pen.setWidth(std::max(1, PenWidth()));
+  pen.setJoinStyle(Qt::MiterJoin);
+  painter_->setPen(pen);
+  painter_->setBrush(toQColor(BrushColor()));
+  // An aliased outline of a QRect covers its right and bottom edge as well: one pixel less each way
+  // keeps the shape inside x1..x2-1, y1..y2-1.
+  const QRect box(origin_ + QPoint(x1, y1), QSize(x2 - x1 - 1, y2 - y1 - 1));
+  painter_->drawRoundedRect(box, std::abs(cornerWidth) / 2.0, std::abs(cornerHeight) / 2.0, Qt::AbsoluteSize);
+}
+
+void QtCanvas::Polygon(const std::vector<TPoint>& points) {
+  if (!painter_ || points.size() < 2) return;
+  QPolygon polygon;
+  polygon.reserve(static_cast<qsizetype>(points.size()));
+  for (const TPoint& point : points) polygon << origin_ + QPoint(point.X, point.Y);
+  QPen pen(toQColor(PenColor()));
+  pen.setWidth(std::max(1, PenWidth()));
+  painter_->setPen(pen);
+  painter_->setBrush(toQColor(BrushColor()));
+  painter_->drawPolygon(polygon, Qt::OddEvenFill);
+}
+
+void QtCanvas::Polyline(const std::vector<TPoint>& points) {
+  if (!painter_) return;
+  // Each segment leaves out its end point, which the next segment starts with: every joint is set
+  // once and the very last point not at all.
+  for (size_t i = 1; i < points.size(); ++i) drawLine(points[i - 1], points[i]);
+}
+
+void QtCanvas::drawLine(TPoint a, TPoint b) {
+  if (a == b) return;
+  const int pen = std::max(1, PenWidth());
+  const QColor colour = toQColor(PenColor());
+  if (a.Y == b.Y || a.X == b.X) {
+    // Straight lines in one fill; a wide pen widens them about their middle.
+    QRect line;
+    if (a.Y == b.Y) {
+      const int from = a.X < b.X ? a.X : b.X + 1;
+      line = QRect(from, a.Y - (pen - 1) / 2, std::abs(b.X - a.X), pen);
+    } else {
+      const int from = a.Y < b.Y ? a.Y : b.Y + 1;
+      line = QRect(a.X - (pen - 1) / 2, from, pen, std::abs(b.Y - a.Y));
+    }
+    painter_->fillRect(line.translated(origin_), colour);
+    return;
+  }
+  std::vector<QPoint> points;
+  const int dx = std::abs(b.X - a.X);
+  const int dy = -std::abs(b.Y - a.Y);
+  const int sx = a.X < b.X ? 1 : -1;
+  const int sy = a.Y < b.Y ? 1 : -1;
+  points.reserve(static_cast<size_t>(std::max(dx, -dy)));
+  int err = dx + dy;
+  int x = a.X;
+  int y = a.Y;
+  while (x != b.X || y != b.Y) {
+    points.emplace_back(x, y);
+    const int e2 = 2 * err;
+    if (e2 >= dy) {
+      err += dy;
+      x += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      y += sy;
+    }
+  }
+  plot(points);
+}
+
+void QtCanvas::plot(const std::vector<QPoint>& points) {
+  const int pen = std::max(1, PenWidth());
+  const QColor colour = toQColor(PenColor());
+  if (pen == 1) {
+    QPolygon polygon;
+    polygon.reserve(static_cast<qsizetype>(points.size()));
+    for (const QPoint& point : points) polygon << origin_ + point;
+    painter_->setPen(QPen(colour, 1));
+    painter_->drawPoints(polygon);
+    return;
+  }
+  const int half = (pen - 1) / 2;
+  for (const QPoint& point : points)
+    painter_->fillRect(QRect(origin_ + point - QPoint(half, half), QSize(pen, pen)), colour);
+}
+
+void QtCanvas::TextOut(int x, int y, const std::string& text) {
+  if (!painter_ || text.empty()) return;
+  const QString string = fromUtf8(text);
+  const QPoint topLeft = origin_ + QPoint(x, y);
+  painter_->fillRect(QRect(topLeft, QSize(metrics_.horizontalAdvance(string), metrics_.height())),
+                     toQColor(BrushColor()));
+  painter_->setPen(toQColor(FontColor()));
+  painter_->setFont(font_);
+  painter_->drawText(topLeft + QPoint(0, metrics_.ascent()), string);
+}
+
+int QtCanvas::TextWidth(const std::string& text) { return metrics_.horizontalAdvance(fromUtf8(text)); }
+
+int QtCanvas::TextHeight(const std::string&) { return metrics_.height(); }

@@ -1,0 +1,198 @@
+// Dialogs of the diagram on Qt. Texts the user typed (names, descriptions) reach labels and message
+// boxes, so every label is plain text: a name such as "<b>" must show as written.
+#include "qt_platform.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QStringList>
+
+#include <algorithm>
+
+#include "diagram_host.h"
+
+namespace {
+const char* const kApplicationTitle = "Quorvane";
+
+QString fromUtf8(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string toUtf8(const QString& text) { return text.toUtf8().toStdString(); }
+
+void appendOnce(QStringList& list, const QString& item) {
+  if (!item.isEmpty() && !list.contains(item)) list << item;
+}
+
+void showBox(QWidget* parent, QMessageBox::Icon icon, const std::string& text) {
+  QMessageBox box(icon, QString::fromUtf8(kApplicationTitle), fromUtf8(text), QMessageBox::Ok, parent);
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
+}
+}  // namespace
+
+QString qtFileFilter(const std::string& filter) {
+  const QStringList parts = fromUtf8(filter).split(QLatin1Char('|'));
+  QStringList filters;
+  // A description without a pattern after it is no filter; it is left out rather than guessed.
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QStringList patterns;
+    for (const QString& raw : parts[i + 1].split(QLatin1Char(';'))) {
+      const QString pattern = raw.trimmed();
+      // File names on this system are case-sensitive, but diagrams often come from systems where
+      // they are not: "*.ERD" must also find "plan.erd".
+      appendOnce(patterns, pattern);
+      appendOnce(patterns, pattern.toLower());
+      appendOnce(patterns, pattern.toUpper());
+    }
+    if (patterns.isEmpty()) continue;
+    filters << parts[i].trimmed() + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+  }
+  return filters.join(QStringLiteral(";;"));
+}
+
+QString qtDefaultSuffix(const std::string& defaultExt) {
+  QString suffix = fromUtf8(defaultExt).trimmed();
+  if (suffix.startsWith(QStringLiteral("*."))) suffix.remove(0, 2);
+  else if (suffix.startsWith(QLatin1Char('.'))) suffix.remove(0, 1);
+  if (suffix.contains(QLatin1Char('*')) || suffix.contains(QLatin1Char('?'))) return {};
+  return suffix;
+}
+
+QtPlatform::QtPlatform() = default;
+QtPlatform::~QtPlatform() = default;
+
+void QtPlatform::setHost(DiagramHost* host) { host_ = host; }
+DiagramHost* QtPlatform::host() const { return host_; }
+
+std::string QtPlatform::InputBox(const std::string& caption, const std::string& prompt,
+                                 const std::string& defaultValue) {
+  QInputDialog dialog(mainWindow_);
+  dialog.setInputMode(QInputDialog::TextInput);
+  dialog.setWindowTitle(fromUtf8(caption));
+  dialog.setLabelText(fromUtf8(prompt));
+  dialog.setTextValue(fromUtf8(defaultValue));
+  if (auto* label = dialog.findChild<QLabel*>()) label->setTextFormat(Qt::PlainText);
+  if (dialog.exec() != QDialog::Accepted) return defaultValue;
+  return toUtf8(dialog.textValue());
+}
+
+bool QtPlatform::AskYesNo(const std::string& text, const std::string& title) {
+  QMessageBox box(QMessageBox::Question, fromUtf8(title), fromUtf8(text), QMessageBox::Yes | QMessageBox::No,
+                  mainWindow_);
+  box.setTextFormat(Qt::PlainText);
+  box.setDefaultButton(QMessageBox::Yes);
+  box.setEscapeButton(QMessageBox::No);
+  box.exec();
+  // Closing the box any other way than by Yes is a No.
+  return box.clickedButton() == box.button(QMessageBox::Yes);
+}
+
+void QtPlatform::ShowMessage(const std::string& text) { showBox(mainWindow_, QMessageBox::NoIcon, text); }
+
+void QtPlatform::ShowError(const std::string& text) { showBox(mainWindow_, QMessageBox::Critical, text); }
+
+std::optional<std::string> QtPlatform::OpenFileDialog(const FileDialogOptions& options) {
+  return runFileDialog(options, false);
+}
+
+std::optional<std::string> QtPlatform::SaveFileDialog(const FileDialogOptions& options) {
+  return runFileDialog(options, true);
+}
+
+std::optional<std::string> QtPlatform::runFileDialog(const FileDialogOptions& options, bool save) {
+  QFileDialog dialog(mainWindow_);
+  // Qt's own dialog behaves the same on every desktop, and tests can drive it.
+  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  // The diagram asks its own questions before it overwrites anything.
+  if (save) dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+  const QString filter = qtFileFilter(options.Filter);
+  if (!filter.isEmpty()) dialog.setNameFilters(filter.split(QStringLiteral(";;")));
+  const QString suffix = qtDefaultSuffix(options.DefaultExt);
+  if (!suffix.isEmpty()) dialog.setDefaultSuffix(suffix);
+  if (!options.InitialDir.empty()) dialog.setDirectory(fromUtf8(options.InitialDir));
+  if (!options.FileName.empty()) {
+    const QString fileName = fromUtf8(options.FileName);
+    const QFileInfo file(fileName);
+    if (fileName.contains(QLatin1Char('/'))) dialog.setDirectory(file.absolutePath());
+    dialog.selectFile(file.fileName());
+  }
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const QStringList files = dialog.selectedFiles();
+  if (files.isEmpty() || files.first().isEmpty()) return std::nullopt;
+  return toUtf8(files.first());
+}
+
+std::string QtPlatform::Choose(const ChoiceDialog& choice) {
+  QDialog dialog(mainWindow_, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                                  Qt::MSWindowsFixedSizeDialogHint);
+  dialog.setObjectName(QStringLiteral("ChoiceDialog"));
+  dialog.setWindowTitle(fromUtf8(choice.Caption));
+  if (choice.FontSize > 0) {
+    QFont font = dialog.font();
+    font.setPointSize(choice.FontSize);
+    dialog.setFont(font);
+  }
+  dialog.setFixedSize(std::max(1, choice.Width), std::max(1, choice.Height));
+
+  auto* label = new QLabel(&dialog);
+  label->setTextFormat(Qt::PlainText);
+  label->setText(fromUtf8(choice.Label));
+  label->move(choice.LabelLeft, choice.LabelTop);
+  label->adjustSize();
+
+  auto* list = new QComboBox(&dialog);
+  list->setEditable(false);
+  for (const std::string& item : choice.Items) list->addItem(fromUtf8(item));
+  const bool valid = choice.ItemIndex >= 0 && choice.ItemIndex < list->count();
+  list->setCurrentIndex(valid ? choice.ItemIndex : -1);
+  list->move(choice.ListLeft, choice.ListTop);
+  list->resize(std::max(1, choice.ListWidth), list->sizeHint().height());
+
+  auto* close = new QPushButton(QStringLiteral("Close"), &dialog);
+  close->setDefault(true);
+  close->move(choice.CloseLeft, choice.CloseTop);
+  close->resize(75, 25);
+  QObject::connect(close, &QPushButton::clicked, &dialog, &QDialog::accept);
+
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect desktop = screen->geometry();
+    dialog.move(desktop.center() - QPoint(dialog.width() / 2, dialog.height() / 2));
+  }
+  // There is no cancel: however the dialog closes, the list's text is the answer.
+  dialog.exec();
+  return toUtf8(list->currentText());
+}
+
+int QtPlatform::ScreenWidth() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? screen->availableGeometry().width() : 0;
+}
+
+int QtPlatform::ShowPageEditor(Control&) { return 0; }
+
+void QtPlatform::RefreshPageEditor() {}
+
+void QtPlatform::SetMainWindowWidth(int width) {
+  if (!mainWindow_ || width <= 0) return;
+  // The width asked for is the outer one, window frame included.
+  const int frame = std::max(0, mainWindow_->frameGeometry().width() - mainWindow_->width());
+  mainWindow_->resize(std::max(1, width - frame), mainWindow_->height());
+}
+
+void QtPlatform::Invalidate(Control& control) {
+  if (host_) host_->invalidateControl(control);
+}
+
+void QtPlatform::BeginDrag(Control& control) {
+  if (host_) host_->beginDrag(control);
+}

@@ -1,0 +1,59 @@
+// The diagram's platform on Qt: message, input, file and choice dialogs, the screen, and the link to
+// the host widget that paints the panel and tracks its drags.
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <optional>
+#include <string>
+
+#include "platform.h"
+#include "qt_canvas.h"
+
+class DiagramHost;
+
+// "Desc|*.ERD|Other|*.a;*.b" as a Qt file dialog filter, each pattern in upper and lower case too:
+// "Desc (*.ERD *.erd);;Other (*.a *.A *.b *.B)". Empty for an empty filter.
+QString qtFileFilter(const std::string& filter);
+// The suffix a file dialog appends: DefaultExt without a leading "*." or "."; empty for wildcards.
+QString qtDefaultSuffix(const std::string& defaultExt);
+
+class QtPlatform : public Platform {
+ public:
+  QtPlatform();
+  ~QtPlatform() override;
+
+  // The window dialogs are centred on and whose width the page editor sets; may be none.
+  void setMainWindow(QWidget* window) { mainWindow_ = window; }
+  QWidget* mainWindow() const { return mainWindow_; }
+  // The widget that shows the panel; none while it does not exist.
+  void setHost(DiagramHost* host);
+  DiagramHost* host() const;
+
+  std::string InputBox(const std::string& caption, const std::string& prompt,
+                       const std::string& defaultValue) override;
+  bool AskYesNo(const std::string& text, const std::string& title) override;
+  void ShowMessage(const std::string& text) override;
+  void ShowError(const std::string& text) override;
+  std::optional<std::string> OpenFileDialog(const FileDialogOptions& options) override;
+  std::optional<std::string> SaveFileDialog(const FileDialogOptions& options) override;
+  std::string Choose(const ChoiceDialog& dialog) override;
+  int ScreenWidth() override;
+
+  int ShowPageEditor(Control& panel) override;
+  void RefreshPageEditor() override;
+  void SetMainWindowWidth(int width) override;
+
+  Canvas& MeasureCanvas() override { return measureCanvas_; }
+  void Invalidate(Control& control) override;
+  void BeginDrag(Control& control) override;
+
+ private:
+  std::optional<std::string> runFileDialog(const FileDialogOptions& options, bool save);
+
+  QPointer<QWidget> mainWindow_;
+  QPointer<DiagramHost> host_;
+  QtCanvas measureCanvas_;
+};
