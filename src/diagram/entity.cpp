@@ -27,6 +27,7 @@ TEntity::~TEntity() {
   // No link may outlive the entity, even one a diagram file made inconsistent.
   DetachAllLinks();
   if (panel_ && panel_->SelectedEntity() == this) panel_->SetSelectedEntity(nullptr);
+  if (panel_) panel_->ForgetShowMark(*this);
   panel_ = nullptr;
   ForgetSelections();
   ActivePages().clear();

@@ -139,8 +139,11 @@ class TEntity : public TPlacedControl, public TLinkTarget {
   void RewriteActiveEntry(int index, bool hideProperty, bool hideMethod);
   void ForgetSelections();
 
+  friend class TOOAPanel;
+
   TOOAPanel* panel_;
   long long serial_ = 0;
+  bool showMarked_ = false;
   std::string entityDesc_;
   TEntityType entityType_ = Et_Organization;
   int propertyDefHeight_ = 20;

@@ -94,6 +94,13 @@ class TOOAPanel : public Control {
 
   // Pages.
   void ShowActivePage();
+  // While a diagram file is read, ShowActivePage passes only over the entities marked since its
+  // last run (over all of them when the active page changed in between). Passing over an entity
+  // that did not change since it was last shown changes nothing, so the result is the same as
+  // full passes, at a cost that does not grow with the diagram at every run.
+  void BeginPartialShow();
+  void MarkForShow(TEntity& entity);
+  void EndPartialShow();
   void UpdateMenuCaption();
   void CreatePage();
   void RenameActivePage();
@@ -122,6 +129,9 @@ class TOOAPanel : public Control {
 
  private:
   void BuildSurfaceMenu();
+  void ShowEntity(TEntity& entity, const std::string& page);
+  void ForgetShowMark(TEntity& entity);
+  friend class TEntity;
   void DestroyEntityAt(size_t index);
 
   Platform& platform_;
@@ -140,4 +150,8 @@ class TOOAPanel : public Control {
   int lastMouseY_ = 0;
   TNameIndex<TEntity> entityIndex_{true};
   long long nextSerial_ = 0;
+  bool partialShow_ = false;
+  bool shownOnce_ = false;
+  std::string lastShownPage_;
+  std::vector<TEntity*> showMarks_;
 };

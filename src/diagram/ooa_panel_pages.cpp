@@ -1,4 +1,6 @@
 // The panel's display pages: showing the active page and the page commands of the surface menu.
+#include <algorithm>
+
 #include "entity.h"
 #include "entity_event.h"
 #include "method.h"
@@ -27,51 +29,87 @@ void ShowBox(TLinkBox& box, const std::string& page) {
 }
 }  // namespace
 
+void TOOAPanel::ShowEntity(TEntity& entity, const std::string& page) {
+  if (entity.IsOnPage(page)) {
+    const std::string entry = entity.ActivePages()[static_cast<size_t>(IndexOfPage(page, entity.ActivePages()))];
+    entity.SetShowProperty(!EntryHidesProperty(entry));
+    entity.SetShowMethod(!EntryHidesMethod(entry));
+    entity.SetVisible(true);
+    entity.SetLeft(LeftOfEntry(entry));
+    entity.SetTop(TopOfEntry(entry));
+    for (const auto& slot : entity.PropertyList()) {
+      TProperty& row = *slot.Object;
+      if (entity.ShowProperty()) {
+        row.SetVisible(row.IsDisplay());
+        entity.PlacePropertyRow(row);
+        row.Repaint();
+        row.UpdateAnchors();
+      } else {
+        row.SetVisible(false);
+      }
+    }
+    for (const auto& slot : entity.MethodList()) {
+      TMethod& row = *slot.Object;
+      if (entity.ShowMethod()) {
+        row.SetVisible(true);
+        PlaceMethodRow(row);
+        row.Repaint();
+        row.UpdateAnchors();
+      } else {
+        row.SetVisible(false);
+      }
+    }
+    entity.Repaint();
+  } else {
+    entity.SetVisible(false);
+  }
+  for (const auto& slot : entity.RelationList())
+    if (slot.Object) ShowBox(*slot.Object, page);
+  for (const auto& slot : entity.EventList())
+    if (slot.Object) ShowBox(*slot.Object, page);
+}
+
 void TOOAPanel::ShowActivePage() {
   const std::string page = activePageName_;
-  for (const auto& owned : entities_) {
-    if (!owned) continue;
-    TEntity& entity = *owned;
-    if (entity.IsOnPage(page)) {
-      const std::string entry = entity.ActivePages()[static_cast<size_t>(IndexOfPage(page, entity.ActivePages()))];
-      entity.SetShowProperty(!EntryHidesProperty(entry));
-      entity.SetShowMethod(!EntryHidesMethod(entry));
-      entity.SetVisible(true);
-      entity.SetLeft(LeftOfEntry(entry));
-      entity.SetTop(TopOfEntry(entry));
-      for (const auto& slot : entity.PropertyList()) {
-        TProperty& row = *slot.Object;
-        if (entity.ShowProperty()) {
-          row.SetVisible(row.IsDisplay());
-          entity.PlacePropertyRow(row);
-          row.Repaint();
-          row.UpdateAnchors();
-        } else {
-          row.SetVisible(false);
-        }
-      }
-      for (const auto& slot : entity.MethodList()) {
-        TMethod& row = *slot.Object;
-        if (entity.ShowMethod()) {
-          row.SetVisible(true);
-          PlaceMethodRow(row);
-          row.Repaint();
-          row.UpdateAnchors();
-        } else {
-          row.SetVisible(false);
-        }
-      }
-      entity.Repaint();
-    } else {
-      entity.SetVisible(false);
-    }
-    for (const auto& slot : entity.RelationList())
-      if (slot.Object) ShowBox(*slot.Object, page);
-    for (const auto& slot : entity.EventList())
-      if (slot.Object) ShowBox(*slot.Object, page);
+  if (partialShow_ && shownOnce_ && lastShownPage_ == page) {
+    std::vector<TEntity*> marked;
+    marked.swap(showMarks_);
+    for (TEntity* entity : marked) entity->showMarked_ = false;
+    std::sort(marked.begin(), marked.end(), [](const TEntity* a, const TEntity* b) { return a->Serial() < b->Serial(); });
+    for (TEntity* entity : marked) ShowEntity(*entity, page);
+  } else {
+    for (TEntity* entity : showMarks_) entity->showMarked_ = false;
+    showMarks_.clear();
+    for (const auto& entity : entities_)
+      if (entity) ShowEntity(*entity, page);
   }
+  shownOnce_ = true;
+  lastShownPage_ = page;
   UpdateMenuCaption();
   Invalidate();
+}
+
+void TOOAPanel::BeginPartialShow() {
+  partialShow_ = true;
+  shownOnce_ = false;
+}
+
+void TOOAPanel::MarkForShow(TEntity& entity) {
+  if (!partialShow_ || entity.showMarked_) return;
+  entity.showMarked_ = true;
+  showMarks_.push_back(&entity);
+}
+
+void TOOAPanel::EndPartialShow() {
+  partialShow_ = false;
+  for (TEntity* entity : showMarks_) entity->showMarked_ = false;
+  showMarks_.clear();
+}
+
+void TOOAPanel::ForgetShowMark(TEntity& entity) {
+  if (!entity.showMarked_) return;
+  entity.showMarked_ = false;
+  showMarks_.erase(std::remove(showMarks_.begin(), showMarks_.end(), &entity), showMarks_.end());
 }
 
 void TOOAPanel::UpdateMenuCaption() {
