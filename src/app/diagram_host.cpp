@@ -1,0 +1,364 @@
+// Painting and mouse handling of the diagram widget. Every call into the diagram may raise an error
+// or remove objects: errors go to the error box, and controls held across a call are checked through
+// their life tokens before they are used again.
+#include "diagram_host.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPolygon>
+#include <QRegion>
+#include <QTimer>
+
+#include <exception>
+#include <utility>
+#include <vector>
+
+#include "ooa_panel.h"
+#include "platform.h"
+#include "popup_menu.h"
+#include "qt_canvas.h"
+
+namespace {
+// The shift state as the diagram's controls receive it: keys first, then the buttons held.
+constexpr TShiftState kShift = 1u << 0;
+constexpr TShiftState kAlt = 1u << 1;
+constexpr TShiftState kCtrl = 1u << 2;
+constexpr TShiftState kLeft = 1u << 3;
+constexpr TShiftState kRight = 1u << 4;
+constexpr TShiftState kMiddle = 1u << 5;
+
+TShiftState shiftState(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons) {
+  TShiftState state = 0;
+  if (modifiers & Qt::ShiftModifier) state |= kShift;
+  if (modifiers & Qt::AltModifier) state |= kAlt;
+  if (modifiers & Qt::ControlModifier) state |= kCtrl;
+  if (buttons & Qt::LeftButton) state |= kLeft;
+  if (buttons & Qt::RightButton) state |= kRight;
+  if (buttons & Qt::MiddleButton) state |= kMiddle;
+  return state;
+}
+
+std::optional<TMouseButton> diagramButton(Qt::MouseButton button) {
+  switch (button) {
+    case Qt::LeftButton: return TMouseButton::Left;
+    case Qt::RightButton: return TMouseButton::Right;
+    case Qt::MiddleButton: return TMouseButton::Middle;
+    default: return std::nullopt;
+  }
+}
+
+QRect boundsInRoot(const Control& control) {
+  const TPoint origin = control.OriginInRoot();
+  return QRect(origin.X, origin.Y, control.Width(), control.Height());
+}
+
+TPoint localPoint(const Control& control, QPoint pos) {
+  const TPoint origin = control.OriginInRoot();
+  return {pos.x() - origin.X, pos.y() - origin.Y};
+}
+
+// The one-pixel frame of a rectangle, one pixel wider each way: what a drag outline covers.
+QRegion frameRegion(const QRect& rect) {
+  if (rect.isEmpty()) return {};
+  const QRect outer = rect.adjusted(-1, -1, 1, 1);
+  const QRect inner = rect.adjusted(2, 2, -2, -2);
+  QRegion region(outer);
+  if (inner.isValid()) region -= QRegion(inner);
+  return region;
+}
+
+// "&" marks an accelerator in Qt menus; the diagram's captions mean the character itself.
+QString menuText(const std::string& caption) {
+  return QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()))
+      .replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+}  // namespace
+
+DiagramHost::DiagramHost(TOOAPanel& panel, QWidget* parent) : QWidget(parent), panel_(panel) {
+  setMouseTracking(true);
+  setFocusPolicy(Qt::ClickFocus);
+  // The panel paints every pixel itself; Qt need not erase first.
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  syncSize();
+}
+
+DiagramHost::~DiagramHost() = default;
+
+void DiagramHost::syncSize() {
+  const QSize size(std::max(0, panel_.Width()), std::max(0, panel_.Height()));
+  if (minimumSize() != size || maximumSize() != size) setFixedSize(size);
+}
+
+void DiagramHost::invalidateControl(Control& control) {
+  if (&control == &panel_) {
+    update();
+    return;
+  }
+  // A pixel or two around: outlines and erased corners of a box that just moved or shrank.
+  update(boundsInRoot(control).adjusted(-2, -2, 2, 2));
+}
+
+void DiagramHost::beginDrag(Control& control) {
+  if (drag_) setDragOutline(QRect());
+  drag_ = Drag{&control, control.LifeToken(), inLeftPress_, QRect()};
+}
+
+bool DiagramHost::runGuarded(const std::function<void()>& action) {
+  try {
+    action();
+    return true;
+  } catch (const std::exception& error) {
+    showError(error.what());
+  } catch (...) {
+    showError("An unexpected error occurred.");
+  }
+  return false;
+}
+
+void DiagramHost::showError(const std::string& message) {
+  // The box runs its own event loop: a drag in progress cannot survive it.
+  if (drag_) endDrag();
+  panel_.GetPlatformRef().ShowError(message);
+}
+
+void DiagramHost::paintEvent(QPaintEvent* event) {
+  QPainter painter(this);
+  QtCanvas canvas(painter);
+  const QRect exposed = event->rect();
+  try {
+    canvas.ResetState();
+    panel_.PaintOn(canvas);
+    paintChildren(painter, canvas, panel_, QRect(0, 0, panel_.Width(), panel_.Height()), exposed);
+    lastPaintError_.clear();
+  } catch (const std::exception& error) {
+    reportPaintError(QString::fromUtf8(error.what()));
+  } catch (...) {
+    reportPaintError(QStringLiteral("An unexpected error occurred."));
+  }
+  painter.setClipping(false);
+  paintDragOutline(painter);
+}
+
+void DiagramHost::reportPaintError(const QString& message) {
+  // No dialog may run inside a paint; the box comes once the paint is over. A paint that fails the
+  // same way again does not raise a second box, or the editor would never get a paint through.
+  if (message == lastPaintError_) return;
+  lastPaintError_ = message;
+  QTimer::singleShot(0, this, [this, message] { showError(message.toStdString()); });
+}
+
+void DiagramHost::paintChildren(QPainter& painter, QtCanvas& canvas, Control& parent, const QRect& parentClip,
+                                const QRect& exposed) {
+  // Painting has side effects (controls resize, hide themselves, restack): walk a copy of the list
+  // and let go of any control that died or changed parents meanwhile.
+  std::vector<std::pair<Control*, std::weak_ptr<const void>>> children;
+  children.reserve(parent.Children().size());
+  for (Control* child : parent.Children()) children.emplace_back(child, child->LifeToken());
+
+  for (const auto& [child, alive] : children) {
+    if (alive.expired() || child->Parent() != &parent || !child->Visible()) continue;
+    const QRect box = boundsInRoot(*child);
+    const QRect clip = box & parentClip;
+    if (clip.isEmpty() || !clip.intersects(exposed)) continue;
+    painter.save();
+    painter.setClipRect(clip);
+    // The background erase: whatever of the box its paint leaves out shows the control's colour.
+    painter.fillRect(box, toQColor(child->Color()));
+    canvas.ResetState();
+    canvas.setOrigin(box.topLeft());
+    child->PaintOn(canvas);
+    painter.restore();
+    if (!alive.expired() && child->Visible()) paintChildren(painter, canvas, *child, clip, exposed);
+  }
+}
+
+void DiagramHost::paintDragOutline(QPainter& painter) const {
+  if (!drag_ || drag_->outline.isEmpty()) return;
+  // Alternate black and white pixels: visible on the white surface and on every box colour.
+  const QRect& r = drag_->outline;
+  QPolygon black;
+  QPolygon white;
+  auto dot = [&](int x, int y) { (((x + y) & 1) == 0 ? black : white) << QPoint(x, y); };
+  for (int x = r.left(); x <= r.right(); ++x) {
+    dot(x, r.top());
+    if (r.bottom() != r.top()) dot(x, r.bottom());
+  }
+  for (int y = r.top() + 1; y < r.bottom(); ++y) {
+    dot(r.left(), y);
+    if (r.right() != r.left()) dot(r.right(), y);
+  }
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.setPen(QPen(Qt::black, 1));
+  painter.drawPoints(black);
+  painter.setPen(QPen(Qt::white, 1));
+  painter.drawPoints(white);
+}
+
+void DiagramHost::mousePressEvent(QMouseEvent* event) {
+  event->accept();
+  const std::optional<TMouseButton> button = diagramButton(event->button());
+  if (!button) return;
+  menuShownForPress_ = false;
+  if (drag_) {
+    // A press while a drag is still open means its release never reached us: that drag is void.
+    if (*button != TMouseButton::Left) return;
+    endDrag();
+  }
+  press(*button, shiftState(event->modifiers(), event->buttons()), event->position().toPoint(),
+        event->globalPosition().toPoint());
+  if (*button == TMouseButton::Right) menuShownForPress_ = true;
+}
+
+void DiagramHost::contextMenuEvent(QContextMenuEvent* event) {
+  event->accept();
+  const bool shown = menuShownForPress_;
+  menuShownForPress_ = false;
+  if (event->reason() == QContextMenuEvent::Mouse && shown) return;
+  // A menu asked for by the keyboard or without a press before it: the same as a right click there,
+  // so that the control is selected before its commands run.
+  if (drag_) return;
+  press(TMouseButton::Right, shiftState(event->modifiers(), Qt::RightButton), event->pos(), event->globalPos());
+}
+
+void DiagramHost::press(TMouseButton button, TShiftState shift, QPoint pos, QPoint globalPos) {
+  Control* target = panel_.ControlAt(pos.x(), pos.y());
+  if (!target) return;
+  const std::weak_ptr<const void> alive = target->LifeToken();
+  const TPoint local = localPoint(*target, pos);
+  inLeftPress_ = button == TMouseButton::Left;
+  const bool done = runGuarded([&] { target->MouseDown(button, shift, local.X, local.Y); });
+  inLeftPress_ = false;
+  syncSize();
+  if (done && button == TMouseButton::Right && !alive.expired()) openPopupMenu(*target, globalPos);
+}
+
+void DiagramHost::openPopupMenu(Control& control, QPoint globalPos) {
+  Control* owner = &control;
+  while (owner && !owner->GetPopupMenu()) owner = owner->Parent();
+  if (!owner || owner->GetPopupMenu()->Count() == 0) return;
+  const std::weak_ptr<const void> ownerAlive = owner->LifeToken();
+
+  // Built fresh from the diagram's menu each time: captions change with the diagram.
+  const PopupMenu& items = *owner->GetPopupMenu();
+  std::vector<std::string> captions;
+  QMenu menu(this);
+  for (size_t i = 0; i < items.Count(); ++i) {
+    const MenuItem& item = items.Item(i);
+    captions.push_back(item.Caption());
+    if (item.IsSeparator()) {
+      menu.addSeparator();
+      continue;
+    }
+    QAction* action = menu.addAction(menuText(item.Caption()));
+    action->setData(QVariant::fromValue(static_cast<qulonglong>(i)));
+  }
+  QAction* chosen = menu.exec(globalPos);
+  if (!chosen) return;
+
+  // The menu's event loop may have let anything happen: find the item again, and run it only when
+  // its owner still lives and the item still stands where it stood.
+  const size_t index = static_cast<size_t>(chosen->data().toULongLong());
+  if (ownerAlive.expired()) return;
+  PopupMenu* current = owner->GetPopupMenu();
+  if (!current || index >= current->Count() || index >= captions.size() ||
+      current->Item(index).Caption() != captions[index])
+    return;
+  runGuarded([&] { current->Item(index).Click(); });
+  syncSize();
+}
+
+void DiagramHost::mouseMoveEvent(QMouseEvent* event) {
+  event->accept();
+  const QPoint pos = event->position().toPoint();
+  if (drag_) {
+    if (drag_->withButton && !(event->buttons() & Qt::LeftButton)) {
+      endDrag();
+      return;
+    }
+    dragMove(pos);
+    return;
+  }
+  Control* target = panel_.ControlAt(pos.x(), pos.y());
+  if (!target) return;
+  const TPoint local = localPoint(*target, pos);
+  runGuarded([&] { target->MouseMove(shiftState(event->modifiers(), event->buttons()), local.X, local.Y); });
+  syncSize();
+}
+
+void DiagramHost::mouseReleaseEvent(QMouseEvent* event) {
+  event->accept();
+  if (event->button() != Qt::LeftButton || !drag_) return;
+  drop(event->position().toPoint());
+  syncSize();
+}
+
+void DiagramHost::mouseDoubleClickEvent(QMouseEvent* event) {
+  // The second press of a double click has already come as a press of its own; Qt's default would
+  // hand it to the diagram a second time.
+  event->accept();
+}
+
+void DiagramHost::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && drag_) {
+    endDrag();
+    event->accept();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void DiagramHost::dragMove(QPoint pos) {
+  if (drag_->sourceAlive.expired()) {
+    endDrag();
+    return;
+  }
+  Control& source = *drag_->source;
+  bool accept = false;
+  if (Control* target = panel_.ControlAt(pos.x(), pos.y())) {
+    const TPoint local = localPoint(*target, pos);
+    if (!runGuarded([&] { target->DragOver(source, local.X, local.Y, TDragState::Move, accept); })) return;
+  }
+  if (!drag_ || drag_->sourceAlive.expired()) {
+    endDrag();
+    return;
+  }
+  setCursor(accept ? Qt::DragMoveCursor : Qt::ForbiddenCursor);
+  // The outline stands where a drop on the surface puts the box: its top-left corner at the pointer.
+  setDragOutline(QRect(pos, QSize(std::max(1, source.Width()), std::max(1, source.Height()))));
+}
+
+void DiagramHost::drop(QPoint pos) {
+  const Drag drag = *drag_;
+  // Ended before the diagram hears of the drop: the drop may ask questions in dialogs of its own.
+  endDrag();
+  if (drag.sourceAlive.expired()) return;
+  Control* target = panel_.ControlAt(pos.x(), pos.y());
+  if (!target) return;
+  const std::weak_ptr<const void> targetAlive = target->LifeToken();
+  const TPoint local = localPoint(*target, pos);
+  runGuarded([&] {
+    bool accept = false;
+    target->DragOver(*drag.source, local.X, local.Y, TDragState::Move, accept);
+    if (!accept || drag.sourceAlive.expired() || targetAlive.expired()) return;
+    target->DragDrop(*drag.source, local.X, local.Y);
+  });
+}
+
+void DiagramHost::endDrag() {
+  if (!drag_) return;
+  setDragOutline(QRect());
+  drag_.reset();
+  unsetCursor();
+}
+
+void DiagramHost::setDragOutline(const QRect& outline) {
+  if (!drag_ || drag_->outline == outline) return;
+  update(frameRegion(drag_->outline));
+  drag_->outline = outline;
+  update(frameRegion(outline));
+}

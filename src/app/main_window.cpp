@@ -1,0 +1,102 @@
+// The main window: builds the platform, the panel and its host, and draws the window's icon.
+#include "main_window.h"
+
+#include <QGuiApplication>
+#include <QIcon>
+#include <QPainter>
+#include <QPalette>
+#include <QPixmap>
+#include <QScreen>
+#include <QScrollArea>
+#include <QShowEvent>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "diagram_host.h"
+#include "entity.h"
+#include "ooa_panel.h"
+#include "qt_canvas.h"
+#include "qt_platform.h"
+
+namespace {
+constexpr int kClientWidth = 792;
+constexpr int kClientHeight = 573;
+constexpr int kPanelSize = 2048;
+
+// An entity box in small: pale-yellow with a title band, two rows, and a connector leaving it.
+QIcon drawWindowIcon() {
+  QPixmap pixmap(32, 32);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.fillRect(QRect(2, 4, 20, 24), Qt::black);
+  painter.fillRect(QRect(3, 5, 18, 22), toQColor(TEntity::Colour));
+  painter.fillRect(QRect(6, 8, 12, 2), Qt::black);
+  for (const int top : {13, 20}) {
+    painter.fillRect(QRect(4, top, 16, 6), toQColor(clrSilver));
+    painter.fillRect(QRect(5, top + 1, 14, 4), Qt::white);
+  }
+  painter.fillRect(QRect(22, 15, 6, 2), toQColor(clrRed));
+  painter.fillRect(QRect(27, 6, 2, 11), toQColor(clrRed));
+  return QIcon(pixmap);
+}
+}  // namespace
+
+TfMain::TfMain(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("fMain"));
+  setWindowTitle(QStringLiteral("Quorvane Beta Version"));
+  setWindowIcon(drawWindowIcon());
+  QPalette face = palette();
+  face.setColor(QPalette::Window, face.color(QPalette::Button));
+  setPalette(face);
+  setAutoFillBackground(true);
+
+  platform_ = std::make_unique<QtPlatform>();
+  platform_->setMainWindow(this);
+  panel_ = std::make_unique<TOOAPanel>(*platform_);
+
+  scrollBox_ = new QScrollArea(this);
+  scrollBox_->setObjectName(QStringLiteral("ScrollBox1"));
+  scrollBox_->setWidgetResizable(false);
+  host_ = new DiagramHost(*panel_);
+  host_->setObjectName(QStringLiteral("OOAPanel1"));
+  platform_->setHost(host_);
+  panel_->SetBounds(0, 0, kPanelSize, kPanelSize);
+  panel_->SetEntityPopList({"Add New Property"});
+  host_->syncSize();
+  scrollBox_->setWidget(host_);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(scrollBox_);
+
+  resize(kClientWidth, kClientHeight);
+  dockAtLeftEdge();
+}
+
+TfMain::~TfMain() {
+  // The host goes with the child widgets, after this body; the panel must not reach it while the
+  // panel's objects are destroyed.
+  platform_->setHost(nullptr);
+  panel_.reset();
+}
+
+void TfMain::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (docked_) return;
+  docked_ = true;
+  // The frame's size is known only once the window system framed the window.
+  QTimer::singleShot(0, this, [this] { dockAtLeftEdge(); });
+}
+
+void TfMain::dockAtLeftEdge() {
+  const QScreen* display = screen() ? screen() : QGuiApplication::primaryScreen();
+  if (!display) return;
+  const QRect available = display->availableGeometry();
+  const int frameHeight = std::max(0, frameGeometry().height() - height());
+  move(available.topLeft());
+  resize(width(), std::max(1, available.height() - frameHeight));
+}

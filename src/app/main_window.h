@@ -1,0 +1,40 @@
+// The editor's main window: the diagram panel in a scroll box, docked at the left edge of the screen
+// so that the page editor can stand beside it.
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+class DiagramHost;
+class QScrollArea;
+class QShowEvent;
+class QtPlatform;
+class TOOAPanel;
+
+class TfMain : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TfMain(QWidget* parent = nullptr);
+  ~TfMain() override;
+
+  TOOAPanel& panel() const { return *panel_; }
+  QtPlatform& platform() const { return *platform_; }
+  DiagramHost& host() const { return *host_; }
+  QScrollArea& scrollBox() const { return *scrollBox_; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  // Left edge of the screen's available area, its full height, the window's own width.
+  void dockAtLeftEdge();
+
+  // The platform outlives the panel: the panel's objects reach it while they are destroyed.
+  std::unique_ptr<QtPlatform> platform_;
+  std::unique_ptr<TOOAPanel> panel_;
+  QScrollArea* scrollBox_ = nullptr;
+  DiagramHost* host_ = nullptr;
+  bool docked_ = false;
+};
