@@ -29,6 +29,7 @@ TOOAPanel::~TOOAPanel() {
   ownPageList_.clear();
   entityPopList_.clear();
   // Entities go in list order; each takes its rows and boxes with it and unhooks every link to them.
+  ReleaseChildren();
   for (auto& entity : entities_) entity.reset();
   entities_.clear();
 }
@@ -155,6 +156,7 @@ void TOOAPanel::ClearDiagram() {
   // The same as removing the first entity until none is left, done in one pass: every link into an
   // entity is cleared before that entity goes, and the page editor is reloaded once at the end.
   selectedEntity_ = nullptr;
+  ReleaseChildren();
   for (auto& entity : entities_) {
     DetachRelations(*entity);
     const std::vector<TLinkBox*> boxes = entity->LinkedBy();

@@ -66,6 +66,12 @@ void Control::SetParent(Control* parent) {
   }
 }
 
+void Control::ReleaseChildren() {
+  for (Control* child : children_) child->parent_ = nullptr;
+  children_.clear();
+  Invalidate();
+}
+
 void Control::BringToFront() {
   if (!parent_) return;
   auto& siblings = parent_->children_;
