@@ -31,6 +31,7 @@ constexpr TShiftState kCtrl = 1u << 2;
 constexpr TShiftState kLeft = 1u << 3;
 constexpr TShiftState kRight = 1u << 4;
 constexpr TShiftState kMiddle = 1u << 5;
+constexpr TShiftState kDouble = 1u << 6;
 
 TShiftState shiftState(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons) {
   TShiftState state = 0;
@@ -199,7 +200,9 @@ void DiagramHost::paintDragOutline(QPainter& painter) const {
   painter.drawPoints(white);
 }
 
-void DiagramHost::mousePressEvent(QMouseEvent* event) {
+void DiagramHost::mousePressEvent(QMouseEvent* event) { pressEvent(event, 0); }
+
+void DiagramHost::pressEvent(QMouseEvent* event, TShiftState extra) {
   event->accept();
   const std::optional<TMouseButton> button = diagramButton(event->button());
   if (!button) return;
@@ -209,7 +212,7 @@ void DiagramHost::mousePressEvent(QMouseEvent* event) {
     if (*button != TMouseButton::Left) return;
     endDrag();
   }
-  press(*button, shiftState(event->modifiers(), event->buttons()), event->position().toPoint(),
+  press(*button, shiftState(event->modifiers(), event->buttons()) | extra, event->position().toPoint(),
         event->globalPosition().toPoint());
   if (*button == TMouseButton::Right) menuShownForPress_ = true;
 }
@@ -298,9 +301,9 @@ void DiagramHost::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void DiagramHost::mouseDoubleClickEvent(QMouseEvent* event) {
-  // The second press of a double click has already come as a press of its own; Qt's default would
-  // hand it to the diagram a second time.
-  event->accept();
+  // Qt hands the second press of a double click to widgets as this event instead of a press; for the
+  // diagram it is a press like any other, marked as the second of a double click.
+  pressEvent(event, kDouble);
 }
 
 void DiagramHost::keyPressEvent(QKeyEvent* event) {

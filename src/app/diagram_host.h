@@ -59,6 +59,7 @@ class DiagramHost : public QWidget {
     QRect outline;
   };
 
+  void pressEvent(QMouseEvent* event, TShiftState extra);
   void press(TMouseButton button, TShiftState shift, QPoint pos, QPoint globalPos);
   void openPopupMenu(Control& control, QPoint globalPos);
   void paintChildren(QPainter& painter, QtCanvas& canvas, Control& parent, const QRect& parentClip,

@@ -1,0 +1,368 @@
+// The main window and the diagram host driven as a user drives them, offscreen: painting, popup
+// menus through the window, drag and drop of boxes, and errors raised by the diagram.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QIcon>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QScreen>
+#include <QScrollArea>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "diagram_host.h"
+#include "entity.h"
+#include "main_window.h"
+#include "method.h"
+#include "ooa_panel.h"
+#include "popup_menu.h"
+#include "ui_robot.h"
+
+namespace {
+// A control of the test's own, to see what the host delivers and to provoke what the diagram's
+// controls rarely do (errors, dying in the middle of things).
+class Probe : public Control {
+ public:
+  struct Press {
+    TMouseButton button;
+    int x, y;
+    friend bool operator==(const Press&, const Press&) = default;
+  };
+  std::vector<Press> presses;
+  int drops = 0;
+  bool dragOnPress = false;
+  bool acceptDrops = false;
+  std::string pressError, dropError;
+  PopupMenu ownMenu;
+
+  void MouseDown(TMouseButton button, TShiftState, int x, int y) override {
+    presses.push_back({button, x, y});
+    if (!pressError.empty()) throw std::runtime_error(pressError);
+    if (dragOnPress && button == TMouseButton::Left) BeginDrag();
+  }
+  void DragOver(Control&, int, int, TDragState, bool& accept) override { accept = acceptDrops; }
+  void DragDrop(Control&, int, int) override {
+    if (!dropError.empty()) throw std::runtime_error(dropError);
+    ++drops;
+  }
+};
+
+class HostTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    window = std::make_unique<TfMain>();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    QCoreApplication::processEvents();
+  }
+  void TearDown() override {
+    probes.clear();
+    window.reset();
+  }
+
+  TOOAPanel& panel() { return window->panel(); }
+  DiagramHost& host() { return window->host(); }
+  QWindow* handle() { return window->windowHandle(); }
+  // A point of the panel in the window's coordinates.
+  QPoint at(int x, int y) { return host().mapTo(window.get(), QPoint(x, y)); }
+  void rightClick(int x, int y) { QTest::mouseClick(handle(), Qt::RightButton, {}, at(x, y)); }
+  void drag(QPoint from, QPoint to) {
+    QTest::mousePress(handle(), Qt::LeftButton, {}, at(from.x(), from.y()));
+    QTest::mouseMove(handle(), at(to.x(), to.y()));
+    QTest::mouseRelease(handle(), Qt::LeftButton, {}, at(to.x(), to.y()));
+  }
+  TColor pixel(int x, int y) {
+    const QRgb rgb = host().grab(QRect(x, y, 1, 1)).toImage().pixel(0, 0);
+    return MakeColor(qRed(rgb), qGreen(rgb), qBlue(rgb));
+  }
+  Probe& addProbe(int left, int top, int width, int height, Control* parent = nullptr) {
+    probes.push_back(std::make_unique<Probe>());
+    probes.back()->SetBounds(left, top, width, height);
+    probes.back()->SetParent(parent ? parent : &panel());
+    return *probes.back();
+  }
+  // An entity on an active page, made through the diagram itself.
+  TEntity& addEntity(const std::string& desc, int x, int y) {
+    panel().SetOwnPageList({"Main"});
+    panel().SetActivePageName("Main");
+    panel().SetLastMouse(x, y);
+    return panel().CreateEntity(desc, false);
+  }
+
+  std::unique_ptr<TfMain> window;
+  std::vector<std::unique_ptr<Probe>> probes;
+};
+
+TEST_F(HostTest, MainWindowHoldsThePanelInAScrollBoxDockedAtTheLeftEdge) {
+  EXPECT_EQ(window->objectName(), "fMain");
+  EXPECT_EQ(window->windowTitle(), "Quorvane Beta Version");
+  auto* scrollBox = window->findChild<QScrollArea*>("ScrollBox1");
+  ASSERT_NE(scrollBox, nullptr);
+  EXPECT_EQ(scrollBox->widget(), window->findChild<DiagramHost*>("OOAPanel1"));
+  EXPECT_EQ(scrollBox->geometry(), window->rect());
+  EXPECT_EQ(host().size(), QSize(2048, 2048));
+  EXPECT_EQ(host().minimumSize(), host().maximumSize());
+  EXPECT_EQ(panel().EntityPopList(), std::vector<std::string>{"Add New Property"});
+  const QRect available = window->screen()->availableGeometry();
+  EXPECT_EQ(window->width(), 792);
+  EXPECT_EQ(window->frameGeometry().topLeft(), available.topLeft());
+  EXPECT_EQ(window->frameGeometry().height(), available.height());
+  EXPECT_FALSE(window->windowIcon().pixmap(32, 32).isNull());
+}
+
+TEST_F(HostTest, PaintsThePanelsBevelledWhiteFaceAndItsBoxes) {
+  TEntity& entity = addEntity("Customer", 40, 50);
+  QCoreApplication::processEvents();
+  const int right = 40 + entity.Width() - 1;
+  const std::vector<std::tuple<int, int, TColor>> pixels = {
+      {0, 0, clrGray},       {100, 0, clrGray},      {0, 100, clrGray},        // outer bevel, top and left
+      {100, 1, clrWhite},    {150, 250, clrWhite},                             // inner bevel, face
+      {2047, 2042, clrWhite}, {2046, 2042, clrGray}, {2042, 2046, clrGray},    // right and bottom bevels
+      {2047, 2047, clrWhite},
+      {40, 60, clrBlack},    {right, 60, clrBlack},  {41, 51, TEntity::Colour}, {right + 1, 60, clrWhite},
+  };
+  for (const auto& [x, y, expected] : pixels) EXPECT_EQ(pixel(x, y), expected) << x << "," << y;
+}
+
+TEST_F(HostTest, RightClickOnTheSurfaceShowsItsMenuAndRunsTheChosenCommand) {
+  QStringList expected;
+  for (const std::string& caption : panel().SurfaceMenu().Captions()) expected << QString::fromStdString(caption);
+  ASSERT_EQ(expected.value(0), "ER DIAGRAM MENU   ->PAGE : EMPTY");
+  QStringList shown, asked;
+  UiRobot robot;
+  robot
+      .onPopup([&](QWidget* popup) {
+        auto* menu = qobject_cast<QMenu*>(popup);
+        shown = UiRobot::actionTexts(menu);
+        for (QAction* action : menu->actions()) EXPECT_TRUE(action->isEnabled());
+        EXPECT_TRUE(UiRobot::choose(menu, "-> Create New Page"));
+      })
+      .onModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QInputDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        asked << dialog->windowTitle() << dialog->labelText() << dialog->textValue();
+        dialog->findChild<QLineEdit*>()->setText("Orders");
+        dialog->accept();
+      });
+  rightClick(300, 200);
+  EXPECT_TRUE(robot.clean()) << robot.unexpected().join(",").toStdString();
+  EXPECT_EQ(shown, expected);
+  EXPECT_EQ(asked, QStringList({"Create New Page", "Input New Page's Name :", "NewPage1"}));
+  EXPECT_EQ(panel().OwnPageList(), std::vector<std::string>{"Orders"});
+  EXPECT_EQ(panel().ActivePageName(), "Orders");
+}
+
+TEST_F(HostTest, RightClickGoesToTheControlAndOpensTheNearestMenuAsWritten) {
+  Probe& outer = addProbe(100, 100, 120, 80);
+  Probe& inner = addProbe(10, 20, 40, 30, &outer);
+  int counted = 0;
+  outer.ownMenu.Add("Probe & Co");
+  outer.ownMenu.Add("-");
+  outer.ownMenu.Add("Count", [&] { ++counted; });
+  outer.ownMenu.Add("Grow Panel", [&] { panel().SetBounds(0, 0, 2100, 2048); });
+  outer.SetPopupMenu(&outer.ownMenu);
+  // Choosing: a caption without a command does nothing; a command runs once the menu is closed;
+  // the host follows a panel that a command resized.
+  const std::vector<std::tuple<QString, int, QSize>> cases = {
+      {"Probe && Co", 0, {2048, 2048}}, {"Count", 1, {2048, 2048}}, {"Grow Panel", 1, {2100, 2048}}};
+  for (const auto& [choice, expectedCount, hostSize] : cases) {
+    inner.presses.clear();
+    QStringList shown;
+    UiRobot robot;
+    robot.onPopup([&](QWidget* popup) {
+      shown = UiRobot::actionTexts(qobject_cast<QMenu*>(popup));
+      EXPECT_TRUE(UiRobot::choose(qobject_cast<QMenu*>(popup), choice));
+    });
+    rightClick(115, 125);
+    EXPECT_TRUE(robot.clean()) << robot.unexpected().join(",").toStdString();
+    EXPECT_EQ(shown, QStringList({"Probe && Co", "-", "Count", "Grow Panel"}));
+    EXPECT_EQ(inner.presses, (std::vector<Probe::Press>{{TMouseButton::Right, 5, 5}}));
+    EXPECT_TRUE(outer.presses.empty());
+    EXPECT_EQ(counted, expectedCount) << choice.toStdString();
+    EXPECT_EQ(host().size(), hostSize) << choice.toStdString();
+  }
+}
+
+TEST_F(HostTest, AContextMenuEventWithoutAPressSelectsAndOpensTheMenuToo) {
+  // The menu key, or a context menu event from elsewhere: the control gets its press first, so
+  // that the menu's commands act on what is under the pointer.
+  Probe& probe = addProbe(100, 100, 60, 40);
+  int counted = 0;
+  probe.ownMenu.Add("Count", [&] { ++counted; });
+  probe.SetPopupMenu(&probe.ownMenu);
+  UiRobot robot;
+  robot.onPopup([](QWidget* popup) { UiRobot::choose(qobject_cast<QMenu*>(popup), "Count"); });
+  QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(110, 120), host().mapToGlobal(QPoint(110, 120)));
+  QApplication::sendEvent(&host(), &event);
+  EXPECT_TRUE(robot.clean());
+  EXPECT_EQ(probe.presses, (std::vector<Probe::Press>{{TMouseButton::Right, 10, 20}}));
+  EXPECT_EQ(counted, 1);
+}
+
+TEST_F(HostTest, ACommandMayDestroyTheControlWhoseMenuRanIt) {
+  // The menu belongs to the probe: the command destroys the very item it was started from.
+  Probe& probe = addProbe(100, 100, 60, 40);
+  probe.ownMenu.Add("Remove Me", [this] { probes.clear(); });
+  probe.SetPopupMenu(&probe.ownMenu);
+  UiRobot robot;
+  robot.onPopup([](QWidget* popup) { UiRobot::choose(qobject_cast<QMenu*>(popup), "Remove Me"); });
+  rightClick(110, 110);
+  EXPECT_TRUE(robot.clean());
+  EXPECT_TRUE(panel().Children().empty());
+  // The spot is empty surface again.
+  QString first;
+  UiRobot again;
+  again.onPopup([&](QWidget* popup) {
+    first = qobject_cast<QMenu*>(popup)->actions().value(0)->text();
+    popup->close();
+  });
+  rightClick(110, 110);
+  EXPECT_TRUE(again.clean());
+  EXPECT_EQ(first, "ER DIAGRAM MENU   ->PAGE : EMPTY");
+  EXPECT_EQ(pixel(110, 110), clrWhite);
+}
+
+TEST_F(HostTest, DraggingAnEntityMovesItOnlyWhereADropIsTaken) {
+  TEntity& entity = addEntity("Customer", 40, 50);
+  ASSERT_EQ(entity.ActivePages(), std::vector<std::string>{"Main @40,50"});
+  const QSize size(entity.Width(), entity.Height());
+  QTest::mousePress(handle(), Qt::LeftButton, {}, at(60, 60));
+  ASSERT_TRUE(host().isDragging());
+  EXPECT_EQ(panel().SelectedEntity(), &entity);
+  // The outline follows the pointer with its top-left corner; the cursor tells whether a drop is
+  // taken there: on the surface, not on the entity itself.
+  const std::vector<std::tuple<QPoint, Qt::CursorShape>> moves = {
+      {{200, 150}, Qt::DragMoveCursor}, {{70, 62}, Qt::ForbiddenCursor}, {{400, 350}, Qt::DragMoveCursor}};
+  for (const auto& [point, cursor] : moves) {
+    QTest::mouseMove(handle(), at(point.x(), point.y()));
+    EXPECT_EQ(host().cursor().shape(), cursor) << point.x() << "," << point.y();
+    EXPECT_EQ(host().dragOutline(), QRect(point, size));
+  }
+  EXPECT_EQ(entity.Left(), 40) << "nothing moves before the drop";
+  EXPECT_EQ(pixel(400, 350), clrBlack) << "the outline is drawn at the pointer";
+
+  QTest::mouseRelease(handle(), Qt::LeftButton, {}, at(300, 250));
+  EXPECT_FALSE(host().isDragging());
+  EXPECT_FALSE(host().testAttribute(Qt::WA_SetCursor)) << "the drag cursor is gone";
+  EXPECT_EQ(pixel(400, 350), clrWhite) << "the outline is gone";
+  EXPECT_EQ(QPoint(entity.Left(), entity.Top()), QPoint(300, 250));
+  EXPECT_EQ(entity.ActivePages(), std::vector<std::string>{"Main @300,250"});
+
+  // Pressing and releasing on the entity is a drop on itself, which it refuses.
+  drag({310, 260}, {310, 260});
+  EXPECT_EQ(QPoint(entity.Left(), entity.Top()), QPoint(300, 250));
+  EXPECT_EQ(entity.ActivePages(), std::vector<std::string>{"Main @300,250"});
+}
+
+TEST_F(HostTest, ADropOnARowOfTheDraggedEntityGoesToTheRow) {
+  TEntity& entity = addEntity("Order", 40, 50);
+  TMethod* pay = AddMethod(entity, "Pay", true);
+  TMethod* ship = AddMethod(entity, "Ship", true);
+  const auto middleOf = [](const TMethod& row) {
+    return QPoint(row.OriginInRoot().X + 10, row.OriginInRoot().Y + row.Height() / 2);
+  };
+  QStringList asked;
+  UiRobot robot;
+  robot.onModal([&](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    asked << box->text() << box->windowTitle();
+    box->button(QMessageBox::Yes)->click();
+  });
+  // Pressing a method row selects it and drags its entity; releasing over another row of the same
+  // entity asks whether the first calls the second.
+  drag(middleOf(*pay), middleOf(*ship));
+  EXPECT_TRUE(robot.clean());
+  EXPECT_EQ(asked, QStringList({"Define Method (Pay) Call \"Ship\" ??", "Define Method Dialog"}));
+  EXPECT_EQ(pay->CallMethod(), ship);
+  EXPECT_EQ(entity.Left(), 40);
+}
+
+TEST_F(HostTest, ADragWhoseSourceDiesEndsWithoutADrop) {
+  Probe& target = addProbe(300, 300, 80, 80);
+  target.acceptDrops = true;
+  addProbe(100, 100, 50, 50).dragOnPress = true;
+  QTest::mousePress(handle(), Qt::LeftButton, {}, at(110, 110));
+  QTest::mouseMove(handle(), at(310, 310));
+  ASSERT_EQ(host().cursor().shape(), Qt::DragMoveCursor);
+  probes.pop_back();  // the source
+  QTest::mouseMove(handle(), at(320, 320));
+  QTest::mouseRelease(handle(), Qt::LeftButton, {}, at(320, 320));
+  EXPECT_FALSE(host().isDragging());
+  EXPECT_EQ(target.drops, 0);
+}
+
+TEST_F(HostTest, EachPressOfADoubleClickReachesTheControlOnce) {
+  Probe& probe = addProbe(100, 100, 60, 40);
+  QTest::mouseDClick(handle(), Qt::LeftButton, {}, at(110, 120));
+  EXPECT_EQ(probe.presses, (std::vector<Probe::Press>{{TMouseButton::Left, 10, 20}, {TMouseButton::Left, 10, 20}}));
+}
+
+TEST_F(HostTest, ErrorsOfTheDiagramAreShownAndTheEditorGoesOn) {
+  Probe& probe = addProbe(100, 100, 60, 40);
+  probe.dragOnPress = true;
+  Probe& target = addProbe(300, 100, 60, 40);
+  target.acceptDrops = true;
+  int counted = 0;
+  probe.ownMenu.Add("Rename Badly", [&] { probe.SetName("1 bad"); });
+  probe.ownMenu.Add("Count", [&] { ++counted; });
+  probe.SetPopupMenu(&probe.ownMenu);
+  const auto choose = [](const QString& text) {
+    return [text](QWidget* popup) { UiRobot::choose(qobject_cast<QMenu*>(popup), text); };
+  };
+  // Each way the diagram is called: a menu command, a mouse press, a drop.
+  const std::vector<std::tuple<bool, std::function<void()>, QString>> cases = {
+      {true, [&] { rightClick(110, 110); }, "''1 bad'' is not a valid component name"},
+      {false,
+       [&] {
+         probe.pressError = "press refused";
+         QTest::mouseClick(handle(), Qt::LeftButton, {}, at(110, 110));
+         probe.pressError.clear();
+       },
+       "press refused"},
+      {false,
+       [&] {
+         target.dropError = "drop refused";
+         drag({110, 110}, {310, 110});
+         target.dropError.clear();
+       },
+       "drop refused"},
+  };
+  for (const auto& [viaMenu, provoke, message] : cases) {
+    QStringList shown;
+    UiRobot robot;
+    if (viaMenu) robot.onPopup(choose("Rename Badly"));
+    robot.onModal([&](QWidget* modal) {
+      auto* box = qobject_cast<QMessageBox*>(modal);
+      ASSERT_NE(box, nullptr);
+      EXPECT_EQ(box->icon(), QMessageBox::Critical);
+      shown << box->text() << box->windowTitle();
+      box->button(QMessageBox::Ok)->click();
+    });
+    provoke();
+    EXPECT_TRUE(robot.clean()) << message.toStdString();
+    EXPECT_EQ(shown, QStringList({message, "Quorvane"}));
+    EXPECT_FALSE(host().isDragging());
+    EXPECT_FALSE(host().testAttribute(Qt::WA_SetCursor));
+    // Still usable: the same control's menu runs a command.
+    const int before = counted;
+    UiRobot next;
+    next.onPopup(choose("Count"));
+    rightClick(110, 110);
+    EXPECT_TRUE(next.clean()) << message.toStdString();
+    EXPECT_EQ(counted, before + 1) << message.toStdString();
+  }
+  EXPECT_EQ(probe.Name(), "") << "a refused name is not taken";
+}
+}  // namespace

@@ -1,0 +1,191 @@
+// The Qt platform's dialogs as the diagram uses them: what they show, and what they answer however
+// they are closed.
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "qt_platform.h"
+#include "ui_robot.h"
+
+namespace {
+TEST(QtPlatformTest, FileFiltersMatchBothLetterCasesAndSuffixesDropWildcards) {
+  const std::vector<std::pair<std::string, QString>> filters = {
+      {"ER Diagram File|*.ERD", "ER Diagram File (*.ERD *.erd)"},
+      {"Pictures|*.bmp;*.Png", "Pictures (*.bmp *.BMP *.Png *.png *.PNG)"},
+      {"Diagrams|*.ERD|All Files|*.*", "Diagrams (*.ERD *.erd);;All Files (*.*)"},
+      {"Dangling description", ""},
+  };
+  for (const auto& [filter, expected] : filters) EXPECT_EQ(qtFileFilter(filter), expected) << filter;
+  const std::vector<std::pair<std::string, QString>> suffixes = {{"*.ERD", "ERD"}, {".bmp", "bmp"}, {"*.*", ""}};
+  for (const auto& [ext, expected] : suffixes) EXPECT_EQ(qtDefaultSuffix(ext), expected) << ext;
+}
+
+TEST(QtPlatformTest, InputBoxAnswersTheTypedTextOrItsProposalWhenCancelled) {
+  for (const bool accept : {true, false}) {
+    QtPlatform platform;
+    QStringList shown;
+    UiRobot robot;
+    robot.onModal([&](QWidget* modal) {
+      auto* dialog = qobject_cast<QInputDialog*>(modal);
+      ASSERT_NE(dialog, nullptr);
+      shown << dialog->windowTitle() << dialog->labelText() << dialog->textValue();
+      dialog->findChild<QLineEdit*>()->setText("Orders");
+      accept ? dialog->accept() : dialog->reject();
+    });
+    EXPECT_EQ(platform.InputBox("Create New Page", "Input New Page's Name :", "NewPage1"),
+              accept ? "Orders" : "NewPage1");
+    EXPECT_TRUE(robot.clean());
+    EXPECT_EQ(shown, QStringList({"Create New Page", "Input New Page's Name :", "NewPage1"}));
+  }
+}
+
+TEST(QtPlatformTest, YesNoBoxIsYesOnlyForYesAndShowsTextAsWritten) {
+  const std::vector<std::pair<std::function<void(QMessageBox*)>, bool>> answers = {
+      {[](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); }, true},
+      {[](QMessageBox* box) { box->button(QMessageBox::No)->click(); }, false},
+      {[](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }, false},
+  };
+  for (const auto& [answer, expected] : answers) {
+    QtPlatform platform;
+    QStringList shown;
+    UiRobot robot;
+    robot.onModal([&](QWidget* modal) {
+      auto* box = qobject_cast<QMessageBox*>(modal);
+      ASSERT_NE(box, nullptr);
+      EXPECT_EQ(box->textFormat(), Qt::PlainText);
+      shown << box->text() << box->windowTitle();
+      answer(box);
+    });
+    // A name the user typed may look like markup.
+    EXPECT_EQ(platform.AskYesNo("Set \"<b>Bold</b>\"'s EntityType = Form", "Pick"), expected);
+    EXPECT_TRUE(robot.clean());
+    EXPECT_EQ(shown, QStringList({"Set \"<b>Bold</b>\"'s EntityType = Form", "Pick"}));
+  }
+}
+
+ChoiceDialog pageChoice(int itemIndex) {
+  ChoiceDialog dialog;
+  dialog.Caption = "Select DisPlay Page";
+  dialog.Width = 420;
+  dialog.Height = 115;
+  dialog.Label = "New DisPlay Page";
+  dialog.LabelLeft = 22;
+  dialog.LabelTop = 16;
+  dialog.ListLeft = 142;
+  dialog.ListTop = 12;
+  dialog.ListWidth = 240;
+  dialog.Items = {" ", "orders", "Billing"};  // in the caller's order, which the list keeps
+  dialog.ItemIndex = itemIndex;
+  dialog.CloseLeft = 180;
+  dialog.CloseTop = 64;
+  return dialog;
+}
+
+TEST(QtPlatformTest, ChoiceDialogIsLaidOutAsGiven) {
+  QtPlatform platform;
+  UiRobot robot;
+  robot.onModal([](QWidget* dialog) {
+    EXPECT_EQ(dialog->windowTitle(), "Select DisPlay Page");
+    EXPECT_EQ(dialog->size(), QSize(420, 115));
+    EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize());
+    auto* label = dialog->findChild<QLabel*>();
+    auto* list = dialog->findChild<QComboBox*>();
+    auto* close = dialog->findChild<QPushButton*>();
+    ASSERT_TRUE(label && list && close);
+    EXPECT_EQ(label->text(), "New DisPlay Page");
+    EXPECT_EQ(label->pos(), QPoint(22, 16));
+    EXPECT_FALSE(list->isEditable());
+    EXPECT_EQ(list->geometry().topLeft(), QPoint(142, 12));
+    EXPECT_EQ(list->width(), 240);
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i) items << list->itemText(i);
+    EXPECT_EQ(items, QStringList({" ", "orders", "Billing"}));
+    EXPECT_EQ(close->text(), "Close");
+    EXPECT_EQ(close->pos(), QPoint(180, 64));
+    close->click();
+  });
+  EXPECT_EQ(platform.Choose(pageChoice(2)), "Billing");
+  EXPECT_TRUE(robot.clean());
+}
+
+TEST(QtPlatformTest, ChoiceDialogAnswersTheListsTextHoweverItCloses) {
+  const auto button = [](QWidget* dialog) { dialog->findChild<QPushButton*>()->click(); };
+  const auto escape = [](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); };
+  const auto titleBar = [](QWidget* dialog) { dialog->close(); };
+  struct Case {
+    int itemIndex;
+    int pick;  // -1: leave the preselection
+    std::function<void(QWidget*)> close;
+    std::string expected;
+  };
+  const std::vector<Case> cases = {
+      {1, -1, button, "orders"}, {1, 2, escape, "Billing"}, {0, 1, titleBar, "orders"},
+      {-1, -1, button, ""},      {7, -1, escape, ""},  // a preselection out of range selects nothing
+  };
+  for (const Case& c : cases) {
+    QtPlatform platform;
+    UiRobot robot;
+    robot.onModal([&](QWidget* dialog) {
+      if (c.pick >= 0) dialog->findChild<QComboBox*>()->setCurrentIndex(c.pick);
+      c.close(dialog);
+    });
+    EXPECT_EQ(platform.Choose(pageChoice(c.itemIndex)), c.expected) << c.itemIndex << " " << c.pick;
+    EXPECT_TRUE(robot.clean());
+  }
+}
+
+TEST(QtPlatformTest, FileDialogsProposeTheFileAndAnswerNothingWhenCancelled) {
+  QTemporaryDir folder;
+  QFile existing(folder.filePath("plan.erd"));
+  ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+  existing.close();
+  const std::string base = folder.path().toStdString();
+  struct Case {
+    bool save;
+    std::string fileName;
+    bool accept;
+    std::optional<std::string> expected;
+  };
+  const std::vector<Case> cases = {
+      {true, base + "/Sales", true, base + "/Sales.ERD"},        // the default suffix is added
+      {true, base + "/plan.erd", true, base + "/plan.erd"},      // no question before overwriting
+      {true, base + "/Sales", false, std::nullopt},
+      {false, base + "/plan.erd", true, base + "/plan.erd"},
+      {false, base + "/plan.erd", false, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    QtPlatform platform;
+    const FileDialogOptions options{"ER Diagram File|*.ERD", "*.ERD", c.fileName, ""};
+    UiRobot robot;
+    robot.onModal([&](QWidget* modal) {
+      auto* dialog = qobject_cast<QFileDialog*>(modal);
+      ASSERT_NE(dialog, nullptr);
+      EXPECT_EQ(dialog->nameFilters(), QStringList({"ER Diagram File (*.ERD *.erd)"}));
+      EXPECT_EQ(dialog->defaultSuffix(), "ERD");
+      EXPECT_EQ(QDir(dialog->directory()).canonicalPath(), QDir(folder.path()).canonicalPath());
+      EXPECT_EQ(dialog->acceptMode(), c.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+      QDialog* asDialog = dialog;  // QFileDialog hides accept(); QDialog's is the public way in
+      c.accept ? asDialog->accept() : asDialog->reject();
+    });
+    const auto answer = c.save ? platform.SaveFileDialog(options) : platform.OpenFileDialog(options);
+    EXPECT_TRUE(robot.clean());
+    EXPECT_EQ(answer, c.expected) << c.fileName << (c.save ? " saved" : " opened");
+  }
+}
+}  // namespace

@@ -1,0 +1,11 @@
+// Runs the Qt layer's tests inside one QApplication, offscreen unless told otherwise.
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  return RUN_ALL_TESTS();
+}
