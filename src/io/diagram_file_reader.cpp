@@ -1,0 +1,304 @@
+#include "diagram_file_reader.h"
+
+#include <vector>
+
+#include "entity.h"
+#include "entity_event.h"
+#include "file_access.h"
+#include "method.h"
+#include "ooa_panel.h"
+#include "platform.h"
+#include "property.h"
+#include "relation.h"
+#include "text.h"
+#include "text_encoding.h"
+
+namespace {
+enum class TSection { Header, Entity, Property, Method, Relation, EntityEvent };
+
+std::string_view TrimView(std::string_view text) {
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && static_cast<unsigned char>(text[begin]) <= 32) ++begin;
+  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 32) --end;
+  return text.substr(begin, end - begin);
+}
+
+// Page lists and placement entries take a value unless it repeats the line before; the first one
+// unless it is empty.
+void AddUnlessRepeated(TEntryList& list, const std::string& value) {
+  if (list.empty() ? !value.empty() : value != list.back()) list.push_back(value);
+}
+
+bool Holds(std::string_view text, std::string_view word) { return text.find(word) != std::string_view::npos; }
+
+// What relation and event sections differ in.
+struct TBoxKeys {
+  std::string_view Owner;
+  std::string_view SourceRow;
+  std::string_view TargetRow;
+};
+constexpr TBoxKeys kRelationKeys{"RELOWNERENTITY", "SOURCEPROPERTY", "TARGETPROPERTY"};
+constexpr TBoxKeys kEventKeys{"EVTOWNERENTITY", "SOURCEMETHOD", "TARGETMETHOD"};
+
+TRelation* NewBox(TEntity& owner, const TRelation*) { return AddRelation(owner, "NEWRelation", true); }
+TEntityEvent* NewBox(TEntity& owner, const TEntityEvent*) { return AddEntityEvent(owner, "NEWEntityEvent", true); }
+void SetBoxDesc(TRelation& relation, const std::string& desc) { relation.SetRelationDesc(desc); }
+void SetBoxDesc(TEntityEvent& event, const std::string& desc) { event.SetEventDesc(desc); }
+TRow* RowByName(const TEntity& entity, const std::string& name, const TRelation*) {
+  return entity.PropertyByName(name);
+}
+TRow* RowByName(const TEntity& entity, const std::string& name, const TEntityEvent*) {
+  return entity.MethodByName(name);
+}
+
+// Partial page showing lasts exactly as long as the reading, however the reading ends.
+class TPartialShow {
+ public:
+  explicit TPartialShow(TOOAPanel& panel) : panel_(panel) { panel_.BeginPartialShow(); }
+  ~TPartialShow() { panel_.EndPartialShow(); }
+  TPartialShow(const TPartialShow&) = delete;
+  TPartialShow& operator=(const TPartialShow&) = delete;
+
+ private:
+  TOOAPanel& panel_;
+};
+
+class TDiagramReader {
+ public:
+  explicit TDiagramReader(TOOAPanel& panel) : panel_(panel) {}
+
+  void Read(const std::vector<std::string_view>& lines) {
+    {
+      TPartialShow partialShow(panel_);
+      for (const std::string_view line : lines) {
+        const std::string_view trimmed = TrimView(line);
+        const size_t equals = trimmed.find('=');
+        if (equals != std::string_view::npos) {
+          Key(TrimView(trimmed.substr(0, equals)), std::string(TrimView(trimmed.substr(equals + 1))));
+        } else if (!Marker(trimmed)) {
+          break;
+        }
+      }
+    }
+    panel_.ShowActivePage();
+  }
+
+ private:
+  // Every entity whose state the reading changes is shown again by the next page showing.
+  void Mark(TEntity* entity) {
+    if (entity) panel_.MarkForShow(*entity);
+  }
+
+  bool FormatError(const char* message) {
+    panel_.GetPlatformRef().ShowMessage(message);
+    return false;
+  }
+
+  // Returns false when the line ends the reading.
+  bool Marker(std::string_view line) {
+    if (line == "#ERDIAGRAM") {
+      if (diagramOpen_ && panel_.OwnPageList().empty()) panel_.OwnPageList().push_back("NewPage1");
+      diagramOpen_ = false;
+    } else if (line == "#ENTITY") {
+      if (entity_) {
+        Mark(entity_);
+        if (entity_->ActivePages().empty()) entity_->AddPageEntry(panel_.ActivePageName());
+      }
+      entity_ = nullptr;
+    } else if (line == "#PROPERTY") {
+      property_ = nullptr;
+    } else if (line == "#METHOD") {
+      method_ = nullptr;
+    } else if (line == "#RELATION") {
+      CloseBox(relation_);
+    } else if (line == "#ENTITYEVENT") {
+      CloseBox(event_);
+    } else if (line == "@ERDIAGRAM") {
+      if (diagramOpen_) return FormatError("File Format Error !! When Init Diagram !! ");
+      section_ = TSection::Header;
+      diagramOpen_ = true;
+      panel_.OwnPageList().clear();
+    } else if (line == "@ENTITY") {
+      if (entity_) return FormatError("File Format Error !! When Create A Entity Object !! ");
+      entity_ = &panel_.CreateEntity("NEWEntity", true);
+      Mark(entity_);
+      section_ = TSection::Entity;
+    } else if (line == "@PROPERTY") {
+      if (!entity_) return FormatError("File Format Error !! When Create A Property Object !! ");
+      property_ = AddProperty(*entity_, "NEWProperty", true);
+      Mark(entity_);
+      section_ = TSection::Property;
+    } else if (line == "@METHOD") {
+      if (!entity_) return FormatError("File Format Error !! When Create A Method Object !! ");
+      method_ = AddMethod(*entity_, "NEWMethod", true);
+      Mark(entity_);
+      section_ = TSection::Method;
+    } else if (line == "@RELATION") {
+      section_ = TSection::Relation;
+    } else if (line == "@ENTITYEVENT") {
+      section_ = TSection::EntityEvent;
+    }
+    return true;
+  }
+
+  // A box read without placement entries stands on the active page, at no position of its own.
+  template <class Box>
+  void CloseBox(Box*& box) {
+    if (box) {
+      Mark(box->OwnerEntity());
+      if (box->ActivePages().empty()) box->ActivePages().push_back(panel_.ActivePageName());
+    }
+    box = nullptr;
+  }
+
+  // The key is the text before the first "=", compared whole: a key word inside a value (a
+  // description holding NAME, a page named HIDE METHOD) is only text.
+  void Key(std::string_view key, const std::string& value) {
+    switch (section_) {
+      case TSection::Header:
+        if (!diagramOpen_) return;
+        HeaderKey(key, value);
+        panel_.UpdateMenuCaption();
+        return;
+      case TSection::Entity:
+        if (entity_) EntityKey(key, value);
+        return;
+      case TSection::Property:
+        if (!entity_ || !property_) return;
+        Mark(property_->OwnerEntity());
+        if (key == "NAME") {
+          property_->SetName(value);
+        } else if (key == "DESC") {
+          property_->SetPropertyDesc(value);
+          property_->UpdateMenuCaption();
+        }
+        property_->UpdateAnchors();
+        return;
+      case TSection::Method:
+        if (!entity_ || !method_) return;
+        Mark(method_->OwnerEntity());
+        if (key == "NAME") {
+          method_->SetName(value);
+        } else if (key == "DESC") {
+          method_->SetMethodDesc(value);
+          method_->UpdateMenuCaption();
+        }
+        method_->UpdateAnchors();
+        return;
+      case TSection::Relation:
+        BoxKey(relation_, kRelationKeys, key, value);
+        return;
+      case TSection::EntityEvent:
+        BoxKey(event_, kEventKeys, key, value);
+        return;
+    }
+  }
+
+  void HeaderKey(std::string_view key, const std::string& value) {
+    TEntryList& pages = panel_.OwnPageList();
+    if (key == "DIAGRAMNAME") {
+      panel_.SetDiagramName(value.empty() ? "NewDiagram" : value);
+    } else if (key == "ACTIVEPAGE") {
+      if (!value.empty()) {
+        panel_.SetActivePageName(value);
+      } else {
+        if (pages.empty()) pages.push_back("NewPage1");
+        panel_.SetActivePageName(pages.front());
+      }
+    } else if (key == "OWNPAGE") {
+      AddUnlessRepeated(pages, value);
+    }
+  }
+
+  void EntityKey(std::string_view key, const std::string& value) {
+    TEntity& entity = *entity_;
+    Mark(&entity);
+    if (key == "NAME") {
+      entity.SetName(value);
+    } else if (key == "DISPLAYPAGE") {
+      AddUnlessRepeated(entity.ActivePages(), value);
+      // Nothing sets these back while reading: the final page showing takes both from the entry
+      // of the active page.
+      if (EntryHidesProperty(value)) entity.SetShowProperty(false);
+      if (EntryHidesMethod(value)) entity.SetShowMethod(false);
+    } else if (key == "ENTITYTYPE") {
+      if (Holds(value, "Organization")) entity.SetEntityType(Et_Organization);
+      if (Holds(value, "Form")) entity.SetEntityType(Et_Form);
+      if (Holds(value, "Data")) entity.SetEntityType(Et_Data);
+      if (Holds(value, "Concept")) entity.SetEntityType(Et_Concept);
+    } else if (key == "DESC") {
+      entity.SetEntityDesc(value);
+      entity.UpdateMenuCaptions();
+    } else if (key == "TOP") {
+      entity.SetTop(TextToIntDef(value, 60));
+    } else if (key == "LEFT") {
+      entity.SetLeft(TextToIntDef(value, 60));
+    }
+  }
+
+  // Owner, source and target lines make the entity they name current, found or not; a box's ends
+  // only ever name entities read before it.
+  template <class Box>
+  void BoxKey(Box*& box, const TBoxKeys& keys, std::string_view key, const std::string& value) {
+    if (key == keys.Owner) {
+      entity_ = panel_.EntityByName(value);
+      if (entity_) {
+        Mark(entity_);
+        box = NewBox(*entity_, box);
+      }
+      return;
+    }
+    if (!box) return;
+    Mark(box->OwnerEntity());
+    if (key == "NAME") {
+      box->SetName(value);
+    } else if (key == "DESC") {
+      SetBoxDesc(*box, value);
+      box->UpdateMenuCaption();
+    } else if (key == "TOP") {
+      box->SetTop(TextToIntDef(value, 160));
+    } else if (key == "LEFT") {
+      box->SetLeft(TextToIntDef(value, 160));
+    } else if (key == "DISPLAYPAGE") {
+      AddUnlessRepeated(box->ActivePages(), value);
+    }
+    box->UpdateAnchors();
+    if (key == "SOURCEENTITY") {
+      entity_ = panel_.EntityByName(value);
+      if (entity_) box->SetSourceEntity(entity_);
+    } else if (key == keys.SourceRow) {
+      if (const TEntity* source = box->SourceEntity())
+        if (TRow* row = RowByName(*source, value, box)) box->SetSourceRow(row);
+    } else if (key == "TARGETENTITY") {
+      entity_ = panel_.EntityByName(value);
+      if (entity_) box->SetTargetEntity(entity_);
+    } else if (key == keys.TargetRow) {
+      if (const TEntity* target = box->TargetEntity())
+        if (TRow* row = RowByName(*target, value, box)) box->SetTargetRow(row);
+    }
+  }
+
+  TOOAPanel& panel_;
+  TSection section_ = TSection::Header;
+  bool diagramOpen_ = false;
+  TEntity* entity_ = nullptr;
+  TProperty* property_ = nullptr;
+  TMethod* method_ = nullptr;
+  TRelation* relation_ = nullptr;
+  TEntityEvent* event_ = nullptr;
+};
+}  // namespace
+
+void LoadDiagramText(TOOAPanel& panel, std::string_view fileBytes) {
+  const std::string text = DecodeFileText(fileBytes);
+  const std::vector<std::string_view> lines = SplitLines(text);
+  panel.ClearDiagram();
+  TDiagramReader(panel).Read(lines);
+}
+
+void LoadDiagramFile(TOOAPanel& panel, const std::string& fileName) {
+  const std::optional<std::string> bytes = ReadWholeFile(fileName);
+  if (!bytes) return;
+  LoadDiagramText(panel, *bytes);
+}

@@ -1,0 +1,99 @@
+#include "text_encoding.h"
+
+namespace {
+// Windows-1252 at 0x80..0x9F; the unassigned bytes 0x81, 0x8D, 0x8F, 0x90, 0x9D keep their number.
+constexpr char16_t kWindows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  //
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  //
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  //
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+void AppendUtf8(std::string& out, char32_t code) {
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+}  // namespace
+
+bool IsValidUtf8(std::string_view bytes) {
+  const size_t size = bytes.size();
+  size_t i = 0;
+  while (i < size) {
+    const auto lead = static_cast<unsigned char>(bytes[i]);
+    if (lead < 0x80) {
+      ++i;
+      continue;
+    }
+    size_t length = 0;
+    // The range the second byte must fall in excludes overlong forms, surrogates and values past
+    // U+10FFFF in one test.
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      length = 3;
+      if (lead == 0xE0) low = 0xA0;
+      if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      length = 4;
+      if (lead == 0xF0) low = 0x90;
+      if (lead == 0xF4) high = 0x8F;
+    } else {
+      return false;
+    }
+    if (size - i < length) return false;
+    const auto second = static_cast<unsigned char>(bytes[i + 1]);
+    if (second < low || second > high) return false;
+    for (size_t k = 2; k < length; ++k)
+      if (!IsContinuation(static_cast<unsigned char>(bytes[i + k]))) return false;
+    i += length;
+  }
+  return true;
+}
+
+std::string DecodeFileText(std::string_view bytes) {
+  if (IsValidUtf8(bytes)) {
+    if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark) bytes.remove_prefix(kByteOrderMark.size());
+    return std::string(bytes);
+  }
+  std::string text;
+  text.reserve(bytes.size() + bytes.size() / 8);
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80)
+      text += c;
+    else if (byte < 0xA0)
+      AppendUtf8(text, kWindows1252High[byte - 0x80]);
+    else
+      AppendUtf8(text, byte);  // 0xA0..0xFF are the Latin-1 characters of the same number
+  }
+  return text;
+}
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  size_t start = 0;
+  const size_t size = text.size();
+  for (size_t i = 0; i < size; ++i) {
+    const char c = text[i];
+    if (c != '\r' && c != '\n') continue;
+    lines.push_back(text.substr(start, i - start));
+    if (c == '\r' && i + 1 < size && text[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  if (start < size) lines.push_back(text.substr(start));
+  return lines;
+}

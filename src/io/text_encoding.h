@@ -1,0 +1,17 @@
+// Text of diagram files as it comes from disk: bytes to UTF-8 (files made on Windows arrive in
+// Windows-1252), and the split into lines at CR LF, a lone CR or a lone LF.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// True when the bytes are well-formed UTF-8: shortest forms only, no surrogates, nothing above
+// U+10FFFF.
+bool IsValidUtf8(std::string_view bytes);
+// UTF-8 stays as it is, without a byte-order mark at its start. Anything else is read byte by byte
+// as Windows-1252; its five unassigned bytes become the control characters of the same number, so
+// that every byte of the file keeps a character of its own.
+std::string DecodeFileText(std::string_view bytes);
+// The lines of the text, without their line ends. A line end at the very end opens no further line.
+std::vector<std::string_view> SplitLines(std::string_view text);
