@@ -1,0 +1,264 @@
+// Diagram files on disk: saving replaces a file atomically or not at all, loading reads the whole
+// file before the diagram is touched, and the panel's file commands reach both.
+#include "diagram_files.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "diagram_file_reader.h"
+#include "diagram_file_writer.h"
+#include "diagram_fixture.h"
+#include "file_access.h"
+#include "io_test_support.h"
+#include "property.h"
+#include "toolkit_error.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+class DiagramFiles : public DiagramTest {
+ protected:
+  void BuildSmallDiagram(const std::string& desc) {
+    AddPage("P1");
+    panel.SetDiagramName("Orders");
+    AddProperty(AddEntity(desc), "Id", true);
+  }
+
+  // The message of the error the step raises, or nothing.
+  template <class Step>
+  static std::string ErrorOf(Step step) {
+    try {
+      step();
+    } catch (const EToolkitError& error) {
+      return error.what();
+    }
+    return {};
+  }
+
+  // Names in the folder other than the given ones: left-over temporary files.
+  static std::vector<std::string> OtherFiles(const TTempFolder& folder, const std::vector<std::string>& expected) {
+    std::vector<std::string> others;
+    for (const auto& entry : fs::directory_iterator(folder.Path())) {
+      const std::string name = entry.path().filename().string();
+      if (std::find(expected.begin(), expected.end(), name) == expected.end()) others.push_back(name);
+    }
+    return others;
+  }
+
+  TTempFolder folder;
+};
+
+// A device that takes the first bytes of a file and then reports that it is full.
+class FullDevice : public TFileSystemCalls {
+ public:
+  ssize_t Write(int fd, const char* data, size_t size) override {
+    if (written_ >= 10) {
+      errno = ENOSPC;
+      return -1;
+    }
+    const ssize_t count = TFileSystemCalls::Write(fd, data, std::min<size_t>(size, 10));
+    if (count > 0) written_ += static_cast<size_t>(count);
+    return count;
+  }
+
+ private:
+  size_t written_ = 0;
+};
+
+// Every step succeeds but the one named, which fails with the given error.
+class FailingStep : public TFileSystemCalls {
+ public:
+  FailingStep(std::string step, int error) : step_(std::move(step)), error_(error) {}
+  int CreateTemporary(std::string& pathTemplate) override {
+    return Fail("create") ? -1 : TFileSystemCalls::CreateTemporary(pathTemplate);
+  }
+  int Sync(int fd) override { return Fail("sync") ? -1 : TFileSystemCalls::Sync(fd); }
+  int Close(int fd) override {
+    const int result = TFileSystemCalls::Close(fd);
+    return Fail("close") ? -1 : result;
+  }
+  int Rename(const std::string& from, const std::string& to) override {
+    return Fail("rename") ? -1 : TFileSystemCalls::Rename(from, to);
+  }
+
+ private:
+  bool Fail(const char* step) const {
+    if (step_ != step) return false;
+    errno = error_;
+    return true;
+  }
+  std::string step_;
+  int error_;
+};
+}  // namespace
+
+TEST_F(DiagramFiles, SaveWritesTheDerivedNameAndReplacesAnOldFile) {
+  BuildSmallDiagram("Customer");
+  WriteBytes(folder / "Orders.ERD", "old");
+  SaveDiagramFile(panel, folder / "Orders.txt");
+  EXPECT_EQ(ReadBytes(folder / "Orders.ERD"), DiagramFileText(panel));
+  EXPECT_EQ(OtherFiles(folder, {"Orders.ERD"}), std::vector<std::string>{});
+  const auto mode = fs::status(folder / "Orders.ERD").permissions();
+  EXPECT_NE(mode & fs::perms::owner_read, fs::perms::none) << "an ordinary file, not a private temporary one";
+  EXPECT_NE(mode & fs::perms::others_read, fs::perms::none);
+}
+
+TEST_F(DiagramFiles, SaveKeepsTheOldFilesPermissionsAndLinks) {
+  BuildSmallDiagram("Customer");
+  WriteBytes(folder / "Real.ERD", "old");
+  fs::permissions(folder / "Real.ERD", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  fs::create_symlink(folder / "Real.ERD", folder.Path() / "Orders.ERD");
+  SaveDiagramFile(panel, folder / "Orders");
+  EXPECT_TRUE(fs::is_symlink(folder.Path() / "Orders.ERD"));
+  EXPECT_EQ(ReadBytes(folder / "Real.ERD"), DiagramFileText(panel));
+  EXPECT_EQ(fs::status(folder / "Real.ERD").permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+TEST_F(DiagramFiles, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
+  BuildSmallDiagram("Customer");
+  const std::string target = folder / "Orders.ERD";
+  const std::string full = FullFileName(target);
+  WriteBytes(target, "the old diagram");
+  FullDevice fullDevice;
+  FailingStep cannotCreate("create", EMFILE);
+  FailingStep syncFails("sync", EIO);
+  FailingStep closeFails("close", EDQUOT);
+  FailingStep renameFails("rename", EXDEV);
+  const struct {
+    const char* name;
+    TFileSystemCalls& calls;
+    const char* reason;
+  } cases[] = {
+      {"full device", fullDevice, "No space left on device"},
+      {"no temporary file", cannotCreate, "Too many open files"},
+      {"sync fails", syncFails, "Input/output error"},
+      {"close fails", closeFails, "Disk quota exceeded"},
+      {"rename fails", renameFails, "Invalid cross-device link"},
+  };
+  for (const auto& c : cases) {
+    TScopedFileSystemCalls scoped(c.calls);
+    EXPECT_EQ(ErrorOf([&] { SaveDiagramFile(panel, target); }),
+              "Cannot create file \"" + full + "\". " + c.reason)
+        << c.name;
+    EXPECT_EQ(ReadBytes(target), "the old diagram") << c.name;
+    EXPECT_EQ(OtherFiles(folder, {"Orders.ERD"}), std::vector<std::string>{}) << c.name;
+  }
+  SaveDiagramFile(panel, target);
+  EXPECT_EQ(ReadBytes(target), DiagramFileText(panel)) << "the system's own calls are back";
+}
+
+TEST_F(DiagramFiles, SavingIntoAReadOnlyFolderFailsAndKeepsTheOldFile) {
+  BuildSmallDiagram("Customer");
+  const std::string target = folder / "Orders.ERD";
+  WriteBytes(target, "the old diagram");
+  fs::permissions(folder.Path(), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                     fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+  std::string error;
+  {
+    TAsOrdinaryUser user;
+    error = ErrorOf([&] { SaveDiagramFile(panel, folder / "Orders"); });
+  }
+  EXPECT_EQ(error, "Cannot create file \"" + FullFileName(target) + "\". Permission denied");
+  EXPECT_EQ(ReadBytes(target), "the old diagram");
+  EXPECT_EQ(OtherFiles(folder, {"Orders.ERD"}), std::vector<std::string>{});
+}
+
+TEST_F(DiagramFiles, SaveRefusesTargetsItMustNotReplace) {
+  BuildSmallDiagram("Customer");
+  fs::create_directory(folder.Path() / "Folder.ERD");
+  WriteBytes(folder / "ReadOnly.ERD", "kept");
+  fs::permissions(folder / "ReadOnly.ERD", fs::perms::owner_read | fs::perms::others_read);
+  // The folder takes new files from anyone: only the file itself forbids replacing it.
+  fs::permissions(folder.Path(), fs::perms::all);
+  std::string readOnlyError;
+  {
+    TAsOrdinaryUser user;
+    readOnlyError = ErrorOf([&] { SaveDiagramFile(panel, folder / "ReadOnly"); });
+  }
+  EXPECT_EQ(readOnlyError, "Cannot create file \"" + FullFileName(folder / "ReadOnly.ERD") + "\". Permission denied");
+  EXPECT_EQ(ReadBytes(folder / "ReadOnly.ERD"), "kept");
+  EXPECT_EQ(ErrorOf([&] { SaveDiagramFile(panel, folder / "Folder"); }),
+            "Cannot create file \"" + FullFileName(folder / "Folder.ERD") + "\". Is a directory");
+  EXPECT_EQ(ErrorOf([&] { SaveDiagramFile(panel, folder / "Missing/Orders"); }),
+            "Cannot create file \"" + FullFileName(folder / "Missing/Orders.ERD") + "\". No such file or directory");
+  EXPECT_EQ(OtherFiles(folder, {"Folder.ERD", "ReadOnly.ERD"}), std::vector<std::string>{});
+}
+
+TEST_F(DiagramFiles, LoadingAFileThatCannotBeReadKeepsTheDiagram) {
+  BuildSmallDiagram("Customer");
+  const std::string before = DiagramFileText(panel);
+  fs::create_directory(folder.Path() / "Folder.ERD");
+  WriteBytes(folder / "Locked.ERD", DiagramFileText(panel));
+  fs::permissions(folder / "Locked.ERD", fs::perms::none);
+  struct {
+    const char* name;
+    std::string file;
+    const char* reason;
+  } cases[] = {
+      {"a folder", folder / "Folder.ERD", "Is a directory"},
+      {"no right to read", folder / "Locked.ERD", "Permission denied"},
+  };
+  for (const auto& c : cases) {
+    std::string error;
+    {
+      TAsOrdinaryUser user;
+      error = ErrorOf([&] { LoadDiagramFile(panel, c.file); });
+    }
+    EXPECT_EQ(error, "Cannot open file \"" + FullFileName(c.file) + "\". " + c.reason) << c.name;
+    EXPECT_EQ(DiagramFileText(panel), before) << c.name;
+    EXPECT_TRUE(panel.Entities()[0]->Visible()) << c.name;
+  }
+}
+
+TEST_F(DiagramFiles, LoadingAFileThatDoesNotExistDoesNothing) {
+  BuildSmallDiagram("Customer");
+  const std::string before = DiagramFileText(panel);
+  const size_t calls = platform.Calls.size();
+  for (const std::string& name : {folder / "Missing.ERD", folder / "Missing/Orders.ERD", std::string()}) {
+    EXPECT_EQ(ErrorOf([&] { LoadDiagramFile(panel, name); }), "") << name;
+    EXPECT_EQ(DiagramFileText(panel), before) << name;
+  }
+  EXPECT_EQ(platform.Calls.size(), calls) << "nothing is asked or shown";
+}
+
+TEST_F(DiagramFiles, AFileMadeOnWindowsReadsAsUtf8AndIsSavedAsUtf8) {
+  const std::string file = folder / "Cafe.ERD";
+  WriteBytes(file, "@ERDIAGRAM\r\n DIAGRAMNAME=Caf\xE9\r\n OWNPAGE=Men\xFC\r\n ACTIVEPAGE=Men\xFC\r\n @ENTITY\r\n"
+                   "  NAME=Entity1\r\n  DESC=Preis in \x80\r\n #ENTITY\r\n#ERDIAGRAM\r\n");
+  panel.SetLastMouse(10, 20);
+  LoadDiagramFile(panel, file);
+  EXPECT_EQ(panel.DiagramName(), "Caf\xC3\xA9");
+  EXPECT_EQ(panel.ActivePageName(), "Men\xC3\xBC");
+  ASSERT_EQ(panel.Entities().size(), 1u);
+  EXPECT_EQ(panel.Entities()[0]->EntityDesc(), "Preis in \xE2\x82\xAC");
+  EXPECT_TRUE(panel.Entities()[0]->Visible()) << "its entry names the page as the page list does";
+  SaveDiagramFile(panel, file);
+  const std::string saved = ReadBytes(file);
+  EXPECT_NE(saved.find(" DIAGRAMNAME=Caf\xC3\xA9\r\n"), std::string::npos);
+  EXPECT_NE(saved.find("  DESC=Preis in \xE2\x82\xAC\r\n"), std::string::npos);
+  EXPECT_NE(saved.find("  DISPLAYPAGE=Men\xC3\xBC @10,20\r\n"), std::string::npos);
+}
+
+TEST_F(DiagramFiles, ThePanelsFileCommandsSaveAndLoad) {
+  InstallDiagramFiles(panel);
+  BuildSmallDiagram("Customer");
+  panel.SetDiagramFolder(folder.Path().string());
+  panel.SurfaceMenu().Find("-> Save Diagram ")->Click();
+  const std::string saved = ReadBytes(folder / "Orders.ERD");
+  EXPECT_EQ(saved, DiagramFileText(panel));
+
+  platform.PickFile(folder / "Copy.ERD");
+  panel.SurfaceMenu().Find("-> Save Diagram As")->Click();
+  EXPECT_EQ(panel.DiagramName(), "Copy");
+  EXPECT_EQ(ReadBytes(folder / "Copy.ERD"), DiagramFileText(panel));
+
+  panel.CloseDiagram();
+  platform.PickFile(folder / "Orders.ERD");
+  panel.SurfaceMenu().Find("-> Load Diagram ")->Click();
+  EXPECT_EQ(DiagramFileText(panel), saved);
+}

@@ -1,0 +1,46 @@
+// What the file tests share: temporary folders, whole-file bytes, a compact description of a
+// diagram to compare against, and running a step as an ordinary user.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+class TOOAPanel;
+
+// A fresh folder under the system's temporary folder, removed with everything in it at the end.
+class TTempFolder {
+ public:
+  TTempFolder();
+  ~TTempFolder();
+  TTempFolder(const TTempFolder&) = delete;
+  TTempFolder& operator=(const TTempFolder&) = delete;
+  const std::filesystem::path& Path() const { return path_; }
+  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+void WriteBytes(const std::string& fileName, std::string_view bytes);
+std::string ReadBytes(const std::string& fileName);
+// The text with every "\n" turned into CR LF, as the writer ends lines.
+std::string Crlf(std::string_view text);
+
+// One line for the diagram (name, pages, active page), then per entity one line (name, description,
+// kind, hidden rows, entries) with its rows and its relation and event boxes (name, description,
+// position, ends as entity.row, entries) indented below it.
+std::string DescribeDiagram(const TOOAPanel& panel);
+
+// Permission checks do not stop the superuser. While this lives, the process acts as an ordinary
+// user for the file system when it runs as the superuser; otherwise it changes nothing.
+class TAsOrdinaryUser {
+ public:
+  TAsOrdinaryUser();
+  ~TAsOrdinaryUser();
+  TAsOrdinaryUser(const TAsOrdinaryUser&) = delete;
+  TAsOrdinaryUser& operator=(const TAsOrdinaryUser&) = delete;
+
+ private:
+  bool switched_ = false;
+};
