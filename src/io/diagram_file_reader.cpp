@@ -1,7 +1,5 @@
 #include "diagram_file_reader.h"
 
-#include <vector>
-
 #include "entity.h"
 #include "entity_event.h"
 #include "file_access.h"
@@ -68,11 +66,11 @@ class TDiagramReader {
  public:
   explicit TDiagramReader(TOOAPanel& panel) : panel_(panel) {}
 
-  void Read(const std::vector<std::string_view>& lines) {
+  void Read(std::string_view text) {
     {
       TPartialShow partialShow(panel_);
-      for (const std::string_view line : lines) {
-        const std::string_view trimmed = TrimView(line);
+      while (!text.empty()) {
+        const std::string_view trimmed = TrimView(NextLine(text));
         const size_t equals = trimmed.find('=');
         if (equals != std::string_view::npos) {
           Key(TrimView(trimmed.substr(0, equals)), std::string(TrimView(trimmed.substr(equals + 1))));
@@ -291,10 +289,17 @@ class TDiagramReader {
 }  // namespace
 
 void LoadDiagramText(TOOAPanel& panel, std::string_view fileBytes) {
-  const std::string text = DecodeFileText(fileBytes);
-  const std::vector<std::string_view> lines = SplitLines(text);
+  // UTF-8, what this editor writes, is read where it lies; only other text needs a converted copy.
+  std::string converted;
+  std::string_view text;
+  if (IsValidUtf8(fileBytes)) {
+    text = WithoutByteOrderMark(fileBytes);
+  } else {
+    converted = DecodeFileText(fileBytes);
+    text = converted;
+  }
   panel.ClearDiagram();
-  TDiagramReader(panel).Read(lines);
+  TDiagramReader(panel).Read(text);
 }
 
 void LoadDiagramFile(TOOAPanel& panel, const std::string& fileName) {

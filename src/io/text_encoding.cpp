@@ -64,11 +64,13 @@ bool IsValidUtf8(std::string_view bytes) {
   return true;
 }
 
+std::string_view WithoutByteOrderMark(std::string_view text) {
+  if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) text.remove_prefix(kByteOrderMark.size());
+  return text;
+}
+
 std::string DecodeFileText(std::string_view bytes) {
-  if (IsValidUtf8(bytes)) {
-    if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark) bytes.remove_prefix(kByteOrderMark.size());
-    return std::string(bytes);
-  }
+  if (IsValidUtf8(bytes)) return std::string(WithoutByteOrderMark(bytes));
   std::string text;
   text.reserve(bytes.size() + bytes.size() / 8);
   for (const char c : bytes) {
@@ -83,17 +85,21 @@ std::string DecodeFileText(std::string_view bytes) {
   return text;
 }
 
+std::string_view NextLine(std::string_view& text) {
+  const size_t end = text.find_first_of("\r\n");
+  if (end == std::string_view::npos) {
+    const std::string_view line = text;
+    text = {};
+    return line;
+  }
+  const std::string_view line = text.substr(0, end);
+  const size_t next = (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? end + 2 : end + 1;
+  text.remove_prefix(next);
+  return line;
+}
+
 std::vector<std::string_view> SplitLines(std::string_view text) {
   std::vector<std::string_view> lines;
-  size_t start = 0;
-  const size_t size = text.size();
-  for (size_t i = 0; i < size; ++i) {
-    const char c = text[i];
-    if (c != '\r' && c != '\n') continue;
-    lines.push_back(text.substr(start, i - start));
-    if (c == '\r' && i + 1 < size && text[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  if (start < size) lines.push_back(text.substr(start));
+  while (!text.empty()) lines.push_back(NextLine(text));
   return lines;
 }

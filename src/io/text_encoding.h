@@ -13,5 +13,9 @@ bool IsValidUtf8(std::string_view bytes);
 // as Windows-1252; its five unassigned bytes become the control characters of the same number, so
 // that every byte of the file keeps a character of its own.
 std::string DecodeFileText(std::string_view bytes);
+// The text without a UTF-8 byte-order mark at its start.
+std::string_view WithoutByteOrderMark(std::string_view text);
+// Takes the first line off the text and returns it without its line end.
+std::string_view NextLine(std::string_view& text);
 // The lines of the text, without their line ends. A line end at the very end opens no further line.
 std::vector<std::string_view> SplitLines(std::string_view text);
