@@ -24,23 +24,14 @@
 #include "qt_canvas.h"
 
 namespace {
-// The shift state as the diagram's controls receive it: keys first, then the buttons held.
-constexpr TShiftState kShift = 1u << 0;
-constexpr TShiftState kAlt = 1u << 1;
-constexpr TShiftState kCtrl = 1u << 2;
-constexpr TShiftState kLeft = 1u << 3;
-constexpr TShiftState kRight = 1u << 4;
-constexpr TShiftState kMiddle = 1u << 5;
-constexpr TShiftState kDouble = 1u << 6;
-
 TShiftState shiftState(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons) {
   TShiftState state = 0;
-  if (modifiers & Qt::ShiftModifier) state |= kShift;
-  if (modifiers & Qt::AltModifier) state |= kAlt;
-  if (modifiers & Qt::ControlModifier) state |= kCtrl;
-  if (buttons & Qt::LeftButton) state |= kLeft;
-  if (buttons & Qt::RightButton) state |= kRight;
-  if (buttons & Qt::MiddleButton) state |= kMiddle;
+  if (modifiers & Qt::ShiftModifier) state |= ssShift;
+  if (modifiers & Qt::AltModifier) state |= ssAlt;
+  if (modifiers & Qt::ControlModifier) state |= ssCtrl;
+  if (buttons & Qt::LeftButton) state |= ssLeft;
+  if (buttons & Qt::RightButton) state |= ssRight;
+  if (buttons & Qt::MiddleButton) state |= ssMiddle;
   return state;
 }
 
@@ -303,7 +294,7 @@ void DiagramHost::mouseReleaseEvent(QMouseEvent* event) {
 void DiagramHost::mouseDoubleClickEvent(QMouseEvent* event) {
   // Qt hands the second press of a double click to widgets as this event instead of a press; for the
   // diagram it is a press like any other, marked as the second of a double click.
-  pressEvent(event, kDouble);
+  pressEvent(event, ssDouble);
 }
 
 void DiagramHost::keyPressEvent(QKeyEvent* event) {

@@ -17,7 +17,15 @@ class PopupMenu;
 
 enum class TMouseButton { Left, Right, Middle };
 enum class TDragState { Enter, Leave, Move };
+// Keys and buttons held during a mouse event, as bits.
 using TShiftState = unsigned;
+constexpr TShiftState ssShift = 1u << 0;
+constexpr TShiftState ssAlt = 1u << 1;
+constexpr TShiftState ssCtrl = 1u << 2;
+constexpr TShiftState ssLeft = 1u << 3;
+constexpr TShiftState ssRight = 1u << 4;
+constexpr TShiftState ssMiddle = 1u << 5;
+constexpr TShiftState ssDouble = 1u << 6;
 
 class Control {
  public:
