@@ -1,25 +1,37 @@
-// Starts the editor: one main window with an empty diagram.
+// Starts the editor, or does the command line's job without a display.
 #include <QApplication>
 
 #include <iostream>
-#include <string_view>
+#include <string>
+#include <vector>
 
+#include "command_line.h"
+#include "command_line_job.h"
+#include "diagram_host.h"
 #include "main_window.h"
 
 int main(int argc, char* argv[]) {
-  // Answered before Qt starts, so that it works without a display.
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view argument = argv[i];
-    if (argument == "--help" || argument == "-h") {
-      std::cout << "Usage: quorvane [FILE.ERD]\n";
-      return 0;
-    }
+  // The command line is read before Qt starts, so that --help and --export need no display.
+  const TCommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  if (!line.Error.empty()) {
+    std::cerr << "quorvane: " << line.Error << '\n';
+    return 1;
+  }
+  if (line.Help) {
+    std::cout << CommandLineUsage();
+    return 0;
+  }
+  if (line.Export) return RunExport(line);
+
+  if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+      qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    std::cerr << "quorvane: no display to show the editor on; to work without one, use --export=OUT "
+                 "(see --help)\n";
+    return 1;
   }
   QApplication application(argc, argv);
-  if (application.arguments().size() > 1)
-    std::cerr << "quorvane: opening a diagram file from the command line is not available yet; "
-                 "starting with an empty diagram\n";
   TfMain window;
   window.show();
+  window.host().runGuarded([&] { ApplyCommandLine(window.panel(), line); });
   return application.exec();
 }

@@ -14,11 +14,13 @@
 
 #include <algorithm>
 
+#include "diagram_files.h"
 #include "diagram_host.h"
 #include "entity.h"
 #include "ooa_panel.h"
 #include "qt_canvas.h"
 #include "qt_platform.h"
+#include "schema_import.h"
 
 namespace {
 constexpr int kClientWidth = 792;
@@ -65,6 +67,8 @@ TfMain::TfMain(QWidget* parent) : QWidget(parent) {
   platform_->setHost(host_);
   panel_->SetBounds(0, 0, kPanelSize, kPanelSize);
   panel_->SetEntityPopList({"Add New Property"});
+  InstallDiagramFiles(*panel_);
+  InstallSchemaImport(*panel_);
   host_->syncSize();
   scrollBox_->setWidget(host_);
 

@@ -114,6 +114,8 @@ class TOOAPanel : public Control {
   void PageEditorCommand();
   void SaveDiagramFile(const std::string& fileName);
   void LoadDiagramFile(const std::string& fileName);
+  // Loads the file and makes its folder the diagram folder, as "-> Load Diagram " does.
+  void OpenDiagramFile(const std::string& fileName);
 
   // Paints every entity's connectors and then its boxes and rows onto a foreign canvas.
   void DrawToCanvas(Canvas& canvas);

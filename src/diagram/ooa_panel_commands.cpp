@@ -57,9 +57,12 @@ void TOOAPanel::LoadDiagramCommand() {
   options.Filter = "ER Diagram File|*.ERD";
   options.DefaultExt = "*.ERD";
   const auto chosen = platform_.OpenFileDialog(options);
-  if (!chosen) return;
-  LoadDiagramFile(*chosen);
-  diagramFolder_ = FolderOf(*chosen);
+  if (chosen) OpenDiagramFile(*chosen);
+}
+
+void TOOAPanel::OpenDiagramFile(const std::string& fileName) {
+  LoadDiagramFile(fileName);
+  diagramFolder_ = FolderOf(fileName);
 }
 
 void TOOAPanel::CloseDiagramCommand() {

@@ -1,0 +1,58 @@
+#include "command_line.h"
+
+namespace {
+bool TakeValue(const std::string& argument, const std::string& option, std::string& value) {
+  if (argument.rfind(option + "=", 0) != 0) return false;
+  value = argument.substr(option.size() + 1);
+  return true;
+}
+}  // namespace
+
+TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
+  TCommandLine line;
+  for (const std::string& argument : arguments) {
+    std::string value;
+    if (argument == "--help" || argument == "-h") {
+      line.Help = true;
+    } else if (TakeValue(argument, "--export", value)) {
+      if (value.empty()) line.Error = "--export needs a file name";
+      line.Export = value;
+    } else if (TakeValue(argument, "--page", value)) {
+      line.Page = value;
+    } else if (TakeValue(argument, "--import-schema", value)) {
+      if (value.empty()) line.Error = "--import-schema needs a file name";
+      line.Schemas.push_back(value);
+    } else if (argument.rfind("-", 0) == 0 && argument != "-") {
+      line.Error = "unknown option " + argument + " (see --help)";
+    } else if (line.Diagram) {
+      line.Error = "more than one diagram file given: " + *line.Diagram + " and " + argument;
+    } else {
+      line.Diagram = argument;
+    }
+    if (!line.Error.empty()) break;
+  }
+  return line;
+}
+
+std::string CommandLineUsage() {
+  return R"(Usage: quorvane [--page=NAME] [--import-schema=FILE.SFD ...] [FILE.ERD]
+       quorvane --export=OUT [--page=NAME] [--import-schema=FILE.SFD ...] [FILE.ERD]
+
+Without --export, starts the editor: on FILE.ERD when given (its folder becomes the
+diagram folder), then imports each schema file and shows page NAME.
+
+With --export, works without a display, for scripts:
+  1. loads FILE.ERD if given, else starts from an empty diagram;
+  2. imports each schema export file (.SFD) in order, as a new entity;
+  3. switches to page NAME if given (matched ignoring letter case; an unknown page is an error);
+  4. writes OUT, chosen by its extension (letter case ignored):
+       .ERD  the diagram file, exactly as "-> Save Diagram " writes it
+     OUT is written exactly at the path given, and only when everything before succeeded.
+Questions are answered with their proposals (as Cancel does), Yes/No boxes with No, choice
+dialogs with their preselection; messages go to standard error.
+
+Exit status: 0 on success; 1 on any error (a missing or unreadable file, a format error in
+the diagram file, an invalid component name, an unknown page, an OUT that cannot be written),
+with one line on standard error, and OUT left untouched.
+)";
+}

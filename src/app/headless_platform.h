@@ -1,0 +1,37 @@
+// The platform for work without a display: every question gets the answer Cancel would give, every
+// Yes/No box No, every choice dialog its preselection; messages and errors go to standard error and
+// are remembered, so that the command line can fail on them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform.h"
+#include "qt_canvas.h"
+
+class HeadlessPlatform : public Platform {
+ public:
+  std::string InputBox(const std::string& caption, const std::string& prompt,
+                       const std::string& defaultValue) override;
+  bool AskYesNo(const std::string& text, const std::string& title) override;
+  void ShowMessage(const std::string& text) override;
+  void ShowError(const std::string& text) override;
+  std::optional<std::string> OpenFileDialog(const FileDialogOptions& options) override;
+  std::optional<std::string> SaveFileDialog(const FileDialogOptions& options) override;
+  std::string Choose(const ChoiceDialog& dialog) override;
+  int ScreenWidth() override { return 1280; }
+  int ShowPageEditor(Control& panel) override;
+  void RefreshPageEditor() override {}
+  void SetMainWindowWidth(int) override {}
+  void DestroyPageEditor(Control&) override {}
+  Canvas& MeasureCanvas() override { return measure_; }
+  void Invalidate(Control&) override {}
+  void BeginDrag(Control&) override {}
+
+  // Every message and error shown so far, in order.
+  const std::vector<std::string>& Messages() const { return messages_; }
+
+ private:
+  QtCanvas measure_;
+  std::vector<std::string> messages_;
+};

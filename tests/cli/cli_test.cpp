@@ -1,0 +1,191 @@
+// The command line as a user runs it: the built program on files in a temporary folder, checking
+// the exit status, standard error and the file written.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "schema_scrambler.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+struct RunResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string Quote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) {
+    if (c == '\'')
+      quoted.append("'\\''");
+    else
+      quoted.push_back(c);
+  }
+  quoted.push_back('\'');
+  return quoted;
+}
+
+class CommandLine : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() / ("quorvane-cli-" + std::to_string(::getpid()) + "-" +
+                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  // Runs the program in the temporary folder with the given arguments and environment prefix.
+  RunResult Quorvane(const std::vector<std::string>& arguments, const std::string& environment = "") {
+    std::string command = "cd " + Quote(dir.string()) + " && " + environment + " " + Quote(QUORVANE_BINARY);
+    for (const auto& argument : arguments) {
+      command.push_back(' ');
+      command.append(Quote(argument));
+    }
+    command += " > out.txt 2> err.txt";
+    RunResult run;
+    const int status = std::system(command.c_str());
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = ReadFile(dir / "out.txt");
+    run.err = ReadFile(dir / "err.txt");
+    fs::remove(dir / "out.txt");
+    fs::remove(dir / "err.txt");
+    return run;
+  }
+
+  fs::path dir;
+};
+
+const std::string kOrders =
+    "@ERDIAGRAM\r\n DIAGRAMNAME=Orders\r\n OWNPAGE=NewPage1\r\n OWNPAGE=Detail\r\n ACTIVEPAGE=NewPage1\r\n"
+    " @ENTITY\r\n  NAME=Entity1\r\n  DESC=Customer\r\n  ENTITYTYPE=Data\r\n  DISPLAYPAGE=NewPage1 @40,30\r\n"
+    "  DISPLAYPAGE=Detail @200,50,HIDE METHOD\r\n  @PROPERTY\r\n   NAME=Entity1_Prop1\r\n   DESC=CustNo\r\n"
+    "  #PROPERTY\r\n  @METHOD\r\n   NAME=Entity1_Method1\r\n   DESC=Check\r\n  #METHOD\r\n #ENTITY\r\n"
+    " @ENTITY\r\n  NAME=Entity2\r\n  DESC=Order\r\n  ENTITYTYPE=Form\r\n  DISPLAYPAGE=NewPage1 @300,30\r\n"
+    "  @PROPERTY\r\n   NAME=Entity2_Prop1\r\n   DESC=CustNo\r\n  #PROPERTY\r\n #ENTITY\r\n  @RELATION\r\n"
+    "   RELOWNERENTITY=Entity1\r\n   NAME=Entity1_Rel_1\r\n   DESC=Customer_Rel_1\r\n   TOP=30\r\n   LEFT=178\r\n"
+    "   SOURCEENTITY=Entity1\r\n   SOURCEPROPERTY=Entity1_Prop1\r\n   TARGETENTITY=Entity2\r\n"
+    "   TARGETPROPERTY=Entity2_Prop1\r\n   DISPLAYPAGE=NewPage1 @178,30\r\n  #RELATION\r\n#ERDIAGRAM\r\n";
+}  // namespace
+
+TEST_F(CommandLine, HelpDescribesTheExport) {
+  const RunResult run = Quorvane({"--help"}, "env -u DISPLAY");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.out.find("--export=OUT"), std::string::npos);
+  EXPECT_NE(run.out.find("--import-schema=FILE.SFD"), std::string::npos);
+  EXPECT_EQ(run.err, "");
+}
+
+TEST_F(CommandLine, ExportsTheDiagramFileExactlyAsSaved) {
+  WriteFile(dir / "orders.ERD", kOrders);
+  const RunResult run = Quorvane({"--export=copy.v2.erd", "orders.ERD"}, "env -u DISPLAY");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(ReadFile(dir / "copy.v2.erd"), kOrders) << "written exactly at the path given";
+}
+
+TEST_F(CommandLine, PageIsMatchedIgnoringCase) {
+  WriteFile(dir / "orders.ERD", kOrders);
+  const RunResult run = Quorvane({"--page=detail", "--export=out.ERD", "orders.ERD"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  const std::string out = ReadFile(dir / "out.ERD");
+  EXPECT_NE(out.find(" ACTIVEPAGE=Detail\r\n"), std::string::npos);
+}
+
+TEST_F(CommandLine, WithoutADiagramStartsEmpty) {
+  const RunResult run = Quorvane({"--export=empty.ERD"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadFile(dir / "empty.ERD"), "@ERDIAGRAM\r\n DIAGRAMNAME=\r\n ACTIVEPAGE=\r\n#ERDIAGRAM\r\n");
+}
+
+TEST_F(CommandLine, QuestionsAreAnsweredWithTheirProposals) {
+  // No active page: the entity's creation asks for a page, answered with "NewPage1".
+  WriteFile(dir / "nopage.ERD", "@ERDIAGRAM\n @ENTITY\n  NAME=Entity1\n  DESC=A\n #ENTITY\n#ERDIAGRAM\n");
+  const RunResult run = Quorvane({"--export=out.ERD", "nopage.ERD"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  const std::string out = ReadFile(dir / "out.ERD");
+  EXPECT_NE(out.find(" OWNPAGE=NewPage1\r\n ACTIVEPAGE=NewPage1\r\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("  DISPLAYPAGE=NewPage1 @0,0\r\n"), std::string::npos) << out;
+}
+
+TEST_F(CommandLine, ImportsSchemaFilesInOrder) {
+  WriteFile(dir / "orders.ERD", kOrders);
+  WriteFile(dir / "Invoice.SFD", ScrambleSchemaText("S.T.NUMBER.K,S.T.TOTAL.K,", "krilto", 0x3c) + "\r\n");
+  WriteFile(dir / "Payment.SFD", ScrambleSchemaText("S.T.AMOUNT.K,", "krilto", 0x11) + "\r\n");
+  const RunResult run =
+      Quorvane({"--import-schema=Invoice.SFD", "--import-schema=Payment.SFD", "--export=out.ERD", "orders.ERD"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  const std::string out = ReadFile(dir / "out.ERD");
+  const size_t invoice = out.find("  DESC=Invoice\r\n");
+  const size_t payment = out.find("  DESC=Payment\r\n");
+  ASSERT_NE(invoice, std::string::npos) << out;
+  ASSERT_NE(payment, std::string::npos) << out;
+  EXPECT_LT(invoice, payment);
+  EXPECT_NE(out.find("   DESC=NUMBER\r\n"), std::string::npos);
+  EXPECT_NE(out.find("   DESC=AMOUNT\r\n"), std::string::npos);
+}
+
+TEST_F(CommandLine, ErrorsGiveOneLineStatusOneAndNoOutput) {
+  WriteFile(dir / "orders.ERD", kOrders);
+  WriteFile(dir / "twice.ERD", "@ERDIAGRAM\r\n@ERDIAGRAM\r\n#ERDIAGRAM\r\n");
+  WriteFile(dir / "badname.ERD", "@ERDIAGRAM\r\n ACTIVEPAGE=P\r\n @ENTITY\r\n  NAME=Order Lines\r\n #ENTITY\r\n#ERDIAGRAM\r\n");
+  WriteFile(dir / "empty.SFD", "");
+  fs::create_directories(dir / "folder.ERD");
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string message;
+  } cases[] = {
+      {{"--export=out.ERD", "missing.ERD"}, "Cannot open file \"" + (dir / "missing.ERD").string() + "\". No such file or directory"},
+      {{"--export=out.ERD", "folder.ERD"}, "Is a directory"},
+      {{"--export=out.ERD", "twice.ERD"}, "File Format Error !! When Init Diagram !! "},
+      {{"--export=out.ERD", "badname.ERD"}, "''Order Lines'' is not a valid component name"},
+      {{"--export=out.ERD", "--page=Summary", "orders.ERD"}, "The diagram has no page \"Summary\""},
+      {{"--export=out.ERD", "--import-schema=empty.SFD", "orders.ERD"}, "List index out of bounds (0)"},
+      {{"--export=no/such/folder/out.ERD", "orders.ERD"}, "Cannot create file"},
+      {{"--export=out.txt2", "orders.ERD"}, "must end in .ERD"},
+      {{"--export=out.ERD", "--bogus"}, "unknown option --bogus"},
+      {{"--export=out.ERD", "a.ERD", "b.ERD"}, "more than one diagram file"},
+  };
+  for (const auto& c : cases) {
+    const RunResult run = Quorvane(c.arguments);
+    EXPECT_EQ(run.status, 1) << c.message;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_FALSE(fs::exists(dir / "out.ERD")) << c.message;
+  }
+}
+
+TEST_F(CommandLine, AFailedExportLeavesAnExistingFileAlone) {
+  WriteFile(dir / "orders.ERD", kOrders);
+  WriteFile(dir / "out.ERD", "old contents");
+  const RunResult run = Quorvane({"--export=out.ERD", "--page=Nope", "orders.ERD"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(ReadFile(dir / "out.ERD"), "old contents");
+}
+
+TEST_F(CommandLine, TheEditorNeedsADisplay) {
+  const RunResult run = Quorvane({}, "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("--export"), std::string::npos);
+}
