@@ -23,6 +23,9 @@ void ShowBox(TLinkBox& box, const std::string& page) {
     box.UpdateAnchors();
     box.SetVisible(true);
     box.Repaint();
+    // Painting sizes an event box to its text and widens a relation box to its name: the lines
+    // must meet the box as it now stands, not as it stood before its first paint.
+    box.UpdateAnchors();
   } else {
     box.SetVisible(false);
   }

@@ -52,6 +52,8 @@ TEST_F(Boxes, AnEventIsNamedPlacedAndSizedToItsText) {
   event->AddPageEntry("P1");
   EXPECT_EQ(event->Width(), 16 * 7 + 16);
   EXPECT_EQ(event->Height(), 16 + 16);
+  EXPECT_EQ(event->Anchors().RightX, 238 + 128) << "the lines meet the box as its first paint sized it";
+  EXPECT_EQ(event->Anchors().Y, 50 + 16);
   RecordingCanvas canvas;
   event->DrawOn(canvas, 0, 0);
   ASSERT_EQ(canvas.Calls.size(), 2u);
