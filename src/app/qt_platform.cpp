@@ -13,10 +13,14 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStringList>
+#include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 
 #include "diagram_host.h"
+#include "ooa_panel.h"
+#include "page_editor_dialog.h"
 
 namespace {
 const char* const kApplicationTitle = "Quorvane";
@@ -178,9 +182,56 @@ int QtPlatform::ScreenWidth() {
   return screen ? screen->availableGeometry().width() : 0;
 }
 
-int QtPlatform::ShowPageEditor(Control&) { return 0; }
+QMargins QtPlatform::pageEditorFrameEstimate() const {
+  // The window system decorates the page editor as it decorated the main window; before the main
+  // window is framed, a thin border and a title bar are the usual frame.
+  if (mainWindow_ && mainWindow_->isVisible()) {
+    const QRect outer = mainWindow_->frameGeometry();
+    const QRect inner = mainWindow_->geometry();
+    return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                    outer.bottom() - inner.bottom());
+  }
+  return QMargins(4, 24, 4, 4);
+}
 
-void QtPlatform::RefreshPageEditor() {}
+int QtPlatform::ShowPageEditor(Control& control) {
+  auto* panel = dynamic_cast<TOOAPanel*>(&control);
+  if (!panel) return 0;
+  if (pageEditor_) pageEditor_->SetEditorPanel(nullptr);
+  pageEditor_.reset();
+  pageEditor_ = std::make_unique<TEREditDlg>(*this, diagramFont());
+  TEREditDlg* dialog = pageEditor_.get();
+  dialog->SetEditorPanel(panel);
+  const QMargins estimate = pageEditorFrameEstimate();
+  dialog->DockAtRightEdge(estimate);
+  if (mainWindow_ && mainWindow_->windowHandle()) {
+    // A tool window of the main window: the window system keeps it with it.
+    dialog->winId();
+    dialog->windowHandle()->setTransientParent(mainWindow_->windowHandle());
+  }
+  // Showing reloads the dialog from the panel.
+  dialog->show();
+  const int width = dialog->OuterWidth();
+  // The real frame is known only once the window system has framed the window: dock again with it,
+  // and keep the main window beside the dialog if the frame was not as estimated.
+  QTimer::singleShot(0, dialog, [this, dialog, estimate, width] {
+    dialog->DockAtRightEdge(estimate);
+    if (dialog->IsBound() && dialog->OuterWidth() != width) SetMainWindowWidth(ScreenWidth() - dialog->OuterWidth());
+  });
+  return width;
+}
+
+void QtPlatform::RefreshPageEditor() {
+  if (pageEditor_) pageEditor_->RefreshEditor();
+}
+
+void QtPlatform::DestroyPageEditor(Control& panel) {
+  if (!pageEditor_) return;
+  const TOOAPanel* bound = pageEditor_->EditorPanel();
+  if (bound && bound != &panel) return;
+  pageEditor_->SetEditorPanel(nullptr);
+  pageEditor_.reset();
+}
 
 void QtPlatform::SetMainWindowWidth(int width) {
   if (!mainWindow_ || width <= 0) return;

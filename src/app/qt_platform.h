@@ -2,10 +2,12 @@
 // the host widget that paints the panel and tracks its drags.
 #pragma once
 
+#include <QMargins>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -13,6 +15,7 @@
 #include "qt_canvas.h"
 
 class DiagramHost;
+class TEREditDlg;
 
 // "Desc|*.ERD|Other|*.a;*.b" as a Qt file dialog filter, each pattern in upper and lower case too:
 // "Desc (*.ERD *.erd);;Other (*.a *.A *.b *.B)". Empty for an empty filter.
@@ -42,9 +45,14 @@ class QtPlatform : public Platform {
   std::string Choose(const ChoiceDialog& dialog) override;
   int ScreenWidth() override;
 
+  // One page editor per platform: showing it frees the earlier, closed one and binds a fresh one to
+  // the panel; the returned width is the dialog's outer width (see pageEditorFrameEstimate).
   int ShowPageEditor(Control& panel) override;
   void RefreshPageEditor() override;
   void SetMainWindowWidth(int width) override;
+  void DestroyPageEditor(Control& panel) override;
+  // The page editor shown last, open or closed; none before the first or after its panel went.
+  TEREditDlg* pageEditor() const { return pageEditor_.get(); }
 
   Canvas& MeasureCanvas() override { return measureCanvas_; }
   void Invalidate(Control& control) override;
@@ -52,8 +60,11 @@ class QtPlatform : public Platform {
 
  private:
   std::optional<std::string> runFileDialog(const FileDialogOptions& options, bool save);
+  // The frame the window system will give the page editor, until it has framed it.
+  QMargins pageEditorFrameEstimate() const;
 
   QPointer<QWidget> mainWindow_;
   QPointer<DiagramHost> host_;
   QtCanvas measureCanvas_;
+  std::unique_ptr<TEREditDlg> pageEditor_;
 };

@@ -23,6 +23,8 @@ TOOAPanel::TOOAPanel(Platform& platform) : platform_(platform) {
 }
 
 TOOAPanel::~TOOAPanel() {
+  // First, while the panel is whole: an open page editor must not outlive the panel it works on.
+  platform_.DestroyPageEditor(*this);
   SetPopupMenu(nullptr);
   surfaceMenu_.reset();
   selectedEntity_ = nullptr;

@@ -62,6 +62,9 @@ class Platform {
   virtual int ShowPageEditor(Control& panel) = 0;
   virtual void RefreshPageEditor() = 0;
   virtual void SetMainWindowWidth(int width) = 0;
+  // The panel is going: free the page editor unless it serves another panel, so that no dialog is
+  // left pointing at it. A platform without a page editor has nothing to free.
+  virtual void DestroyPageEditor(Control& panel) { (void)panel; }
 
   // Measures text with the real font and draws nowhere; used whenever a control paints outside the
   // host's paint, so that painting's side effects (sizes, visibility) happen at once.

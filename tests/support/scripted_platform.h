@@ -46,6 +46,7 @@ class ScriptedPlatform : public Platform {
   int ShowPageEditor(Control& panel) override;
   void RefreshPageEditor() override { ++EditorRefreshes; }
   void SetMainWindowWidth(int width) override { MainWindowWidth = width; }
+  void DestroyPageEditor(Control&) override { ++EditorDestroys; }
   Canvas& MeasureCanvas() override { return Measure; }
   void Invalidate(Control&) override { ++Invalidations; }
   void BeginDrag(Control& control) override { Drags.push_back(&control); }
@@ -55,6 +56,7 @@ class ScriptedPlatform : public Platform {
   int Invalidations = 0;
   std::vector<Control*> Drags;
   int EditorRefreshes = 0;
+  int EditorDestroys = 0;
   int ScreenWidthValue = 1280;
   int PageEditorWidth = 247;
   int MainWindowWidth = 0;
