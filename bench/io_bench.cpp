@@ -52,6 +52,7 @@ class QuietPlatform : public Platform {
   int ShowPageEditor(Control&) override { return 0; }
   void RefreshPageEditor() override {}
   void SetMainWindowWidth(int) override {}
+  std::unique_ptr<Bitmap> CreateBitmap() override { return nullptr; }
   Canvas& MeasureCanvas() override { return canvas_; }
   void Invalidate(Control&) override {}
   void BeginDrag(Control&) override {}

@@ -47,6 +47,10 @@ With --export, works without a display, for scripts:
   3. switches to page NAME if given (matched ignoring letter case; an unknown page is an error);
   4. writes OUT, chosen by its extension (letter case ignored):
        .ERD  the diagram file, exactly as "-> Save Diagram " writes it
+       .bmp  the picture of the active page, exactly as "-> Save Diagram To BitMap File"
+             writes it (2048 by 2048 pixels, 24 bits per pixel)
+       .png  the same picture as PNG
+       .svg  the same drawing as SVG, with real lines, shapes and text
      OUT is written exactly at the path given, and only when everything before succeeded.
 Questions are answered with their proposals (as Cancel does), Yes/No boxes with No, choice
 dialogs with their preselection; messages go to standard error.

@@ -1,6 +1,10 @@
 #include "command_line_job.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QGuiApplication>
+#include <QPainter>
+#include <QSvgGenerator>
 
 #include <filesystem>
 #include <iostream>
@@ -10,11 +14,31 @@
 #include "file_access.h"
 #include "headless_platform.h"
 #include "ooa_panel.h"
+#include "qt_canvas.h"
 #include "schema_import.h"
 #include "text.h"
 #include "toolkit_error.h"
 
 namespace {
+// The diagram as a vector picture: the same drawing as the bitmap, with lines, shapes and text.
+void SaveSvgFile(TOOAPanel& panel, const std::string& fileName) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QSvgGenerator generator;
+  generator.setOutputDevice(&buffer);
+  generator.setSize(QSize(panel.Width(), panel.Height()));
+  generator.setViewBox(QRect(0, 0, panel.Width(), panel.Height()));
+  generator.setTitle(QString::fromStdString(panel.DiagramName()));
+  {
+    QPainter painter(&generator);
+    QtCanvas canvas(painter);
+    canvas.setVectorMode(true);
+    panel.DrawPicture(canvas, panel.Width(), panel.Height());
+  }
+  WriteFileAtomically(fileName, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+}
+
 std::string LowerExtension(const std::string& fileName) {
   std::string extension = std::filesystem::path(fileName).extension().string();
   for (char& c : extension) c = static_cast<char>((c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c);
@@ -55,8 +79,8 @@ int RunExport(const TCommandLine& line) {
   const std::string out = *line.Export;
   const std::string extension = LowerExtension(out);
   try {
-    if (extension != ".erd")
-      throw EToolkitError("cannot export to \"" + out + "\": the file name must end in .ERD");
+    if (extension != ".erd" && extension != ".bmp" && extension != ".png" && extension != ".svg")
+      throw EToolkitError("cannot export to \"" + out + "\": the file name must end in .ERD, .bmp, .png or .svg");
     HeadlessPlatform platform;
     TOOAPanel panel(platform);
     panel.SetBounds(0, 0, 2048, 2048);
@@ -65,7 +89,14 @@ int RunExport(const TCommandLine& line) {
     ApplyCommandLine(panel, line);
     // A message box during the work is a format error of the diagram file: already printed.
     if (!platform.Messages().empty()) return 1;
-    WriteFileAtomically(out, DiagramFileText(panel));
+    if (extension == ".erd")
+      WriteFileAtomically(out, DiagramFileText(panel));
+    else if (extension == ".bmp")
+      panel.SaveToBitmapFile(out, TPictureFormat::Bmp);
+    else if (extension == ".png")
+      panel.SaveToBitmapFile(out, TPictureFormat::Png);
+    else
+      SaveSvgFile(panel, out);
   } catch (const std::exception& error) {
     std::cerr << "quorvane: " << error.what() << '\n';
     return 1;

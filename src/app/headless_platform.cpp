@@ -2,6 +2,8 @@
 
 #include <iostream>
 
+#include "qt_bitmap.h"
+
 std::string HeadlessPlatform::InputBox(const std::string&, const std::string&, const std::string& defaultValue) {
   return defaultValue;
 }
@@ -27,3 +29,5 @@ std::string HeadlessPlatform::Choose(const ChoiceDialog& dialog) {
 }
 
 int HeadlessPlatform::ShowPageEditor(Control&) { return 0; }
+
+std::unique_ptr<Bitmap> HeadlessPlatform::CreateBitmap() { return std::make_unique<QtBitmap>(); }

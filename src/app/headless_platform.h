@@ -24,6 +24,7 @@ class HeadlessPlatform : public Platform {
   void RefreshPageEditor() override {}
   void SetMainWindowWidth(int) override {}
   void DestroyPageEditor(Control&) override {}
+  std::unique_ptr<Bitmap> CreateBitmap() override;
   Canvas& MeasureCanvas() override { return measure_; }
   void Invalidate(Control&) override {}
   void BeginDrag(Control&) override {}

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPen>
 #include <QPolygon>
+#include <QPolygonF>
 #include <QRect>
 #include <QString>
 
@@ -51,18 +52,35 @@ QColor toQColor(TColor color) { return QColor(RedOf(color), GreenOf(color), Blue
 
 QtCanvas::QtCanvas() : font_(diagramFont()), metrics_(font_) {}
 
-QtCanvas::QtCanvas(QPainter& painter) : painter_(&painter), font_(diagramFont()), metrics_(font_) {
+QtCanvas::QtCanvas(QPainter& painter) : font_(diagramFont()), metrics_(font_) { setPainter(&painter); }
+
+void QtCanvas::setPainter(QPainter* painter) {
+  painter_ = painter;
+  if (!painter_) return;
   painter_->setRenderHint(QPainter::Antialiasing, false);
   painter_->setRenderHint(QPainter::TextAntialiasing, false);
   painter_->setRenderHint(QPainter::SmoothPixmapTransform, false);
   painter_->setFont(font_);
 }
 
+namespace {
+QPen vectorPen(TColor colour, int width) {
+  return QPen(toQColor(colour), std::max(1, width), Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+}
+}  // namespace
+
 void QtCanvas::Rectangle(int x1, int y1, int x2, int y2) {
   if (!painter_) return;
   normalise(x1, y1, x2, y2);
   if (x2 <= x1 || y2 <= y1) return;
   const QRect box(origin_ + QPoint(x1, y1), QSize(x2 - x1, y2 - y1));
+  if (vector_) {
+    // The outline runs through the middle of the edge pixels.
+    painter_->setPen(vectorPen(PenColor(), PenWidth()));
+    painter_->setBrush(toQColor(BrushColor()));
+    painter_->drawRect(QRectF(box).adjusted(0.5, 0.5, -0.5, -0.5));
+    return;
+  }
   // The outline lies inside the box, whatever the pen's width, so that the box keeps its size.
   const int pen = std::max(1, PenWidth());
   painter_->fillRect(box, toQColor(PenColor()));
@@ -99,6 +117,15 @@ void QtCanvas::Polygon(const std::vector<TPoint>& points) {
 
 void QtCanvas::Polyline(const std::vector<TPoint>& points) {
   if (!painter_) return;
+  if (vector_) {
+    if (points.size() < 2) return;
+    QPolygonF line;
+    for (const TPoint& point : points) line << QPointF(origin_ + QPoint(point.X, point.Y)) + QPointF(0.5, 0.5);
+    painter_->setPen(vectorPen(PenColor(), PenWidth()));
+    painter_->setBrush(Qt::NoBrush);
+    painter_->drawPolyline(line);
+    return;
+  }
   // Each segment leaves out its end point, which the next segment starts with: every joint is set
   // once and the very last point not at all.
   for (size_t i = 1; i < points.size(); ++i) drawLine(points[i - 1], points[i]);

@@ -29,6 +29,11 @@ class QtCanvas : public Canvas {
   explicit QtCanvas(QPainter& painter);
 
   bool isPainting() const { return painter_ != nullptr; }
+  // Draws through another painter (or none: only measures); the colours stay as they are.
+  void setPainter(QPainter* painter);
+  // For vector pictures: rectangles, lines and text go out as shapes, lines and text of the
+  // picture rather than as the pixels that make them up on a screen.
+  void setVectorMode(bool vector) { vector_ = vector; }
   // Where the canvas's (0, 0) lies on the painter's device: the host moves it to each control.
   QPoint origin() const { return origin_; }
   void setOrigin(QPoint origin) { origin_ = origin; }
@@ -51,4 +56,5 @@ class QtCanvas : public Canvas {
   QFont font_;
   QFontMetrics metrics_;
   QPoint origin_;
+  bool vector_ = false;
 };

@@ -21,6 +21,7 @@
 #include "diagram_host.h"
 #include "ooa_panel.h"
 #include "page_editor_dialog.h"
+#include "qt_bitmap.h"
 
 namespace {
 const char* const kApplicationTitle = "Quorvane";
@@ -247,3 +248,5 @@ void QtPlatform::Invalidate(Control& control) {
 void QtPlatform::BeginDrag(Control& control) {
   if (host_) host_->beginDrag(control);
 }
+
+std::unique_ptr<Bitmap> QtPlatform::CreateBitmap() { return std::make_unique<QtBitmap>(); }

@@ -54,6 +54,7 @@ class QtPlatform : public Platform {
   // The page editor shown last, open or closed; none before the first or after its panel went.
   TEREditDlg* pageEditor() const { return pageEditor_.get(); }
 
+  std::unique_ptr<Bitmap> CreateBitmap() override;
   Canvas& MeasureCanvas() override { return measureCanvas_; }
   void Invalidate(Control& control) override;
   void BeginDrag(Control& control) override;

@@ -11,11 +11,14 @@
 #include "property.h"
 #include "relation.h"
 #include "text.h"
+#include "toolkit_error.h"
 
 TOOAPanel::TOOAPanel(Platform& platform) : platform_(platform) {
   std::error_code error;
   diagramFolder_ = std::filesystem::current_path(error).string();
   SetColor(clrWhite);
+  bitmap_ = platform_.CreateBitmap();
+  if (bitmap_) bitmap_->GetCanvas().SetBrushColor(clrWhite);
   SetBounds(0, 0, 160, 160);
   surfaceMenu_ = std::make_unique<PopupMenu>();
   BuildSurfaceMenu();
@@ -28,6 +31,7 @@ TOOAPanel::~TOOAPanel() {
   SetPopupMenu(nullptr);
   surfaceMenu_.reset();
   selectedEntity_ = nullptr;
+  bitmap_.reset();
   ownPageList_.clear();
   entityPopList_.clear();
   // Entities go in list order; each takes its rows and boxes with it and unhooks every link to them.
@@ -211,9 +215,29 @@ void TOOAPanel::DrawToCanvas(Canvas& canvas) {
   }
 }
 
+void TOOAPanel::DrawPicture(Canvas& canvas, int width, int height) {
+  // Every picture starts from a fresh canvas, so that the same diagram always gives the same
+  // picture: colours a drawing leaves behind (a selected row's text colour) do not reach the next.
+  canvas.ResetState();
+  canvas.SetBrushColor(clrWhite);
+  canvas.Rectangle(0, 0, width, height);
+  DrawToCanvas(canvas);
+}
+
+void TOOAPanel::DrawToBitmap() {
+  if (!bitmap_) throw EToolkitError("No picture can be painted here");
+  DrawPicture(bitmap_->GetCanvas(), bitmap_->Width(), bitmap_->Height());
+}
+
+void TOOAPanel::SaveToBitmapFile(const std::string& fileName, TPictureFormat format) {
+  DrawToBitmap();
+  bitmap_->SaveToFile(fileName, format);
+}
+
 void TOOAPanel::Resize() {
   bitmapWidth_ = Width();
   bitmapHeight_ = Height();
+  if (bitmap_) bitmap_->SetSize(Width(), Height());
 }
 
 void TOOAPanel::MouseMove(TShiftState, int x, int y) { SetLastMouse(x, y); }

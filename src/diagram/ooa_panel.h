@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "bitmap.h"
 #include "control.h"
 #include "name_index.h"
 #include "placement.h"
@@ -32,7 +33,6 @@ struct TDiagramFileHandlers {
   std::function<void(TOOAPanel&, const std::string& fileName)> SaveDiagramFile;
   std::function<void(TOOAPanel&, const std::string& fileName)> LoadDiagramFile;
   std::function<void(TOOAPanel&)> ImportSchemaFile;
-  std::function<void(TOOAPanel&, const std::string& fileName)> SaveToBitmapFile;
 };
 
 class TOOAPanel : public Control {
@@ -119,6 +119,15 @@ class TOOAPanel : public Control {
 
   // Paints every entity's connectors and then its boxes and rows onto a foreign canvas.
   void DrawToCanvas(Canvas& canvas);
+  // Paints the whole diagram of the active page as a picture of the given size: white, a frame in
+  // the canvas's pen, then entity by entity its connectors and its boxes and rows.
+  void DrawPicture(Canvas& canvas, int width, int height);
+  // DrawPicture into the panel's bitmap.
+  void DrawToBitmap();
+  // DrawToBitmap, then writes the bitmap to the file.
+  void SaveToBitmapFile(const std::string& fileName, TPictureFormat format = TPictureFormat::Bmp);
+  Bitmap* GetBitmap() const { return bitmap_.get(); }
+  void SaveToBitmapCommand();
 
   void Paint() override;
   void Resize() override;
@@ -146,6 +155,7 @@ class TOOAPanel : public Control {
   bool pageEditorShown_ = false;
   TEntity* selectedEntity_ = nullptr;
   std::vector<std::unique_ptr<TEntity>> entities_;
+  std::unique_ptr<Bitmap> bitmap_;
   int bitmapWidth_ = 0;
   int bitmapHeight_ = 0;
   int lastMouseX_ = 0;

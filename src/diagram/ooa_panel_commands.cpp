@@ -41,15 +41,18 @@ void TOOAPanel::BuildSurfaceMenu() {
   menu.Add("-> Create New Page", [this] { CreatePage(); });
   menu.Add("-> Current Page Rename", [this] { RenameActivePage(); });
   menu.Add("-> Remove Exists Page");
-  menu.Add("-> Save Diagram To BitMap File", [this] {
-    FileDialogOptions options;
-    options.FileName = JoinFolder(diagramFolder_, "NoName.bmp");
-    options.DefaultExt = "bmp";
-    options.Filter = "Windows BitMap File|*.bmp";
-    const auto chosen = platform_.SaveFileDialog(options);
-    if (chosen && FileHandlers.SaveToBitmapFile) FileHandlers.SaveToBitmapFile(*this, *chosen);
-  });
+  menu.Add("-> Save Diagram To BitMap File", [this] { SaveToBitmapCommand(); });
   menu.Add("-> Page Editor", [this] { PageEditorCommand(); });
+}
+
+void TOOAPanel::SaveToBitmapCommand() {
+  FileDialogOptions options;
+  // Proposed in the diagram folder: there is no drive root to propose on this system.
+  options.FileName = JoinFolder(diagramFolder_, "NoName.bmp");
+  options.DefaultExt = "bmp";
+  options.Filter = "Windows BitMap File|*.bmp";
+  const auto chosen = platform_.SaveFileDialog(options);
+  if (chosen) SaveToBitmapFile(*chosen);
 }
 
 void TOOAPanel::LoadDiagramCommand() {

@@ -3,9 +3,12 @@
 // every question with its proposal.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "bitmap.h"
 
 class Canvas;
 class Control;
@@ -65,6 +68,9 @@ class Platform {
   // The panel is going: free the page editor unless it serves another panel, so that no dialog is
   // left pointing at it. A platform without a page editor has nothing to free.
   virtual void DestroyPageEditor(Control& panel) { (void)panel; }
+
+  // A new off-screen picture of no size, painted with the same font as the screen.
+  virtual std::unique_ptr<Bitmap> CreateBitmap() = 0;
 
   // Measures text with the real font and draws nowhere; used whenever a control paints outside the
   // host's paint, so that painting's side effects (sizes, visibility) happen at once.

@@ -105,6 +105,33 @@ TEST_F(CommandLine, ExportsTheDiagramFileExactlyAsSaved) {
   EXPECT_EQ(ReadFile(dir / "copy.v2.erd"), kOrders) << "written exactly at the path given";
 }
 
+TEST_F(CommandLine, ExportsPicturesOfTheActivePage) {
+  WriteFile(dir / "orders.ERD", kOrders);
+  for (const char* name : {"page.bmp", "page.BMP", "page.png", "page.svg"}) {
+    const RunResult run = Quorvane({std::string("--export=") + name, "orders.ERD"}, "env -u DISPLAY");
+    EXPECT_EQ(run.status, 0) << name << ": " << run.err;
+    EXPECT_EQ(run.err, "") << name;
+  }
+  const std::string bmp = ReadFile(dir / "page.bmp");
+  ASSERT_GE(bmp.size(), 54u);
+  auto little = [&](size_t at, size_t bytes) {
+    unsigned value = 0;
+    for (size_t i = 0; i < bytes; ++i) value |= static_cast<unsigned>(static_cast<unsigned char>(bmp[at + i])) << (8 * i);
+    return value;
+  };
+  EXPECT_EQ(bmp.substr(0, 2), "BM");
+  EXPECT_EQ(little(18, 4), 2048u);
+  EXPECT_EQ(little(22, 4), 2048u);
+  EXPECT_EQ(little(28, 2), 24u) << "bits per pixel";
+  EXPECT_EQ(ReadFile(dir / "page.BMP"), bmp);
+  EXPECT_EQ(ReadFile(dir / "page.png").substr(0, 4), "\x89PNG");
+  const std::string svg = ReadFile(dir / "page.svg");
+  EXPECT_NE(svg.find("<svg"), std::string::npos);
+  EXPECT_NE(svg.find(">Customer<"), std::string::npos) << "text stays text";
+  EXPECT_NE(svg.find("<polyline"), std::string::npos) << "lines stay lines";
+  EXPECT_EQ(svg.find("<image"), std::string::npos) << "no embedded raster";
+}
+
 TEST_F(CommandLine, PageIsMatchedIgnoringCase) {
   WriteFile(dir / "orders.ERD", kOrders);
   const RunResult run = Quorvane({"--page=detail", "--export=out.ERD", "orders.ERD"});
@@ -163,7 +190,7 @@ TEST_F(CommandLine, ErrorsGiveOneLineStatusOneAndNoOutput) {
       {{"--export=out.ERD", "--page=Summary", "orders.ERD"}, "The diagram has no page \"Summary\""},
       {{"--export=out.ERD", "--import-schema=empty.SFD", "orders.ERD"}, "List index out of bounds (0)"},
       {{"--export=no/such/folder/out.ERD", "orders.ERD"}, "Cannot create file"},
-      {{"--export=out.txt2", "orders.ERD"}, "must end in .ERD"},
+      {{"--export=out.txt2", "orders.ERD"}, "must end in .ERD, .bmp, .png or .svg"},
       {{"--export=out.ERD", "--bogus"}, "unknown option --bogus"},
       {{"--export=out.ERD", "a.ERD", "b.ERD"}, "more than one diagram file"},
   };
@@ -178,10 +205,12 @@ TEST_F(CommandLine, ErrorsGiveOneLineStatusOneAndNoOutput) {
 
 TEST_F(CommandLine, AFailedExportLeavesAnExistingFileAlone) {
   WriteFile(dir / "orders.ERD", kOrders);
-  WriteFile(dir / "out.ERD", "old contents");
-  const RunResult run = Quorvane({"--export=out.ERD", "--page=Nope", "orders.ERD"});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(ReadFile(dir / "out.ERD"), "old contents");
+  for (const char* name : {"out.ERD", "out.bmp"}) {
+    WriteFile(dir / name, "old contents");
+    const RunResult run = Quorvane({std::string("--export=") + name, "--page=Nope", "orders.ERD"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(ReadFile(dir / name), "old contents");
+  }
 }
 
 TEST_F(CommandLine, TheEditorNeedsADisplay) {

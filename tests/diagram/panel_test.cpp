@@ -560,3 +560,33 @@ TEST_F(Panel, PaintDrawsTheWhiteFaceInsideItsBevels) {
   EXPECT_EQ(canvas.Calls[4].Brush, clrWhite);
   EXPECT_EQ(canvas.Calls[4].Points, (std::vector<TPoint>{{2, 2}, {2046, 2046}}));
 }
+
+TEST_F(Panel, BitmapExportCommand) {
+  ASSERT_EQ(platform.Bitmaps.size(), 1u);
+  RecordingBitmap& bitmap = *platform.Bitmaps[0];
+  EXPECT_EQ(bitmap.Width(), 2048) << "the bitmap follows the panel's size";
+  EXPECT_EQ(bitmap.Height(), 2048);
+  panel.SetDiagramFolder("/data");
+  platform.CancelFile();
+  panel.SurfaceMenu().Find("-> Save Diagram To BitMap File")->Click();
+  EXPECT_TRUE(bitmap.Saved.empty()) << "cancel writes nothing";
+  const auto dialog = platform.CallsOf("Save").back().File;
+  EXPECT_EQ(dialog.FileName, "/data/NoName.bmp");
+  EXPECT_EQ(dialog.DefaultExt, "bmp");
+  EXPECT_EQ(dialog.Filter, "Windows BitMap File|*.bmp");
+  AddPage("P1");
+  AddEntity("Customer", 100, 50);
+  platform.PickFile("/data/page.bmp");
+  panel.SaveToBitmapCommand();
+  EXPECT_EQ(bitmap.Saved, std::vector<std::string>{"/data/page.bmp"});
+  EXPECT_EQ(bitmap.Formats, std::vector<TPictureFormat>{TPictureFormat::Bmp});
+  // White over the whole picture in a black frame, then the entity.
+  const auto& calls = bitmap.Picture.Calls;
+  ASSERT_GE(calls.size(), 3u);
+  EXPECT_EQ(calls[0].Kind, "Rectangle");
+  EXPECT_EQ(calls[0].Points, (std::vector<TPoint>{{0, 0}, {2048, 2048}}));
+  EXPECT_EQ(calls[0].Brush, clrWhite);
+  EXPECT_EQ(calls[0].Pen, clrBlack);
+  EXPECT_EQ(calls[1].Points[0], (TPoint{100, 50}));
+  EXPECT_EQ(calls[1].Brush, TEntity::Colour);
+}

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "bitmap.h"
 #include "canvas.h"
 
 struct DrawCall {
@@ -39,4 +40,28 @@ class RecordingCanvas : public Canvas {
 
  private:
   void Record(std::string kind, std::vector<TPoint> points, std::string text = {});
+};
+
+// A bitmap for headless tests: a recording canvas, and the files it was saved to.
+class RecordingBitmap : public Bitmap {
+ public:
+  int Width() const override { return width_; }
+  int Height() const override { return height_; }
+  void SetSize(int width, int height) override {
+    width_ = width;
+    height_ = height;
+  }
+  ::Canvas& GetCanvas() override { return Picture; }
+  void SaveToFile(const std::string& fileName, TPictureFormat format) override {
+    Saved.push_back(fileName);
+    Formats.push_back(format);
+  }
+
+  RecordingCanvas Picture;
+  std::vector<std::string> Saved;
+  std::vector<TPictureFormat> Formats;
+
+ private:
+  int width_ = 0;
+  int height_ = 0;
 };

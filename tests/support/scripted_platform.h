@@ -4,6 +4,7 @@
 #pragma once
 
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,12 +48,19 @@ class ScriptedPlatform : public Platform {
   void RefreshPageEditor() override { ++EditorRefreshes; }
   void SetMainWindowWidth(int width) override { MainWindowWidth = width; }
   void DestroyPageEditor(Control&) override { ++EditorDestroys; }
+  std::unique_ptr<Bitmap> CreateBitmap() override {
+    auto bitmap = std::make_unique<RecordingBitmap>();
+    Bitmaps.push_back(bitmap.get());
+    return bitmap;
+  }
   Canvas& MeasureCanvas() override { return Measure; }
   void Invalidate(Control&) override { ++Invalidations; }
   void BeginDrag(Control& control) override { Drags.push_back(&control); }
 
   std::vector<PlatformCall> Calls;
   RecordingCanvas Measure;
+  // The bitmaps handed out, as long as their panels live.
+  std::vector<RecordingBitmap*> Bitmaps;
   int Invalidations = 0;
   std::vector<Control*> Drags;
   int EditorRefreshes = 0;

@@ -1,0 +1,22 @@
+// An off-screen picture with a canvas to paint on, written to a file as a Windows bitmap or PNG.
+#pragma once
+
+#include <string>
+
+class Canvas;
+
+enum class TPictureFormat { Bmp, Png };
+
+class Bitmap {
+ public:
+  virtual ~Bitmap() = default;
+  virtual int Width() const = 0;
+  virtual int Height() const = 0;
+  // A new size; what was painted before is gone.
+  virtual void SetSize(int width, int height) = 0;
+  // The canvas stays the same object, with its colours, for the bitmap's whole life.
+  virtual Canvas& GetCanvas() = 0;
+  // Writes the picture, replacing an existing file only when the whole picture was written; raises
+  // EToolkitError "Cannot create file ..." when it cannot.
+  virtual void SaveToFile(const std::string& fileName, TPictureFormat format) = 0;
+};
