@@ -27,6 +27,8 @@
 #include "method.h"
 #include "ooa_panel.h"
 #include "popup_menu.h"
+#include "property.h"
+#include "relation.h"
 #include "ui_robot.h"
 
 namespace {
@@ -287,6 +289,32 @@ TEST_F(HostTest, ADropOnARowOfTheDraggedEntityGoesToTheRow) {
   EXPECT_EQ(asked, QStringList({"Define Method (Pay) Call \"Ship\" ??", "Define Method Dialog"}));
   EXPECT_EQ(pay->CallMethod(), ship);
   EXPECT_EQ(entity.Left(), 40);
+}
+
+TEST_F(HostTest, DroppingAPropertyRowOnARelationLinksItAndDrawsTheLine) {
+  TEntity& customer = addEntity("Customer", 40, 50);
+  TProperty* custNo = AddProperty(customer, "CustNo", true);
+  TRelation* relation = AddRelation(customer, "places", false);
+  panel().DragDrop(*relation, 400, 300);
+  const QPoint row(custNo->OriginInRoot().X + 10, custNo->OriginInRoot().Y + custNo->Height() / 2);
+  const QPoint box(relation->Left() + 20, relation->Top() + 12);
+  QStringList asked;
+  UiRobot robot;
+  robot.onModal([&](QWidget* modal) {
+    auto* question = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(question, nullptr);
+    asked << question->text() << question->windowTitle();
+    question->button(QMessageBox::Yes)->click();
+  });
+  drag(row, box);
+  EXPECT_TRUE(robot.clean());
+  EXPECT_EQ(asked, QStringList({"Define Source Property \"CustNo\" ??", "Define Relation Dialog"}));
+  EXPECT_EQ(relation->SourceProperty(), custNo);
+  EXPECT_EQ(QPoint(customer.Left(), customer.Top()), QPoint(40, 50)) << "the entity stays where it was";
+  QCoreApplication::processEvents();
+  // The red line leaves the box's left point 10 pixels to the left.
+  const TAnchorPoints anchors = relation->Anchors();
+  EXPECT_EQ(pixel(anchors.LeftX - 5, anchors.Y), clrRed);
 }
 
 TEST_F(HostTest, ADragWhoseSourceDiesEndsWithoutADrop) {
