@@ -232,10 +232,9 @@ void TEntity::BuildMenu() {
 
 void TEntity::RenameEntity() {
   if (!panel_) return;
-  const std::string answer =
-      panel_->GetPlatformRef().InputBox("Entity Rename", "Input New Entity's Name :", entityDesc_);
-  if (IsBlank(answer)) return;
-  entityDesc_ = answer;
+  const auto answer = AskNewName(panel_->GetPlatformRef(), "Entity Rename", "Input New Entity's Name :", entityDesc_);
+  if (!answer) return;
+  entityDesc_ = *answer;
   Invalidate();
   UpdateMenuCaptions();
 }

@@ -74,9 +74,9 @@ void TEntityEvent::UpdateMenuCaption() {
 void TEntityEvent::RenameEvent() {
   Platform* platform = GetPlatform();
   if (!platform) return;
-  const std::string answer = platform->InputBox("EntityEvent Rename", "Input New EntityEvent's Name :", eventDesc_);
-  if (IsBlank(answer)) return;
-  eventDesc_ = answer;
+  const auto answer = AskNewName(*platform, "EntityEvent Rename", "Input New EntityEvent's Name :", eventDesc_);
+  if (!answer) return;
+  eventDesc_ = *answer;
   Repaint();
   UpdateMenuCaption();
 }

@@ -117,9 +117,9 @@ void TMethod::UpdateMenuCaption() {
 void TMethod::RenameMethod() {
   Platform* platform = GetPlatform();
   if (!platform) return;
-  const std::string answer = platform->InputBox("Method Rename", "Input New Method's Name :", methodDesc_);
-  if (IsBlank(answer)) return;
-  SetMethodDesc(answer);
+  const auto answer = AskNewName(*platform, "Method Rename", "Input New Method's Name :", methodDesc_);
+  if (!answer) return;
+  SetMethodDesc(*answer);
   UpdateMenuCaption();
 }
 

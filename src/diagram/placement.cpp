@@ -9,14 +9,6 @@ constexpr std::string_view kAt = " @";
 constexpr std::string_view kHideProperty = ",HIDE PROPERTY";
 constexpr std::string_view kHideMethod = ",HIDE METHOD";
 
-std::string_view TrimView(std::string_view text) {
-  size_t begin = 0;
-  size_t end = text.size();
-  while (begin < end && static_cast<unsigned char>(text[begin]) <= 32) ++begin;
-  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 32) --end;
-  return text.substr(begin, end - begin);
-}
-
 // The text after the first " @", or nothing when the entry is blank or has no " @".
 bool CoordinatesOf(std::string_view entry, std::string_view& coordinates) {
   if (IsBlank(entry)) return false;

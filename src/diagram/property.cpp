@@ -121,9 +121,9 @@ void TProperty::UpdateMenuCaption() {
 void TProperty::RenameProperty() {
   Platform* platform = GetPlatform();
   if (!platform) return;
-  const std::string answer = platform->InputBox("Property Rename", "Input New Property's Name :", propertyDesc_);
-  if (IsBlank(answer)) return;
-  SetPropertyDesc(answer);
+  const auto answer = AskNewName(*platform, "Property Rename", "Input New Property's Name :", propertyDesc_);
+  if (!answer) return;
+  SetPropertyDesc(*answer);
   UpdateMenuCaption();
 }
 

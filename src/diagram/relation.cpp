@@ -75,9 +75,9 @@ void TRelation::UpdateMenuCaption() {
 void TRelation::RenameRelation() {
   Platform* platform = GetPlatform();
   if (!platform) return;
-  const std::string answer = platform->InputBox("Relation Rename", "Input New Relation's Name :", relationDesc_);
-  if (IsBlank(answer)) return;
-  relationDesc_ = answer;
+  const auto answer = AskNewName(*platform, "Relation Rename", "Input New Relation's Name :", relationDesc_);
+  if (!answer) return;
+  relationDesc_ = *answer;
   Repaint();
   UpdateMenuCaption();
 }

@@ -14,14 +14,6 @@
 namespace {
 enum class TSection { Header, Entity, Property, Method, Relation, EntityEvent };
 
-std::string_view TrimView(std::string_view text) {
-  size_t begin = 0;
-  size_t end = text.size();
-  while (begin < end && static_cast<unsigned char>(text[begin]) <= 32) ++begin;
-  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 32) --end;
-  return text.substr(begin, end - begin);
-}
-
 // Page lists and placement entries take a value unless it repeats the line before; the first one
 // unless it is empty.
 void AddUnlessRepeated(TEntryList& list, const std::string& value) {

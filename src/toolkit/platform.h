@@ -80,3 +80,8 @@ class Platform {
   // The control starts being dragged now; the host ends the drag at the next button release.
   virtual void BeginDrag(Control& control) = 0;
 };
+
+// The rename question of every object: an input box proposing the current name. The answer as
+// typed when it is not blank; nothing when it is (a cancelled box proposes the current name back).
+std::optional<std::string> AskNewName(Platform& platform, const std::string& caption, const std::string& prompt,
+                                      const std::string& current);

@@ -10,13 +10,15 @@ bool IsTrimmed(char c) { return static_cast<unsigned char>(c) <= 32; }
 char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 }  // namespace
 
-std::string Trim(std::string_view text) {
+std::string_view TrimView(std::string_view text) {
   size_t begin = 0;
   size_t end = text.size();
   while (begin < end && IsTrimmed(text[begin])) ++begin;
   while (end > begin && IsTrimmed(text[end - 1])) --end;
-  return std::string(text.substr(begin, end - begin));
+  return text.substr(begin, end - begin);
 }
+
+std::string Trim(std::string_view text) { return std::string(TrimView(text)); }
 
 bool IsBlank(std::string_view text) {
   for (char c : text)

@@ -7,6 +7,8 @@
 
 // Drops leading and trailing blanks and control characters (every byte up to and including 32).
 std::string Trim(std::string_view text);
+// The same without a copy: a view into the given text.
+std::string_view TrimView(std::string_view text);
 // True when the text is empty or holds nothing but blanks and control characters.
 bool IsBlank(std::string_view text);
 // Compares ASCII letters without regard to case; every other byte must match exactly.
