@@ -30,63 +30,19 @@ void TEntityEvent::SelectInOwner() {
 }
 
 TEntityEvent* AddEntityEvent(TEntity& entity, const std::string& desc, bool silent) {
-  TOOAPanel* panel = entity.OwnerPanel();
-  auto& list = entity.EventList();
-  list.push_back({desc, std::make_unique<TEntityEvent>(entity)});
-  TEntityEvent& event = *list.back().Object;
-  const int count = static_cast<int>(list.size());
-  entity.EventNames().Add(event.Name(), &event);
-  event.SetEventNo(count - 1);
-  event.SetColor(clrSilver);
-  event.SetBounds(entity.Left() + entity.Width() + 10, entity.Top(), entity.Width(), 25);
-  long long n = 0;
-  event.SetName(entity.EventNames().FreeName(entity.Name() + "_Event_", count, &n));
-  event.SetEventDesc(desc.empty() ? entity.EntityDesc() + "_Event_" + IntToText(n) : desc);
-  event.SetParent(panel);
-  event.BuildMenu();
-  event.SetPopupMenu(&event.Menu());
-  if (!silent && event.ActivePages().empty() && panel) {
-    event.AddPageEntry(panel->ActivePageName());
-    event.Repaint();
-  }
-  event.UpdateAnchors();
-  if (panel) panel->RefreshPageEditor();
-  return &event;
+  return AddLinkBox(entity, entity.EventList(), entity.EventNames(), desc, silent);
 }
 
 void TEntityEvent::BuildMenu() {
-  PopupMenu& menu = Menu();
-  menu.Add("ENTITYEVENT : " + OwnerEntity()->EntityDesc() + " -> " + eventDesc_);
-  menu.Add("-");
-  menu.Add(" -> EntityEvent Rename", [this] { RenameEvent(); });
-  menu.Add(" -> Break Link With Event Source Object", [this] { BreakSourceLink(); });
-  menu.Add(" -> Break Link With Event Target Object", [this] { BreakTargetLink(); });
-  menu.Add("-> Remove This Event", [this] { RemoveEvent(); });
-  menu.Add(" -> Add New Display Page", [this] { AddDisplayPage(); });
-  menu.Add(" -> Remove Exists Display Page", [this] { RemoveDisplayPage(); });
+  TLinkBox::BuildMenu({"ENTITYEVENT : ", " -> EntityEvent Rename", " -> Break Link With Event Source Object",
+                       " -> Break Link With Event Target Object", "-> Remove This Event"});
 }
 
-void TEntityEvent::UpdateMenuCaption() {
-  if (!HasMenu() || Menu().Count() == 0 || !OwnerEntity()) return;
-  Menu().Item(0).SetCaption("ENTITYEVENT : " + OwnerEntity()->EntityDesc() + " -> " + eventDesc_);
-}
+void TEntityEvent::RenameBox() { Rename("EntityEvent Rename", "Input New EntityEvent's Name :"); }
 
-void TEntityEvent::RenameEvent() {
-  Platform* platform = GetPlatform();
-  if (!platform) return;
-  const auto answer = AskNewName(*platform, "EntityEvent Rename", "Input New EntityEvent's Name :", eventDesc_);
-  if (!answer) return;
-  eventDesc_ = *answer;
-  Repaint();
-  UpdateMenuCaption();
-}
-
-void TEntityEvent::RemoveEvent() {
+void TEntityEvent::RemoveBox() {
   if (TEntity* owner = OwnerEntity()) owner->RemoveSelectedEvent();
 }
-
-void TEntityEvent::AddDisplayPage() { AddNewDisplayPage(eventDesc_); }
-void TEntityEvent::RemoveDisplayPage() { RemoveExistsDisplayPage(eventDesc_); }
 
 void TEntityEvent::DrawOn(Canvas& canvas, int x, int y) {
   const TOOAPanel* panel = OwnerPanel();
@@ -97,7 +53,7 @@ void TEntityEvent::DrawOn(Canvas& canvas, int x, int y) {
   SetVisible(true);
   const TColor savedBrush = canvas.BrushColor();
   const TColor savedPen = canvas.PenColor();
-  const std::string text = eventDesc_.empty() ? Name() : eventDesc_;
+  const std::string text = Desc().empty() ? Name() : Desc();
   const int textWidth = canvas.TextWidth(text);
   const int textHeight = canvas.TextHeight(text);
   SetBounds(Left(), Top(), textWidth + 16, textHeight + 16);

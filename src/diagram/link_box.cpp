@@ -3,6 +3,7 @@
 #include "canvas.h"
 #include "entity.h"
 #include "ooa_panel.h"
+#include "platform.h"
 #include "row.h"
 
 TLinkBox::TLinkBox(TEntity& owner) : menu_(std::make_unique<PopupMenu>()), owner_(&owner) {}
@@ -81,3 +82,31 @@ void TLinkBox::MouseDown(TMouseButton button, TShiftState, int, int) {
 }
 
 void TLinkBox::DragOver(Control&, int, int, TDragState, bool& accept) { accept = true; }
+
+void TLinkBox::BuildMenu(const TMenuCaptions& captions) {
+  menuTitle_ = captions.Title;
+  PopupMenu& menu = Menu();
+  menu.Add(std::string(menuTitle_) + (owner_ ? owner_->EntityDesc() : std::string()) + " -> " + desc_);
+  menu.Add("-");
+  menu.Add(captions.Rename, [this] { RenameBox(); });
+  menu.Add(captions.BreakSource, [this] { BreakSourceLink(); });
+  menu.Add(captions.BreakTarget, [this] { BreakTargetLink(); });
+  menu.Add(captions.Remove, [this] { RemoveBox(); });
+  menu.Add(" -> Add New Display Page", [this] { AddDisplayPage(); });
+  menu.Add(" -> Remove Exists Display Page", [this] { RemoveDisplayPage(); });
+}
+
+void TLinkBox::UpdateMenuCaption() {
+  if (!HasMenu() || Menu().Count() == 0 || !owner_) return;
+  Menu().Item(0).SetCaption(std::string(menuTitle_) + owner_->EntityDesc() + " -> " + desc_);
+}
+
+void TLinkBox::Rename(const std::string& caption, const std::string& prompt) {
+  Platform* platform = GetPlatform();
+  if (!platform) return;
+  const auto answer = AskNewName(*platform, caption, prompt, desc_);
+  if (!answer) return;
+  desc_ = *answer;
+  Repaint();
+  UpdateMenuCaption();
+}

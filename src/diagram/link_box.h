@@ -6,8 +6,12 @@
 #include <string>
 
 #include "diagram_types.h"
+#include "entity.h"
+#include "name_index.h"
+#include "ooa_panel.h"
 #include "placed_control.h"
 #include "popup_menu.h"
+#include "text.h"
 
 class Canvas;
 class TEntity;
@@ -22,6 +26,12 @@ class TLinkBox : public TPlacedControl {
   TEntity* OwnerEntity() const { return owner_; }
   void SetOwnerEntity(TEntity* owner) { owner_ = owner; }
   TOOAPanel* OwnerPanel() const override;
+
+  // The box's place in its owner's list, and its description.
+  int No() const { return no_; }
+  void SetNo(int no) { no_ = no; }
+  const std::string& Desc() const { return desc_; }
+  void SetDesc(const std::string& desc) { desc_ = desc; }
 
   TEntity* SourceEntity() const { return sourceEntity_; }
   TRow* SourceRow() const { return sourceRow_; }
@@ -42,6 +52,10 @@ class TLinkBox : public TPlacedControl {
   void UpdateAnchors();
   PopupMenu& Menu() { return *menu_; }
   bool HasMenu() const { return menu_ != nullptr; }
+  // The menu's header: the box's kind, its owner's description and its own.
+  void UpdateMenuCaption();
+  void AddDisplayPage() { AddNewDisplayPage(desc_); }
+  void RemoveDisplayPage() { RemoveExistsDisplayPage(desc_); }
 
   virtual void DrawOn(Canvas& canvas, int x, int y) = 0;
   void PaintTo(Canvas* canvas);
@@ -50,14 +64,61 @@ class TLinkBox : public TPlacedControl {
   void DragOver(Control& source, int x, int y, TDragState state, bool& accept) override;
 
  protected:
+  struct TMenuCaptions {
+    const char* Title;
+    const char* Rename;
+    const char* BreakSource;
+    const char* BreakTarget;
+    const char* Remove;
+  };
+  // The menu every box has, in the words of its kind; the commands are the box's own.
+  void BuildMenu(const TMenuCaptions& captions);
+  // Asks for a new description with the kind's rename question.
+  void Rename(const std::string& caption, const std::string& prompt);
   virtual void SelectInOwner() = 0;
+  virtual void RenameBox() = 0;
+  virtual void RemoveBox() = 0;
   std::unique_ptr<PopupMenu> menu_;
 
  private:
   TEntity* owner_;
+  int no_ = 0;
+  std::string desc_;
+  const char* menuTitle_ = "";
   TEntity* sourceEntity_ = nullptr;
   TRow* sourceRow_ = nullptr;
   TEntity* targetEntity_ = nullptr;
   TRow* targetRow_ = nullptr;
   TAnchorPoints anchors_;
 };
+
+// Appends a new box to one of the entity's box lists: numbered by its place, named and described
+// with the smallest free number (so that names stay unique after removals), standing 10 pixels
+// right of the entity, level with its top, as wide as it and 25 high. Unless silent, it gets an
+// entry for the active page and shows there.
+template <class Box>
+Box* AddLinkBox(TEntity& entity, std::vector<TMemberSlot<Box>>& list, TNameIndex<Box>& names,
+                const std::string& desc, bool silent) {
+  TOOAPanel* panel = entity.OwnerPanel();
+  list.push_back({desc, std::make_unique<Box>(entity)});
+  Box& box = *list.back().Object;
+  const int count = static_cast<int>(list.size());
+  names.Add(box.Name(), &box);
+  box.SetNo(count - 1);
+  box.SetColor(clrSilver);
+  box.SetBounds(entity.Left() + entity.Width() + 10, entity.Top(), entity.Width(), 25);
+  if (Box::HiddenAtCreation) box.SetVisible(false);
+  long long n = 0;
+  box.SetName(names.FreeName(entity.Name() + Box::NameTag, count, &n));
+  box.SetDesc(desc.empty() ? entity.EntityDesc() + Box::NameTag + IntToText(n) : desc);
+  box.SetParent(panel);
+  box.BuildMenu();
+  box.SetPopupMenu(&box.Menu());
+  if (!silent && box.ActivePages().empty() && panel) {
+    box.AddPageEntry(panel->ActivePageName());
+    box.Repaint();
+  }
+  box.UpdateAnchors();
+  if (panel) panel->RefreshPageEditor();
+  return &box;
+}

@@ -27,12 +27,6 @@ void TMethod::NameChanged(const std::string& oldName) {
   if (TEntity* owner = OwnerEntity()) owner->MethodNames().Rename(oldName, Name(), this);
 }
 
-void TMethod::SetMethodDesc(const std::string& desc) {
-  methodDesc_ = desc;
-  SetText(desc);
-  Repaint();
-}
-
 void TMethod::SetCallMethod(TMethod* called) {
   if (called == callMethod_) return;
   if (callMethod_) {
@@ -98,44 +92,16 @@ TMethod* AddMethod(TEntity& entity, const std::string& desc, bool silent) {
 }
 
 void TMethod::BuildMenu() {
-  const TEntity* owner = OwnerEntity();
-  const std::string entityPart = owner->EntityDesc().empty() ? owner->Name() : owner->EntityDesc();
+  BeginMenu("METHOD : ");
   PopupMenu& menu = Menu();
-  menu.Add("METHOD : " + entityPart + " -> " + methodDesc_);
-  menu.Add("-");
   menu.Add("-> Rename Method", [this] { RenameMethod(); });
   menu.Add("-> Method Move UP", [this] { MoveUp(); });
   menu.Add("-> Method Move Down", [this] { MoveDown(); });
   menu.Add("-> Remove This Method", [this] { RemoveMethod(); });
 }
 
-void TMethod::UpdateMenuCaption() {
-  if (!HasMenu() || Menu().Count() == 0 || !OwnerEntity()) return;
-  Menu().Item(0).SetCaption("METHOD : " + OwnerEntity()->EntityDesc() + " -> " + methodDesc_);
-}
-
-void TMethod::RenameMethod() {
-  Platform* platform = GetPlatform();
-  if (!platform) return;
-  const auto answer = AskNewName(*platform, "Method Rename", "Input New Method's Name :", methodDesc_);
-  if (!answer) return;
-  SetMethodDesc(*answer);
-  UpdateMenuCaption();
-}
-
 void TMethod::SwapWith(TMethod& other) {
-  TEntity& entity = *OwnerEntity();
-  const int mine = RowIndex();
-  const int theirs = other.RowIndex();
-  other.SetRowIndex(mine);
-  SetRowIndex(theirs);
-  PlaceMethodRow(other);
-  PlaceMethodRow(*this);
-  other.UpdateAnchors();
-  UpdateAnchors();
-  auto& list = entity.MethodList();
-  std::swap(list[static_cast<size_t>(mine)].Object, list[static_cast<size_t>(theirs)].Object);
-  if (TOOAPanel* panel = OwnerPanel()) panel->ShowActivePage();
+  SwapInList(OwnerEntity()->MethodList(), *this, other, [](TMethod& row) { PlaceMethodRow(row); });
 }
 
 void TMethod::MoveUp() {
@@ -158,7 +124,7 @@ void TMethod::DefineCall() {
   if (!entity || !platform) return;
   TMethod* selected = entity->SelectedMethod();
   if (!selected || selected == this) return;
-  if (!platform->AskYesNo("Define Method (" + selected->MethodDesc() + ") Call \"" + methodDesc_ + "\" ??",
+  if (!platform->AskYesNo("Define Method (" + selected->MethodDesc() + ") Call \"" + MethodDesc() + "\" ??",
                           "Define Method Dialog"))
     return;
   int calling = 0;
@@ -178,7 +144,7 @@ void TMethod::DrawOn(Canvas& canvas, int x, int y) {
   const int bottom = Top() + Height();
   const bool last = !entity->MethodList().empty() && entity->MethodList().back().Object.get() == this;
   if (bottom >= entity->Height() || last) entity->SetHeight(bottom + 1);
-  const std::string text = (methodDesc_.empty() ? Name() : methodDesc_) + " ( )";
+  const std::string text = (MethodDesc().empty() ? Name() : MethodDesc()) + " ( )";
   const int textWidth = canvas.TextWidth(text);
   const bool widened = textWidth > Width();
   if (widened) {

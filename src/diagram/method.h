@@ -11,8 +11,8 @@ class TMethod : public TRow {
   explicit TMethod(TEntity& owner);
   ~TMethod() override;
 
-  const std::string& MethodDesc() const { return methodDesc_; }
-  void SetMethodDesc(const std::string& desc);
+  const std::string& MethodDesc() const { return Desc(); }
+  void SetMethodDesc(const std::string& desc) { SetDesc(desc); }
   TMethod* CallMethod() const { return callMethod_; }
   void SetCallMethod(TMethod* called);
   int CallMethodLineDistance() const { return callMethodLineDistance_; }
@@ -21,8 +21,7 @@ class TMethod : public TRow {
   const std::vector<TMethod*>& CalledBy() const { return calledBy_; }
 
   void BuildMenu();
-  void UpdateMenuCaption();
-  void RenameMethod();
+  void RenameMethod() { Rename("Method Rename", "Input New Method's Name :"); }
   void MoveUp();
   void MoveDown();
   void RemoveMethod();
@@ -40,7 +39,6 @@ class TMethod : public TRow {
  private:
   void SwapWith(TMethod& other);
 
-  std::string methodDesc_;
   TMethod* callMethod_ = nullptr;
   int callMethodLineDistance_ = 15;
   std::vector<TMethod*> calledBy_;

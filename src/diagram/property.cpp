@@ -29,12 +29,6 @@ void TProperty::SetIsDisplay(bool display) {
   if (TOOAPanel* panel = OwnerPanel()) panel->ShowActivePage();
 }
 
-void TProperty::SetPropertyDesc(const std::string& desc) {
-  propertyDesc_ = desc;
-  SetText(desc);
-  Repaint();
-}
-
 int TProperty::PhysicalLength() {
   switch (dataType_) {
     case pdtVachar:
@@ -96,11 +90,8 @@ TProperty* AddProperty(TEntity& entity, const std::string& desc, bool silent) {
 }
 
 void TProperty::BuildMenu() {
-  const TEntity* owner = OwnerEntity();
-  const std::string entityPart = owner->EntityDesc().empty() ? owner->Name() : owner->EntityDesc();
+  BeginMenu("PROPERTY : ");
   PopupMenu& menu = Menu();
-  menu.Add("PROPERTY : " + entityPart + " -> " + propertyDesc_);
-  menu.Add("-");
   menu.Add(" -> Rename Property", [this] { RenameProperty(); });
   menu.Add(" -> Property Move UP", [this] { MoveUp(); });
   menu.Add(" -> Property Move Down", [this] { MoveDown(); });
@@ -113,36 +104,12 @@ void TProperty::BuildMenu() {
   menu.Add(" -> Create Property's Relation", [this] { CreatePropertyRelation(); });
 }
 
-void TProperty::UpdateMenuCaption() {
-  if (!HasMenu() || Menu().Count() == 0 || !OwnerEntity()) return;
-  Menu().Item(0).SetCaption("PROPERTY : " + OwnerEntity()->EntityDesc() + " -> " + propertyDesc_);
-}
-
-void TProperty::RenameProperty() {
-  Platform* platform = GetPlatform();
-  if (!platform) return;
-  const auto answer = AskNewName(*platform, "Property Rename", "Input New Property's Name :", propertyDesc_);
-  if (!answer) return;
-  SetPropertyDesc(*answer);
-  UpdateMenuCaption();
-}
-
 void TProperty::SwapWith(TProperty& other) {
   TEntity& entity = *OwnerEntity();
-  const int mine = RowIndex();
-  const int theirs = other.RowIndex();
-  other.SetRowIndex(mine);
-  SetRowIndex(theirs);
   const int slot = DisplaySlot();
   SetDisplaySlot(other.DisplaySlot());
   other.SetDisplaySlot(slot);
-  entity.PlacePropertyRow(other);
-  entity.PlacePropertyRow(*this);
-  other.UpdateAnchors();
-  UpdateAnchors();
-  auto& list = entity.PropertyList();
-  std::swap(list[static_cast<size_t>(mine)].Object, list[static_cast<size_t>(theirs)].Object);
-  if (TOOAPanel* panel = OwnerPanel()) panel->ShowActivePage();
+  SwapInList(entity.PropertyList(), *this, other, [&entity](TProperty& row) { entity.PlacePropertyRow(row); });
 }
 
 void TProperty::MoveUp() {
@@ -187,7 +154,7 @@ void TProperty::DrawOn(Canvas& canvas, int x, int y) {
   const int bottom = Top() + Height();
   if (bottom >= entity->Height()) entity->SetHeight(bottom + 1);
   const bool selected = entity->SelectedProperty() == this;
-  DrawBox(canvas, x, y, propertyDesc_.empty() ? Name() : propertyDesc_, selected ? clrBlue : clrBlack, false);
+  DrawBox(canvas, x, y, PropertyDesc().empty() ? Name() : PropertyDesc(), selected ? clrBlue : clrBlack, false);
 }
 
 void TProperty::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {

@@ -18,9 +18,8 @@ class TProperty : public TRow {
   void StoreIsDisplay(bool display) { isDisplay_ = display; }
   int DisplaySlot() const { return displaySlot_; }
   void SetDisplaySlot(int slot) { displaySlot_ = slot; }
-  const std::string& PropertyDesc() const { return propertyDesc_; }
-  // Stores the name, keeps the control's text equal to it and repaints the row.
-  void SetPropertyDesc(const std::string& desc);
+  const std::string& PropertyDesc() const { return Desc(); }
+  void SetPropertyDesc(const std::string& desc) { SetDesc(desc); }
   TPropertyDataType DataType() const { return dataType_; }
   void SetDataType(TPropertyDataType type) { dataType_ = type; }
   int DataSize() const { return dataSize_; }
@@ -30,8 +29,7 @@ class TProperty : public TRow {
   int PhysicalLength();
 
   void BuildMenu();
-  void UpdateMenuCaption();
-  void RenameProperty();
+  void RenameProperty() { Rename("Property Rename", "Input New Property's Name :"); }
   void MoveUp();
   void MoveDown();
   void HideProperty();
@@ -49,7 +47,6 @@ class TProperty : public TRow {
 
   bool isDisplay_ = true;
   int displaySlot_ = 0;
-  std::string propertyDesc_;
   TPropertyDataType dataType_ = pdtVachar;
   int dataSize_ = 0;
   int dataScale_ = 0;

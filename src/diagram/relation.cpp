@@ -30,64 +30,19 @@ void TRelation::SelectInOwner() {
 }
 
 TRelation* AddRelation(TEntity& entity, const std::string& desc, bool silent) {
-  TOOAPanel* panel = entity.OwnerPanel();
-  auto& list = entity.RelationList();
-  list.push_back({desc, std::make_unique<TRelation>(entity)});
-  TRelation& relation = *list.back().Object;
-  const int count = static_cast<int>(list.size());
-  entity.RelationNames().Add(relation.Name(), &relation);
-  relation.SetRelationNo(count - 1);
-  relation.SetColor(clrSilver);
-  relation.SetBounds(entity.Left() + entity.Width() + 10, entity.Top(), entity.Width(), 25);
-  relation.SetVisible(false);
-  long long n = 0;
-  relation.SetName(entity.RelationNames().FreeName(entity.Name() + "_Rel_", count, &n));
-  relation.SetRelationDesc(desc.empty() ? entity.EntityDesc() + "_Rel_" + IntToText(n) : desc);
-  relation.SetParent(panel);
-  relation.BuildMenu();
-  relation.SetPopupMenu(&relation.Menu());
-  if (!silent && relation.ActivePages().empty() && panel) {
-    relation.AddPageEntry(panel->ActivePageName());
-    relation.Repaint();
-  }
-  relation.UpdateAnchors();
-  if (panel) panel->RefreshPageEditor();
-  return &relation;
+  return AddLinkBox(entity, entity.RelationList(), entity.RelationNames(), desc, silent);
 }
 
 void TRelation::BuildMenu() {
-  PopupMenu& menu = Menu();
-  menu.Add("RELATION : " + OwnerEntity()->EntityDesc() + " -> " + relationDesc_);
-  menu.Add("-");
-  menu.Add(" -> Rename Relation", [this] { RenameRelation(); });
-  menu.Add(" -> Break Link With Relation Source Object", [this] { BreakSourceLink(); });
-  menu.Add(" -> Break Link With Relation Target Object", [this] { BreakTargetLink(); });
-  menu.Add("-> Remove This Relation", [this] { RemoveRelation(); });
-  menu.Add(" -> Add New Display Page", [this] { AddDisplayPage(); });
-  menu.Add(" -> Remove Exists Display Page", [this] { RemoveDisplayPage(); });
+  TLinkBox::BuildMenu({"RELATION : ", " -> Rename Relation", " -> Break Link With Relation Source Object",
+                       " -> Break Link With Relation Target Object", "-> Remove This Relation"});
 }
 
-void TRelation::UpdateMenuCaption() {
-  if (!HasMenu() || Menu().Count() == 0 || !OwnerEntity()) return;
-  Menu().Item(0).SetCaption("RELATION : " + OwnerEntity()->EntityDesc() + " -> " + relationDesc_);
-}
+void TRelation::RenameBox() { Rename("Relation Rename", "Input New Relation's Name :"); }
 
-void TRelation::RenameRelation() {
-  Platform* platform = GetPlatform();
-  if (!platform) return;
-  const auto answer = AskNewName(*platform, "Relation Rename", "Input New Relation's Name :", relationDesc_);
-  if (!answer) return;
-  relationDesc_ = *answer;
-  Repaint();
-  UpdateMenuCaption();
-}
-
-void TRelation::RemoveRelation() {
+void TRelation::RemoveBox() {
   if (TEntity* owner = OwnerEntity()) owner->RemoveSelectedRelation();
 }
-
-void TRelation::AddDisplayPage() { AddNewDisplayPage(relationDesc_); }
-void TRelation::RemoveDisplayPage() { RemoveExistsDisplayPage(relationDesc_); }
 
 void TRelation::DrawOn(Canvas& canvas, int x, int y) {
   const TEntity* owner = OwnerEntity();
@@ -100,7 +55,7 @@ void TRelation::DrawOn(Canvas& canvas, int x, int y) {
   const TColor savedBrush = canvas.BrushColor();
   canvas.SetBrushColor(clrWhite);
   canvas.RoundRect(x, y, x + Width(), y + Height(), 15, 15);
-  const std::string text = relationDesc_.empty() ? Name() : relationDesc_;
+  const std::string text = Desc().empty() ? Name() : Desc();
   const int textWidth = canvas.TextWidth(text);
   const int textX = x + Width() / 2 - textWidth / 2;
   const int textY = y + Height() / 2 - canvas.TextHeight(text) / 2;

@@ -10,35 +10,33 @@ class TProperty;
 
 class TRelation : public TLinkBox {
  public:
+  static constexpr const char* NameTag = "_Rel_";
+  static constexpr bool HiddenAtCreation = true;
+
   explicit TRelation(TEntity& owner);
   ~TRelation() override;
 
-  int RelationNo() const { return relationNo_; }
-  void SetRelationNo(int no) { relationNo_ = no; }
-  const std::string& RelationDesc() const { return relationDesc_; }
-  void SetRelationDesc(const std::string& desc) { relationDesc_ = desc; }
+  int RelationNo() const { return No(); }
+  void SetRelationNo(int no) { SetNo(no); }
+  const std::string& RelationDesc() const { return Desc(); }
+  void SetRelationDesc(const std::string& desc) { SetDesc(desc); }
   TProperty* SourceProperty() const;
   TProperty* TargetProperty() const;
   void SetSourceProperty(TProperty* row);
   void SetTargetProperty(TProperty* row);
 
   void BuildMenu();
-  void UpdateMenuCaption();
-  void RenameRelation();
-  void RemoveRelation();
-  void AddDisplayPage();
-  void RemoveDisplayPage();
+  void RenameRelation() { RenameBox(); }
+  void RemoveRelation() { RemoveBox(); }
 
   void DrawOn(Canvas& canvas, int x, int y) override;
   void DragDrop(Control& source, int x, int y) override;
 
  protected:
   void SelectInOwner() override;
+  void RenameBox() override;
+  void RemoveBox() override;
   void NameChanged(const std::string& oldName) override;
-
- private:
-  int relationNo_ = 0;
-  std::string relationDesc_;
 };
 
 TRelation* AddRelation(TEntity& entity, const std::string& desc, bool silent);

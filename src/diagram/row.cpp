@@ -2,6 +2,8 @@
 
 #include "canvas.h"
 #include "entity.h"
+#include "ooa_panel.h"
+#include "platform.h"
 
 TRow::TRow(TEntity& owner) : menu_(std::make_unique<PopupMenu>()), owner_(&owner) {}
 
@@ -43,4 +45,31 @@ void TRow::DrawBox(Canvas& canvas, int x, int y, const std::string& text, TColor
   canvas.TextOut(x + textX, y + textY, text);
   canvas.SetBrushColor(savedBrush);
   canvas.SetPenColor(savedPen);
+}
+
+void TRow::SetDesc(const std::string& desc) {
+  desc_ = desc;
+  SetText(desc);
+  Repaint();
+}
+
+void TRow::BeginMenu(const char* title) {
+  menuTitle_ = title;
+  const std::string entityPart = owner_->EntityDesc().empty() ? owner_->Name() : owner_->EntityDesc();
+  Menu().Add(std::string(menuTitle_) + entityPart + " -> " + desc_);
+  Menu().Add("-");
+}
+
+void TRow::UpdateMenuCaption() {
+  if (!HasMenu() || Menu().Count() == 0 || !owner_) return;
+  Menu().Item(0).SetCaption(std::string(menuTitle_) + owner_->EntityDesc() + " -> " + desc_);
+}
+
+void TRow::Rename(const std::string& caption, const std::string& prompt) {
+  Platform* platform = GetPlatform();
+  if (!platform) return;
+  const auto answer = AskNewName(*platform, caption, prompt, desc_);
+  if (!answer) return;
+  SetDesc(*answer);
+  UpdateMenuCaption();
 }

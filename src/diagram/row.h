@@ -4,15 +4,17 @@
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "control.h"
 #include "diagram_types.h"
+#include "entity.h"
 #include "link_target.h"
+#include "ooa_panel.h"
 #include "popup_menu.h"
 
 class Canvas;
-class TEntity;
-class TOOAPanel;
 
 class TRow : public Control, public TLinkTarget {
  public:
@@ -30,6 +32,12 @@ class TRow : public Control, public TLinkTarget {
   void UpdateAnchors();
   PopupMenu& Menu() { return *menu_; }
   bool HasMenu() const { return menu_ != nullptr; }
+  // The member name shown in the row.
+  const std::string& Desc() const { return desc_; }
+  // Stores the name, keeps the control's text equal to it and repaints the row.
+  void SetDesc(const std::string& desc);
+  // The menu's header: the row's kind, its entity's description and its own name.
+  void UpdateMenuCaption();
 
   // Draws the row at (x, y) of the canvas; Paint draws it on its own canvas at (0, 0).
   virtual void DrawOn(Canvas& canvas, int x, int y) = 0;
@@ -38,6 +46,16 @@ class TRow : public Control, public TLinkTarget {
   void Paint() override;
 
  protected:
+  // Starts the row's menu with its header: the kind, then the entity's description (its component
+  // name while it has none) and the row's name.
+  void BeginMenu(const char* title);
+  // Asks for a new name with the kind's rename question.
+  void Rename(const std::string& caption, const std::string& prompt);
+  // Exchanges this row with another of the same list: their places and RowIndex; place re-places
+  // each row; both refresh their anchors and the active page is shown again.
+  template <class Row, class Place>
+  void SwapInList(std::vector<TMemberSlot<Row>>& list, Row& self, Row& other, Place place);
+
   // Forgets the owner; called first by the derived destructors, which still need it for their own
   // bookkeeping before that.
   void ReleaseOwner() { owner_ = nullptr; }
@@ -49,5 +67,21 @@ class TRow : public Control, public TLinkTarget {
  private:
   TEntity* owner_;
   int rowIndex_ = 0;
+  std::string desc_;
+  const char* menuTitle_ = "";
   TAnchorPoints anchors_;
 };
+
+template <class Row, class Place>
+void TRow::SwapInList(std::vector<TMemberSlot<Row>>& list, Row& self, Row& other, Place place) {
+  const int mine = RowIndex();
+  const int theirs = other.RowIndex();
+  other.SetRowIndex(mine);
+  SetRowIndex(theirs);
+  place(other);
+  place(self);
+  other.UpdateAnchors();
+  UpdateAnchors();
+  std::swap(list[static_cast<size_t>(mine)].Object, list[static_cast<size_t>(theirs)].Object);
+  if (TOOAPanel* panel = OwnerPanel()) panel->ShowActivePage();
+}
