@@ -93,6 +93,8 @@ class TOOAPanel : public Control {
   void CloseDiagram();
 
   // Pages.
+  // A call made while the page is being shown (painting a method row that widens its entity asks
+  // for one) runs once the pass under way is over.
   void ShowActivePage();
   // While a diagram file is read, ShowActivePage passes only over the entities marked since its
   // last run (over all of them when the active page changed in between). Passing over an entity
@@ -141,6 +143,7 @@ class TOOAPanel : public Control {
  private:
   void BuildSurfaceMenu();
   void ShowEntity(TEntity& entity, const std::string& page);
+  void ShowActivePagePass();
   void ForgetShowMark(TEntity& entity);
   friend class TEntity;
   void DestroyEntityAt(size_t index);
@@ -163,6 +166,8 @@ class TOOAPanel : public Control {
   TNameIndex<TEntity> entityIndex_{true};
   long long nextSerial_ = 0;
   bool partialShow_ = false;
+  bool showing_ = false;
+  bool showAgain_ = false;
   bool shownOnce_ = false;
   std::string lastShownPage_;
   std::vector<TEntity*> showMarks_;

@@ -73,6 +73,27 @@ void TOOAPanel::ShowEntity(TEntity& entity, const std::string& page) {
 }
 
 void TOOAPanel::ShowActivePage() {
+  // Painting during a pass may ask for another one. Run inside the pass, every widening row would
+  // start one more pass over the whole diagram before the first one ended: the cost would grow with
+  // the square of the diagram and the stack with every entity, until a large diagram crashed.
+  if (showing_) {
+    showAgain_ = true;
+    return;
+  }
+  showing_ = true;
+  try {
+    do {
+      showAgain_ = false;
+      ShowActivePagePass();
+    } while (showAgain_);
+  } catch (...) {
+    showing_ = false;
+    throw;
+  }
+  showing_ = false;
+}
+
+void TOOAPanel::ShowActivePagePass() {
   const std::string page = activePageName_;
   if (partialShow_ && shownOnce_ && lastShownPage_ == page) {
     std::vector<TEntity*> marked;
