@@ -164,7 +164,11 @@ void TOOAPanel::RenameActivePage() {
   const std::string answer = platform_.InputBox("CurrentPageRename", "Input New Current Page's Name :", oldName);
   if (IsBlank(answer) || line < 0) return;
   const std::string& newName = answer;
+  // A new name that objects already have entries for merges two pages: their objects join the
+  // active page and must be shown at their entries, which the objects already shown do not need.
+  bool joined = false;
   auto rewrite = [&](TPlacedControl& object, bool keepFlags) {
+    if (newName != oldName && IndexOfPage(newName, object.ActivePages()) >= 0) joined = true;
     const int index = IndexOfPage(oldName, object.ActivePages());
     if (index < 0) return;
     std::string& entry = object.ActivePages()[static_cast<size_t>(index)];
@@ -186,6 +190,7 @@ void TOOAPanel::RenameActivePage() {
   ownPageList_[static_cast<size_t>(line)] = newName;
   activePageName_ = newName;
   UpdateMenuCaption();
+  if (joined) ShowActivePage();
   Invalidate();
 }
 

@@ -85,3 +85,57 @@ TEST(ShowingAPage, AWideningRowAsksForOneMorePassNotANestedOne) {
   EXPECT_EQ(large.firstTitleWrites, small.firstTitleWrites);
   EXPECT_LT(large.stack, small.stack + 16 * 1024) << "stack used by a load must not grow with the diagram";
 }
+
+// Renaming the active page to the name of another page merges the two: the objects of the other
+// page are on the active page from then on. They used to stay hidden where they stood (a diagram
+// just read leaves them where the mouse was), and exporting a picture, which shows every entity on
+// the active page as it paints it, then put them on the screen there, in a pile, away from their
+// entries. The page is now shown again when the rename brings objects onto it.
+TEST(RenamingThePage, ToTheNameOfAnotherPageShowsThatPagesObjectsAtTheirEntries) {
+  ScriptedPlatform platform;
+  TOOAPanel panel(platform);
+  panel.SetBounds(0, 0, 2048, 2048);
+  panel.SetLastMouse(5, 7);
+  LoadDiagramText(panel,
+                  "@ERDIAGRAM\r\n DIAGRAMNAME=Pages\r\n OWNPAGE=Orders\r\n OWNPAGE=Stock\r\n ACTIVEPAGE=Orders\r\n"
+                  " @ENTITY\r\n  NAME=Entity1\r\n  DESC=Order\r\n  DISPLAYPAGE=Orders @40,30\r\n #ENTITY\r\n"
+                  " @ENTITY\r\n  NAME=Entity2\r\n  DESC=Item\r\n  DISPLAYPAGE=Stock @300,60,HIDE METHOD\r\n #ENTITY\r\n"
+                  "#ERDIAGRAM\r\n");
+  const TEntity& order = *panel.Entities()[0];
+  const TEntity& item = *panel.Entities()[1];
+  ASSERT_TRUE(order.Visible());
+  ASSERT_FALSE(item.Visible());
+
+  platform.Type("Stock");
+  panel.RenameActivePage();
+  EXPECT_EQ(panel.ActivePageName(), "Stock");
+  EXPECT_EQ(order.ActivePages(), TEntryList{"Stock @40,30"});
+  EXPECT_TRUE(order.Visible());
+  EXPECT_EQ(order.Left(), 40);
+  EXPECT_TRUE(item.Visible()) << "on the active page now";
+  EXPECT_EQ(item.Left(), 300);
+  EXPECT_EQ(item.Top(), 60);
+  EXPECT_FALSE(item.ShowMethod()) << "with the flags of its entry";
+
+  panel.DrawToBitmap();
+  EXPECT_EQ(item.Left(), 300) << "a picture moves nothing";
+  EXPECT_EQ(item.Top(), 60);
+  EXPECT_TRUE(platform.ScriptDone());
+}
+
+// Renaming the page to its own name, as Cancel does, brings no other object onto it and moves none.
+TEST(RenamingThePage, ToItsOwnNameMovesNothing) {
+  ScriptedPlatform platform;
+  TOOAPanel panel(platform);
+  panel.SetBounds(0, 0, 2048, 2048);
+  platform.Type("Orders");
+  panel.CreatePage();
+  panel.SetLastMouse(40, 30);
+  TEntity& entity = panel.CreateEntity("Order", false);
+  entity.SetLeft(90);  // moved without storing its place, as while it is dragged
+  platform.Cancel();
+  panel.RenameActivePage();
+  EXPECT_EQ(entity.ActivePages(), TEntryList{"Orders @90,30"}) << "rewritten with where it stands";
+  EXPECT_EQ(entity.Left(), 90);
+  EXPECT_TRUE(platform.ScriptDone());
+}
