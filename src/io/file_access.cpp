@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -41,6 +42,20 @@ std::string ResolvedTarget(const std::string& fileName) {
 std::string FolderOf(const std::string& fileName) {
   const size_t slash = fileName.rfind('/');
   return slash == std::string::npos ? std::string() : fileName.substr(0, slash + 1);
+}
+
+// The part of the target's name that names its temporary file. The temporary file's name adds a dot
+// before it and a dot and six random letters after it, so it is cut short, between two characters,
+// where the whole would not fit in a folder: a target with the longest name a folder allows must be
+// saved too. Starting with a dot and ending in random letters, the name is never listed, or taken,
+// as a diagram.
+std::string TemporaryBase(std::string name) {
+  constexpr size_t kRoom = NAME_MAX - std::char_traits<char>::length("..XXXXXX");
+  if (name.size() <= kRoom) return name;
+  size_t cut = kRoom;
+  while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+  name.resize(cut);
+  return name;
 }
 
 // Makes the rename itself durable. The target is already replaced when this runs, so a failure here
@@ -117,7 +132,7 @@ void WriteFileAtomically(const std::string& fileName, std::string_view bytes) {
   }
 
   const std::string folder = FolderOf(target);
-  std::string temporary = folder + "." + target.substr(folder.size()) + ".XXXXXX";
+  std::string temporary = folder + "." + TemporaryBase(target.substr(folder.size())) + ".XXXXXX";
   const int fd = calls.CreateTemporary(temporary);
   if (fd < 0) throw CreateError(fileName, errno);
 

@@ -7,10 +7,14 @@
 #include <string>
 
 #include "diagram_file_reader.h"
+#include "diagram_file_writer.h"
 #include "entity.h"
+#include "file_access.h"
+#include "io_test_support.h"
 #include "ooa_panel.h"
 #include "scripted_platform.h"
 #include "text.h"
+#include "text_encoding.h"
 
 namespace {
 // Measures text as the headless tests do, draws nowhere, and remembers how deep in the stack the
@@ -137,5 +141,53 @@ TEST(RenamingThePage, ToItsOwnNameMovesNothing) {
   panel.RenameActivePage();
   EXPECT_EQ(entity.ActivePages(), TEntryList{"Orders @90,30"}) << "rewritten with where it stands";
   EXPECT_EQ(entity.Left(), 90);
+  EXPECT_TRUE(platform.ScriptDone());
+}
+
+namespace {
+// The system's own calls, remembering the name of every temporary file asked for.
+class TemporaryNames : public TFileSystemCalls {
+ public:
+  int CreateTemporary(std::string& pathTemplate) override {
+    const int fd = TFileSystemCalls::CreateTemporary(pathTemplate);
+    names.push_back(std::filesystem::path(pathTemplate).filename().string());
+    return fd;
+  }
+  std::vector<std::string> names;
+};
+}  // namespace
+
+// A save writes a temporary file named after the target next to it, a dot before and a dot and six
+// random letters after. For a target whose own name is near the longest a folder allows (255 bytes)
+// that name was too long: saving failed with "File name too long" for a name the system takes. The
+// temporary name now keeps only as much of the target's name as fits, cut between characters.
+TEST(SavingUnderALongName, WorksUpToTheLongestNameAFolderAllows) {
+  TTempFolder folder;
+  ScriptedPlatform platform;
+  TOOAPanel panel(platform);
+  platform.Type("Main");
+  panel.CreatePage();
+  panel.CreateEntity("Order", false);
+  std::string accented;
+  for (int i = 0; i < 125; ++i) accented += "\xC3\xA9";
+  for (const std::string& name : {std::string(251, 'x'), accented, std::string("Orders")}) {
+    TemporaryNames calls;
+    {
+      TScopedFileSystemCalls scoped(calls);
+      SaveDiagramFile(panel, folder / name);
+    }
+    const std::string saved = name + ".ERD";
+    ASSERT_LE(saved.size(), 255u);
+    EXPECT_EQ(ReadBytes(folder / saved), DiagramFileText(panel)) << saved.size() << " bytes";
+    ASSERT_EQ(calls.names.size(), 1u);
+    const std::string& temporary = calls.names[0];
+    EXPECT_LE(temporary.size(), 255u);
+    EXPECT_TRUE(IsValidUtf8(temporary)) << "cut between characters";
+    EXPECT_EQ(temporary.substr(0, 1), ".") << temporary;
+    EXPECT_EQ(temporary.rfind('.'), temporary.size() - 7) << temporary;
+    EXPECT_EQ(temporary.substr(1, std::min<size_t>(saved.size(), 6)), saved.substr(0, 6)) << "named after the target";
+    std::filesystem::remove(folder / saved);
+    EXPECT_TRUE(std::filesystem::is_empty(folder.Path())) << "no temporary file is left";
+  }
   EXPECT_TRUE(platform.ScriptDone());
 }
