@@ -33,6 +33,8 @@
 #include "ooa_panel.h"
 #include "property.h"
 #include "relation.h"
+#include "schema_import.h"
+#include "schema_scrambler.h"
 #include "scripted_platform.h"
 #include "text.h"
 
@@ -469,6 +471,12 @@ class StressRun {
     panel_.SetEntityPopList({"Add New Property"});
     panel_.SetDiagramFolder(folder_.Path().string() + "/");
     InstallDiagramFiles(panel_);
+    InstallSchemaImport(panel_);
+    // Schema files as the exporting tool writes them, with plain and odd names, an empty one.
+    WriteBytes(folder_ / "Invoice.SFD", ScrambleSchemaText("S.T.NUMBER.K,S.T.TOTAL.K,S.T.NUMBER.K,", kSchemaKey) + "\r\n");
+    WriteBytes(folder_ / "Odd name.v2.SFD",
+               ScrambleSchemaText("S.T.NAME=x.K,S.T.@ENTITY.K,A.B.Caf\xC3\xA9 \xE2\x82\xAC.C.D,x.y,", kSchemaKey, 0x11) + "\r\n");
+    WriteBytes(folder_ / "Empty.SFD", "");
     mirror_.SetLastMouse(37, 53);
     mirrorAgain_.SetLastMouse(37, 53);
   }
@@ -509,6 +517,8 @@ class StressRun {
     PaintLikeTheWindow();
     Measure();
     Check(panel_, read_, "after the command");
+    if (checkLines_) CheckLines();
+    checkLines_ = false;
     RoundTrip();
     return !::testing::Test::HasFailure();
   }
@@ -543,16 +553,17 @@ class StressRun {
       platform_.No();
     Note(yes ? "[yes]" : "[no]");
   }
-  // A choice dialog closed on one of its items or on its preselection.
-  void ChoiceAnswer(const std::vector<std::string>& items) {
+  // A choice dialog closed on one of its items, which is returned, or on its preselection (empty).
+  std::string ChoiceAnswer(const std::vector<std::string>& items) {
     if (Below(4) == 0) {
       platform_.KeepChoice();
       Note("[keep choice]");
-      return;
+      return {};
     }
     const std::string& item = Pick(items);
     platform_.Choose(item);
     Note("[choose " + Quoted(item) + "]");
+    return item;
   }
   static std::vector<std::string> PageItems(const std::string& first, const TEntryList& list) {
     std::vector<std::string> items{first};
@@ -708,8 +719,12 @@ class StressRun {
     } else if (caption == "-> Select Display Page") {
       std::vector<std::string> items{" "};
       items.insert(items.end(), panel.OwnPageList().begin(), panel.OwnPageList().end());
-      ChoiceAnswer(items);
+      const std::string chosen = ChoiceAnswer(items);
+      bool shows = !IsBlank(chosen);
+      if (chosen.empty())  // the preselection: the page shown, found ignoring letter case
+        for (const auto& page : panel.OwnPageList()) shows = shows || SameText(page, panel.ActivePageName());
       Guarded([&] { item.Click(); });
+      checkLines_ = shows && !IsBlank(panel.ActivePageName());
     } else if (caption == "-> Save Diagram ") {
       const std::string& folder = panel.DiagramFolder();
       const std::string joined = folder.empty() || folder.back() == '/' ? folder + panel.DiagramName()
@@ -727,6 +742,25 @@ class StressRun {
       Note("[file " + Quoted(chosen.filename().string()) + "]");
       const std::string file = chosen.filename().string();
       SaveAndCheck(item, DiagramFileName(chosen.parent_path().string() + "/" + file.substr(0, file.find('.'))));
+    } else if (caption == "-> Create Entity With SDF (Tarnesk Export Schema) File") {
+      const int roll = Below(10);
+      std::string allowed;
+      if (roll < 2) {
+        platform_.CancelFile();
+        Note("[cancel]");
+      } else if (roll < 4) {
+        const std::string name = roll == 2 ? "Empty.SFD" : "Missing.SFD";
+        platform_.PickFile(folder_ / name);
+        Note("[file " + name + "]");
+        allowed = roll == 2 ? "List index out of bounds (0)" : "Cannot open file \"";
+      } else {
+        const std::string name = roll < 7 ? "Invoice.SFD" : "Odd name.v2.SFD";
+        platform_.PickFile(folder_ / name);
+        Note("[file " + Quoted(name) + "]");
+        if (panel.ActivePageName().empty()) TypeAnswer(kPages);
+        Count("schema imports");
+      }
+      Guarded([&] { item.Click(); }, allowed);
     } else if (caption == "-> Load Diagram ") {
       LoadAndCheck(item);
     } else if (caption == "-> Save Diagram To BitMap File") {
@@ -988,6 +1022,39 @@ class StressRun {
     most("most calls", calls);
   }
 
+  // Once a page has been shown, every line meets the row or box it belongs to: the anchor points of
+  // the rows and boxes shown are where the rows and boxes stand.
+  void CheckLines() {
+    const std::string& page = panel_.ActivePageName();
+    auto expectRow = [&](const TEntity& entity, const TRow& row) {
+      const TAnchorPoints& at = row.Anchors();
+      const int y = entity.Top() + row.Top() + row.Height() / 2;
+      if (at.Y != y || at.LeftX != entity.Left() || at.RightX != entity.Left() + entity.Width() ||
+          at.CentreX != entity.Left() + row.Left() + row.Width() / 2)
+        ADD_FAILURE() << "after showing the page, the lines of " << row.Name() << " meet it at " << at.LeftX << "-"
+                      << at.RightX << "," << at.Y << ", it stands at " << entity.Left() << "-"
+                      << entity.Left() + entity.Width() << "," << y;
+    };
+    for (const auto& entity : panel_.Entities()) {
+      if (entity->IsOnPage(page)) {
+        if (entity->ShowProperty())
+          for (const auto& slot : entity->PropertyList()) expectRow(*entity, *slot.Object);
+        if (entity->ShowMethod())
+          for (const auto& slot : entity->MethodList()) expectRow(*entity, *slot.Object);
+      }
+      auto expectBox = [&](const TLinkBox& box) {
+        if (!box.IsOnPage(page)) return;
+        const TAnchorPoints& at = box.Anchors();
+        if (at.Y != box.Top() + box.Height() / 2 || at.LeftX != box.Left() || at.RightX != box.Left() + box.Width())
+          ADD_FAILURE() << "after showing the page, the lines of " << box.Name() << " meet it at " << at.LeftX << "-"
+                        << at.RightX << "," << at.Y << ", it stands at " << box.Left() << "-" << box.Left() + box.Width()
+                        << "," << box.Top() + box.Height() / 2;
+      };
+      for (const auto& slot : entity->RelationList()) expectBox(*slot.Object);
+      for (const auto& slot : entity->EventList()) expectBox(*slot.Object);
+    }
+  }
+
   static void Read(const TOOAPanel& panel, TReadEntries& read) {
     read.read = true;
     read.activePages.insert(panel.ActivePageName());
@@ -1032,6 +1099,7 @@ class StressRun {
   std::vector<std::string> saved_;
   std::map<std::string, int> counts_;
   TReadEntries read_;
+  bool checkLines_ = false;
 };
 
 int EnvironmentNumber(const char* name, int fallback) {
