@@ -1,0 +1,249 @@
+// What the user waits for in the editor, on the generated diagrams of 1,000 to 100,000 entities, with
+// the real font and Qt's offscreen platform: loading and saving the diagram file, switching the page,
+// painting the whole 2048 by 2048 surface and the part the scrolling frame shows, exporting the
+// picture, a mouse press on an entity, and removing one entity.
+//
+// Every size runs all its benchmarks before the next size is built, so that only one generated
+// diagram is held at a time. Run from a release build: build/release/bench/quorvane_bench_editor
+#include <QApplication>
+#include <QImage>
+#include <QMouseEvent>
+#include <QScrollArea>
+
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "diagram_file_reader.h"
+#include "diagram_file_writer.h"
+#include "diagram_files.h"
+#include "diagram_host.h"
+#include "entity.h"
+#include "generated_diagram.h"
+#include "headless_platform.h"
+#include "main_window.h"
+#include "ooa_panel.h"
+
+namespace {
+const int kSizes[] = {1000, 5000, 20000, 100000};
+
+std::filesystem::path BenchFolder() {
+  static const std::filesystem::path folder = [] {
+    auto path = std::filesystem::temp_directory_path() / ("quorvane-bench-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(path);
+    return path;
+  }();
+  return folder;
+}
+
+// The editor's main window, shown offscreen, holding the generated diagram of one size as the
+// "-> Load Diagram " command leaves it.
+struct Editor {
+  explicit Editor(const std::string& fileName) {
+    window.show();
+    window.panel().OpenDiagramFile(fileName);
+    QApplication::processEvents();
+  }
+  TOOAPanel& panel() { return window.panel(); }
+  DiagramHost& host() { return window.host(); }
+  TfMain window;
+};
+
+// The one size whose benchmarks run now: its diagram file and, once asked for, its editor.
+struct Size {
+  int entities = 0;
+  std::string fileName;
+  std::unique_ptr<Editor> editor;
+};
+
+Size& Held() {
+  static Size size;
+  return size;
+}
+
+Size& Current(int entities) {
+  Size& size = Held();
+  if (size.entities != entities) {
+    size.editor.reset();
+    size.entities = entities;
+    size.fileName = WriteGeneratedDiagram(entities, (BenchFolder() / ("Generated" + std::to_string(entities))).string());
+  }
+  return size;
+}
+
+Editor& EditorOf(int entities) {
+  Size& size = Current(entities);
+  if (!size.editor) size.editor = std::make_unique<Editor>(size.fileName);
+  return *size.editor;
+}
+
+// The editor back on the first page with nothing waiting to be painted.
+Editor& SettledEditorOf(int entities) {
+  Editor& editor = EditorOf(entities);
+  if (editor.panel().ActivePageName() != kGeneratedPages[0]) {
+    editor.panel().SetActivePageName(kGeneratedPages[0]);
+    editor.panel().ShowActivePage();
+  }
+  QApplication::processEvents();
+  return editor;
+}
+
+// The command line's load: a fresh panel on the headless platform reads the file.
+void BM_Load(benchmark::State& state, int entities) {
+  const std::string fileName = Current(entities).fileName;
+  HeadlessPlatform platform;
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto panel = std::make_unique<TOOAPanel>(platform);
+    panel->SetBounds(0, 0, 2048, 2048);
+    state.ResumeTiming();
+    LoadDiagramFile(*panel, fileName);
+    state.PauseTiming();
+    panel.reset();
+    state.ResumeTiming();
+  }
+}
+
+// "-> Load Diagram " in the editor over the same diagram: clearing the old one is part of it.
+void BM_Reload(benchmark::State& state, int entities) {
+  Editor& editor = SettledEditorOf(entities);
+  const std::string fileName = Current(entities).fileName;
+  for (auto _ : state) {
+    editor.panel().OpenDiagramFile(fileName);
+    state.PauseTiming();
+    QApplication::processEvents();
+    state.ResumeTiming();
+  }
+}
+
+void BM_Save(benchmark::State& state, int entities) {
+  Editor& editor = SettledEditorOf(entities);
+  const std::string target = (BenchFolder() / "Saved").string();
+  for (auto _ : state) SaveDiagramFile(editor.panel(), target);
+}
+
+// "-> Select Display Page" once the page is chosen, back and forth between two pages.
+void BM_PageSwitch(benchmark::State& state, int entities) {
+  Editor& editor = SettledEditorOf(entities);
+  int next = 1;
+  for (auto _ : state) {
+    editor.panel().SetActivePageName(kGeneratedPages[static_cast<size_t>(next)]);
+    editor.panel().UpdateMenuCaption();
+    editor.panel().ShowActivePage();
+    next = 1 - next;
+    state.PauseTiming();
+    QApplication::processEvents();
+    state.ResumeTiming();
+  }
+}
+
+// One paint event over the whole surface, as the host receives it.
+void BM_FullPaint(benchmark::State& state, int entities) {
+  Editor& editor = SettledEditorOf(entities);
+  QImage image(2048, 2048, QImage::Format_RGB32);
+  for (auto _ : state) editor.host().render(&image);
+}
+
+// One paint event over what the scrolling frame shows: what the user waits for on every repaint.
+void BM_ViewportPaint(benchmark::State& state, int entities) {
+  Editor& editor = SettledEditorOf(entities);
+  const QRect visible = editor.window.scrollBox().viewport()->rect();
+  QImage image(visible.size(), QImage::Format_RGB32);
+  for (auto _ : state) editor.host().render(&image, QPoint(), QRegion(visible));
+}
+
+// "-> Save Diagram To BitMap File" once the file is chosen: the picture painted and written.
+void BM_BitmapExport(benchmark::State& state, int entities) {
+  Editor& editor = SettledEditorOf(entities);
+  const std::string target = (BenchFolder() / "Picture.bmp").string();
+  for (auto _ : state) editor.panel().SaveToBitmapFile(target);
+}
+
+// The picture alone, without encoding and writing the file.
+void BM_DrawToBitmap(benchmark::State& state, int entities) {
+  Editor& editor = SettledEditorOf(entities);
+  for (auto _ : state) editor.panel().DrawToBitmap();
+}
+
+// A click on the title of an entity: the press finds the entity, selects it, brings it to the
+// front and starts its drag; the release over the entity itself ends the drag without a drop; then
+// the host paints what the click changed, as the user sees it.
+void BM_MousePress(benchmark::State& state, int entities) {
+  Editor& editor = SettledEditorOf(entities);
+  TEntity* target = nullptr;
+  for (const auto& entity : editor.panel().Entities())
+    if (entity->Visible()) target = entity.get();
+  if (!target) {
+    state.SkipWithError("no entity on the page");
+    return;
+  }
+  const QPointF point(target->Left() + 8, target->Top() + 6);
+  const QPointF global = editor.host().mapToGlobal(point);
+  for (auto _ : state) {
+    QMouseEvent press(QEvent::MouseButtonPress, point, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&editor.host(), &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, point, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&editor.host(), &release);
+    QApplication::processEvents();
+  }
+}
+
+// "-> (*)Remove This Entity" on entities from the middle of the list, linked as the generator
+// linked them. Each run takes one more entity away; the diagram is read again for the next size.
+void BM_RemoveEntity(benchmark::State& state, int entities) {
+  Editor& editor = SettledEditorOf(entities);
+  size_t next = static_cast<size_t>(entities / 2);
+  for (auto _ : state) {
+    state.PauseTiming();
+    TEntity& entity = *editor.panel().Entities()[next % editor.panel().Entities().size()];
+    next += 7;
+    editor.panel().SetSelectedEntity(&entity);
+    state.ResumeTiming();
+    entity.RemoveThisEntity();
+    state.PauseTiming();
+    QApplication::processEvents();
+    state.ResumeTiming();
+  }
+  // The diagram is no longer the generated one.
+  Current(entities).editor.reset();
+}
+
+void RegisterAll() {
+  for (const int n : kSizes) {
+    auto add = [n](const char* name, void (*function)(benchmark::State&, int)) {
+      std::string fullName(name);
+      fullName.append(1, '/').append(std::to_string(n));
+      return benchmark::RegisterBenchmark(fullName.c_str(), function, n)->Unit(benchmark::kMillisecond);
+    };
+    add("Load", BM_Load);
+    add("Reload", BM_Reload);
+    add("Save", BM_Save);
+    add("PageSwitch", BM_PageSwitch);
+    add("FullPaint", BM_FullPaint);
+    add("ViewportPaint", BM_ViewportPaint);
+    add("DrawToBitmap", BM_DrawToBitmap);
+    add("BitmapExport", BM_BitmapExport);
+    add("MousePress", BM_MousePress)->Unit(benchmark::kMicrosecond);
+    add("RemoveEntity", BM_RemoveEntity)->Unit(benchmark::kMicrosecond)->Iterations(50);
+  }
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  int qtArgc = 1;
+  QApplication application(qtArgc, argv);
+  RegisterAll();
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  Held().editor.reset();
+  std::error_code error;
+  std::filesystem::remove_all(BenchFolder(), error);
+  return 0;
+}
