@@ -15,6 +15,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
+#include <unordered_map>
 #include <utility>
 
 namespace {
@@ -50,9 +52,43 @@ QFont diagramFont() {
 
 QColor toQColor(TColor color) { return QColor(RedOf(color), GreenOf(color), BlueOf(color)); }
 
-QtCanvas::QtCanvas() : font_(diagramFont()), metrics_(font_) {}
+// The widths of texts in one font. Shaping a text takes microseconds, and the diagram measures the
+// same texts (titles, row names) again at every page showing and every paint, thousands of them on
+// a large diagram. A width depends on nothing but the text and the font, so it is kept. The number
+// of texts kept is bounded: past the bound the cache starts afresh.
+class TextWidthCache {
+ public:
+  static constexpr size_t kMaxTexts = size_t{1} << 18;
 
-QtCanvas::QtCanvas(QPainter& painter) : font_(diagramFont()), metrics_(font_) { setPainter(&painter); }
+  // The one cache of the font, shared by every canvas that draws with it.
+  static std::shared_ptr<TextWidthCache> of(const QFont& font) {
+    static std::map<QString, std::weak_ptr<TextWidthCache>> caches;
+    std::weak_ptr<TextWidthCache>& slot = caches[font.key()];
+    std::shared_ptr<TextWidthCache> cache = slot.lock();
+    if (!cache) {
+      cache = std::make_shared<TextWidthCache>();
+      slot = cache;
+    }
+    return cache;
+  }
+
+  int width(const QFontMetrics& metrics, const std::string& text) {
+    if (const auto known = widths_.find(text); known != widths_.end()) return known->second;
+    if (widths_.size() >= kMaxTexts) widths_.clear();
+    const int measured = metrics.horizontalAdvance(fromUtf8(text));
+    widths_.emplace(text, measured);
+    return measured;
+  }
+
+ private:
+  std::unordered_map<std::string, int> widths_;
+};
+
+QtCanvas::QtCanvas() : font_(diagramFont()), metrics_(font_), widths_(TextWidthCache::of(font_)) {}
+
+QtCanvas::QtCanvas(QPainter& painter) : font_(diagramFont()), metrics_(font_), widths_(TextWidthCache::of(font_)) {
+  setPainter(&painter);
+}
 
 void QtCanvas::setPainter(QPainter* painter) {
   painter_ = painter;
@@ -192,13 +228,12 @@ void QtCanvas::TextOut(int x, int y, const std::string& text) {
   if (!painter_ || text.empty()) return;
   const QString string = fromUtf8(text);
   const QPoint topLeft = origin_ + QPoint(x, y);
-  painter_->fillRect(QRect(topLeft, QSize(metrics_.horizontalAdvance(string), metrics_.height())),
-                     toQColor(BrushColor()));
+  painter_->fillRect(QRect(topLeft, QSize(TextWidth(text), metrics_.height())), toQColor(BrushColor()));
   painter_->setPen(toQColor(FontColor()));
   painter_->setFont(font_);
   painter_->drawText(topLeft + QPoint(0, metrics_.ascent()), string);
 }
 
-int QtCanvas::TextWidth(const std::string& text) { return metrics_.horizontalAdvance(fromUtf8(text)); }
+int QtCanvas::TextWidth(const std::string& text) { return widths_->width(metrics_, text); }
 
 int QtCanvas::TextHeight(const std::string&) { return metrics_.height(); }

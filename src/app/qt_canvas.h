@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QPoint>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 
 class QColor;
 class QPainter;
+class TextWidthCache;
 
 // DejaVu Sans at 13 pixels without antialiasing: the font the layout's sizes are computed for, the
 // same on every machine. Needs a running QGuiApplication.
@@ -55,6 +57,8 @@ class QtCanvas : public Canvas {
   QPainter* painter_ = nullptr;
   QFont font_;
   QFontMetrics metrics_;
+  // Shared by every canvas of the same font.
+  std::shared_ptr<TextWidthCache> widths_;
   QPoint origin_;
   bool vector_ = false;
 };

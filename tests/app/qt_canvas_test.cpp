@@ -162,3 +162,26 @@ TEST(QtCanvasTest, TextStandsOnAnOpaqueCellInSharpPixelsOfTheDiagramFont) {
   EXPECT_GT(ink, 20);
 }
 }  // namespace
+
+namespace {
+TEST(QtCanvasTest, TextWidthsAreTheFontsWhicheverCanvasMeasuredTheTextBefore) {
+  // Widths are kept between measurements and shared between canvases: each must still be the
+  // font's own, for texts that share a start, differ only in letter case or kerning pairs, are
+  // empty, or hold characters of several bytes.
+  const QFontMetrics metrics(diagramFont());
+  const std::vector<std::string> texts = {"Customer", "Customers", "customer", "", " ", "AV", "A V", "WAVE",
+                                          "Äq ( )", "Check 1 ( )", "Entity number 12345", "\xE2\x82\xAC 5",
+                                          std::string(300, 'W')};
+  QtCanvas first;
+  QImage image(8, 8, QImage::Format_RGB32);
+  QPainter painter(&image);
+  QtCanvas second(painter);
+  for (int round = 0; round < 2; ++round)
+    for (const std::string& text : texts) {
+      const int expected = metrics.horizontalAdvance(QString::fromStdString(text));
+      EXPECT_EQ(first.TextWidth(text), expected) << text;
+      EXPECT_EQ(second.TextWidth(text), expected) << text;
+      EXPECT_EQ(QtCanvas().TextWidth(text), expected) << text;
+    }
+}
+}  // namespace
