@@ -24,6 +24,8 @@
 #include "qt_canvas.h"
 
 namespace {
+constexpr int kMaxInvalidatedRects = 32;
+
 TShiftState shiftState(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons) {
   TShiftState state = 0;
   if (modifiers & Qt::ShiftModifier) state |= ssShift;
@@ -87,7 +89,12 @@ void DiagramHost::syncSize() {
 }
 
 void DiagramHost::invalidateControl(Control& control) {
-  if (&control == &panel_) {
+  // A command that moves many controls (a page showing moves them all) asks for thousands of
+  // rectangles; Qt joins each into the waiting region at a cost that grows with the region, so past
+  // a few dozen the whole widget is asked for instead, once. Qt paints only its visible part.
+  if (wholeInvalidated_) return;
+  if (&control == &panel_ || ++invalidatedSincePaint_ > kMaxInvalidatedRects) {
+    wholeInvalidated_ = true;
     update();
     return;
   }
@@ -119,6 +126,9 @@ void DiagramHost::showError(const std::string& message) {
 }
 
 void DiagramHost::paintEvent(QPaintEvent* event) {
+  // Qt has taken what was waiting to be painted; what is asked from now on waits anew.
+  invalidatedSincePaint_ = 0;
+  wholeInvalidated_ = false;
   QPainter painter(this);
   QtCanvas canvas(painter);
   const QRect exposed = event->rect();

@@ -79,4 +79,7 @@ class DiagramHost : public QWidget {
   // system sends after that press does not open a second one.
   bool menuShownForPress_ = false;
   QString lastPaintError_;
+  // Rectangles asked to be painted since the last paint, and whether the whole widget was asked.
+  int invalidatedSincePaint_ = 0;
+  bool wholeInvalidated_ = false;
 };

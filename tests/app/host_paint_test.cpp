@@ -1,0 +1,193 @@
+// What the window shows is exactly the diagram painted afresh and whole, however little of it the
+// host painted and however it gathered what needed painting: after page changes, scrolling, moves,
+// hiding, removal and clicks on a crowded diagram, and in the exported picture.
+#include <QApplication>
+#include <QBackingStore>
+#include <QImage>
+#include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "diagram_host.h"
+#include "entity.h"
+#include "entity_event.h"
+#include "main_window.h"
+#include "method.h"
+#include "ooa_panel.h"
+#include "property.h"
+#include "qt_bitmap.h"
+#include "qt_canvas.h"
+#include "relation.h"
+#include "text.h"
+
+namespace {
+// Entities on two pages, many of them stacked in part over one another, some with their methods
+// hidden on a page; relations and events of random rows across the surface; call brackets.
+void BuildCrowdedDiagram(TOOAPanel& panel, int entityCount) {
+  std::mt19937 random(7);
+  auto below = [&random](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
+  panel.SetOwnPageList({"First", "Second"});
+  panel.SetActivePageName("First");
+  for (int i = 0; i < entityCount; ++i) {
+    TEntity& entity = panel.CreateEntity("Entity number " + IntToText(i), true);
+    TEntryList entries{MakeEntry("First", 20 + 90 * (i % 9), 20 + 110 * (i / 9 % 8) + below(20))};
+    if (below(2) == 0) entries.push_back(MakeEntry("Second", below(900), below(1000)) + (below(3) == 0 ? ",HIDE METHOD" : ""));
+    entity.SetActivePages(entries);
+    for (int p = 1; p <= 3; ++p) AddProperty(entity, "Column " + IntToText(p), true);
+    for (int m = 1; m <= 2; ++m) AddMethod(entity, "Check " + IntToText(m), true);
+    if (below(4) == 0) entity.MethodByIndex(1)->SetCallMethod(entity.MethodByIndex(0));
+  }
+  auto entityAt = [&](int index) -> TEntity& { return *panel.Entities()[static_cast<size_t>(index)]; };
+  auto boxEntries = [&] {
+    return TEntryList{MakeEntry("First", below(1100), below(1000)), MakeEntry("Second", below(900), below(1000))};
+  };
+  for (int i = 0; i < entityCount / 2; ++i) {
+    TEntity& owner = entityAt(below(entityCount));
+    TEntity& target = entityAt(below(entityCount));
+    TRelation& relation = *AddRelation(owner, "", true);
+    relation.SetSourceEntity(&owner);
+    relation.SetSourceProperty(owner.PropertyByIndex(below(3)));
+    relation.SetTargetEntity(&target);
+    relation.SetTargetProperty(target.PropertyByIndex(below(3)));
+    relation.SetActivePages(boxEntries());
+    TEntityEvent& event = *AddEntityEvent(target, "", true);
+    event.SetSourceEntity(&target);
+    event.SetSourceMethod(target.MethodByIndex(below(2)));
+    event.SetTargetEntity(&owner);
+    event.SetTargetMethod(owner.MethodByIndex(below(2)));
+    event.SetActivePages(boxEntries());
+  }
+  panel.ShowActivePage();
+}
+
+void PaintChildrenPlainly(QPainter& painter, QtCanvas& canvas, Control& parent, const QRect& parentClip) {
+  const std::vector<Control*> children = parent.Children();
+  for (Control* child : children) {
+    if (!child->Visible()) continue;
+    const TPoint origin = child->OriginInRoot();
+    const QRect box(origin.X, origin.Y, child->Width(), child->Height());
+    const QRect clip = box & parentClip;
+    if (clip.isEmpty()) continue;
+    painter.save();
+    painter.setClipRect(clip);
+    painter.fillRect(box, toQColor(child->Color()));
+    canvas.ResetState();
+    canvas.setOrigin(box.topLeft());
+    child->PaintOn(canvas);
+    painter.restore();
+    if (child->Visible()) PaintChildrenPlainly(painter, canvas, *child, clip);
+  }
+}
+
+// The host's paint done the plain way, over the whole surface with nothing left out: the panel,
+// then every visible control in z-order, its box first filled with its colour.
+QImage PlainPaint(TOOAPanel& panel) {
+  QImage image(panel.Width(), panel.Height(), QImage::Format_RGB32);
+  image.fill(Qt::magenta);
+  QPainter painter(&image);
+  QtCanvas canvas(painter);
+  canvas.ResetState();
+  panel.PaintOn(canvas);
+  PaintChildrenPlainly(painter, canvas, panel, image.rect());
+  return image;
+}
+
+class HostPaint : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    window = std::make_unique<TfMain>();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    BuildCrowdedDiagram(panel(), 90);
+  }
+
+  TOOAPanel& panel() { return window->panel(); }
+  DiagramHost& host() { return window->host(); }
+  QWidget& viewport() { return *window->scrollBox().viewport(); }
+
+  // What the window shows of the surface once every waiting paint is done, and what a plain paint of
+  // the whole surface has at the same place.
+  void ExpectShownAsPaintedAfresh(const char* step) {
+    QApplication::processEvents();
+    const auto* shown = dynamic_cast<const QImage*>(window->backingStore()->paintDevice());
+    ASSERT_NE(shown, nullptr);
+    const QRect inWindow(viewport().mapTo(window.get(), QPoint(0, 0)), viewport().size());
+    const QPoint surfaceOrigin = host().mapFrom(&viewport(), QPoint(0, 0));
+    const QImage expected = PlainPaint(panel()).copy(QRect(surfaceOrigin, viewport().size()));
+    const QImage actual = shown->copy(inWindow).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(actual.size(), expected.size()) << step;
+    int differing = 0;
+    QPoint first(-1, -1);
+    for (int y = 0; y < actual.height(); ++y)
+      for (int x = 0; x < actual.width(); ++x)
+        if ((actual.pixel(x, y) & 0xFFFFFF) != (expected.pixel(x, y) & 0xFFFFFF) && differing++ == 0) first = {x, y};
+    EXPECT_EQ(differing, 0) << step << ": first at " << first.x() + surfaceOrigin.x() << ","
+                            << first.y() + surfaceOrigin.y() << " of the surface";
+  }
+
+  // An entity on the active page whose title the viewport shows.
+  TEntity& ShownEntity() {
+    for (const auto& entity : panel().Entities())
+      if (entity->Visible() && entity->Left() > 50 && entity->Left() < 500 && entity->Top() > 50 && entity->Top() < 400)
+        return *entity;
+    ADD_FAILURE() << "no entity in view";
+    return *panel().Entities().front();
+  }
+
+  std::unique_ptr<TfMain> window;
+};
+
+TEST_F(HostPaint, WhatTheWindowShowsIsTheWholeDiagramPaintedAfresh) {
+  ExpectShownAsPaintedAfresh("first page shown");
+  panel().SetActivePageName("Second");
+  panel().ShowActivePage();
+  ExpectShownAsPaintedAfresh("second page shown");
+  window->scrollBox().horizontalScrollBar()->setValue(300);
+  window->scrollBox().verticalScrollBar()->setValue(450);
+  ExpectShownAsPaintedAfresh("scrolled");
+  window->scrollBox().horizontalScrollBar()->setValue(0);
+  window->scrollBox().verticalScrollBar()->setValue(0);
+  panel().SetActivePageName("First");
+  panel().ShowActivePage();
+  ExpectShownAsPaintedAfresh("first page again");
+
+  TEntity& moved = ShownEntity();
+  panel().DragDrop(moved, moved.Left() + 37, moved.Top() + 23);
+  ExpectShownAsPaintedAfresh("entity dropped");
+  TEntity& hidden = ShownEntity();
+  hidden.HideAllMethod();
+  ExpectShownAsPaintedAfresh("methods hidden");
+  TEntity& clicked = ShownEntity();
+  QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {},
+                    host().mapTo(window.get(), QPoint(clicked.Left() + 5, clicked.Top() + 5)));
+  ExpectShownAsPaintedAfresh("entity clicked");
+  TEntity& removed = ShownEntity();
+  panel().SetSelectedEntity(&removed);
+  removed.RemoveThisEntity();
+  ExpectShownAsPaintedAfresh("entity removed");
+}
+
+TEST_F(HostPaint, TheExportedPictureIsTheDiagramDrawnWhole) {
+  for (const char* page : {"First", "Second"}) {
+    panel().SetActivePageName(page);
+    panel().ShowActivePage();
+    QImage expected(panel().Width(), panel().Height(), QImage::Format_RGB32);
+    {
+      QPainter painter(&expected);
+      QtCanvas canvas(painter);
+      panel().DrawPicture(canvas, expected.width(), expected.height());
+    }
+    panel().DrawToBitmap();
+    const QImage& actual = dynamic_cast<QtBitmap&>(*panel().GetBitmap()).image();
+    EXPECT_TRUE(actual.convertToFormat(QImage::Format_RGB32) == expected) << page;
+  }
+}
+}  // namespace
