@@ -146,18 +146,22 @@ void CreateEntityFromSchema(TOOAPanel& panel, const std::string& entityName, con
   for (const std::string& name : names) AddProperty(entity, name, true);
 }
 
+void ImportSchemaBytes(TOOAPanel& panel, const std::string& entityName, std::string_view fileBytes) {
+  if (fileBytes.empty()) throw EToolkitError("List index out of bounds (0)");
+  // Line ends are single ASCII bytes in UTF-8 and in Windows-1252 alike, so the first line can be
+  // cut before its characters are decoded; later lines then cannot change how it is read.
+  const std::string firstLine = DecodeFileText(fileBytes.substr(0, fileBytes.find_first_of("\r\n")));
+  // Unscrambled in full before anything is created, so that a bad line leaves the diagram as it was.
+  const std::string payload = DecodeSchemaPayload(UnscrambleSchemaText(firstLine, std::string(kSchemaKey)));
+  CreateEntityFromSchema(panel, entityName, payload);
+}
+
 void ImportSchemaFromFile(TOOAPanel& panel, const std::string& fileName) {
   const std::string entityName = SchemaEntityName(fileName);
   const std::optional<std::string> bytes = ReadWholeFile(fileName);
   if (!bytes)
     throw EToolkitError("Cannot open file \"" + FullFileName(fileName) + "\". " + MissingFileReason(fileName));
-  if (bytes->empty()) throw EToolkitError("List index out of bounds (0)");
-  // Line ends are single ASCII bytes in UTF-8 and in Windows-1252 alike, so the first line can be
-  // cut before its characters are decoded; later lines then cannot change how it is read.
-  const std::string firstLine = DecodeFileText(std::string_view(*bytes).substr(0, bytes->find_first_of("\r\n")));
-  // Unscrambled in full before anything is created, so that a bad line leaves the diagram as it was.
-  const std::string payload = DecodeSchemaPayload(UnscrambleSchemaText(firstLine, std::string(kSchemaKey)));
-  CreateEntityFromSchema(panel, entityName, payload);
+  ImportSchemaBytes(panel, entityName, *bytes);
 }
 
 void ImportSchemaFile(TOOAPanel& panel) {

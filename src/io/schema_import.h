@@ -33,6 +33,11 @@ std::string SchemaEntityName(const std::string& fileName);
 // Nothing is created when the name or the payload is blank.
 void CreateEntityFromSchema(TOOAPanel& panel, const std::string& entityName, const std::string& plainText);
 
+// The import of a schema file's bytes already in memory: unscrambles the first line and creates the
+// entity described as entityName. Every failure is raised as EToolkitError before anything is
+// created: "List index out of bounds (0)" for no bytes at all, or the unscrambling's error.
+void ImportSchemaBytes(TOOAPanel& panel, const std::string& entityName, std::string_view fileBytes);
+
 // Reads the file's first line, unscrambles it and creates the entity. Every failure is raised as
 // EToolkitError before anything is created: "Cannot open file "NAME". REASON", "List index out of
 // bounds (0)" for an empty file, or the unscrambling's error.
