@@ -65,6 +65,12 @@ bool EntryHidesMethod(std::string_view entry) {
 }
 
 std::string BaseOfEntry(std::string_view entry) {
+  // An entry without both coordinates (a bare page name, or no comma after " @", as a hand-made file
+  // may hold) has no place for flags: appended to it they would become part of its page name, taking
+  // the object off its page, or turn into its Left. Its base is the same place written in full.
+  std::string_view coordinates;
+  if (!IsBlank(entry) && (!CoordinatesOf(entry, coordinates) || coordinates.find(',') == std::string_view::npos))
+    return MakeEntry(PageOfEntryView(entry), LeftOfEntry(entry), TopOfEntry(entry));
   // Only the flags part is searched: a page name that happens to hold ",HIDE METHOD" must not be cut.
   const std::string_view flags = FlagsOfEntry(entry);
   const size_t flagsStart = entry.size() - flags.size();

@@ -20,7 +20,9 @@ int TopOfEntry(std::string_view entry);
 std::string_view FlagsOfEntry(std::string_view entry);
 bool EntryHidesProperty(std::string_view entry);
 bool EntryHidesMethod(std::string_view entry);
-// The entry up to the first hide flag after its coordinates; the whole entry when it has none.
+// The entry up to the first hide flag after its coordinates; the whole entry when it has none. An
+// entry that lacks its coordinates comes back as MakeEntry of its page and 0, 0, where it stands, so
+// that flags can follow it.
 std::string BaseOfEntry(std::string_view entry);
 // Index of the first entry whose page equals pageName exactly, or -1.
 int IndexOfPage(std::string_view pageName, const TEntryList& entries);

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "text.h"
+
 TEST(Placement, ReadingEntries) {
   struct Case {
     const char* entry;
@@ -45,6 +49,36 @@ TEST(Placement, BaseOfEntryCutsBeforeTheFirstFlagAfterTheCoordinates) {
   EXPECT_EQ(BaseOfEntry("P @1,2,HIDE PROPERTY"), "P @1,2");
   // A page name that holds a flag's text is not a flag.
   EXPECT_EQ(BaseOfEntry("Plan,HIDE METHOD @1,2,HIDE PROPERTY"), "Plan,HIDE METHOD @1,2");
+}
+
+// Entries from hand-made files may lack their coordinates; they read as 0, 0, and flags written
+// after their base must neither become part of the page name nor turn into Left.
+TEST(Placement, BaseOfAnEntryWithoutCoordinatesTakesFlagsOnTheSamePageAndPlace) {
+  struct Case {
+    const char* entry;
+    const char* base;
+  };
+  const Case cases[] = {
+      {"P", "P @0,0"},
+      {"  Orders  ", "Orders @0,0"},
+      {"\tP\t@1,2", "P\t@1,2 @0,0"},  // no blank before the at-sign: a page name
+      {"P @5", "P @0,0"},
+      {"P @", "P @0,0"},
+      {"P @5,", "P @5,"},
+      {"   ", "   "},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(BaseOfEntry(c.entry), c.base) << c.entry;
+    if (IsBlank(c.entry)) continue;
+    for (const char* flags : {",HIDE PROPERTY", ",HIDE METHOD", ",HIDE PROPERTY,HIDE METHOD"}) {
+      const std::string rewritten = BaseOfEntry(c.entry) + flags;
+      EXPECT_EQ(PageOfEntry(rewritten), PageOfEntry(c.entry)) << c.entry << flags;
+      EXPECT_EQ(LeftOfEntry(rewritten), LeftOfEntry(c.entry)) << c.entry << flags;
+      EXPECT_EQ(TopOfEntry(rewritten), TopOfEntry(c.entry)) << c.entry << flags;
+      EXPECT_EQ(EntryHidesProperty(rewritten), std::string(flags).find("PROPERTY") != std::string::npos) << c.entry;
+      EXPECT_EQ(EntryHidesMethod(rewritten), std::string(flags).find("METHOD") != std::string::npos) << c.entry;
+    }
+  }
 }
 
 TEST(Placement, IndexOfPageComparesExactly) {
