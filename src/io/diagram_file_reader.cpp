@@ -254,15 +254,23 @@ class TDiagramReader {
       AddUnlessRepeated(box->ActivePages(), value);
     }
     box->UpdateAnchors();
+    // A row belongs to its entity: an end that is given another entity lets go of the row it had,
+    // which would otherwise link the box to a row of an entity that is not its end.
     if (key == "SOURCEENTITY") {
       entity_ = panel_.EntityByName(value);
-      if (entity_) box->SetSourceEntity(entity_);
+      if (entity_ && entity_ != box->SourceEntity()) {
+        box->SetSourceRow(nullptr);
+        box->SetSourceEntity(entity_);
+      }
     } else if (key == keys.SourceRow) {
       if (const TEntity* source = box->SourceEntity())
         if (TRow* row = RowByName(*source, value, box)) box->SetSourceRow(row);
     } else if (key == "TARGETENTITY") {
       entity_ = panel_.EntityByName(value);
-      if (entity_) box->SetTargetEntity(entity_);
+      if (entity_ && entity_ != box->TargetEntity()) {
+        box->SetTargetRow(nullptr);
+        box->SetTargetEntity(entity_);
+      }
     } else if (key == keys.TargetRow) {
       if (const TEntity* target = box->TargetEntity())
         if (TRow* row = RowByName(*target, value, box)) box->SetTargetRow(row);
