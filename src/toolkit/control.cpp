@@ -19,7 +19,20 @@ Control::~Control() {
   }
 }
 
+namespace {
+// A diagram file may place an object wherever a 32-bit number reaches, and a text of millions of
+// characters gives a box that wide. Positions and sizes are kept within 2^28 (over 100,000 times
+// the surface) so that the sums drawing and linking make of a few of them (a right edge, a centre,
+// an anchor point, a line's bend) still fit an int.
+constexpr int kMaxCoordinate = 1 << 28;
+int Bounded(int value) { return std::clamp(value, -kMaxCoordinate, kMaxCoordinate); }
+}  // namespace
+
 void Control::SetBounds(int left, int top, int width, int height) {
+  left = Bounded(left);
+  top = Bounded(top);
+  width = Bounded(width);
+  height = Bounded(height);
   if (left == left_ && top == top_ && width == width_ && height == height_) return;
   const bool resized = width != width_ || height != height_;
   Invalidate();

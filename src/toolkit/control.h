@@ -42,7 +42,8 @@ class Control {
   void SetTop(int top) { SetBounds(left_, top, width_, height_); }
   void SetWidth(int width) { SetBounds(left_, top_, width, height_); }
   void SetHeight(int height) { SetBounds(left_, top_, width_, height); }
-  // Moves and sizes the control; a change of size calls Resize.
+  // Moves and sizes the control; a change of size calls Resize. Each number is held within
+  // -2^28..2^28, so that sums of a few of them cannot overflow.
   void SetBounds(int left, int top, int width, int height);
   TRect BoundsRect() const { return {left_, top_, left_ + width_, top_ + height_}; }
 
