@@ -33,6 +33,8 @@ TEntity::~TEntity() {
   ActivePages().clear();
   SetPopupMenu(nullptr);
   menu_.reset();
+  // Lets go of the rows and boxes at once: each leaving the child list by itself would search it.
+  ReleaseChildren();
   for (auto& slot : properties_) slot.Object.reset();
   properties_.clear();
   for (auto& slot : methods_) slot.Object.reset();
@@ -130,6 +132,15 @@ void TEntity::RenumberEvents() {
 void TEntity::RenumberRelations() {
   for (size_t i = 0; i < relations_.size(); ++i)
     if (relations_[i].Object) relations_[i].Object->SetRelationNo(static_cast<int>(i));
+}
+
+std::string TEntity::HeaderText(const std::string& text) {
+  // Cut before the first byte of a character, never inside one.
+  int characters = 0;
+  for (size_t i = 0; i < text.size(); ++i)
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && characters++ == kHeaderCharacters)
+      return text.substr(0, i) + "...";
+  return text;
 }
 
 void TEntity::UpdateMenuCaptions() {
@@ -399,6 +410,8 @@ void TEntity::MouseDown(TMouseButton button, TShiftState, int, int) {
 }
 
 void TEntity::Resize() {
+  if (Width() == rowsWidth_) return;
+  rowsWidth_ = Width();
   const int rowWidth = Width() - 2;
   for (auto& slot : properties_)
     if (slot.Object && slot.Object->Width() < rowWidth) {

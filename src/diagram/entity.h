@@ -73,6 +73,11 @@ class TEntity : public TPlacedControl, public TLinkTarget {
   int MethodCount() const { return static_cast<int>(methods_.size()); }
 
   PopupMenu& Menu() { return *menu_; }
+  // The entity's text as the menu headers of its rows and boxes show it: at most kHeaderCharacters
+  // characters, the rest replaced by "...". Every member's header holds its own copy, so that a
+  // description of megabytes, copied whole into thousands of rows, would take gigabytes.
+  static constexpr int kHeaderCharacters = 256;
+  static std::string HeaderText(const std::string& text);
 
   TProperty* PropertyByIndex(int index) const;
   TMethod* MethodByIndex(int index) const;
@@ -144,6 +149,9 @@ class TEntity : public TPlacedControl, public TLinkTarget {
   TOOAPanel* panel_;
   long long serial_ = 0;
   bool showMarked_ = false;
+  // The width Resize last widened the rows to. Rows are made that wide and only ever grow, so a
+  // change of height alone (every new row makes one) needs no pass over them.
+  int rowsWidth_ = -1;
   std::string entityDesc_;
   TEntityType entityType_ = Et_Organization;
   int propertyDefHeight_ = 20;

@@ -86,7 +86,8 @@ void TLinkBox::DragOver(Control&, int, int, TDragState, bool& accept) { accept =
 void TLinkBox::BuildMenu(const TMenuCaptions& captions) {
   menuTitle_ = captions.Title;
   PopupMenu& menu = Menu();
-  menu.Add(std::string(menuTitle_) + (owner_ ? owner_->EntityDesc() : std::string()) + " -> " + desc_);
+  menu.Add(std::string(menuTitle_) + (owner_ ? TEntity::HeaderText(owner_->EntityDesc()) : std::string()) + " -> " +
+           desc_);
   menu.Add("-");
   menu.Add(captions.Rename, [this] { RenameBox(); });
   menu.Add(captions.BreakSource, [this] { BreakSourceLink(); });
@@ -98,7 +99,7 @@ void TLinkBox::BuildMenu(const TMenuCaptions& captions) {
 
 void TLinkBox::UpdateMenuCaption() {
   if (!HasMenu() || Menu().Count() == 0 || !owner_) return;
-  Menu().Item(0).SetCaption(std::string(menuTitle_) + owner_->EntityDesc() + " -> " + desc_);
+  Menu().Item(0).SetCaption(std::string(menuTitle_) + TEntity::HeaderText(owner_->EntityDesc()) + " -> " + desc_);
 }
 
 void TLinkBox::Rename(const std::string& caption, const std::string& prompt) {

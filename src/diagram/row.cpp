@@ -55,14 +55,14 @@ void TRow::SetDesc(const std::string& desc) {
 
 void TRow::BeginMenu(const char* title) {
   menuTitle_ = title;
-  const std::string entityPart = owner_->EntityDesc().empty() ? owner_->Name() : owner_->EntityDesc();
-  Menu().Add(std::string(menuTitle_) + entityPart + " -> " + desc_);
+  const std::string& entityPart = owner_->EntityDesc().empty() ? owner_->Name() : owner_->EntityDesc();
+  Menu().Add(std::string(menuTitle_) + TEntity::HeaderText(entityPart) + " -> " + desc_);
   Menu().Add("-");
 }
 
 void TRow::UpdateMenuCaption() {
   if (!HasMenu() || Menu().Count() == 0 || !owner_) return;
-  Menu().Item(0).SetCaption(std::string(menuTitle_) + owner_->EntityDesc() + " -> " + desc_);
+  Menu().Item(0).SetCaption(std::string(menuTitle_) + TEntity::HeaderText(owner_->EntityDesc()) + " -> " + desc_);
 }
 
 void TRow::Rename(const std::string& caption, const std::string& prompt) {
