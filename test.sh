@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets everything up and runs every test: the optimised build, then the same tests under
-# AddressSanitizer and UndefinedBehaviorSanitizer. Exits non-zero when anything fails.
+# AddressSanitizer and UndefinedBehaviorSanitizer, then every fuzz harness for a minute on its seed
+# corpus (FUZZ_SECONDS to change that). Exits non-zero when anything fails.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/setup.sh
@@ -12,4 +13,8 @@ for config in release asan; do
   echo "== $config tests"
   ctest --test-dir "build/$config" --output-on-failure -j "$(nproc)"
 done
+echo "== fuzz build"
+scripts/build.sh fuzz
+echo "== fuzz runs"
+fuzz/run.sh "${FUZZ_SECONDS:-60}"
 echo "all tests passed"

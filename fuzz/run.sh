@@ -16,6 +16,9 @@ trap 'rm -rf "$scratch"' EXIT
 # Sanitizer reports end the run; stacks are symbolized so that a report in CI can be read as it is.
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:symbolize=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+if [ -z "${ASAN_SYMBOLIZER_PATH:-}" ] && [ -x /usr/lib/llvm-14/bin/llvm-symbolizer ]; then
+  export ASAN_SYMBOLIZER_PATH=/usr/lib/llvm-14/bin/llvm-symbolizer
+fi
 
 failed=0
 for harness in "${harnesses[@]}"; do
@@ -23,6 +26,7 @@ for harness in "${harnesses[@]}"; do
   mkdir -p "$corpus"
   cp -R "fuzz/corpus/$harness/." "$corpus/"
   findings="build/fuzz/findings/$harness"
+  rm -rf "$findings"
   mkdir -p "$findings"
   log="$scratch/$harness.log"
   # -timeout: one input running longer than this is a hang; -rss_limit_mb: memory that a diagram of
