@@ -21,6 +21,7 @@
 #include "ooa_panel.h"
 #include "platform.h"
 #include "popup_menu.h"
+#include "deferred_canvas.h"
 #include "qt_canvas.h"
 
 namespace {
@@ -129,20 +130,27 @@ void DiagramHost::paintEvent(QPaintEvent* event) {
   // Qt has taken what was waiting to be painted; what is asked from now on waits anew.
   invalidatedSincePaint_ = 0;
   wholeInvalidated_ = false;
-  QPainter painter(this);
-  QtCanvas canvas(painter);
   const QRect exposed = event->rect();
+  // The panel and its controls paint onto a canvas that keeps their drawing; only what stays in
+  // sight of it becomes pixels, in a picture of the exposed part that is then shown whole.
+  picture_.clear();
+  picture_.clearClip();
+  picture_.setOrigin(QPoint());
   try {
-    canvas.ResetState();
-    panel_.PaintOn(canvas);
-    paintChildren(painter, canvas, panel_, QRect(0, 0, panel_.Width(), panel_.Height()), exposed);
+    picture_.ResetState();
+    panel_.PaintOn(picture_);
+    paintChildren(panel_, QRect(0, 0, panel_.Width(), panel_.Height()), exposed);
     lastPaintError_.clear();
   } catch (const std::exception& error) {
     reportPaintError(QString::fromUtf8(error.what()));
   } catch (...) {
     reportPaintError(QStringLiteral("An unexpected error occurred."));
   }
-  painter.setClipping(false);
+  const QRect drawn = picture_.pictureFor(exposed, rect());
+  if (exposedPicture_.size() != drawn.size()) exposedPicture_ = QImage(drawn.size(), QImage::Format_RGB32);
+  picture_.drawOnto(exposedPicture_, drawn.topLeft(), exposed);
+  QPainter painter(this);
+  painter.drawImage(exposed.topLeft(), exposedPicture_, exposed.translated(-drawn.topLeft()));
   paintDragOutline(painter);
 }
 
@@ -154,28 +162,30 @@ void DiagramHost::reportPaintError(const QString& message) {
   QTimer::singleShot(0, this, [this, message] { showError(message.toStdString()); });
 }
 
-void DiagramHost::paintChildren(QPainter& painter, QtCanvas& canvas, Control& parent, const QRect& parentClip,
-                                const QRect& exposed) {
+void DiagramHost::paintChildren(Control& parent, const QRect& parentClip, const QRect& exposed) {
   // Painting has side effects (controls resize, hide themselves, restack): walk a copy of the list
-  // and let go of any control that died or changed parents meanwhile.
+  // and let go of any control that died or changed parents meanwhile. Only the controls that stand
+  // in the exposed part are taken: on a large diagram most stand elsewhere. One that a paint moves
+  // into it asks for its own paint when it moves.
+  const QPoint parentOrigin = boundsInRoot(parent).topLeft();
   std::vector<std::pair<Control*, std::weak_ptr<const void>>> children;
-  children.reserve(parent.Children().size());
-  for (Control* child : parent.Children()) children.emplace_back(child, child->LifeToken());
+  for (Control* child : parent.Children()) {
+    const QRect box(parentOrigin + QPoint(child->Left(), child->Top()), QSize(child->Width(), child->Height()));
+    if ((box & parentClip).intersects(exposed)) children.emplace_back(child, child->LifeToken());
+  }
 
   for (const auto& [child, alive] : children) {
     if (alive.expired() || child->Parent() != &parent || !child->Visible()) continue;
     const QRect box = boundsInRoot(*child);
     const QRect clip = box & parentClip;
     if (clip.isEmpty() || !clip.intersects(exposed)) continue;
-    painter.save();
-    painter.setClipRect(clip);
+    picture_.setClip(clip);
     // The background erase: whatever of the box its paint leaves out shows the control's colour.
-    painter.fillRect(box, toQColor(child->Color()));
-    canvas.ResetState();
-    canvas.setOrigin(box.topLeft());
-    child->PaintOn(canvas);
-    painter.restore();
-    if (!alive.expired() && child->Visible()) paintChildren(painter, canvas, *child, clip, exposed);
+    picture_.fill(box, child->Color());
+    picture_.ResetState();
+    picture_.setOrigin(box.topLeft());
+    child->PaintOn(picture_);
+    if (!alive.expired() && child->Visible()) paintChildren(*child, clip, exposed);
   }
 }
 

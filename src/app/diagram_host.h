@@ -2,6 +2,7 @@
 // control under the pointer, opens the controls' popup menus and carries their drags to a drop.
 #pragma once
 
+#include <QImage>
 #include <QPoint>
 #include <QRect>
 #include <QString>
@@ -13,9 +14,9 @@
 #include <string>
 
 #include "control.h"
+#include "deferred_canvas.h"
 
 class QPainter;
-class QtCanvas;
 class TOOAPanel;
 
 class DiagramHost : public QWidget {
@@ -62,8 +63,7 @@ class DiagramHost : public QWidget {
   void pressEvent(QMouseEvent* event, TShiftState extra);
   void press(TMouseButton button, TShiftState shift, QPoint pos, QPoint globalPos);
   void openPopupMenu(Control& control, QPoint globalPos);
-  void paintChildren(QPainter& painter, QtCanvas& canvas, Control& parent, const QRect& parentClip,
-                     const QRect& exposed);
+  void paintChildren(Control& parent, const QRect& parentClip, const QRect& exposed);
   void paintDragOutline(QPainter& painter) const;
   void dragMove(QPoint pos);
   void drop(QPoint pos);
@@ -79,6 +79,9 @@ class DiagramHost : public QWidget {
   // system sends after that press does not open a second one.
   bool menuShownForPress_ = false;
   QString lastPaintError_;
+  // What the panel and its controls draw in a paint, and the pixels it makes of the exposed part.
+  DeferredCanvas picture_;
+  QImage exposedPicture_;
   // Rectangles asked to be painted since the last paint, and whether the whole widget was asked.
   int invalidatedSincePaint_ = 0;
   bool wholeInvalidated_ = false;

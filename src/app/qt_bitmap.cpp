@@ -9,37 +9,34 @@
 
 QtBitmap::QtBitmap() = default;
 
-QtBitmap::~QtBitmap() { endPainting(); }
+QtBitmap::~QtBitmap() = default;
 
-void QtBitmap::endPainting() {
-  if (!painter_) return;
-  canvas_.setPainter(nullptr);
-  painter_.reset();
+void QtBitmap::finishDrawing() {
+  if (image_.size() != size_) {
+    // Pixels without alpha: the bitmap writer then writes 24 bits per pixel.
+    image_ = QImage(size_, QImage::Format_RGB32);
+    image_.fill(Qt::white);
+  }
+  canvas_.drawOnto(image_, QPoint(), image_.rect());
 }
 
 void QtBitmap::SetSize(int width, int height) {
-  if (width == image_.width() && height == image_.height()) return;
-  endPainting();
-  // Pixels without alpha: the bitmap writer then writes 24 bits per pixel.
-  image_ = QImage(std::max(0, width), std::max(0, height), QImage::Format_RGB32);
-  image_.fill(Qt::white);
-}
-
-Canvas& QtBitmap::GetCanvas() {
-  if (!painter_ && !image_.isNull()) {
-    painter_ = std::make_unique<QPainter>(&image_);
-    canvas_.setPainter(painter_.get());
-  }
-  return canvas_;
+  const QSize size(std::max(0, width), std::max(0, height));
+  if (size == size_) return;
+  size_ = size;
+  // What was drawn for the old size is gone with it, and the picture is white again.
+  canvas_.clear();
+  image_ = QImage();
+  canvas_.setWholePicture(QRect(QPoint(), size_));
 }
 
 const QImage& QtBitmap::image() {
-  endPainting();
+  finishDrawing();
   return image_;
 }
 
 void QtBitmap::SaveToFile(const std::string& fileName, TPictureFormat format) {
-  endPainting();
+  finishDrawing();
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);

@@ -1,32 +1,32 @@
-// The panel's off-screen picture on Qt: a QImage painted through the diagram canvas and written as
-// a Windows bitmap (24 bits per pixel) or PNG by Qt's image writers.
+// The panel's off-screen picture on Qt: a QImage drawn through a canvas that keeps the drawing and
+// turns into pixels only what stays in sight, written as a Windows bitmap (24 bits per pixel) or
+// PNG by Qt's image writers.
 #pragma once
 
 #include <QImage>
-#include <QPainter>
-
-#include <memory>
 
 #include "bitmap.h"
-#include "qt_canvas.h"
+#include "deferred_canvas.h"
 
 class QtBitmap : public Bitmap {
  public:
   QtBitmap();
   ~QtBitmap() override;
 
-  int Width() const override { return image_.width(); }
-  int Height() const override { return image_.height(); }
+  int Width() const override { return size_.width(); }
+  int Height() const override { return size_.height(); }
   void SetSize(int width, int height) override;
-  Canvas& GetCanvas() override;
+  Canvas& GetCanvas() override { return canvas_; }
   void SaveToFile(const std::string& fileName, TPictureFormat format) override;
-  // The picture as painted so far.
+  // The picture as drawn so far.
   const QImage& image();
 
  private:
-  void endPainting();
+  // Turns what was drawn since into pixels.
+  void finishDrawing();
 
+  QSize size_;
+  // Made when first drawn into: a panel that is never exported needs no picture of its size.
   QImage image_;
-  std::unique_ptr<QPainter> painter_;
-  QtCanvas canvas_;
+  DeferredCanvas canvas_;
 };

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QImage>
 #include <QPainter>
 #include <QPen>
 #include <QPolygon>
@@ -52,10 +53,11 @@ QFont diagramFont() {
 
 QColor toQColor(TColor color) { return QColor(RedOf(color), GreenOf(color), BlueOf(color)); }
 
-// The widths of texts in one font. Shaping a text takes microseconds, and the diagram measures the
-// same texts (titles, row names) again at every page showing and every paint, thousands of them on
-// a large diagram. A width depends on nothing but the text and the font, so it is kept. The number
-// of texts kept is bounded: past the bound the cache starts afresh.
+// The widths of texts in one font, and where their letters reach. Shaping a text takes
+// microseconds, and the diagram measures the same texts (titles, row names) again at every page
+// showing and every paint, thousands of them on a large diagram. A width depends on nothing but the
+// text and the font, so it is kept. The number of texts kept is bounded: past the bound the cache
+// starts afresh.
 class TextWidthCache {
  public:
   static constexpr size_t kMaxTexts = size_t{1} << 18;
@@ -72,16 +74,81 @@ class TextWidthCache {
     return cache;
   }
 
-  int width(const QFontMetrics& metrics, const std::string& text) {
-    if (const auto known = widths_.find(text); known != widths_.end()) return known->second;
-    if (widths_.size() >= kMaxTexts) widths_.clear();
-    const int measured = metrics.horizontalAdvance(fromUtf8(text));
-    widths_.emplace(text, measured);
-    return measured;
+  int width(const QFontMetrics& metrics, const std::string& text) { return measure(metrics, text).width; }
+
+  QRect ink(const QFont& font, const QFontMetrics& metrics, const std::string& text) {
+    Measure& known = measure(metrics, text);
+    if (!known.inkKnown) {
+      const QRect cell(0, 0, known.width, metrics.height());
+      known.ink = IsPlainAscii(text) ? AsciiInk(metrics, text, cell) : DrawnInk(font, metrics, text, cell);
+      known.inkKnown = true;
+    }
+    return known.ink;
   }
 
  private:
-  std::unordered_map<std::string, int> widths_;
+  static bool IsPlainAscii(const std::string& text) {
+    for (const char c : text)
+      if (c < 0x20 || c > 0x7E) return false;
+    return true;
+  }
+
+  // Letters of the diagram's own font, side by side: their boxes as shaped, from the baseline
+  // where TextOut puts it, and a few pixels more each way for the rounding of outlines to pixels.
+  static QRect AsciiInk(const QFontMetrics& metrics, const std::string& text, const QRect& cell) {
+    const QRect letters = metrics.boundingRect(fromUtf8(text)).translated(0, metrics.ascent());
+    return cell.united(letters).adjusted(-3, -3, 3, 3);
+  }
+
+  // Any other text may stack marks above and below its letters, or take letters from other fonts,
+  // beyond what the font's measures tell: it is written once where every pixel it sets is seen. A
+  // text that reaches even the edge of that is taken to reach everywhere.
+  static QRect DrawnInk(const QFont& font, const QFontMetrics& metrics, const std::string& text, const QRect& cell) {
+    const int margin = 8 * metrics.height();
+    QImage scratch(cell.width() + 2 * margin, cell.height() + 2 * margin, QImage::Format_ARGB32_Premultiplied);
+    scratch.fill(Qt::transparent);
+    {
+      QPainter painter(&scratch);
+      painter.setRenderHint(QPainter::TextAntialiasing, false);
+      painter.setFont(font);
+      painter.setPen(Qt::black);
+      painter.drawText(QPoint(margin, margin + metrics.ascent()), fromUtf8(text));
+    }
+    int left = scratch.width(), top = scratch.height(), right = -1, bottom = -1;
+    for (int y = 0; y < scratch.height(); ++y) {
+      const auto* line = reinterpret_cast<const QRgb*>(scratch.constScanLine(y));
+      for (int x = 0; x < scratch.width(); ++x)
+        if (qAlpha(line[x]) != 0) {
+          left = std::min(left, x);
+          right = std::max(right, x);
+          top = std::min(top, y);
+          bottom = y;
+        }
+    }
+    if (right < 0) return cell.adjusted(-1, -1, 1, 1);
+    const QRect drawn(QPoint(left, top), QPoint(right, bottom));
+    if (drawn.left() == 0 || drawn.top() == 0 || drawn.right() == scratch.width() - 1 ||
+        drawn.bottom() == scratch.height() - 1)
+      return QRect(QPoint(-(1 << 28), -(1 << 28)), QPoint(1 << 28, 1 << 28));
+    return cell.united(drawn.translated(-margin, -margin)).adjusted(-1, -1, 1, 1);
+  }
+
+ private:
+  struct Measure {
+    int width = 0;
+    bool inkKnown = false;
+    QRect ink;
+  };
+
+  Measure& measure(const QFontMetrics& metrics, const std::string& text) {
+    if (const auto known = widths_.find(text); known != widths_.end()) return known->second;
+    if (widths_.size() >= kMaxTexts) widths_.clear();
+    Measure measured;
+    measured.width = metrics.horizontalAdvance(fromUtf8(text));
+    return widths_.emplace(text, measured).first->second;
+  }
+
+  std::unordered_map<std::string, Measure> widths_;
 };
 
 QtCanvas::QtCanvas() : font_(diagramFont()), metrics_(font_), widths_(TextWidthCache::of(font_)) {}
@@ -117,11 +184,21 @@ void QtCanvas::Rectangle(int x1, int y1, int x2, int y2) {
     painter_->drawRect(QRectF(box).adjusted(0.5, 0.5, -0.5, -0.5));
     return;
   }
-  // The outline lies inside the box, whatever the pen's width, so that the box keeps its size.
+  // The outline lies inside the box, whatever the pen's width, so that the box keeps its size. It is
+  // set as four strips around the face, so that no pixel is set twice: a box as large as the
+  // surface would otherwise be filled twice over.
   const int pen = std::max(1, PenWidth());
-  painter_->fillRect(box, toQColor(PenColor()));
+  const QColor edge = toQColor(PenColor());
   const QRect inside = box.adjusted(pen, pen, -pen, -pen);
-  if (inside.isValid()) painter_->fillRect(inside, toQColor(BrushColor()));
+  if (!inside.isValid()) {
+    painter_->fillRect(box, edge);
+    return;
+  }
+  painter_->fillRect(QRect(box.left(), box.top(), box.width(), pen), edge);
+  painter_->fillRect(QRect(box.left(), inside.bottom() + 1, box.width(), pen), edge);
+  painter_->fillRect(QRect(box.left(), inside.top(), pen, inside.height()), edge);
+  painter_->fillRect(QRect(inside.right() + 1, inside.top(), pen, inside.height()), edge);
+  painter_->fillRect(inside, toQColor(BrushColor()));
 }
 
 void QtCanvas::RoundRect(int x1, int y1, int x2, int y2, int cornerWidth, int cornerHeight) {
@@ -235,5 +312,7 @@ void QtCanvas::TextOut(int x, int y, const std::string& text) {
 }
 
 int QtCanvas::TextWidth(const std::string& text) { return widths_->width(metrics_, text); }
+
+QRect QtCanvas::textInk(const std::string& text) { return widths_->ink(font_, metrics_, text); }
 
 int QtCanvas::TextHeight(const std::string&) { return metrics_.height(); }

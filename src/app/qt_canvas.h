@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QPoint>
+#include <QRect>
 
 #include <memory>
 #include <string>
@@ -47,6 +48,9 @@ class QtCanvas : public Canvas {
   void TextOut(int x, int y, const std::string& text) override;
   int TextWidth(const std::string& text) override;
   int TextHeight(const std::string& text) override;
+  // Every pixel TextOut sets for the text lies in this rectangle, given relative to the point where
+  // TextOut puts the text's top-left corner: its cell, and what of its letters reaches beyond.
+  QRect textInk(const std::string& text);
 
  private:
   // Draws the line from a to b, b itself left out, with the current pen.

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
 #include <set>
 #include <string>
 #include <tuple>
@@ -183,5 +184,40 @@ TEST(QtCanvasTest, TextWidthsAreTheFontsWhicheverCanvasMeasuredTheTextBefore) {
       EXPECT_EQ(second.TextWidth(text), expected) << text;
       EXPECT_EQ(QtCanvas().TextWidth(text), expected) << text;
     }
+}
+}  // namespace
+
+namespace {
+TEST(QtCanvasTest, EveryPixelATextSetsLiesWhereItsInkIsSaidToReach) {
+  // Every letter of the plain ASCII range alone, runs of random ones (kerning moves letters), and
+  // texts whose letters reach past their cell: accents stacked above and below, letters of other
+  // fonts, bytes that are no UTF-8, and a tower of marks taller than any margin.
+  std::vector<std::string> texts;
+  for (char c = 0x20; c < 0x7F; ++c) texts.push_back(std::string(1, c));
+  std::mt19937 random(3);
+  for (int i = 0; i < 100; ++i) {
+    std::string text;
+    for (int n = 1 + static_cast<int>(random() % 20); n > 0; --n) text += static_cast<char>(0x20 + random() % 95);
+    texts.push_back(text);
+  }
+  texts.push_back("A\xCC\x81\xCC\x81\xCC\x81\xCC\x81\xCC\x81\xCC\x81 g\xCC\xA3\xCC\xA3\xCC\xA3");
+  texts.push_back("\xE6\x97\xA5\xE6\x9C\xAC \xD8\xB9\xD8\xB1\xD8\xA8\xD9\x8A fj");
+  texts.push_back("\xC3 \xFF\xFE");
+  std::string tower = "x";
+  for (int i = 0; i < 300; ++i) tower += "\xCC\x81";
+  texts.push_back(tower);
+
+  QtCanvas measuring;
+  for (const std::string& text : texts) {
+    const QRect ink = measuring.textInk(text).translated(100, 150);
+    const QImage image = draw(500, 300, [&](QtCanvas& canvas) {
+      canvas.SetFontColor(clrBlack);
+      canvas.TextOut(100, 150, text);
+    });
+    for (const auto& [x, y] : touched(image)) {
+      EXPECT_TRUE(ink.contains(x, y)) << "'" << text << "' sets " << x << "," << y;
+      if (!ink.contains(x, y)) break;
+    }
+  }
 }
 }  // namespace

@@ -1,0 +1,116 @@
+// A canvas that keeps what the diagram draws on it and draws it onto a picture afterwards, leaving
+// out every drawing that later drawing covers whole. On a crowded page most boxes lie under other
+// boxes; the diagram still runs all of its drawing (painting has side effects it relies on), but
+// only what stays in sight is turned into pixels. The picture is the same, pixel for pixel, as the
+// drawing done straight onto it with the diagram's Qt canvas.
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "canvas.h"
+#include "qt_canvas.h"
+
+class DeferredCanvas : public Canvas {
+ public:
+  DeferredCanvas();
+
+  // Where the canvas's (0, 0) lies on the picture.
+  QPoint origin() const { return origin_; }
+  void setOrigin(QPoint origin) { origin_ = origin; }
+  // The part of the picture that drawing from now on may touch, in picture coordinates; without
+  // one, the whole picture.
+  void setClip(const QRect& clip);
+  void clearClip() { clipped_ = false; }
+  // Fills the box (picture coordinates, within the clip) with the colour, as a host erases the
+  // background of a control before it paints.
+  void fill(const QRect& box, TColor colour);
+  // The whole picture, when known: a drawing that covers it whole makes everything kept before it
+  // unseen, and it is let go of at once.
+  void setWholePicture(const QRect& whole) { whole_ = whole; }
+
+  void Rectangle(int x1, int y1, int x2, int y2) override;
+  void RoundRect(int x1, int y1, int x2, int y2, int cornerWidth, int cornerHeight) override;
+  void Polygon(const std::vector<TPoint>& points) override;
+  void Polyline(const std::vector<TPoint>& points) override;
+  void TextOut(int x, int y, const std::string& text) override;
+  int TextWidth(const std::string& text) override;
+  int TextHeight(const std::string& text) override;
+
+  bool isEmpty() const { return ops_.empty(); }
+  // The part of the whole picture an image must span for the drawing of the visible part to come
+  // out as on the whole picture: Qt draws a shape's outline differently where the edge of the image
+  // cuts it, so every shape Qt draws in sight must lie in the image as far as it lies in the whole.
+  QRect pictureFor(const QRect& visible, const QRect& whole) const;
+  // Draws everything kept that reaches into the visible part, in order, onto the image, whose
+  // top-left pixel stands at imageOrigin of the picture. Then forgets it all.
+  void drawOnto(QImage& image, QPoint imageOrigin, const QRect& visible);
+  // Forgets everything kept, undrawn.
+  void clear();
+
+ private:
+  enum class Kind : std::uint8_t { Fill, Rectangle, RoundRect, Polygon, Polyline, Text };
+  struct Op {
+    Kind kind;
+    bool drawn = true;
+    bool opaque = false;
+    bool clipped = false;
+    int penWidth = 1;
+    TColor brush = 0;
+    TColor pen = 0;
+    TColor font = 0;
+    QPoint origin;
+    QRect clip;
+    // Every pixel the drawing may set lies in bounds; when opaque, it sets every pixel of cover. For
+    // a shape Qt draws, cover is where the shape lies, clip or not, with room around it: the part of
+    // an image that must hold the shape for Qt to draw it as on the whole picture.
+    QRect bounds;
+    QRect cover;
+    // A rectangle's or rounded rectangle's corners, a text's position, a corner's size.
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0, cornerWidth = 0, cornerHeight = 0;
+    // Points of a polygon or polyline in points_, or the text's bytes in texts_.
+    std::uint32_t first = 0;
+    std::uint32_t count = 0;
+  };
+
+  // Qt cuts a shape's edges at the edges of the image it draws on, and the pixels along a cut edge
+  // come out a little differently all along it: an image that draws a shape holds this much around
+  // it, or reaches the whole picture's edge where the shape does.
+  static constexpr int kShapeMargin = 64;
+
+  Op& add(Kind kind, const QRect& bounds);
+  // Lets go of what the opaque drawing just kept covers whole.
+  void hideEarlierUnder(const Op& op);
+  // Decides which drawings stay in sight: from the last to the first, each one whose pixels all lie
+  // under the opaque drawings after it is left out.
+  void leaveOutCovered(const QRect& picture);
+  bool covered(const QRect& rect) const;
+  void cover(const QRect& rect);
+  // A one-pixel polyline set straight into the image's pixels, the same pixels the Qt canvas sets.
+  void plotPolyline(uchar* bits, const QImage& image, const Op& op, QPoint imageOrigin) const;
+
+  QtCanvas measure_;
+  QPoint origin_;
+  QRect clip_;
+  bool clipped_ = false;
+  QRect whole_;
+  std::vector<Op> ops_;
+  std::vector<TPoint> points_;
+  // The texts, one after the other.
+  std::string texts_;
+  // While drawing: one byte per pixel of the visible part, set where an opaque drawing after the
+  // one at hand sets the pixel; and those drawings' rectangles, listed by the cells of a grid they
+  // reach into.
+  static constexpr int kCellSize = 64;
+  size_t cellOf(QPoint point) const;
+  std::vector<std::uint8_t> coverMask_;
+  QRect maskRect_;
+  std::vector<QRect> coverRects_;
+  std::vector<std::vector<std::uint32_t>> coverCells_;
+  int cellColumns_ = 0;
+};

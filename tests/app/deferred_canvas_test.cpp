@@ -1,0 +1,148 @@
+// The deferred canvas against the Qt canvas: random drawings, many of them stacked over one another,
+// with clips, origins, wide pens, texts and shapes cut by the picture's edges, must come out pixel
+// for pixel as when drawn straight onto the picture, also when only a part of it is drawn.
+#include <QImage>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "deferred_canvas.h"
+#include "qt_canvas.h"
+#include "text.h"
+
+namespace {
+constexpr int kWidth = 320;
+constexpr int kHeight = 240;
+
+// One drawing, given to the deferred canvas and, the same, straight to the Qt canvas.
+struct Drawing {
+  std::function<void(DeferredCanvas&)> deferred;
+  std::function<void(QPainter&, QtCanvas&)> straight;
+};
+
+// A random scene: opaque boxes stacked over earlier drawing, lines across, shapes and texts,
+// partly outside the picture, under changing clips, origins, colours and pen widths.
+std::vector<Drawing> RandomScene(unsigned seed) {
+  std::mt19937 random(seed);
+  auto below = [&random](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
+  auto colour = [&] { return MakeColor(below(4) * 85, below(4) * 85, below(4) * 85); };
+  std::vector<Drawing> scene;
+  for (int i = 0; i < 160; ++i) {
+    const TColor brush = colour(), pen = colour(), font = colour();
+    const int penWidth = below(5) == 0 ? 1 + below(3) : 1;
+    const QPoint origin(below(60) - 20, below(60) - 20);
+    const bool clipped = below(3) == 0;
+    const QRect clip(below(kWidth) - 40, below(kHeight) - 40, 40 + below(200), 40 + below(160));
+    const int x = below(kWidth + 40) - 40, y = below(kHeight + 40) - 40;
+    const int w = below(5) == 0 ? below(3) - 1 : 1 + below(120), h = below(5) == 0 ? below(3) - 1 : 1 + below(90);
+    const int kind = below(7);
+    std::vector<TPoint> points;
+    for (int p = 0, n = 1 + below(5); p < n; ++p) points.push_back({below(kWidth + 80) - 40, below(kHeight + 80) - 40});
+    // Texts whose letters reach past their cell: accents stacked above, letters of other fonts.
+    const std::string texts[] = {"Entity number " + IntToText(below(100000)),
+                                 std::string("Check ( ) \xC3\x84q j", 1 + below(15)),
+                                 "A\xCC\x81\xCC\x81\xCC\x81\xCC\x81\xCC\x81\xCC\x81 g\xCC\xA3\xCC\xA3\xCC\xA3",
+                                 "\xE6\x97\xA5\xE6\x9C\xAC \xD8\xB9\xD8\xB1\xD8\xA8\xD9\x8A fj"};
+    const std::string text = texts[below(4)];
+    auto state = [=](Canvas& canvas) {
+      canvas.SetBrushColor(brush);
+      canvas.SetPenColor(pen);
+      canvas.SetFontColor(font);
+      canvas.SetPenWidth(penWidth);
+    };
+    Drawing drawing;
+    drawing.deferred = [=](DeferredCanvas& canvas) {
+      state(canvas);
+      canvas.setOrigin(origin);
+      if (clipped) canvas.setClip(clip);
+      else canvas.clearClip();
+      switch (kind) {
+        case 0: canvas.fill(QRect(x, y, w, h), brush); break;
+        case 1: canvas.Rectangle(x, y, x + w, y + h); break;
+        case 2: canvas.RoundRect(x, y, x + w, y + h, 15, 15); break;
+        case 3: canvas.Polygon(points); break;
+        case 4: canvas.Polyline(points); break;
+        default: canvas.TextOut(x, y, text); break;
+      }
+    };
+    drawing.straight = [=](QPainter& painter, QtCanvas& canvas) {
+      state(canvas);
+      canvas.setOrigin(origin);
+      if (clipped) painter.setClipRect(clip);
+      else painter.setClipping(false);
+      switch (kind) {
+        case 0:
+          // A box of no size fills nothing (Qt would fill a box given the wrong way round).
+          if (!QRect(x, y, w, h).isEmpty()) painter.fillRect(QRect(x, y, w, h), toQColor(brush));
+          break;
+        case 1: canvas.Rectangle(x, y, x + w, y + h); break;
+        case 2: canvas.RoundRect(x, y, x + w, y + h, 15, 15); break;
+        case 3: canvas.Polygon(points); break;
+        case 4: canvas.Polyline(points); break;
+        default: canvas.TextOut(x, y, text); break;
+      }
+    };
+    scene.push_back(drawing);
+  }
+  return scene;
+}
+
+QImage Straight(const std::vector<Drawing>& scene) {
+  QImage image(kWidth, kHeight, QImage::Format_RGB32);
+  image.fill(Qt::gray);
+  QPainter painter(&image);
+  QtCanvas canvas(painter);
+  for (const Drawing& drawing : scene) drawing.straight(painter, canvas);
+  return image;
+}
+
+TEST(DeferredCanvasTest, DrawsWhatTheQtCanvasDrawsPixelForPixel) {
+  for (unsigned seed = 1; seed <= 40; ++seed) {
+    const std::vector<Drawing> scene = RandomScene(seed);
+    const QImage expected = Straight(scene);
+
+    DeferredCanvas deferred;
+    for (const Drawing& drawing : scene) drawing.deferred(deferred);
+    QImage whole(kWidth, kHeight, QImage::Format_RGB32);
+    whole.fill(Qt::gray);
+    deferred.drawOnto(whole, QPoint(), whole.rect());
+    EXPECT_TRUE(whole == expected) << "seed " << seed;
+    EXPECT_TRUE(deferred.isEmpty());
+
+    // Only a part in sight, drawn into an image of just what that part needs.
+    const QRect visible(30 + static_cast<int>(seed) % 50, 20 + static_cast<int>(seed) % 40, 150, 110);
+    for (const Drawing& drawing : scene) drawing.deferred(deferred);
+    const QRect picture = deferred.pictureFor(visible, QRect(0, 0, kWidth, kHeight));
+    EXPECT_TRUE(picture.contains(visible));
+    QImage part(picture.size(), QImage::Format_RGB32);
+    part.fill(Qt::gray);
+    deferred.drawOnto(part, picture.topLeft(), visible);
+    EXPECT_TRUE(part.copy(visible.translated(-picture.topLeft())) == expected.copy(visible)) << "seed " << seed;
+  }
+}
+
+TEST(DeferredCanvasTest, ADrawingOverTheWholePictureLetsGoOfEverythingBefore) {
+  DeferredCanvas deferred;
+  deferred.setWholePicture(QRect(0, 0, 100, 80));
+  for (int i = 0; i < 50; ++i) {
+    deferred.SetBrushColor(MakeColor(i, 0, 0));
+    deferred.Rectangle(i, i, i + 30, i + 20);
+    deferred.TextOut(i, i, "text");
+  }
+  deferred.SetBrushColor(clrWhite);
+  deferred.Rectangle(0, 0, 100, 80);
+  deferred.SetPenColor(clrRed);
+  deferred.Polyline({{0, 5}, {99, 5}});
+  QImage image(100, 80, QImage::Format_RGB32);
+  image.fill(Qt::gray);
+  deferred.drawOnto(image, QPoint(), image.rect());
+  EXPECT_EQ(image.pixel(50, 40), qRgb(255, 255, 255));
+  EXPECT_EQ(image.pixel(0, 0), qRgb(0, 0, 0));
+  EXPECT_EQ(image.pixel(50, 5), qRgb(255, 0, 0));
+}
+}  // namespace
