@@ -213,34 +213,46 @@ TEST_F(CrashSafeSave, AKilledExportLeavesTheOldDiagramOrTheNewOneWhole) {
   const std::string old = GeneratedDiagram("Old", 40);
   WriteFile(dir / "IN.ERD", fresh);
 
-  // A run that is not killed: the whole new diagram, and no temporary file.
-  WriteFile(dir / "OUT.ERD", old);
-  const Timeline timeline = WatchedExport(dir);
-  ASSERT_EQ(timeline.status, 0);
-  ASSERT_EQ(ReadFile(dir / "OUT.ERD"), fresh) << "the export writes the diagram read, byte for byte";
-  ASSERT_EQ(Others(dir), std::vector<std::string>{}) << "a save that ends normally leaves no temporary file";
-  ASSERT_GE(timeline.created, 0) << "the save writes a temporary file first";
-  ASSERT_GE(timeline.renamed, timeline.created);
+  // Runs that are not killed: the whole new diagram, and no temporary file. How long the file is
+  // written varies from run to run with what else the machine does; the shortest of three is the
+  // window aimed at.
+  Timeline timeline;
+  double writing = 0;
+  for (int run = 0; run < 3; ++run) {
+    WriteFile(dir / "OUT.ERD", old);
+    const Timeline measured = WatchedExport(dir);
+    ASSERT_EQ(measured.status, 0);
+    ASSERT_EQ(ReadFile(dir / "OUT.ERD"), fresh) << "the export writes the diagram read, byte for byte";
+    ASSERT_EQ(Others(dir), std::vector<std::string>{}) << "a save that ends normally leaves no temporary file";
+    ASSERT_GE(measured.created, 0) << "the save writes a temporary file first";
+    ASSERT_GE(measured.renamed, measured.created);
+    if (run == 0 || measured.renamed - measured.created < writing) {
+      timeline = measured;
+      writing = measured.renamed - measured.created;
+    }
+  }
   std::cout << "a run takes " << timeline.ended << " ms; the temporary file lives from " << timeline.created
             << " to " << timeline.renamed << " ms" << std::endl;
 
   // Half the kills at any moment of a run; half while the file is written, where they matter most:
-  // once the temporary file appears, within one and a half times as long as writing it took.
+  // once the temporary file appears, within one and a half times as long as writing it took. When
+  // none of those came while the file was written, up to 100 more are made, all aimed there.
   std::mt19937 random(20240611);
-  const double writing = timeline.renamed - timeline.created;
   int killed = 0;
   int finished = 0;
   int keptOld = 0;
   int replaced = 0;
   int absent = 0;
   int temporaryLeft = 0;
-  for (int k = 0; k < kills; ++k) {
+  int made = 0;
+  for (int k = 0; k < kills || (temporaryLeft == 0 && k < kills + 100); ++k) {
+    ++made;
     const bool withOld = k % 4 != 3;
     if (withOld)
       WriteFile(dir / "OUT.ERD", old);
     else
       fs::remove(dir / "OUT.ERD");
-    const bool whileWriting = k % 2 == 1;
+    const bool whileWriting = k % 2 == 1 || k >= kills;
     const double delay = whileWriting ? std::uniform_real_distribution<double>(0, 1.5 * writing + 0.5)(random)
                                       : std::uniform_real_distribution<double>(0, timeline.ended)(random);
     FolderWatch watch(dir);
@@ -297,7 +309,7 @@ TEST_F(CrashSafeSave, AKilledExportLeavesTheOldDiagramOrTheNewOneWhole) {
     }
     if (::testing::Test::HasFailure()) break;
   }
-  std::cout << kills << " kills: " << killed << " killed, " << finished << " had finished; the target kept the old "
+  std::cout << made << " kills: " << killed << " killed, " << finished << " had finished; the target kept the old "
             << "diagram " << keptOld << " times, held the new one " << replaced << " times, was absent (none before) "
             << absent << " times; " << temporaryLeft << " killed while writing left their temporary file" << std::endl;
   EXPECT_GT(temporaryLeft, 0) << "no kill came while the file was written";
