@@ -108,6 +108,12 @@ void TLinkBox::Rename(const std::string& caption, const std::string& prompt) {
   const auto answer = AskNewName(*platform, caption, prompt, desc_);
   if (!answer) return;
   desc_ = *answer;
+  const int oldWidth = Width();
   Repaint();
   UpdateMenuCaption();
+  // Painting sizes the box to its new text: the lines that meet it follow its new edges and centre.
+  if (Width() != oldWidth) {
+    UpdateAnchors();
+    if (TOOAPanel* panel = OwnerPanel()) panel->Invalidate();
+  }
 }

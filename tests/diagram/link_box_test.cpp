@@ -176,6 +176,22 @@ TEST_F(Boxes, BreakingLinksAndRenaming) {
   EXPECT_EQ(relation->Menu().Item(0).Caption(), "RELATION : Customer -> Owns");
 }
 
+// A box sized by its text: after a rename its lines meet its new edges and centre at once, without
+// waiting for the next page showing.
+TEST_F(Boxes, RenamingMovesTheAnchorsWithTheNewSize) {
+  AddPage("P1");
+  TEntity& owner = AddEntity("Customer", 100, 50);
+  TEntityEvent* event = AddEntityEvent(owner, "", false);
+  ASSERT_EQ(event->Width(), 16 * 7 + 16);
+  platform.Type("A much longer description of the event");
+  event->RenameEvent();
+  const int width = static_cast<int>(std::string("A much longer description of the event").size()) * 7 + 16;
+  ASSERT_EQ(event->Width(), width);
+  EXPECT_EQ(event->Anchors().RightX, event->Left() + width);
+  EXPECT_EQ(event->Anchors().CentreX, event->Left() + width / 2);
+  EXPECT_EQ(event->Anchors().LeftX, event->Left());
+}
+
 TEST_F(Boxes, RemovingBoxesRenumbersTheRest) {
   AddPage("P1");
   TEntity& owner = AddEntity("Customer");
