@@ -25,6 +25,7 @@
 #include "entity.h"
 #include "generated_diagram.h"
 #include "headless_platform.h"
+#include "large_pages.h"
 #include "main_window.h"
 #include "ooa_panel.h"
 #include "qt_bitmap.h"
@@ -239,6 +240,8 @@ void RegisterAll() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // As the editor's own start does.
+  UseLargeMemoryPages();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <iostream>
+#include <memory>
 
 #include "diagram_file_writer.h"
 #include "diagram_files.h"
@@ -19,7 +20,18 @@
 #include "text.h"
 #include "toolkit_error.h"
 
+// The diagram of an export and the platform it stands on.
+struct TExportJob {
+  HeadlessPlatform Platform;
+  TOOAPanel Panel{Platform};
+};
+
+// The export whose work is written, kept for the end of the process (see RunExport). Outside any
+// function and namespace, so that it stays in the program and leak checks find the diagram held.
+TExportJob* gFinishedExportJob = nullptr;
+
 namespace {
+
 // The diagram as a vector picture: the same drawing as the bitmap, with lines, shapes and text.
 void SaveSvgFile(TOOAPanel& panel, const std::string& fileName) {
   QByteArray bytes;
@@ -81,8 +93,9 @@ int RunExport(const TCommandLine& line) {
   try {
     if (extension != ".erd" && extension != ".bmp" && extension != ".png" && extension != ".svg")
       throw EToolkitError("cannot export to \"" + out + "\": the file name must end in .ERD, .bmp, .png or .svg");
-    HeadlessPlatform platform;
-    TOOAPanel panel(platform);
+    auto job = std::make_unique<TExportJob>();
+    HeadlessPlatform& platform = job->Platform;
+    TOOAPanel& panel = job->Panel;
     panel.SetBounds(0, 0, 2048, 2048);
     panel.SetEntityPopList({"Add New Property"});
     InstallDiagramFiles(panel);
@@ -97,6 +110,9 @@ int RunExport(const TCommandLine& line) {
       panel.SaveToBitmapFile(out, TPictureFormat::Png);
     else
       SaveSvgFile(panel, out);
+    // The work is written: the diagram is left to the end of the process, which hands all its
+    // memory back at once. Freed object by object, a large diagram took longer than it took to save.
+    gFinishedExportJob = job.release();
   } catch (const std::exception& error) {
     std::cerr << "quorvane: " << error.what() << '\n';
     return 1;

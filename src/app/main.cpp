@@ -8,9 +8,11 @@
 #include "command_line.h"
 #include "command_line_job.h"
 #include "diagram_host.h"
+#include "large_pages.h"
 #include "main_window.h"
 
 int main(int argc, char* argv[]) {
+  UseLargeMemoryPages();
   // The command line is read before Qt starts, so that --help and --export need no display.
   const TCommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (!line.Error.empty()) {
