@@ -24,11 +24,21 @@ namespace {
 //   marker of the saved file adds NewPage1;
 // - an object without any placement entry (a section that was never closed, or one whose entries
 //   were all removed): its saved section gets the closing marker's default entry on the active page;
-// - an empty placement entry, which the writer leaves out.
+// - an empty placement entry, which the writer leaves out;
+// - the same page twice in a row in the page list (a page created while reading, when the file
+//   names no active page, may take the name of the page before it), or the same entry twice in a
+//   row: the reader keeps one of two equal lines in a row.
+bool RepeatsALine(const TEntryList& lines) {
+  for (size_t i = 1; i < lines.size(); ++i)
+    if (lines[i] == lines[i - 1]) return true;
+  return false;
+}
+
 bool FileCarriesEverything(const TOOAPanel& panel) {
   if (panel.DiagramName().empty() || panel.ActivePageName().empty() || panel.OwnPageList().empty()) return false;
+  if (RepeatsALine(panel.OwnPageList())) return false;
   auto carried = [](const TEntryList& entries) {
-    if (entries.empty()) return false;
+    if (entries.empty() || RepeatsALine(entries)) return false;
     for (const auto& entry : entries)
       if (entry.empty()) return false;
     return true;

@@ -16,7 +16,10 @@ bool FlagsHold(const std::string& entry, std::string_view flag) {
 }
 }  // namespace
 
-TEntity::TEntity(TOOAPanel& panel) : panel_(&panel) {
+TEntity::TEntity(TOOAPanel& panel)
+    : panel_(&panel),
+      propertyNames_(false, [](const TProperty* a, const TProperty* b) { return a->RowIndex() < b->RowIndex(); }),
+      methodNames_(false, [](const TMethod* a, const TMethod* b) { return a->RowIndex() < b->RowIndex(); }) {
   SetBounds(0, 0, 80, 120);
   SetColor(Colour);
   menu_ = std::make_unique<PopupMenu>();
@@ -35,6 +38,12 @@ TEntity::~TEntity() {
   menu_.reset();
   // Lets go of the rows and boxes at once: each leaving the child list by itself would search it.
   ReleaseChildren();
+  // The same for the name indexes: a member leaving its name's list by itself would search it, and a
+  // file may give thousands of members one name.
+  propertyNames_.Clear();
+  methodNames_.Clear();
+  relationNames_.Clear();
+  eventNames_.Clear();
   for (auto& slot : properties_) slot.Object.reset();
   properties_.clear();
   for (auto& slot : methods_) slot.Object.reset();
@@ -82,11 +91,11 @@ TMethod* TEntity::MethodByIndex(int index) const {
 }
 
 TProperty* TEntity::PropertyByName(const std::string& name) const {
-  return propertyNames_.First(name, [](const TProperty* a, const TProperty* b) { return a->RowIndex() < b->RowIndex(); });
+  return propertyNames_.First(name);
 }
 
 TMethod* TEntity::MethodByName(const std::string& name) const {
-  return methodNames_.First(name, [](const TMethod* a, const TMethod* b) { return a->RowIndex() < b->RowIndex(); });
+  return methodNames_.First(name);
 }
 
 void TEntity::PlacePropertyRow(TProperty& row) const {
@@ -101,6 +110,7 @@ void TEntity::RenumberProperties() {
     row.SetDisplaySlot(i);
     PlacePropertyRow(row);
   }
+  propertyNames_.OrderChanged();
 }
 
 void TEntity::RestackDisplayedProperties() {
@@ -122,6 +132,7 @@ void TEntity::RenumberMethods() {
     row.SetRowIndex(i);
     PlaceMethodRow(row);
   }
+  methodNames_.OrderChanged();
 }
 
 void TEntity::RenumberEvents() {

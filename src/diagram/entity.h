@@ -85,6 +85,11 @@ class TEntity : public TPlacedControl, public TLinkTarget {
   TMethod* MethodByName(const std::string& name) const;
 
   // Name indexes of the members, kept by the members when their names change.
+  // Rows moved or were numbered again: lookups by name work out the first row of a name anew.
+  void RowOrderChanged() {
+    propertyNames_.OrderChanged();
+    methodNames_.OrderChanged();
+  }
   TNameIndex<TProperty>& PropertyNames() { return propertyNames_; }
   TNameIndex<TMethod>& MethodNames() { return methodNames_; }
   TNameIndex<TRelation>& RelationNames() { return relationNames_; }
@@ -167,8 +172,9 @@ class TEntity : public TPlacedControl, public TLinkTarget {
   std::vector<TMemberSlot<TEntityEvent>> events_;
   std::vector<TMemberSlot<TRelation>> relations_;
   std::unique_ptr<PopupMenu> menu_;
-  TNameIndex<TProperty> propertyNames_{false};
-  TNameIndex<TMethod> methodNames_{false};
+  // By row order; set up in the constructor, where rows are complete types.
+  TNameIndex<TProperty> propertyNames_;
+  TNameIndex<TMethod> methodNames_;
   TNameIndex<TRelation> relationNames_{false};
   TNameIndex<TEntityEvent> eventNames_{false};
 };

@@ -3,7 +3,8 @@
 #include "link_box.h"
 
 void TLinkTarget::DetachAllLinks() {
-  // Each notice removes the box from this list, so work on a copy.
+  // Each notice removes the box from this list, so work on a copy; newest first, so that each box
+  // leaves this list and the lists of its other ends from their ends.
   const std::vector<TLinkBox*> boxes = linkedBy_;
-  for (TLinkBox* box : boxes) box->LinkedObjectRemoved(this);
+  for (auto it = boxes.rbegin(); it != boxes.rend(); ++it) (*it)->LinkedObjectRemoved(this);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <iterator>
 #include <vector>
 
 class TLinkBox;
@@ -12,9 +13,11 @@ class TLinkTarget {
   const std::vector<TLinkBox*>& LinkedBy() const { return linkedBy_; }
   // A box linking both ends to the same object is listed twice.
   void AddLink(TLinkBox* box) { linkedBy_.push_back(box); }
+  // Searched from the end, where the last links made stand: undoing links newest first (as an
+  // object going away does) then costs nothing per link, even with thousands on one object.
   void RemoveLink(TLinkBox* box) {
-    auto it = std::find(linkedBy_.begin(), linkedBy_.end(), box);
-    if (it != linkedBy_.end()) linkedBy_.erase(it);
+    auto it = std::find(linkedBy_.rbegin(), linkedBy_.rend(), box);
+    if (it != linkedBy_.rend()) linkedBy_.erase(std::next(it).base());
   }
 
  protected:

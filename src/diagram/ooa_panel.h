@@ -163,7 +163,8 @@ class TOOAPanel : public Control {
   int bitmapHeight_ = 0;
   int lastMouseX_ = 0;
   int lastMouseY_ = 0;
-  TNameIndex<TEntity> entityIndex_{true};
+  // By creation order; set up in the constructor, where entities are a complete type.
+  TNameIndex<TEntity> entityIndex_;
   long long nextSerial_ = 0;
   bool partialShow_ = false;
   bool showing_ = false;

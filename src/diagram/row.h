@@ -78,6 +78,7 @@ void TRow::SwapInList(std::vector<TMemberSlot<Row>>& list, Row& self, Row& other
   const int theirs = other.RowIndex();
   other.SetRowIndex(mine);
   SetRowIndex(theirs);
+  if (TEntity* owner = OwnerEntity()) owner->RowOrderChanged();
   place(other);
   place(self);
   other.UpdateAnchors();
