@@ -13,8 +13,6 @@
 
 const std::vector<std::string> kGeneratedPages{"Overview", "Orders", "Stock"};
 
-int CountingCanvas::TextWidth(const std::string& text) { return 7 * CharacterCount(text); }
-
 namespace {
 // The two pages of the three an object stands on: all but the one left out.
 std::vector<std::string> TwoPages(int leftOut) {

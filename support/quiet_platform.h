@@ -1,4 +1,5 @@
-// The platform the fuzz harnesses run the diagram on: no display, nobody to ask. Every input box is
+// The platform the fuzz harnesses and the benchmarks of the core run the diagram on: no display,
+// nobody to ask. Every input box is
 // answered with its proposal, every Yes/No box with No, every choice dialog with its preselection;
 // text measures 7 pixels per character and 16 high; there is no picture to paint into.
 #pragma once
