@@ -249,6 +249,31 @@ void DeferredCanvas::leaveOutCovered(const QRect& picture) {
   }
 }
 
+namespace {
+// Whether the straight segment from a to b passes within a pixel of the rectangle. A stepped line
+// sets only pixels less than a pixel from its segment, so one whose segment stays farther off sets
+// none in it: a small repaint then skips the long slanted lines that only cross its corner's
+// neighbourhood, rather than stepping along all of them.
+bool SegmentComesNear(TPoint a, TPoint b, const QRect& rect) {
+  double from = 0;
+  double to = 1;
+  const double dx = b.X - a.X;
+  const double dy = b.Y - a.Y;
+  // Each edge of the rectangle, widened by a pixel, cuts the part of the segment on its far side.
+  auto keep = [&](double towards, double room) {
+    if (towards == 0) return room >= 0;
+    const double t = room / towards;
+    if (towards < 0)
+      from = std::max(from, t);
+    else
+      to = std::min(to, t);
+    return from <= to;
+  };
+  return keep(-dx, a.X - (rect.left() - 1.0)) && keep(dx, (rect.right() + 1.0) - a.X) &&
+         keep(-dy, a.Y - (rect.top() - 1.0)) && keep(dy, (rect.bottom() + 1.0) - a.Y);
+}
+}  // namespace
+
 void DeferredCanvas::plotPolyline(uchar* bits, const QImage& image, const Op& op, QPoint imageOrigin) const {
   const QRect picture(imageOrigin, image.size());
   const QRect limit = (op.clipped ? op.clip & picture : picture).translated(-imageOrigin);
@@ -288,18 +313,22 @@ void DeferredCanvas::plotPolyline(uchar* bits, const QImage& image, const Op& op
     int x = a.X;
     int y = a.Y;
     if (limit.contains(a.X, a.Y) && limit.contains(b.X, b.Y)) {
-      // Wholly in the image: no pixel needs looking at first.
-      while (x != b.X || y != b.Y) {
-        row(y)[x] = colour;
+      // Wholly in the image: no pixel needs looking at first, and the walk moves through the pixels
+      // themselves (a place in the image is one pixel, so reaching the end's pixel is reaching the end).
+      const qsizetype down = sy * (stride / static_cast<qsizetype>(sizeof(QRgb)));
+      QRgb* pixel = row(y) + x;
+      QRgb* const end = row(b.Y) + b.X;
+      while (pixel != end) {
+        *pixel = colour;
         const int e2 = 2 * err;
         const int stepX = e2 >= dy;
         const int stepY = e2 <= dx;
         err += stepX * dy + stepY * dx;
-        x += stepX * sx;
-        y += stepY * sy;
+        pixel += stepX * sx + stepY * down;
       }
       continue;
     }
+    if (!SegmentComesNear(a, b, limit)) continue;
     const auto columns = static_cast<unsigned>(limit.width());
     const auto rows = static_cast<unsigned>(limit.height());
     while (x != b.X || y != b.Y) {
