@@ -7,7 +7,7 @@
 bool TPlacedControl::IsOnPage(const std::string& pageName) const {
   if (IsBlank(pageName)) return false;
   for (const auto& entry : activePages_)
-    if (PageOfEntryView(entry) == pageName) return true;
+    if (EntryIsOnPage(entry, pageName)) return true;
   return false;
 }
 

@@ -27,6 +27,14 @@ std::string_view PageOfEntryView(std::string_view entry) {
   return trimmed;
 }
 
+bool EntryIsOnPage(std::string_view entry, std::string_view pageName) {
+  // An entry that does not start with a blank has a page that starts where the entry does (its text
+  // up to " @", or its trimmed self): one that does not start with the page name names another page.
+  if (!entry.empty() && static_cast<unsigned char>(entry[0]) > 32 && entry.compare(0, pageName.size(), pageName) != 0)
+    return false;
+  return PageOfEntryView(entry) == pageName;
+}
+
 std::string PageOfEntry(std::string_view entry) { return std::string(PageOfEntryView(entry)); }
 
 int LeftOfEntry(std::string_view entry) {
@@ -81,7 +89,7 @@ std::string BaseOfEntry(std::string_view entry) {
 
 int IndexOfPage(std::string_view pageName, const TEntryList& entries) {
   for (size_t i = 0; i < entries.size(); ++i)
-    if (PageOfEntryView(entries[i]) == pageName) return static_cast<int>(i);
+    if (EntryIsOnPage(entries[i], pageName)) return static_cast<int>(i);
   return -1;
 }
 

@@ -24,6 +24,9 @@ bool EntryHidesMethod(std::string_view entry);
 // entry that lacks its coordinates comes back as MakeEntry of its page and 0, 0, where it stands, so
 // that flags can follow it.
 std::string BaseOfEntry(std::string_view entry);
+// Whether the entry's page is pageName exactly: PageOfEntryView(entry) == pageName, without taking
+// the entry apart when its start already tells. Every paint asks it of every box.
+bool EntryIsOnPage(std::string_view entry, std::string_view pageName);
 // Index of the first entry whose page equals pageName exactly, or -1.
 int IndexOfPage(std::string_view pageName, const TEntryList& entries);
 // pageName + " @" + left + "," + top.

@@ -91,6 +91,20 @@ TEST(Placement, IndexOfPageComparesExactly) {
   EXPECT_EQ(IndexOfPage("x", {}), -1);
 }
 
+// The quick test of an entry's page agrees with taking the entry apart, for every entry and page
+// name that could trick it: blanks before, a page name that holds " @", one page a prefix of another.
+TEST(Placement, EntryIsOnPageAgreesWithThePageOfTheEntry) {
+  const char* entries[] = {"P1 @1,2",     "P1 @1,2,HIDE METHOD", "P10 @1,2", "P1", "  P1  ", " P1 @1,2",
+                           "P1@1,2",      "A @B @1,2",           "A @B",     "",   "   ",    "P1 @",
+                           "\tP1 @3,4", "Overview @1,1",       "Orders @1,1"};
+  const char* pages[] = {"P1", "P", "P10", " P1", "A", "A @B", "Overview", "Orders", "O", "", "P1 @1,2"};
+  for (const char* entry : entries)
+    for (const char* page : pages)
+      EXPECT_EQ(EntryIsOnPage(entry, page), PageOfEntryView(entry) == page) << "\"" << entry << "\" on \"" << page << "\"";
+  EXPECT_TRUE(EntryIsOnPage("Orders @1,1", "Orders"));
+  EXPECT_FALSE(EntryIsOnPage("Orders @1,1", "Overview"));
+}
+
 TEST(Placement, MakeEntryWritesPageAtLeftCommaTop) {
   EXPECT_EQ(MakeEntry("NewPage1", 120, 48), "NewPage1 @120,48");
   EXPECT_EQ(MakeEntry("", -3, 0), " @-3,0");
