@@ -12,11 +12,13 @@
 #include <QPolygon>
 #include <QPolygonF>
 #include <QRect>
+#include <QStaticText>
 #include <QString>
 
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 
@@ -75,6 +77,18 @@ class TextWidthCache {
   }
 
   int width(const QFontMetrics& metrics, const std::string& text) { return measure(metrics, text).width; }
+
+  // The text shaped once into the font's glyphs: a diagram draws the same titles and row names at
+  // every paint, and shaping them again took a good part of painting a large page.
+  const QStaticText& shaped(const QFont& font, const QFontMetrics& metrics, const std::string& text) {
+    Measure& known = measure(metrics, text);
+    if (!known.shaped) {
+      known.shaped.emplace(fromUtf8(text));
+      known.shaped->setTextFormat(Qt::PlainText);
+      known.shaped->prepare(QTransform(), font);
+    }
+    return *known.shaped;
+  }
 
   QRect ink(const QFont& font, const QFontMetrics& metrics, const std::string& text) {
     Measure& known = measure(metrics, text);
@@ -138,6 +152,7 @@ class TextWidthCache {
     int width = 0;
     bool inkKnown = false;
     QRect ink;
+    std::optional<QStaticText> shaped;
   };
 
   Measure& measure(const QFontMetrics& metrics, const std::string& text) {
@@ -303,12 +318,11 @@ void QtCanvas::plot(const std::vector<QPoint>& points) {
 
 void QtCanvas::TextOut(int x, int y, const std::string& text) {
   if (!painter_ || text.empty()) return;
-  const QString string = fromUtf8(text);
   const QPoint topLeft = origin_ + QPoint(x, y);
   painter_->fillRect(QRect(topLeft, QSize(TextWidth(text), metrics_.height())), toQColor(BrushColor()));
   painter_->setPen(toQColor(FontColor()));
   painter_->setFont(font_);
-  painter_->drawText(topLeft + QPoint(0, metrics_.ascent()), string);
+  painter_->drawStaticText(topLeft, widths_->shaped(font_, metrics_, text));
 }
 
 int QtCanvas::TextWidth(const std::string& text) { return widths_->width(metrics_, text); }

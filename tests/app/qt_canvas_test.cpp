@@ -165,6 +165,38 @@ TEST(QtCanvasTest, TextStandsOnAnOpaqueCellInSharpPixelsOfTheDiagramFont) {
 }  // namespace
 
 namespace {
+// Texts are shaped once and kept: what is drawn must still be exactly what the font draws for the
+// text with its baseline at the font's ascent below the given point, at every offset, for plain,
+// accented and other-script texts, each drawn twice (the second time from what was kept).
+TEST(QtCanvasTest, KeptTextsDrawTheFontsOwnPixels) {
+  const QFont font = diagramFont();
+  const QFontMetrics metrics(font);
+  const std::vector<std::string> texts = {"Customer", "Entity number 4711", "Check 1 ( )", "Äq ( )",
+                                          "\xE2\x82\xAC 5 \xD0\x96", "AV WAVE"};
+  for (int pass = 0; pass < 2; ++pass)
+    for (const std::string& text : texts)
+      for (const QPoint at : {QPoint(3, 4), QPoint(10, 7)}) {
+        const int width = metrics.horizontalAdvance(QString::fromStdString(text)) + 40;
+        const int height = metrics.height() + 40;
+        const QImage kept = draw(width, height, [&](QtCanvas& canvas) {
+          canvas.SetFontColor(clrBlack);
+          canvas.TextOut(at.x(), at.y(), text);
+        });
+        QImage own(width, height, QImage::Format_RGB32);
+        own.fill(toQColor(kBackground));
+        {
+          QPainter painter(&own);
+          painter.setRenderHint(QPainter::TextAntialiasing, false);
+          painter.fillRect(QRect(at, QSize(metrics.horizontalAdvance(QString::fromStdString(text)), metrics.height())),
+                           toQColor(kBrush));
+          painter.setFont(font);
+          painter.setPen(Qt::black);
+          painter.drawText(at + QPoint(0, metrics.ascent()), QString::fromStdString(text));
+        }
+        EXPECT_EQ(kept, own) << text << " at " << at.x() << "," << at.y() << ", pass " << pass;
+      }
+}
+
 TEST(QtCanvasTest, TextWidthsAreTheFontsWhicheverCanvasMeasuredTheTextBefore) {
   // Widths are kept between measurements and shared between canvases: each must still be the
   // font's own, for texts that share a start, differ only in letter case or kerning pairs, are
