@@ -30,6 +30,7 @@
 #include "method.h"
 #include "ooa_panel.h"
 #include "platform.h"
+#include "quiet_platform.h"
 #include "property.h"
 #include "relation.h"
 #include "schema_import.h"
@@ -144,52 +145,24 @@ TChildRun RunInChild(const std::function<std::string()>& work) {
   return run;
 }
 
-// Draws nowhere and measures as the headless tests do: 7 pixels a character, 16 high.
-class TNullCanvas : public Canvas {
+// The platform a hostile load runs on: the quiet platform (proposals for input boxes, No for
+// questions, preselections for choices, a canvas that measures without keeping anything), with
+// every question counted and every message and error kept to be reported.
+class TReportingPlatform : public QuietPlatform {
  public:
-  void Rectangle(int, int, int, int) override {}
-  void RoundRect(int, int, int, int, int, int) override {}
-  void Polygon(const std::vector<TPoint>&) override {}
-  void Polyline(const std::vector<TPoint>&) override {}
-  void TextOut(int, int, const std::string&) override {}
-  int TextWidth(const std::string& text) override { return 7 * CharacterCount(text); }
-  int TextHeight(const std::string&) override { return 16; }
-};
-
-// The platform a hostile load runs on: proposals for input boxes, No for questions, preselections
-// for choices, a canvas that measures without keeping anything, and every message and error kept
-// to be reported.
-class TReportingPlatform : public Platform {
- public:
-  std::string InputBox(const std::string&, const std::string&, const std::string& defaultValue) override {
+  std::string InputBox(const std::string& caption, const std::string& prompt, const std::string& defaultValue) override {
     ++Questions;
-    return defaultValue;
+    return QuietPlatform::InputBox(caption, prompt, defaultValue);
   }
-  bool AskYesNo(const std::string&, const std::string&) override {
+  bool AskYesNo(const std::string& caption, const std::string& question) override {
     ++Questions;
-    return false;
+    return QuietPlatform::AskYesNo(caption, question);
   }
   void ShowMessage(const std::string& text) override { Shown += "message: " + text + "\n"; }
   void ShowError(const std::string& text) override { Shown += "error: " + text + "\n"; }
-  std::optional<std::string> OpenFileDialog(const FileDialogOptions&) override { return std::nullopt; }
-  std::optional<std::string> SaveFileDialog(const FileDialogOptions&) override { return std::nullopt; }
-  std::string Choose(const ChoiceDialog& dialog) override {
-    return dialog.ItemIndex >= 0 ? dialog.Items.at(static_cast<size_t>(dialog.ItemIndex)) : std::string();
-  }
-  int ScreenWidth() override { return 1280; }
-  int ShowPageEditor(Control&) override { return 247; }
-  void RefreshPageEditor() override {}
-  void SetMainWindowWidth(int) override {}
-  std::unique_ptr<Bitmap> CreateBitmap() override { return nullptr; }
-  Canvas& MeasureCanvas() override { return measure_; }
-  void Invalidate(Control&) override {}
-  void BeginDrag(Control&) override {}
 
   int Questions = 0;
   std::string Shown;
-
- private:
-  TNullCanvas measure_;
 };
 
 size_t RowCount(const TOOAPanel& panel) {
@@ -218,7 +191,7 @@ std::string LoadDrawAndSave(const std::string& fileName, const std::string& save
   if (!raised.empty()) out << "\nraised: " << raised.substr(0, 200) << (raised.size() > 200 ? "..." : "");
   if (!platform.Shown.empty()) out << "\n" << platform.Shown;
   if (platform.Questions != 0) out << "\nquestions " << platform.Questions;
-  TNullCanvas canvas;
+  QuietCanvas canvas;
   panel.DrawToCanvas(canvas);
   SaveDiagramFile(panel, saveName);
   struct stat info {};
@@ -481,7 +454,7 @@ TEST(HostileFiles, NumbersBeyond32Bits) {
   EXPECT_GT(huge.Anchors().CentreX, huge.Left());
   EXPECT_GT(far.BoundsRect().Right, far.Left());
   EXPECT_GT(far.BoundsRect().Bottom, far.Top());
-  TNullCanvas canvas;
+  QuietCanvas canvas;
   panel.DrawToCanvas(canvas);
   SaveDiagramFile(panel, folder / "Numbers");
   const std::string saved = ReadBytes(folder / "Numbers.ERD");
