@@ -1,6 +1,8 @@
 // The placement-entry parsers on any text: what they read must agree with what MakeEntry writes,
+// the quick test of an entry's page must agree with taking the entry apart,
 // cutting off the hide flags must never touch the page name or the coordinates, and the flags the
 // entity's hide and show commands write must read back as written, on the same page at the same place.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -72,6 +74,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!IsBlank(entry) && !Holds(page, kAt))
     for (const bool hideProperty : {false, true})
       for (const bool hideMethod : {false, true}) CheckRewrite(entry, hideProperty, hideMethod);
+
+  // The quick test of an entry's page agrees with taking it apart, for its own page, for the page
+  // names that share a start with it, and for the entry's own text taken as a page name.
+  FUZZ_CHECK(EntryIsOnPage(entry, page));
+  for (size_t cut = 0; cut <= std::min<size_t>(entry.size(), 64); ++cut) {
+    const std::string_view other = entry.substr(0, cut);
+    FUZZ_CHECK(EntryIsOnPage(entry, other) == (PageOfEntryView(entry) == other));
+  }
+  FUZZ_CHECK(EntryIsOnPage(entry, entry) == (PageOfEntryView(entry) == entry));
 
   // A list holding the entry finds it by its page.
   const TEntryList entries{"Other @1,2", std::string(entry)};

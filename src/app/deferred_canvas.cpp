@@ -206,6 +206,18 @@ void DeferredCanvas::cover(const QRect& rect) {
         coverMask_.data() + static_cast<size_t>(y - maskRect_.top()) * width + (rect.left() - maskRect_.left());
     std::memset(row, 1, static_cast<size_t>(rect.width()));
   }
+  // The blocks the rectangle covers whole; a block cut by the visible part's right or bottom edge
+  // counts as whole when its visible part is.
+  const int firstBlockColumn = (rect.left() - maskRect_.left() + kBlockSize - 1) / kBlockSize;
+  const int lastBlockColumn = rect.right() == maskRect_.right() ? blockColumns_ - 1
+                                                                  : (rect.right() + 1 - maskRect_.left()) / kBlockSize - 1;
+  const int firstBlockRow = (rect.top() - maskRect_.top() + kBlockSize - 1) / kBlockSize;
+  const int lastBlockRow =
+      rect.bottom() == maskRect_.bottom() ? blockRows_ - 1 : (rect.bottom() + 1 - maskRect_.top()) / kBlockSize - 1;
+  if (firstBlockColumn <= lastBlockColumn)
+    for (int y = firstBlockRow; y <= lastBlockRow; ++y)
+      std::memset(blockCovered_.data() + static_cast<size_t>(y * blockColumns_ + firstBlockColumn), 1,
+                  static_cast<size_t>(lastBlockColumn - firstBlockColumn + 1));
   const auto index = static_cast<std::uint32_t>(coverRects_.size());
   coverRects_.push_back(rect);
   const int firstColumn = (rect.left() - maskRect_.left()) / kCellSize;
@@ -232,12 +244,21 @@ void DeferredCanvas::leaveOutCovered(const QRect& picture) {
   const int cellRows = (picture.height() + kCellSize - 1) / kCellSize;
   coverCells_.resize(static_cast<size_t>(cellColumns_ * cellRows));
   for (auto& cell : coverCells_) cell.clear();
+  blockColumns_ = (picture.width() + kBlockSize - 1) / kBlockSize;
+  blockRows_ = (picture.height() + kBlockSize - 1) / kBlockSize;
+  blockCovered_.assign(static_cast<size_t>(blockColumns_) * static_cast<size_t>(blockRows_), 0);
+  coveredRuns_.clear();
   for (auto op = ops_.rbegin(); op != ops_.rend(); ++op) {
     const QRect bounds = op->bounds & picture;
     op->drawn = !bounds.isEmpty();
-    // Lines cover nothing, cost little to set and seldom lie wholly under boxes: they are not
-    // looked at.
-    if (!op->drawn || op->kind == Kind::Polyline) continue;
+    op->runs = kNoRuns;
+    if (!op->drawn) continue;
+    // Lines cover nothing and seldom lie wholly under boxes: what is looked at is which runs of
+    // their slanted segments do, for the lines set straight into the pixels.
+    if (op->kind == Kind::Polyline) {
+      if (op->penWidth <= 1) markCoveredRuns(*op);
+      continue;
+    }
     if (covered(bounds)) {
       op->drawn = false;
       continue;
@@ -272,7 +293,103 @@ bool SegmentComesNear(TPoint a, TPoint b, const QRect& rect) {
   return keep(-dx, a.X - (rect.left() - 1.0)) && keep(dx, (rect.right() + 1.0) - a.X) &&
          keep(-dy, a.Y - (rect.top() - 1.0)) && keep(dy, (rect.bottom() + 1.0) - a.Y);
 }
+
+// A slanted segment as the lines step it: from a towards b in as many steps as the longer side,
+// the end left out. After k steps the longer side has moved k pixels and the shorter one by the
+// exact line's offset rounded, halves upwards; that is where the stepping stands without walking.
+struct TSlantedSegment {
+  TSlantedSegment(TPoint from, TPoint to)
+      : a(from),
+        adx(std::abs(to.X - from.X)),
+        ady(std::abs(to.Y - from.Y)),
+        sx(from.X < to.X ? 1 : -1),
+        sy(from.Y < to.Y ? 1 : -1),
+        steps(std::max(adx, ady)) {}
+
+  static bool IsSlanted(TPoint from, TPoint to) { return from.X != to.X && from.Y != to.Y; }
+  int Runs(int runSteps) const { return (steps + runSteps - 1) / runSteps; }
+  TPoint At(long long k) const {
+    if (adx >= ady) return {a.X + sx * static_cast<int>(k), a.Y + sy * static_cast<int>((2 * k * ady + adx) / (2LL * adx))};
+    return {a.X + sx * static_cast<int>((2 * k * adx + ady) / (2LL * ady)), a.Y + sy * static_cast<int>(k)};
+  }
+  // The stepping's error term once it stands at p: each step along x adds -ady, along y adds adx.
+  int ErrorAt(TPoint p) const {
+    const long long alongX = std::abs(p.X - a.X);
+    const long long alongY = std::abs(p.Y - a.Y);
+    return static_cast<int>(adx - ady - alongX * ady + alongY * adx);
+  }
+
+  TPoint a;
+  int adx, ady, sx, sy, steps;
+};
 }  // namespace
+
+void DeferredCanvas::markCoveredRuns(Op& op) {
+  op.runs = static_cast<std::uint32_t>(coveredRuns_.size());
+  bool anyCovered = false;
+  for (std::uint32_t i = op.first + 1; i < op.first + op.count; ++i) {
+    const TPoint a{points_[i - 1].X + op.origin.x(), points_[i - 1].Y + op.origin.y()};
+    const TPoint b{points_[i].X + op.origin.x(), points_[i].Y + op.origin.y()};
+    if (!TSlantedSegment::IsSlanted(a, b)) continue;
+    const TSlantedSegment segment(a, b);
+    const int runs = segment.Runs(kRunSteps);
+    // Only a segment wholly in sight is walked without looking at each pixel first, and only such a
+    // walk leaves runs out: the others keep their places here, uncovered.
+    if (!maskRect_.contains(a.X, a.Y) || !maskRect_.contains(b.X, b.Y)) {
+      coveredRuns_.resize(coveredRuns_.size() + static_cast<size_t>(runs), 0);
+      continue;
+    }
+    // Where the stepping stands at the start of each run, moved on a run at a time: the longer
+    // side kRunSteps pixels, the shorter one by whole and remainder of the rounded offset.
+    const bool alongX = segment.adx >= segment.ady;
+    const long long major = alongX ? segment.adx : segment.ady;
+    const long long minor = alongX ? segment.ady : segment.adx;
+    const long long divisor = 2 * major;
+    const long long wholeStep = 2 * kRunSteps * minor / divisor;
+    const long long partStep = 2 * kRunSteps * minor % divisor;
+    long long minorAt = major / divisor;  // k = 0: (0 + major) / (2 major)
+    long long remainder = major % divisor;
+    auto point = [&](long long k, long long minorOffset) {
+      return alongX ? TPoint{a.X + segment.sx * static_cast<int>(k), a.Y + segment.sy * static_cast<int>(minorOffset)}
+                    : TPoint{a.X + segment.sx * static_cast<int>(minorOffset), a.Y + segment.sy * static_cast<int>(k)};
+    };
+    for (int run = 0; run < runs; ++run) {
+      const long long k = static_cast<long long>(run) * kRunSteps;
+      const TPoint start = point(k, minorAt);
+      minorAt += wholeStep;
+      remainder += partStep;
+      if (remainder >= divisor) {
+        ++minorAt;
+        remainder -= divisor;
+      }
+      // The run's pixels lie between its start and the next run's start (the segment's end for the
+      // last run), both ends taken.
+      const TPoint next = k + kRunSteps <= segment.steps ? point(k + kRunSteps, minorAt) : b;
+      const bool covered = blocksCovered(QPoint(start.X, start.Y), QPoint(next.X, next.Y));
+      coveredRuns_.push_back(covered);
+      anyCovered |= covered;
+    }
+  }
+  if (!anyCovered) {
+    coveredRuns_.resize(op.runs);
+    op.runs = kNoRuns;
+  }
+}
+
+bool DeferredCanvas::blocksCovered(QPoint from, QPoint to) const {
+  // The box with both points in it (QRect::normalized leaves a box one pixel the wrong way round).
+  const QRect box(QPoint(std::min(from.x(), to.x()), std::min(from.y(), to.y())),
+                  QPoint(std::max(from.x(), to.x()), std::max(from.y(), to.y())));
+  if (!maskRect_.contains(box)) return false;
+  const int firstColumn = (box.left() - maskRect_.left()) / kBlockSize;
+  const int lastColumn = (box.right() - maskRect_.left()) / kBlockSize;
+  const int firstRow = (box.top() - maskRect_.top()) / kBlockSize;
+  const int lastRow = (box.bottom() - maskRect_.top()) / kBlockSize;
+  for (int y = firstRow; y <= lastRow; ++y)
+    for (int x = firstColumn; x <= lastColumn; ++x)
+      if (!blockCovered_[static_cast<size_t>(y * blockColumns_ + x)]) return false;
+  return true;
+}
 
 void DeferredCanvas::plotPolyline(uchar* bits, const QImage& image, const Op& op, QPoint imageOrigin) const {
   const QRect picture(imageOrigin, image.size());
@@ -282,10 +399,17 @@ void DeferredCanvas::plotPolyline(uchar* bits, const QImage& image, const Op& op
   const qsizetype stride = image.bytesPerLine();
   auto row = [&](int y) { return reinterpret_cast<QRgb*>(bits + static_cast<qsizetype>(y) * stride); };
   const QPoint shift = op.origin - imageOrigin;
+  std::uint32_t nextRuns = op.runs;
   for (std::uint32_t i = op.first + 1; i < op.first + op.count; ++i) {
     // Each segment leaves out its end point, as the Qt canvas draws it.
     const TPoint a{points_[i - 1].X + shift.x(), points_[i - 1].Y + shift.y()};
     const TPoint b{points_[i].X + shift.x(), points_[i].Y + shift.y()};
+    // The covered runs of slanted segments stand one segment after the other.
+    std::uint32_t runs = kNoRuns;
+    if (nextRuns != kNoRuns && TSlantedSegment::IsSlanted(a, b)) {
+      runs = nextRuns;
+      nextRuns += static_cast<std::uint32_t>(TSlantedSegment(a, b).Runs(kRunSteps));
+    }
     if (a == b) continue;
     if (!QRect(QPoint(std::min(a.X, b.X), std::min(a.Y, b.Y)), QPoint(std::max(a.X, b.X), std::max(a.Y, b.Y)))
              .intersects(limit))
@@ -317,6 +441,33 @@ void DeferredCanvas::plotPolyline(uchar* bits, const QImage& image, const Op& op
       // themselves (a place in the image is one pixel, so reaching the end's pixel is reaching the end).
       const qsizetype down = sy * (stride / static_cast<qsizetype>(sizeof(QRgb)));
       QRgb* pixel = row(y) + x;
+      if (runs != kNoRuns) {
+        // Run by run, jumping over those that later drawings cover: after a jump the stepping
+        // goes on from where it would have stood.
+        const TSlantedSegment segment(a, b);
+        const std::uint8_t* covered = coveredRuns_.data() + runs;
+        const int count = segment.Runs(kRunSteps);
+        for (int run = 0; run < count;) {
+          if (covered[run]) {
+            while (run < count && covered[run]) ++run;
+            if (run == count) break;
+            const TPoint at = segment.At(static_cast<long long>(run) * kRunSteps);
+            err = segment.ErrorAt(at);
+            pixel = row(at.Y) + at.X;
+          }
+          const int stepsHere = std::min(kRunSteps, segment.steps - run * kRunSteps);
+          for (int step = 0; step < stepsHere; ++step) {
+            *pixel = colour;
+            const int e2 = 2 * err;
+            const int stepX = e2 >= dy;
+            const int stepY = e2 <= dx;
+            err += stepX * dy + stepY * dx;
+            pixel += stepX * sx + stepY * down;
+          }
+          ++run;
+        }
+        continue;
+      }
       QRgb* const end = row(b.Y) + b.X;
       while (pixel != end) {
         *pixel = colour;

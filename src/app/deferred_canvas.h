@@ -76,7 +76,10 @@ class DeferredCanvas : public Canvas {
     // Points of a polygon or polyline in points_, or the text's bytes in texts_.
     std::uint32_t first = 0;
     std::uint32_t count = 0;
+    // A one-pixel polyline's runs in coveredRuns_, or kNoRuns.
+    std::uint32_t runs = kNoRuns;
   };
+  static constexpr std::uint32_t kNoRuns = ~std::uint32_t{0};
 
   // Qt cuts a shape's edges at the edges of the image it draws on, and the pixels along a cut edge
   // come out a little differently all along it: an image that draws a shape holds this much around
@@ -91,8 +94,13 @@ class DeferredCanvas : public Canvas {
   void leaveOutCovered(const QRect& picture);
   bool covered(const QRect& rect) const;
   void cover(const QRect& rect);
-  // A one-pixel polyline set straight into the image's pixels, the same pixels the Qt canvas sets.
+  // A one-pixel polyline set straight into the image's pixels, the same pixels the Qt canvas sets,
+  // leaving out the runs that later opaque drawings cover.
   void plotPolyline(uchar* bits, const QImage& image, const Op& op, QPoint imageOrigin) const;
+  // Marks the runs of the polyline's slanted segments that lie wholly in blocks the opaque drawings
+  // after it cover: on a crowded page most of a line lies under boxes drawn later.
+  void markCoveredRuns(Op& op);
+  bool blocksCovered(QPoint from, QPoint to) const;
 
   QtCanvas measure_;
   QPoint origin_;
@@ -113,4 +121,14 @@ class DeferredCanvas : public Canvas {
   std::vector<QRect> coverRects_;
   std::vector<std::vector<std::uint32_t>> coverCells_;
   int cellColumns_ = 0;
+  // The visible part in blocks of kBlockSize pixels square, set where opaque drawings after the one
+  // at hand cover the whole block (one drawing alone, so that the test stays cheap); and for the
+  // slanted segments of one-pixel lines, one byte per run of kRunSteps steps, set where the run lies
+  // in such blocks only.
+  static constexpr int kBlockSize = 8;
+  static constexpr int kRunSteps = 8;
+  std::vector<std::uint8_t> blockCovered_;
+  int blockColumns_ = 0;
+  int blockRows_ = 0;
+  std::vector<std::uint8_t> coveredRuns_;
 };

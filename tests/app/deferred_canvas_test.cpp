@@ -101,6 +101,66 @@ QImage Straight(const std::vector<Drawing>& scene) {
   return image;
 }
 
+// Many long slanted lines, then rows of opaque boxes over them with gaps of none to two pixels at
+// every offset, as a crowded page is drawn: the lines left out under the boxes must show exactly
+// where the gaps leave them in sight.
+std::vector<Drawing> LinesUnderBoxes(unsigned seed) {
+  std::mt19937 random(seed);
+  auto below = [&random](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
+  std::vector<Drawing> scene;
+  auto add = [&scene](const std::function<void(Canvas&)>& draw) {
+    scene.push_back({[draw](DeferredCanvas& canvas) { draw(canvas); }, [draw](QPainter&, QtCanvas& canvas) { draw(canvas); }});
+  };
+  for (int i = 0; i < 120; ++i) {
+    const TColor pen = MakeColor(below(4) * 85, below(4) * 85, 255);
+    std::vector<TPoint> points;
+    for (int p = 0, n = 2 + below(3); p < n; ++p) points.push_back({below(kWidth + 40) - 20, below(kHeight + 40) - 20});
+    add([=](Canvas& canvas) {
+      canvas.SetPenColor(pen);
+      canvas.Polyline(points);
+    });
+  }
+  for (int y = below(8) - 8; y < kHeight;) {
+    const int height = 3 + below(30);
+    for (int x = below(8) - 8; x < kWidth;) {
+      const int width = 3 + below(60);
+      const bool text = below(4) == 0;
+      add([=](Canvas& canvas) {
+        canvas.SetBrushColor(clrWhite);
+        canvas.SetPenColor(clrBlack);
+        if (text)
+          canvas.TextOut(x, y, "Column " + IntToText(width));
+        else
+          canvas.Rectangle(x, y, x + width, y + height);
+      });
+      x += width + below(3);
+    }
+    y += height + below(3);
+  }
+  return scene;
+}
+
+TEST(DeferredCanvasTest, LinesUnderLaterBoxesShowOnlyInTheGaps) {
+  for (unsigned seed = 1; seed <= 30; ++seed) {
+    const std::vector<Drawing> scene = LinesUnderBoxes(seed);
+    const QImage expected = Straight(scene);
+    DeferredCanvas deferred;
+    for (const Drawing& drawing : scene) drawing.deferred(deferred);
+    QImage whole(kWidth, kHeight, QImage::Format_RGB32);
+    whole.fill(Qt::gray);
+    deferred.drawOnto(whole, QPoint(), whole.rect());
+    EXPECT_TRUE(whole == expected) << "seed " << seed;
+
+    const QRect visible(static_cast<int>(seed) % 13, static_cast<int>(seed) % 7, 203, 151);
+    for (const Drawing& drawing : scene) drawing.deferred(deferred);
+    const QRect picture = deferred.pictureFor(visible, QRect(0, 0, kWidth, kHeight));
+    QImage part(picture.size(), QImage::Format_RGB32);
+    part.fill(Qt::gray);
+    deferred.drawOnto(part, picture.topLeft(), visible);
+    EXPECT_TRUE(part.copy(visible.translated(-picture.topLeft())) == expected.copy(visible)) << "seed " << seed;
+  }
+}
+
 TEST(DeferredCanvasTest, DrawsWhatTheQtCanvasDrawsPixelForPixel) {
   for (unsigned seed = 1; seed <= 40; ++seed) {
     const std::vector<Drawing> scene = RandomScene(seed);
