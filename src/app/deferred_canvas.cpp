@@ -275,7 +275,8 @@ namespace {
 // sets only pixels less than a pixel from its segment, so one whose segment stays farther off sets
 // none in it: a small repaint then skips the long slanted lines that only cross its corner's
 // neighbourhood, rather than stepping along all of them.
-bool SegmentComesNear(TPoint a, TPoint b, const QRect& rect) {
+// Where it does, the part of the segment that does lies between the fractions from and to of it.
+bool SegmentComesNear(TPoint a, TPoint b, const QRect& rect, double* fromOut = nullptr, double* toOut = nullptr) {
   double from = 0;
   double to = 1;
   const double dx = b.X - a.X;
@@ -290,8 +291,12 @@ bool SegmentComesNear(TPoint a, TPoint b, const QRect& rect) {
       to = std::min(to, t);
     return from <= to;
   };
-  return keep(-dx, a.X - (rect.left() - 1.0)) && keep(dx, (rect.right() + 1.0) - a.X) &&
-         keep(-dy, a.Y - (rect.top() - 1.0)) && keep(dy, (rect.bottom() + 1.0) - a.Y);
+  if (!(keep(-dx, a.X - (rect.left() - 1.0)) && keep(dx, (rect.right() + 1.0) - a.X) &&
+        keep(-dy, a.Y - (rect.top() - 1.0)) && keep(dy, (rect.bottom() + 1.0) - a.Y)))
+    return false;
+  if (fromOut) *fromOut = from;
+  if (toOut) *toOut = to;
+  return true;
 }
 
 // A slanted segment as the lines step it: from a towards b in as many steps as the longer side,
@@ -479,10 +484,22 @@ void DeferredCanvas::plotPolyline(uchar* bits, const QImage& image, const Op& op
       }
       continue;
     }
-    if (!SegmentComesNear(a, b, limit)) continue;
+    double from = 0;
+    double to = 1;
+    if (!SegmentComesNear(a, b, limit, &from, &to)) continue;
+    // A pixel lies less than a pixel from the exact point of its step, so steps whose exact point
+    // stays a pixel off the image set nothing in it: the walk starts and ends where the segment
+    // comes near, a step to spare each way.
+    const TSlantedSegment segment(a, b);
+    const long long firstStep = std::clamp<long long>(static_cast<long long>(from * segment.steps) - 1, 0, segment.steps);
+    const long long lastStep = std::clamp<long long>(static_cast<long long>(to * segment.steps) + 2, 0, segment.steps);
+    const TPoint start = segment.At(firstStep);
+    x = start.X;
+    y = start.Y;
+    err = segment.ErrorAt(start);
     const auto columns = static_cast<unsigned>(limit.width());
     const auto rows = static_cast<unsigned>(limit.height());
-    while (x != b.X || y != b.Y) {
+    for (long long step = firstStep; step < lastStep; ++step) {
       if (static_cast<unsigned>(x - limit.left()) < columns && static_cast<unsigned>(y - limit.top()) < rows)
         row(y)[x] = colour;
       const int e2 = 2 * err;

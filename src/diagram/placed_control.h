@@ -12,13 +12,21 @@ class TOOAPanel;
 class TPlacedControl : public Control {
  public:
   const TEntryList& ActivePages() const { return activePages_; }
-  TEntryList& ActivePages() { return activePages_; }
-  void SetActivePages(const TEntryList& entries) { activePages_ = entries; }
+  // The entries to change: taken at once and changed at once, before anything asks IsOnPage again.
+  TEntryList& ActivePages() {
+    EntriesChanged();
+    return activePages_;
+  }
+  void SetActivePages(const TEntryList& entries) {
+    activePages_ = entries;
+    EntriesChanged();
+  }
 
   // The panel the object stands on, or none.
   virtual TOOAPanel* OwnerPanel() const = 0;
 
-  // True when pageName is not blank and some entry is for exactly that page.
+  // True when pageName is not blank and some entry is for exactly that page. The answer for the
+  // last page asked is kept until the entries change: every paint asks it of every object.
   bool IsOnPage(const std::string& pageName) const;
   // Appends an entry at the current position for a page that has none, then shows the active page.
   void AddPageEntry(const std::string& pageName);
@@ -33,5 +41,10 @@ class TPlacedControl : public Control {
   virtual std::string EntryFlags() const { return {}; }
 
  private:
+  void EntriesChanged() { onPageKnown_ = false; }
+
   TEntryList activePages_;
+  mutable std::string knownPage_;
+  mutable bool onPageKnown_ = false;
+  mutable bool onKnownPage_ = false;
 };
