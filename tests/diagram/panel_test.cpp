@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <vector>
 
 #include "diagram_fixture.h"
 #include "entity_event.h"
@@ -338,6 +340,50 @@ TEST_F(Panel, EntriesAreCaseSensitive) {
   EXPECT_FALSE(entity.IsOnPage("Page1"));
   EXPECT_FALSE(entity.IsOnPage(""));
   EXPECT_FALSE(entity.IsOnPage("   "));
+}
+
+// IsOnPage keeps its last answer: every way the entries change must be seen by the next question,
+// asked right before and right after each change.
+TEST_F(Panel, WhetherAnObjectIsOnAPageFollowsEveryChangeOfItsEntries) {
+  AddPage("P1");
+  AddPage("P2");
+  TEntity& entity = AddEntity("X", 5, 6);
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+    const char* page;
+    bool before;
+    bool after;
+  };
+  const std::vector<Step> steps = {
+      {"entry added", [&] { entity.AddPageEntry("P2"); }, "P2", false, true},
+      {"entries set", [&] { entity.SetActivePages({"P3 @1,1"}); }, "P2", true, false},
+      {"entry appended", [&] { entity.ActivePages().push_back("P2 @4,4"); }, "P2", false, true},
+      {"entry rewritten in place", [&] { entity.ActivePages()[1] = "P4 @4,4"; }, "P4", false, true},
+      {"entry removed by the dialog",
+       [&] {
+         platform.Choose("P4");
+         entity.RemoveExistsDisplayPage();
+       },
+       "P4", true, false},
+      {"entry added by the dialog",
+       [&] {
+         platform.Choose("P1");
+         entity.AddNewDisplayPage();
+       },
+       "P1", false, true},
+      {"entries cleared", [&] { entity.ActivePages().clear(); }, "P1", true, false},
+  };
+  for (const Step& step : steps) {
+    EXPECT_EQ(entity.IsOnPage(step.page), step.before) << step.what;
+    step.change();
+    EXPECT_EQ(entity.IsOnPage(step.page), step.after) << step.what;
+  }
+  // The page the question names counts, not only the entries: the same entries, another page.
+  entity.SetActivePages({"P1 @1,1"});
+  EXPECT_TRUE(entity.IsOnPage("P1"));
+  EXPECT_FALSE(entity.IsOnPage("P2"));
+  EXPECT_TRUE(entity.IsOnPage("P1"));
 }
 
 TEST_F(Panel, RenameActivePageRewritesOnlyItsEntries) {
