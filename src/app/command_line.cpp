@@ -39,7 +39,8 @@ std::string CommandLineUsage() {
        quorvane --export=OUT [--page=NAME] [--import-schema=FILE.SFD ...] [FILE.ERD]
 
 Without --export, starts the editor: on FILE.ERD when given (its folder becomes the
-diagram folder), then imports each schema file and shows page NAME.
+diagram folder), then imports each schema file and shows page NAME. Without a display,
+it reads them the same way instead and prints one line of what the diagram holds.
 
 With --export, works without a display, for scripts:
   1. loads FILE.ERD if given, else starts from an empty diagram;

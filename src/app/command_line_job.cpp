@@ -12,6 +12,7 @@
 
 #include "diagram_file_writer.h"
 #include "diagram_files.h"
+#include "entity.h"
 #include "file_access.h"
 #include "headless_platform.h"
 #include "ooa_panel.h"
@@ -75,14 +76,78 @@ void ApplyCommandLine(TOOAPanel& panel, const TCommandLine& line) {
   }
 }
 
-int RunExport(const TCommandLine& line) {
-  // No window is ever shown: Qt serves only the font metrics and the picture writers. Its own
-  // warnings (about a missing runtime folder and the like) would break the promise of one clear
-  // line on standard error, and say nothing about the job.
+namespace {
+// Qt without a display: it serves only the font metrics and the picture writers. Its own warnings
+// (about a missing runtime folder and the like) would break the promise of one clear line on
+// standard error, and say nothing about the job.
+void QuietHeadlessQt() {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type == QtFatalMsg) std::cerr << "quorvane: " << message.toStdString() << '\n';
   });
+}
+
+// The diagram read, imported into and on the page the command line asks for, on the headless
+// platform; none when reading raised a format message (already printed).
+std::unique_ptr<TExportJob> RunJob(const TCommandLine& line) {
+  auto job = std::make_unique<TExportJob>();
+  TOOAPanel& panel = job->Panel;
+  panel.SetBounds(0, 0, 2048, 2048);
+  panel.SetEntityPopList({"Add New Property"});
+  InstallDiagramFiles(panel);
+  ApplyCommandLine(panel, line);
+  if (!job->Platform.Messages().empty()) return nullptr;
+  return job;
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+std::string Count(size_t n, const char* one, const char* many) { return std::to_string(n) + " " + (n == 1 ? one : many); }
+}  // namespace
+
+std::string DiagramSummary(const TOOAPanel& panel) {
+  size_t rows = 0;
+  size_t relations = 0;
+  size_t events = 0;
+  for (const auto& entity : panel.Entities()) {
+    rows += entity->PropertyList().size() + entity->MethodList().size();
+    relations += entity->RelationList().size();
+    events += entity->EventList().size();
+  }
+  std::string pages;
+  for (const std::string& page : panel.OwnPageList()) {
+    if (!pages.empty()) pages += ", ";
+    pages += Quoted(page);
+    if (page == panel.ActivePageName()) pages += " (active)";
+  }
+  return "diagram " + Quoted(panel.DiagramName()) + "; " + Count(panel.OwnPageList().size(), "page", "pages") +
+         (pages.empty() ? "" : ": " + pages) + "; " + Count(panel.Entities().size(), "entity", "entities") + ", " +
+         Count(rows, "row", "rows") + ", " + Count(relations, "relation", "relations") + ", " +
+         Count(events, "event", "events");
+}
+
+int RunWithoutDisplay(const TCommandLine& line) {
+  QuietHeadlessQt();
+  int argc = 1;
+  char name[] = "quorvane";
+  char* argv[] = {name, nullptr};
+  QGuiApplication application(argc, argv);
+  try {
+    std::unique_ptr<TExportJob> job = RunJob(line);
+    if (!job) return 1;
+    std::cout << (line.Diagram ? *line.Diagram + ": " : std::string()) << DiagramSummary(job->Panel) << '\n'
+              << "No display, so the editor was not started; --export=OUT writes the diagram or a picture of a "
+                 "page (see --help).\n";
+    gFinishedExportJob = job.release();
+  } catch (const std::exception& error) {
+    std::cerr << "quorvane: " << error.what() << '\n';
+    return 1;
+  }
+  return 0;
+}
+
+int RunExport(const TCommandLine& line) {
+  QuietHeadlessQt();
   int argc = 1;
   char name[] = "quorvane";
   char* argv[] = {name, nullptr};
@@ -93,15 +158,10 @@ int RunExport(const TCommandLine& line) {
   try {
     if (extension != ".erd" && extension != ".bmp" && extension != ".png" && extension != ".svg")
       throw EToolkitError("cannot export to \"" + out + "\": the file name must end in .ERD, .bmp, .png or .svg");
-    auto job = std::make_unique<TExportJob>();
-    HeadlessPlatform& platform = job->Platform;
+    // No job when reading raised a format error of the diagram file: already printed.
+    std::unique_ptr<TExportJob> job = RunJob(line);
+    if (!job) return 1;
     TOOAPanel& panel = job->Panel;
-    panel.SetBounds(0, 0, 2048, 2048);
-    panel.SetEntityPopList({"Add New Property"});
-    InstallDiagramFiles(panel);
-    ApplyCommandLine(panel, line);
-    // A message box during the work is a format error of the diagram file: already printed.
-    if (!platform.Messages().empty()) return 1;
     if (extension == ".erd")
       WriteFileAtomically(out, DiagramFileText(panel));
     else if (extension == ".bmp")

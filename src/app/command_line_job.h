@@ -2,6 +2,8 @@
 // files and choosing a page (also in the editor), and exporting without a display.
 #pragma once
 
+#include <string>
+
 #include "command_line.h"
 
 class TOOAPanel;
@@ -13,3 +15,11 @@ void ApplyCommandLine(TOOAPanel& panel, const TCommandLine& line);
 
 // Does the whole --export job without a display; returns the exit status.
 int RunExport(const TCommandLine& line);
+
+// Without --export and without a display: reads the diagram (with the schema imports and the page
+// asked for) and prints what it holds, one line, and that the editor was not started. Exit status
+// 0, or 1 with one line on standard error when the diagram cannot be read.
+int RunWithoutDisplay(const TCommandLine& line);
+
+// "diagram "NAME"; 3 pages: "A" (active), "B", "C"; 5 entities, 17 rows, 4 relations, 2 events".
+std::string DiagramSummary(const TOOAPanel& panel);

@@ -27,6 +27,8 @@ int main(int argc, char* argv[]) {
 
   if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
       qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    // A diagram to open but nowhere to show it: it is read and described instead.
+    if (line.Diagram || !line.Schemas.empty()) return RunWithoutDisplay(line);
     std::cerr << "quorvane: no display to show the editor on; to work without one, use --export=OUT "
                  "(see --help)\n";
     return 1;

@@ -218,3 +218,30 @@ TEST_F(CommandLine, TheEditorNeedsADisplay) {
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("--export"), std::string::npos);
 }
+
+// A diagram to open and no display to show it on: the diagram is read and described instead, and a
+// diagram that cannot be read fails as an export would, touching nothing.
+TEST_F(CommandLine, WithoutADisplayADiagramIsReadAndDescribed) {
+  const std::string noDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM";
+  WriteFile(dir / "orders.ERD", kOrders);
+  RunResult run = Quorvane({"orders.ERD"}, noDisplay);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out.substr(0, run.out.find('\n')),
+            "orders.ERD: diagram \"Orders\"; 2 pages: \"NewPage1\" (active), \"Detail\"; 2 entities, 3 rows, "
+            "1 relation, 0 events");
+  EXPECT_NE(run.out.find("--export=OUT"), std::string::npos);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(ReadFile(dir / "orders.ERD"), kOrders);
+
+  run = Quorvane({"--page=detail", "orders.ERD"}, noDisplay);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("\"NewPage1\", \"Detail\" (active)"), std::string::npos) << run.out;
+
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"missing.ERD"}, std::vector<std::string>{"--page=Nope", "orders.ERD"}}) {
+    run = Quorvane(arguments, noDisplay);
+    EXPECT_EQ(run.status, 1) << arguments.back();
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+  }
+}
