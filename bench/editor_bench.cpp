@@ -13,7 +13,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
@@ -33,15 +32,6 @@
 
 namespace {
 const int kSizes[] = {1000, 5000, 20000, 100000};
-
-std::filesystem::path BenchFolder() {
-  static const std::filesystem::path folder = [] {
-    auto path = std::filesystem::temp_directory_path() / ("quorvane-bench-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(path);
-    return path;
-  }();
-  return folder;
-}
 
 // The editor's main window, shown offscreen, holding the generated diagram of one size as the
 // "-> Load Diagram " command leaves it.

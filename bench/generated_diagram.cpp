@@ -1,5 +1,7 @@
 #include "generated_diagram.h"
 
+#include <unistd.h>
+
 #include <random>
 
 #include "diagram_file_writer.h"
@@ -83,4 +85,13 @@ std::string WriteGeneratedDiagram(int entityCount, const std::string& fileName) 
   BuildGeneratedDiagram(panel, entityCount);
   SaveDiagramFile(panel, fileName);
   return DiagramFileName(fileName);
+}
+
+std::filesystem::path BenchFolder() {
+  static const std::filesystem::path folder = [] {
+    auto path = std::filesystem::temp_directory_path() / ("quorvane-bench-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(path);
+    return path;
+  }();
+  return folder;
 }

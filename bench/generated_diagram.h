@@ -3,6 +3,7 @@
 // rows of entities chosen at random, on three pages, every object placed on two of them.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -21,3 +22,6 @@ void BuildGeneratedDiagram(TOOAPanel& panel, int entityCount);
 // diagram file writer takes it (".ERD" is put on). Returns the name written.
 std::string WriteGeneratedDiagram(int entityCount, const std::string& fileName);
 
+// A folder of the benchmark run's own for the files it writes (made at the first call; the
+// benchmark removes it when done).
+std::filesystem::path BenchFolder();

@@ -2,7 +2,6 @@
 // the core alone, text measured as the headless tests measure it: the file layer's own cost.
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
 
 #include <filesystem>
 #include <map>
@@ -21,15 +20,6 @@ struct Fixture {
   TOOAPanel panel{platform};
   std::string fileName;
 };
-
-std::filesystem::path BenchFolder() {
-  static const std::filesystem::path folder = [] {
-    auto path = std::filesystem::temp_directory_path() / ("quorvane-bench-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(path);
-    return path;
-  }();
-  return folder;
-}
 
 Fixture& DiagramOf(int entityCount) {
   static std::map<int, std::unique_ptr<Fixture>> fixtures;

@@ -7,6 +7,7 @@
 #include <QSvgGenerator>
 
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <memory>
 
@@ -77,27 +78,37 @@ void ApplyCommandLine(TOOAPanel& panel, const TCommandLine& line) {
 }
 
 namespace {
-// Qt without a display: it serves only the font metrics and the picture writers. Its own warnings
-// (about a missing runtime folder and the like) would break the promise of one clear line on
-// standard error, and say nothing about the job.
-void QuietHeadlessQt() {
+// The frame of every job without a display: Qt serves only the font metrics and the picture
+// writers, and its own warnings (about a missing runtime folder and the like) are kept quiet, for
+// they would break the promise of one clear line on standard error. The diagram is read, imported
+// into and put on the page the command line asks for, on the headless platform, and handed to the
+// work; a format message while reading (already printed), or any error, ends the job with status 1.
+int RunHeadlessJob(const TCommandLine& line, const std::function<void(TOOAPanel&)>& work) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type == QtFatalMsg) std::cerr << "quorvane: " << message.toStdString() << '\n';
   });
-}
-
-// The diagram read, imported into and on the page the command line asks for, on the headless
-// platform; none when reading raised a format message (already printed).
-std::unique_ptr<TExportJob> RunJob(const TCommandLine& line) {
-  auto job = std::make_unique<TExportJob>();
-  TOOAPanel& panel = job->Panel;
-  panel.SetBounds(0, 0, 2048, 2048);
-  panel.SetEntityPopList({"Add New Property"});
-  InstallDiagramFiles(panel);
-  ApplyCommandLine(panel, line);
-  if (!job->Platform.Messages().empty()) return nullptr;
-  return job;
+  int argc = 1;
+  char name[] = "quorvane";
+  char* argv[] = {name, nullptr};
+  QGuiApplication application(argc, argv);
+  try {
+    auto job = std::make_unique<TExportJob>();
+    TOOAPanel& panel = job->Panel;
+    panel.SetBounds(0, 0, 2048, 2048);
+    panel.SetEntityPopList({"Add New Property"});
+    InstallDiagramFiles(panel);
+    ApplyCommandLine(panel, line);
+    if (!job->Platform.Messages().empty()) return 1;
+    work(panel);
+    // The work is done: the diagram is left to the end of the process, which hands all its memory
+    // back at once. Freed object by object, a large diagram took longer than it took to save.
+    gFinishedExportJob = job.release();
+  } catch (const std::exception& error) {
+    std::cerr << "quorvane: " << error.what() << '\n';
+    return 1;
+  }
+  return 0;
 }
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
@@ -127,41 +138,21 @@ std::string DiagramSummary(const TOOAPanel& panel) {
 }
 
 int RunWithoutDisplay(const TCommandLine& line) {
-  QuietHeadlessQt();
-  int argc = 1;
-  char name[] = "quorvane";
-  char* argv[] = {name, nullptr};
-  QGuiApplication application(argc, argv);
-  try {
-    std::unique_ptr<TExportJob> job = RunJob(line);
-    if (!job) return 1;
-    std::cout << (line.Diagram ? *line.Diagram + ": " : std::string()) << DiagramSummary(job->Panel) << '\n'
+  return RunHeadlessJob(line, [&](TOOAPanel& panel) {
+    std::cout << (line.Diagram ? *line.Diagram + ": " : std::string()) << DiagramSummary(panel) << '\n'
               << "No display, so the editor was not started; --export=OUT writes the diagram or a picture of a "
                  "page (see --help).\n";
-    gFinishedExportJob = job.release();
-  } catch (const std::exception& error) {
-    std::cerr << "quorvane: " << error.what() << '\n';
-    return 1;
-  }
-  return 0;
+  });
 }
 
 int RunExport(const TCommandLine& line) {
-  QuietHeadlessQt();
-  int argc = 1;
-  char name[] = "quorvane";
-  char* argv[] = {name, nullptr};
-  QGuiApplication application(argc, argv);
-
   const std::string out = *line.Export;
   const std::string extension = LowerExtension(out);
-  try {
-    if (extension != ".erd" && extension != ".bmp" && extension != ".png" && extension != ".svg")
-      throw EToolkitError("cannot export to \"" + out + "\": the file name must end in .ERD, .bmp, .png or .svg");
-    // No job when reading raised a format error of the diagram file: already printed.
-    std::unique_ptr<TExportJob> job = RunJob(line);
-    if (!job) return 1;
-    TOOAPanel& panel = job->Panel;
+  if (extension != ".erd" && extension != ".bmp" && extension != ".png" && extension != ".svg") {
+    std::cerr << "quorvane: cannot export to \"" << out << "\": the file name must end in .ERD, .bmp, .png or .svg\n";
+    return 1;
+  }
+  return RunHeadlessJob(line, [&](TOOAPanel& panel) {
     if (extension == ".erd")
       WriteFileAtomically(out, DiagramFileText(panel));
     else if (extension == ".bmp")
@@ -170,12 +161,5 @@ int RunExport(const TCommandLine& line) {
       panel.SaveToBitmapFile(out, TPictureFormat::Png);
     else
       SaveSvgFile(panel, out);
-    // The work is written: the diagram is left to the end of the process, which hands all its
-    // memory back at once. Freed object by object, a large diagram took longer than it took to save.
-    gFinishedExportJob = job.release();
-  } catch (const std::exception& error) {
-    std::cerr << "quorvane: " << error.what() << '\n';
-    return 1;
-  }
-  return 0;
+  });
 }

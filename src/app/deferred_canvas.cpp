@@ -64,13 +64,7 @@ void DeferredCanvas::fill(const QRect& box, TColor colour) {
   SetBrushColor(colour);
   Op& op = add(Kind::Fill, box);
   SetBrushColor(brush);
-  op.opaque = true;
-  op.cover = op.bounds;
-  if (op.bounds.isEmpty()) {
-    ops_.pop_back();
-    return;
-  }
-  hideEarlierUnder(op);
+  keepOpaque(op);
 }
 
 void DeferredCanvas::Rectangle(int x1, int y1, int x2, int y2) {
@@ -82,6 +76,10 @@ void DeferredCanvas::Rectangle(int x1, int y1, int x2, int y2) {
   op.y1 = y1;
   op.x2 = x2;
   op.y2 = y2;
+  keepOpaque(op);
+}
+
+void DeferredCanvas::keepOpaque(Op& op) {
   op.opaque = true;
   op.cover = op.bounds;
   if (op.bounds.isEmpty()) {

@@ -87,6 +87,9 @@ class DeferredCanvas : public Canvas {
   static constexpr int kShapeMargin = 64;
 
   Op& add(Kind kind, const QRect& bounds);
+  // The drawing just added sets every pixel of its bounds: kept as covering them, or let go of when
+  // it has none to set.
+  void keepOpaque(Op& op);
   // Lets go of what the opaque drawing just kept covers whole.
   void hideEarlierUnder(const Op& op);
   // Decides which drawings stay in sight: from the last to the first, each one whose pixels all lie

@@ -19,7 +19,9 @@ bool FlagsHold(const std::string& entry, std::string_view flag) {
 TEntity::TEntity(TOOAPanel& panel)
     : panel_(&panel),
       propertyNames_(false, [](const TProperty* a, const TProperty* b) { return a->RowIndex() < b->RowIndex(); }),
-      methodNames_(false, [](const TMethod* a, const TMethod* b) { return a->RowIndex() < b->RowIndex(); }) {
+      methodNames_(false, [](const TMethod* a, const TMethod* b) { return a->RowIndex() < b->RowIndex(); }),
+      relationNames_(false, [](const TRelation* a, const TRelation* b) { return a->RelationNo() < b->RelationNo(); }),
+      eventNames_(false, [](const TEntityEvent* a, const TEntityEvent* b) { return a->EventNo() < b->EventNo(); }) {
   SetBounds(0, 0, 80, 120);
   SetColor(Colour);
   menu_ = std::make_unique<PopupMenu>();

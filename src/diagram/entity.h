@@ -172,9 +172,10 @@ class TEntity : public TPlacedControl, public TLinkTarget {
   std::vector<TMemberSlot<TEntityEvent>> events_;
   std::vector<TMemberSlot<TRelation>> relations_;
   std::unique_ptr<PopupMenu> menu_;
-  // By row order; set up in the constructor, where rows are complete types.
+  // By row order and by place in the box lists; set up in the constructor, where rows and boxes are
+  // complete types. Renumbering after a removal keeps that order.
   TNameIndex<TProperty> propertyNames_;
   TNameIndex<TMethod> methodNames_;
-  TNameIndex<TRelation> relationNames_{false};
-  TNameIndex<TEntityEvent> eventNames_{false};
+  TNameIndex<TRelation> relationNames_;
+  TNameIndex<TEntityEvent> eventNames_;
 };

@@ -15,10 +15,10 @@ template <class T>
 class TNameIndex {
  public:
   // The order in which First picks among the objects of one name: creation order for entities,
-  // row order for rows. An index whose owner never asks for First needs none.
+  // row order for rows, place in the list for boxes.
   using TBefore = bool (*)(const T*, const T*);
 
-  explicit TNameIndex(bool ignoreCase, TBefore before = nullptr) : ignoreCase_(ignoreCase), before_(before) {}
+  TNameIndex(bool ignoreCase, TBefore before) : ignoreCase_(ignoreCase), before_(before) {}
 
   void Add(const std::string& name, T* object) {
     TObjects& entry = map_[Key(name)];
@@ -59,13 +59,6 @@ class TNameIndex {
       entry.FirstStamp = orderStamp_;
     }
     return entry.First;
-  }
-  // The same by an order of the caller's own, searched afresh.
-  template <class Before>
-  T* First(const std::string& name, Before before) const {
-    auto it = map_.find(Key(name));
-    if (it == map_.end()) return nullptr;
-    return *std::min_element(it->second.Objects.begin(), it->second.Objects.end(), before);
   }
   // The objects changed their order among themselves (rows moved or numbered again): First works
   // each name's first out again.

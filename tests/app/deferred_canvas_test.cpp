@@ -140,50 +140,37 @@ std::vector<Drawing> LinesUnderBoxes(unsigned seed) {
   return scene;
 }
 
-TEST(DeferredCanvasTest, LinesUnderLaterBoxesShowOnlyInTheGaps) {
-  for (unsigned seed = 1; seed <= 30; ++seed) {
-    const std::vector<Drawing> scene = LinesUnderBoxes(seed);
-    const QImage expected = Straight(scene);
-    DeferredCanvas deferred;
-    for (const Drawing& drawing : scene) drawing.deferred(deferred);
-    QImage whole(kWidth, kHeight, QImage::Format_RGB32);
-    whole.fill(Qt::gray);
-    deferred.drawOnto(whole, QPoint(), whole.rect());
-    EXPECT_TRUE(whole == expected) << "seed " << seed;
+// The scene through the deferred canvas, whole and with only the given part in sight (drawn into an
+// image of just what that part needs), against the same scene drawn straight.
+void ExpectDrawnAsStraight(const std::vector<Drawing>& scene, const QRect& visible, unsigned seed) {
+  const QImage expected = Straight(scene);
+  DeferredCanvas deferred;
+  for (const Drawing& drawing : scene) drawing.deferred(deferred);
+  QImage whole(kWidth, kHeight, QImage::Format_RGB32);
+  whole.fill(Qt::gray);
+  deferred.drawOnto(whole, QPoint(), whole.rect());
+  EXPECT_TRUE(whole == expected) << "seed " << seed;
+  EXPECT_TRUE(deferred.isEmpty());
 
-    const QRect visible(static_cast<int>(seed) % 13, static_cast<int>(seed) % 7, 203, 151);
-    for (const Drawing& drawing : scene) drawing.deferred(deferred);
-    const QRect picture = deferred.pictureFor(visible, QRect(0, 0, kWidth, kHeight));
-    QImage part(picture.size(), QImage::Format_RGB32);
-    part.fill(Qt::gray);
-    deferred.drawOnto(part, picture.topLeft(), visible);
-    EXPECT_TRUE(part.copy(visible.translated(-picture.topLeft())) == expected.copy(visible)) << "seed " << seed;
-  }
+  for (const Drawing& drawing : scene) drawing.deferred(deferred);
+  const QRect picture = deferred.pictureFor(visible, QRect(0, 0, kWidth, kHeight));
+  EXPECT_TRUE(picture.contains(visible));
+  QImage part(picture.size(), QImage::Format_RGB32);
+  part.fill(Qt::gray);
+  deferred.drawOnto(part, picture.topLeft(), visible);
+  EXPECT_TRUE(part.copy(visible.translated(-picture.topLeft())) == expected.copy(visible)) << "seed " << seed;
+}
+
+TEST(DeferredCanvasTest, LinesUnderLaterBoxesShowOnlyInTheGaps) {
+  for (unsigned seed = 1; seed <= 30; ++seed)
+    ExpectDrawnAsStraight(LinesUnderBoxes(seed),
+                          QRect(static_cast<int>(seed) % 13, static_cast<int>(seed) % 7, 203, 151), seed);
 }
 
 TEST(DeferredCanvasTest, DrawsWhatTheQtCanvasDrawsPixelForPixel) {
-  for (unsigned seed = 1; seed <= 40; ++seed) {
-    const std::vector<Drawing> scene = RandomScene(seed);
-    const QImage expected = Straight(scene);
-
-    DeferredCanvas deferred;
-    for (const Drawing& drawing : scene) drawing.deferred(deferred);
-    QImage whole(kWidth, kHeight, QImage::Format_RGB32);
-    whole.fill(Qt::gray);
-    deferred.drawOnto(whole, QPoint(), whole.rect());
-    EXPECT_TRUE(whole == expected) << "seed " << seed;
-    EXPECT_TRUE(deferred.isEmpty());
-
-    // Only a part in sight, drawn into an image of just what that part needs.
-    const QRect visible(30 + static_cast<int>(seed) % 50, 20 + static_cast<int>(seed) % 40, 150, 110);
-    for (const Drawing& drawing : scene) drawing.deferred(deferred);
-    const QRect picture = deferred.pictureFor(visible, QRect(0, 0, kWidth, kHeight));
-    EXPECT_TRUE(picture.contains(visible));
-    QImage part(picture.size(), QImage::Format_RGB32);
-    part.fill(Qt::gray);
-    deferred.drawOnto(part, picture.topLeft(), visible);
-    EXPECT_TRUE(part.copy(visible.translated(-picture.topLeft())) == expected.copy(visible)) << "seed " << seed;
-  }
+  for (unsigned seed = 1; seed <= 40; ++seed)
+    ExpectDrawnAsStraight(RandomScene(seed),
+                          QRect(30 + static_cast<int>(seed) % 50, 20 + static_cast<int>(seed) % 40, 150, 110), seed);
 }
 
 TEST(DeferredCanvasTest, ADrawingOverTheWholePictureLetsGoOfEverythingBefore) {

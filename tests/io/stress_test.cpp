@@ -419,7 +419,7 @@ std::vector<std::string> Problems(const TOOAPanel& panel, const TReadEntries& re
         continue;
       }
       checkBox(*relation, relation->RelationNo(), i, "relation", true);
-      if (const_cast<TEntity&>(entity).RelationNames().First(relation->Name(), [](auto* a, auto* b) { return a < b; }) != relation)
+      if (const_cast<TEntity&>(entity).RelationNames().First(relation->Name()) != relation)
         fail(where + " relation " + relation->Name() + ": not found by its name");
     }
     for (size_t i = 0; i < entity.EventList().size(); ++i) {
@@ -429,7 +429,7 @@ std::vector<std::string> Problems(const TOOAPanel& panel, const TReadEntries& re
         continue;
       }
       checkBox(*event, event->EventNo(), i, "event", false);
-      if (const_cast<TEntity&>(entity).EventNames().First(event->Name(), [](auto* a, auto* b) { return a < b; }) != event)
+      if (const_cast<TEntity&>(entity).EventNames().First(event->Name()) != event)
         fail(where + " event " + event->Name() + ": not found by its name");
     }
     bool ownSelection = !entity.SelectedRelation();
