@@ -129,25 +129,23 @@ void DeferredCanvas::Polygon(const std::vector<TPoint>& points) {
   const QRect shape = pointBounds(points).translated(origin_).adjusted(-reach, -reach, reach, reach);
   Op& op = add(Kind::Polygon, shape);
   op.cover = shape.adjusted(-kShapeMargin, -kShapeMargin, kShapeMargin, kShapeMargin);
-  op.first = static_cast<std::uint32_t>(points_.size());
-  op.count = static_cast<std::uint32_t>(points.size());
-  if (op.bounds.isEmpty()) {
-    ops_.pop_back();
-    return;
-  }
-  points_.insert(points_.end(), points.begin(), points.end());
+  keepPoints(op, points);
 }
 
 void DeferredCanvas::Polyline(const std::vector<TPoint>& points) {
   if (points.size() < 2) return;
   const int reach = std::max(1, PenWidth());
   Op& op = add(Kind::Polyline, pointBounds(points).translated(origin_).adjusted(-reach, -reach, reach, reach));
-  op.first = static_cast<std::uint32_t>(points_.size());
-  op.count = static_cast<std::uint32_t>(points.size());
+  keepPoints(op, points);
+}
+
+void DeferredCanvas::keepPoints(Op& op, const std::vector<TPoint>& points) {
   if (op.bounds.isEmpty()) {
     ops_.pop_back();
     return;
   }
+  op.first = static_cast<std::uint32_t>(points_.size());
+  op.count = static_cast<std::uint32_t>(points.size());
   points_.insert(points_.end(), points.begin(), points.end());
 }
 

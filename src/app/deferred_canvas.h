@@ -90,6 +90,8 @@ class DeferredCanvas : public Canvas {
   // The drawing just added sets every pixel of its bounds: kept as covering them, or let go of when
   // it has none to set.
   void keepOpaque(Op& op);
+  // The polygon or polyline just added keeps its points, or is let go of when it has nothing to set.
+  void keepPoints(Op& op, const std::vector<TPoint>& points);
   // Lets go of what the opaque drawing just kept covers whole.
   void hideEarlierUnder(const Op& op);
   // Decides which drawings stay in sight: from the last to the first, each one whose pixels all lie
