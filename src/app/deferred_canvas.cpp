@@ -172,6 +172,12 @@ int DeferredCanvas::TextWidth(const std::string& text) { return measure_.TextWid
 
 int DeferredCanvas::TextHeight(const std::string& text) { return measure_.TextHeight(text); }
 
+TRect DeferredCanvas::PaintedPart() const {
+  if (paintedPart_.isNull()) return Canvas::PaintedPart();
+  const QRect part = (clipped_ ? paintedPart_ & clip_ : paintedPart_).translated(-origin_);
+  return {part.left(), part.top(), part.left() + part.width(), part.top() + part.height()};
+}
+
 void DeferredCanvas::clear() {
   ops_.clear();
   points_.clear();

@@ -27,6 +27,10 @@ class DeferredCanvas : public Canvas {
   // one, the whole picture.
   void setClip(const QRect& clip);
   void clearClip() { clipped_ = false; }
+  // The part of the picture this paint shows, in picture coordinates: what PaintedPart tells the
+  // drawing (with the clip, from the canvas's origin). Without one, the whole plane.
+  void setPaintedPart(const QRect& part) { paintedPart_ = part; }
+  TRect PaintedPart() const override;
   // Fills the box (picture coordinates, within the clip) with the colour, as a host erases the
   // background of a control before it paints.
   void fill(const QRect& box, TColor colour);
@@ -111,6 +115,7 @@ class DeferredCanvas : public Canvas {
   QPoint origin_;
   QRect clip_;
   bool clipped_ = false;
+  QRect paintedPart_;
   QRect whole_;
   std::vector<Op> ops_;
   std::vector<TPoint> points_;

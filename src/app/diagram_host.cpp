@@ -136,6 +136,7 @@ void DiagramHost::paintEvent(QPaintEvent* event) {
   picture_.clear();
   picture_.clearClip();
   picture_.setOrigin(QPoint());
+  picture_.setPaintedPart(exposed);
   try {
     picture_.ResetState();
     panel_.PaintOn(picture_);
@@ -168,10 +169,15 @@ void DiagramHost::paintChildren(Control& parent, const QRect& parentClip, const 
   // in the exposed part are taken: on a large diagram most stand elsewhere. One that a paint moves
   // into it asks for its own paint when it moves.
   const QPoint parentOrigin = boundsInRoot(parent).topLeft();
+  const QRect wanted = parentClip & exposed;
+  if (wanted.isEmpty()) return;
   std::vector<std::pair<Control*, std::weak_ptr<const void>>> children;
-  for (Control* child : parent.Children()) {
-    const QRect box(parentOrigin + QPoint(child->Left(), child->Top()), QSize(child->Width(), child->Height()));
-    if ((box & parentClip).intersects(exposed)) children.emplace_back(child, child->LifeToken());
+  const auto& places = parent.ChildPlaces();
+  for (size_t i = 0; i < places.size(); ++i) {
+    const TRect& bounds = places[i].Bounds;
+    if (!places[i].Visible) continue;
+    const QRect box(parentOrigin + QPoint(bounds.Left, bounds.Top), QSize(bounds.Width(), bounds.Height()));
+    if (box.intersects(wanted)) children.emplace_back(parent.Children()[i], parent.Children()[i]->LifeToken());
   }
 
   for (const auto& [child, alive] : children) {

@@ -1,7 +1,10 @@
 // The small value types shared by the diagram objects.
 #pragma once
 
+#include <optional>
 #include <string>
+
+#include "geometry.h"
 
 enum TEntityType { Et_Organization, Et_Form, Et_Data, Et_Concept };
 
@@ -16,4 +19,16 @@ struct TAnchorPoints {
   int LeftX = 0;
   int CentreX = 0;
   int Y = 0;
+  friend bool operator==(const TAnchorPoints&, const TAnchorPoints&) = default;
 };
+
+// Where a relation or event line between a box and a member row runs: from the box's side facing
+// the row (Box) to the row's side facing the box (Member), leaving and reaching each side 10 pixels
+// straight out. Toward is -1 when the line runs to the left of the box, 1 to the right; there is no
+// line while the two stand centre above centre.
+struct TConnectorEnds {
+  TPoint Box;
+  TPoint Member;
+  int Toward = 0;
+};
+std::optional<TConnectorEnds> ConnectorEnds(const TAnchorPoints& box, const TAnchorPoints& member);

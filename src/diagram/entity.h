@@ -128,7 +128,16 @@ class TEntity : public TPlacedControl, public TLinkTarget {
 
   // Drawing.
   void DrawOn(Canvas& canvas, int x, int y);
+  // The entity's connector lines in their order: relation lines, event lines (while methods are
+  // shown), then call lines in the pen the lines before them left.
   void DrawConnectors(Canvas& canvas);
+  // The pieces of DrawConnectors, for painting the lines of a part of the surface only: one box's
+  // lines (each sets its own pen) and one row's call line (in the canvas's pen).
+  void DrawRelationConnectors(Canvas& canvas, const TRelation& relation, const std::string& page) const;
+  void DrawEventConnectors(Canvas& canvas, const TEntityEvent& event, const std::string& page) const;
+  void DrawCallConnector(Canvas& canvas, const TMethod& row) const;
+  // The pen the call lines are drawn in when DrawConnectors starts with the given pen.
+  TColor CallLinePen(TColor startPen, const std::string& page) const;
   void DrawToCanvas(Canvas& canvas);
   void DrawRelationLine(Canvas& canvas, const TRelation& relation, const TProperty& row) const;
   void DrawEventLine(Canvas& canvas, const TEntityEvent& event, const TMethod& row) const;
@@ -143,6 +152,8 @@ class TEntity : public TPlacedControl, public TLinkTarget {
   void NameChanged(const std::string& oldName) override;
 
  private:
+  // The relation and event lines of DrawConnectors.
+  void DrawBoxConnectors(Canvas& canvas, const std::string& page) const;
   // The entry for the active page, or -1.
   int ActiveEntryIndex() const;
   // Rewrites the active entry as its base followed by the given flags.

@@ -8,85 +8,106 @@
 #include "property.h"
 #include "relation.h"
 
+namespace {
+// Draws nothing: keeps only the pen, to learn which pen a run of drawing leaves behind.
+class PenOnlyCanvas : public Canvas {
+ public:
+  void Rectangle(int, int, int, int) override {}
+  void RoundRect(int, int, int, int, int, int) override {}
+  void Polygon(const std::vector<TPoint>&) override {}
+  void Polyline(const std::vector<TPoint>&) override {}
+  void TextOut(int, int, const std::string&) override {}
+  int TextWidth(const std::string&) override { return 0; }
+  int TextHeight(const std::string&) override { return 0; }
+};
+}  // namespace
+
 void TEntity::DrawConnectors(Canvas& canvas) {
   if (!panel_) return;
   // The pass runs to completion: nothing may add or remove objects while the lists are walked.
   const TColor savedPen = canvas.PenColor();
-  const std::string& page = panel_->ActivePageName();
-  for (const auto& slot : relations_) {
-    const TRelation* relation = slot.Object.get();
-    if (!relation || !relation->IsOnPage(page)) continue;
-    if (relation->SourceEntity() && relation->SourceProperty() && relation->SourceProperty()->Visible()) {
-      canvas.SetPenColor(clrRed);
-      DrawRelationLine(canvas, *relation, *relation->SourceProperty());
-    }
-    if (relation->TargetEntity() && relation->TargetProperty() && relation->TargetEntity()->IsOnPage(page) &&
-        relation->TargetProperty()->Visible()) {
-      canvas.SetPenColor(clrGreen);
-      DrawRelationLine(canvas, *relation, *relation->TargetProperty());
-    }
-  }
-  if (showMethod_) {
-    for (const auto& slot : events_) {
-      const TEntityEvent* event = slot.Object.get();
-      if (!event || !event->IsOnPage(page)) continue;
-      if (event->SourceEntity() && event->SourceMethod() && event->SourceMethod()->Visible()) {
-        canvas.SetPenColor(clrBlue);
-        DrawEventLine(canvas, *event, *event->SourceMethod());
-      }
-      if (event->TargetEntity() && event->TargetMethod() && event->TargetEntity()->IsOnPage(page) &&
-          event->TargetMethod()->Visible()) {
-        canvas.SetPenColor(clrBlack);
-        DrawEventLine(canvas, *event, *event->TargetMethod());
-      }
-    }
-  }
+  DrawBoxConnectors(canvas, panel_->ActivePageName());
   // Call lines keep whatever pen colour the lines before them left.
-  for (const auto& slot : methods_) {
-    const TMethod& row = *slot.Object;
-    if (row.CallMethod()) DrawCallLine(canvas, row, *row.CallMethod(), 5 * row.CallMethodLineDistance());
-  }
+  for (const auto& slot : methods_) DrawCallConnector(canvas, *slot.Object);
   canvas.SetPenColor(savedPen);
 }
 
-void TEntity::DrawRelationLine(Canvas& canvas, const TRelation& relation, const TProperty& row) const {
-  const TAnchorPoints& box = relation.Anchors();
-  const TAnchorPoints& member = row.Anchors();
-  if (member.CentreX < box.CentreX) {
-    canvas.Polyline({{box.LeftX, box.Y}, {box.LeftX - 10, box.Y}, {member.RightX + 10, member.Y}, {member.RightX, member.Y}});
-  } else if (box.CentreX < member.CentreX) {
-    canvas.Polyline({{box.RightX, box.Y}, {box.RightX + 10, box.Y}, {member.LeftX - 10, member.Y}, {member.LeftX, member.Y}});
+void TEntity::DrawBoxConnectors(Canvas& canvas, const std::string& page) const {
+  for (const auto& slot : relations_)
+    if (slot.Object) DrawRelationConnectors(canvas, *slot.Object, page);
+  if (showMethod_)
+    for (const auto& slot : events_)
+      if (slot.Object) DrawEventConnectors(canvas, *slot.Object, page);
+}
+
+void TEntity::DrawRelationConnectors(Canvas& canvas, const TRelation& relation, const std::string& page) const {
+  if (!relation.IsOnPage(page)) return;
+  if (relation.SourceEntity() && relation.SourceProperty() && relation.SourceProperty()->Visible()) {
+    canvas.SetPenColor(clrRed);
+    DrawRelationLine(canvas, relation, *relation.SourceProperty());
+  }
+  if (relation.TargetEntity() && relation.TargetProperty() && relation.TargetEntity()->IsOnPage(page) &&
+      relation.TargetProperty()->Visible()) {
+    canvas.SetPenColor(clrGreen);
+    DrawRelationLine(canvas, relation, *relation.TargetProperty());
   }
 }
 
-void TEntity::DrawEventLine(Canvas& canvas, const TEntityEvent& event, const TMethod& row) const {
-  const TAnchorPoints& box = event.Anchors();
-  const TAnchorPoints& member = row.Anchors();
-  if (member.CentreX < box.CentreX) {
-    canvas.SetPenWidth(1);
-    canvas.Polyline({{box.LeftX, box.Y}, {box.LeftX - 10, box.Y}, {member.RightX + 10, member.Y}, {member.RightX, member.Y}});
-    if (&row == event.SourceMethod()) {
-      canvas.Polyline({{box.LeftX - 5, box.Y - 5}, {box.LeftX, box.Y}, {box.LeftX - 5, box.Y + 5}});
-    } else if (&row == event.TargetMethod()) {
-      canvas.MoveTo(member.RightX, member.Y);
-      canvas.LineTo(member.RightX + 5, member.Y - 5);
-      canvas.MoveTo(member.RightX, member.Y);
-      canvas.LineTo(member.RightX + 5, member.Y + 5);
-    }
-    canvas.SetPenWidth(1);
-  } else if (box.CentreX < member.CentreX) {
-    canvas.SetPenWidth(1);
-    canvas.Polyline({{box.RightX, box.Y}, {box.RightX + 10, box.Y}, {member.LeftX - 10, member.Y}, {member.LeftX, member.Y}});
-    if (&row == event.SourceMethod()) {
-      canvas.Polyline({{box.RightX + 5, box.Y - 5}, {box.RightX, box.Y}, {box.RightX + 5, box.Y + 5}});
-    } else if (&row == event.TargetMethod()) {
-      canvas.MoveTo(member.LeftX, member.Y);
-      canvas.LineTo(member.LeftX - 5, member.Y - 5);
-      canvas.MoveTo(member.LeftX, member.Y);
-      canvas.LineTo(member.LeftX - 5, member.Y + 5);
-    }
-    canvas.SetPenWidth(1);
+void TEntity::DrawEventConnectors(Canvas& canvas, const TEntityEvent& event, const std::string& page) const {
+  if (!event.IsOnPage(page)) return;
+  if (event.SourceEntity() && event.SourceMethod() && event.SourceMethod()->Visible()) {
+    canvas.SetPenColor(clrBlue);
+    DrawEventLine(canvas, event, *event.SourceMethod());
   }
+  if (event.TargetEntity() && event.TargetMethod() && event.TargetEntity()->IsOnPage(page) &&
+      event.TargetMethod()->Visible()) {
+    canvas.SetPenColor(clrBlack);
+    DrawEventLine(canvas, event, *event.TargetMethod());
+  }
+}
+
+void TEntity::DrawCallConnector(Canvas& canvas, const TMethod& row) const {
+  if (row.CallMethod()) DrawCallLine(canvas, row, *row.CallMethod(), 5 * row.CallMethodLineDistance());
+}
+
+TColor TEntity::CallLinePen(TColor startPen, const std::string& page) const {
+  PenOnlyCanvas pen;
+  pen.SetPenColor(startPen);
+  DrawBoxConnectors(pen, page);
+  return pen.PenColor();
+}
+
+namespace {
+// The line from the box's side to the row's side, 10 pixels straight out of each.
+void DrawConnectorLine(Canvas& canvas, const TConnectorEnds& ends) {
+  const int out = 10 * ends.Toward;
+  canvas.Polyline({ends.Box, {ends.Box.X + out, ends.Box.Y}, {ends.Member.X - out, ends.Member.Y}, ends.Member});
+}
+}  // namespace
+
+void TEntity::DrawRelationLine(Canvas& canvas, const TRelation& relation, const TProperty& row) const {
+  if (const auto ends = ConnectorEnds(relation.Anchors(), row.Anchors())) DrawConnectorLine(canvas, *ends);
+}
+
+void TEntity::DrawEventLine(Canvas& canvas, const TEntityEvent& event, const TMethod& row) const {
+  const auto ends = ConnectorEnds(event.Anchors(), row.Anchors());
+  if (!ends) return;
+  canvas.SetPenWidth(1);
+  DrawConnectorLine(canvas, *ends);
+  // The arrowhead points along the event: at the box on the source's line, at the row on the
+  // target's.
+  const int back = 5 * ends->Toward;
+  if (&row == event.SourceMethod()) {
+    const TPoint tip = ends->Box;
+    canvas.Polyline({{tip.X + back, tip.Y - 5}, tip, {tip.X + back, tip.Y + 5}});
+  } else if (&row == event.TargetMethod()) {
+    const TPoint tip = ends->Member;
+    canvas.MoveTo(tip.X, tip.Y);
+    canvas.LineTo(tip.X - back, tip.Y - 5);
+    canvas.MoveTo(tip.X, tip.Y);
+    canvas.LineTo(tip.X - back, tip.Y + 5);
+  }
+  canvas.SetPenWidth(1);
 }
 
 void TEntity::DrawCallLine(Canvas& canvas, const TMethod& row, const TMethod& called, int spacing) const {

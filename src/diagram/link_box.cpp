@@ -25,6 +25,7 @@ void Relink(TLinkBox* box, T*& field, T* value) {
   if (field) static_cast<TLinkTarget*>(field)->RemoveLink(box);
   field = value;
   if (field) static_cast<TLinkTarget*>(field)->AddLink(box);
+  box->LinesMoved();
 }
 }  // namespace
 
@@ -63,10 +64,16 @@ void TLinkBox::BreakTargetLink() {
 }
 
 void TLinkBox::UpdateAnchors() {
+  const TAnchorPoints old = anchors_;
   anchors_.Y = Top() + Height() / 2;
   anchors_.RightX = Left() + Width();
   anchors_.LeftX = Left();
   anchors_.CentreX = Left() + Width() / 2;
+  if (!(anchors_ == old)) LinesMoved();
+}
+
+void TLinkBox::LinesMoved() {
+  if (TOOAPanel* panel = OwnerPanel()) panel->Connectors().Moved(*this);
 }
 
 void TLinkBox::PaintTo(Canvas* canvas) {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "connector_index.h"
 #include "diagram_types.h"
 #include "entity.h"
 #include "name_index.h"
@@ -18,7 +19,9 @@ class TEntity;
 class TLinkTarget;
 class TRow;
 
-class TLinkBox : public TPlacedControl {
+// The connector-index slot comes first, so that it is let go of last, after every change the
+// box's own destruction makes to its ends.
+class TLinkBox : public TConnectorSource, public TPlacedControl {
  public:
   explicit TLinkBox(TEntity& owner);
   ~TLinkBox() override;
@@ -50,6 +53,8 @@ class TLinkBox : public TPlacedControl {
 
   const TAnchorPoints& Anchors() const { return anchors_; }
   void UpdateAnchors();
+  // Tells the panel's connector index that the box's lines may run elsewhere now.
+  void LinesMoved();
   PopupMenu& Menu() { return *menu_; }
   bool HasMenu() const { return menu_ != nullptr; }
   // The menu's header: the box's kind, its owner's description and its own.

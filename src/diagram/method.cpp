@@ -36,6 +36,23 @@ void TMethod::SetCallMethod(TMethod* called) {
   }
   callMethod_ = called;
   if (callMethod_) callMethod_->calledBy_.push_back(this);
+  CallLinesMoved();
+}
+
+void TMethod::SetCallMethodLineDistance(int distance) {
+  if (distance == callMethodLineDistance_) return;
+  callMethodLineDistance_ = distance;
+  if (callMethod_) CallLinesMoved();
+}
+
+void TMethod::CallLinesMoved() {
+  if (TOOAPanel* panel = OwnerPanel()) panel->Connectors().Moved(*this);
+}
+
+void TMethod::AnchorsMoved() {
+  TRow::AnchorsMoved();
+  if (callMethod_) CallLinesMoved();
+  for (TMethod* caller : calledBy_) caller->CallLinesMoved();
 }
 
 void PlaceMethodRow(TMethod& row) {

@@ -4,9 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "connector_index.h"
 #include "row.h"
 
-class TMethod : public TRow {
+// The connector-index slot comes first, so that it is let go of last, after every change the
+// row's own destruction makes to its calls.
+class TMethod : public TConnectorSource, public TRow {
  public:
   explicit TMethod(TEntity& owner);
   ~TMethod() override;
@@ -16,7 +19,7 @@ class TMethod : public TRow {
   TMethod* CallMethod() const { return callMethod_; }
   void SetCallMethod(TMethod* called);
   int CallMethodLineDistance() const { return callMethodLineDistance_; }
-  void SetCallMethodLineDistance(int distance) { callMethodLineDistance_ = distance; }
+  void SetCallMethodLineDistance(int distance);
   // The rows whose CallMethod is this row.
   const std::vector<TMethod*>& CalledBy() const { return calledBy_; }
 
@@ -35,9 +38,12 @@ class TMethod : public TRow {
 
  protected:
   void NameChanged(const std::string& oldName) override;
+  // Besides the boxes' lines, the call lines from and to this row run elsewhere.
+  void AnchorsMoved() override;
 
  private:
   void SwapWith(TMethod& other);
+  void CallLinesMoved();
 
   TMethod* callMethod_ = nullptr;
   int callMethodLineDistance_ = 15;

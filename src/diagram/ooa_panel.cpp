@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 
 #include "canvas.h"
 #include "entity.h"
@@ -210,8 +211,57 @@ void TOOAPanel::Paint() {
   canvas.SetPenColor(clrWhite);
   canvas.Rectangle(2, 2, w - 2, h - 2);
   canvas.SetPenColor(savedPen);
-  for (const auto& entity : entities_)
-    if (entity) entity->DrawConnectors(canvas);
+  DrawConnectorsIn(canvas, canvas.PaintedPart());
+}
+
+void TOOAPanel::DrawConnectorsIn(Canvas& canvas, const TRect& part) {
+  // The same lines in the same order and pens as every entity's DrawConnectors in turn, but only
+  // those the index finds reaching into the part: a repaint of two boxes on a large diagram draws a
+  // handful of lines instead of asking every box of the diagram where its lines run.
+  struct TKeyed {
+    TEntity* Entity;
+    int Kind;  // relation lines first, then event lines, then call lines, as an entity draws them
+    int No;
+    TConnectorIndex::TFound Found;
+  };
+  connectorsFound_.clear();
+  connectors_.Collect(part, connectorsFound_);
+  std::vector<TKeyed> lines;
+  lines.reserve(connectorsFound_.size());
+  for (const TConnectorIndex::TFound& found : connectorsFound_) {
+    if (found.Box) {
+      if (TEntity* owner = found.Box->OwnerEntity())
+        lines.push_back({owner, dynamic_cast<TRelation*>(found.Box) ? 0 : 1, found.Box->No(), found});
+    } else if (TEntity* owner = found.Caller->OwnerEntity()) {
+      lines.push_back({owner, 2, found.Caller->RowIndex(), found});
+    }
+  }
+  std::sort(lines.begin(), lines.end(), [](const TKeyed& a, const TKeyed& b) {
+    if (a.Entity != b.Entity) return a.Entity->Serial() < b.Entity->Serial();
+    return a.Kind != b.Kind ? a.Kind < b.Kind : a.No < b.No;
+  });
+  const TColor startPen = canvas.PenColor();
+  const std::string& page = ActivePageName();
+  const TEntity* current = nullptr;
+  std::optional<TColor> callPen;
+  for (const TKeyed& line : lines) {
+    if (line.Entity != current) {
+      current = line.Entity;
+      callPen.reset();
+      canvas.SetPenColor(startPen);
+    }
+    if (line.Kind == 0) {
+      line.Entity->DrawRelationConnectors(canvas, static_cast<const TRelation&>(*line.Found.Box), page);
+    } else if (line.Kind == 1) {
+      if (line.Entity->ShowMethod())
+        line.Entity->DrawEventConnectors(canvas, static_cast<const TEntityEvent&>(*line.Found.Box), page);
+    } else {
+      if (!callPen) callPen = line.Entity->CallLinePen(startPen, page);
+      canvas.SetPenColor(*callPen);
+      line.Entity->DrawCallConnector(canvas, *line.Found.Caller);
+    }
+  }
+  canvas.SetPenColor(startPen);
 }
 
 void TOOAPanel::DrawToCanvas(Canvas& canvas) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bitmap.h"
+#include "connector_index.h"
 #include "control.h"
 #include "name_index.h"
 #include "placement.h"
@@ -132,10 +133,15 @@ class TOOAPanel : public Control {
   void SaveToBitmapCommand();
 
   void Paint() override;
+  // The connector lines of every entity that reach into the part of the canvas.
+  void DrawConnectorsIn(Canvas& canvas, const TRect& part);
   void Resize() override;
   void MouseMove(TShiftState shift, int x, int y) override;
   void DragOver(Control& source, int x, int y, TDragState state, bool& accept) override;
   void DragDrop(Control& source, int x, int y) override;
+
+  // Where the connector lines of the diagram run; boxes and rows keep it told.
+  TConnectorIndex& Connectors() { return connectors_; }
 
   // Called by entities when their component name changes, to keep the name index.
   void EntityRenamed(TEntity& entity, const std::string& oldName);
@@ -157,7 +163,10 @@ class TOOAPanel : public Control {
   std::string diagramFolder_;
   bool pageEditorShown_ = false;
   TEntity* selectedEntity_ = nullptr;
+  // Before the entities, so that it outlives every box and row it lists.
+  TConnectorIndex connectors_;
   std::vector<std::unique_ptr<TEntity>> entities_;
+  std::vector<TConnectorIndex::TFound> connectorsFound_;
   std::unique_ptr<Bitmap> bitmap_;
   int bitmapWidth_ = 0;
   int bitmapHeight_ = 0;

@@ -2,6 +2,7 @@
 
 #include "canvas.h"
 #include "entity.h"
+#include "link_box.h"
 #include "ooa_panel.h"
 #include "platform.h"
 
@@ -20,10 +21,16 @@ TOOAPanel* TRow::OwnerPanel() const { return owner_ ? owner_->OwnerPanel() : nul
 void TRow::UpdateAnchors() {
   if (!owner_) return;
   const TEntity& entity = *owner_;
+  const TAnchorPoints old = anchors_;
   anchors_.Y = entity.Top() + Top() + Height() / 2;
   anchors_.RightX = entity.Left() + entity.Width();
   anchors_.LeftX = entity.Left();
   anchors_.CentreX = entity.Left() + Left() + Width() / 2;
+  if (!(anchors_ == old)) AnchorsMoved();
+}
+
+void TRow::AnchorsMoved() {
+  for (TLinkBox* box : LinkedBy()) box->LinesMoved();
 }
 
 void TRow::PaintTo(Canvas* canvas) {

@@ -46,6 +46,8 @@ class TRow : public Control, public TLinkTarget {
   void Paint() override;
 
  protected:
+  // The anchors changed: the lines of every box with an end on this row now run elsewhere.
+  virtual void AnchorsMoved();
   // Starts the row's menu with its header: the kind, then the entity's description (its component
   // name while it has none) and the row's name.
   void BeginMenu(const char* title);

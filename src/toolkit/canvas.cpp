@@ -1,5 +1,12 @@
 #include "canvas.h"
 
+#include <limits>
+
+TRect Canvas::PaintedPart() const {
+  constexpr int most = std::numeric_limits<int>::max();
+  return {-most, -most, most, most};
+}
+
 void Canvas::ResetState() {
   brushColor_ = clrWhite;
   penColor_ = clrBlack;

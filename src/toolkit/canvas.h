@@ -40,6 +40,11 @@ class Canvas {
   virtual int TextWidth(const std::string& text) = 0;
   virtual int TextHeight(const std::string& text) = 0;
 
+  // The part of the canvas that the drawing under way will show. Drawing wholly outside it is never
+  // seen, so a painter with much to draw may leave that out. The whole plane unless a canvas knows
+  // better.
+  virtual TRect PaintedPart() const;
+
  private:
   TColor brushColor_ = clrWhite;
   TColor penColor_ = clrBlack;

@@ -12,11 +12,36 @@ Control::Control() = default;
 Control::~Control() {
   for (Control* child : children_) child->parent_ = nullptr;
   children_.clear();
+  childPlaces_.clear();
   if (parent_) {
-    auto& siblings = parent_->children_;
-    siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+    parent_->EraseChildAt(PlaceInParent());
     parent_ = nullptr;
   }
+}
+
+size_t Control::PlaceInParent() const {
+  const auto& places = parent_->childPlaces_;
+  const auto it = std::lower_bound(places.begin(), places.end(), stacking_,
+                                   [](const TChildPlace& place, unsigned long long s) { return place.Stacking < s; });
+  return static_cast<size_t>(it - places.begin());
+}
+
+void Control::UpdatePlaceInParent() {
+  if (!parent_) return;
+  TChildPlace& place = parent_->childPlaces_[PlaceInParent()];
+  place.Bounds = BoundsRect();
+  place.Visible = visible_;
+}
+
+void Control::AppendChild(Control& child) {
+  child.stacking_ = ++nextStacking_;
+  children_.push_back(&child);
+  childPlaces_.push_back({child.BoundsRect(), child.stacking_, child.visible_});
+}
+
+void Control::EraseChildAt(size_t index) {
+  children_.erase(children_.begin() + static_cast<std::ptrdiff_t>(index));
+  childPlaces_.erase(childPlaces_.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
 namespace {
@@ -40,6 +65,7 @@ void Control::SetBounds(int left, int top, int width, int height) {
   top_ = top;
   width_ = width;
   height_ = height;
+  UpdatePlaceInParent();
   Invalidate();
   if (resized) Resize();
 }
@@ -47,6 +73,7 @@ void Control::SetBounds(int left, int top, int width, int height) {
 void Control::SetVisible(bool visible) {
   if (visible == visible_) return;
   visible_ = visible;
+  UpdatePlaceInParent();
   Invalidate();
 }
 
@@ -69,12 +96,11 @@ void Control::SetParent(Control* parent) {
   if (parent == parent_) return;
   if (parent_) {
     Invalidate();
-    auto& siblings = parent_->children_;
-    siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+    parent_->EraseChildAt(PlaceInParent());
   }
   parent_ = parent;
   if (parent_) {
-    parent_->children_.push_back(this);
+    parent_->AppendChild(*this);
     Invalidate();
   }
 }
@@ -82,15 +108,21 @@ void Control::SetParent(Control* parent) {
 void Control::ReleaseChildren() {
   for (Control* child : children_) child->parent_ = nullptr;
   children_.clear();
+  childPlaces_.clear();
   Invalidate();
 }
 
 void Control::BringToFront() {
   if (!parent_) return;
+  const size_t index = PlaceInParent();
   auto& siblings = parent_->children_;
-  auto it = std::find(siblings.begin(), siblings.end(), this);
-  if (it == siblings.end() || it + 1 == siblings.end()) return;
-  std::rotate(it, it + 1, siblings.end());
+  auto& places = parent_->childPlaces_;
+  if (index + 1 >= siblings.size()) return;
+  const auto at = static_cast<std::ptrdiff_t>(index);
+  std::rotate(siblings.begin() + at, siblings.begin() + at + 1, siblings.end());
+  std::rotate(places.begin() + at, places.begin() + at + 1, places.end());
+  stacking_ = ++parent_->nextStacking_;
+  places.back().Stacking = stacking_;
   Invalidate();
 }
 
@@ -137,9 +169,11 @@ void Control::BeginDrag() {
 
 Control* Control::ControlAt(int x, int y) {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return nullptr;
-  for (auto it = children_.rbegin(); it != children_.rend(); ++it) {
-    Control* child = *it;
-    if (!child->visible_) continue;
+  // The compact list of places answers which children stand at the point; only those are visited.
+  for (size_t i = childPlaces_.size(); i-- > 0;) {
+    const TChildPlace& place = childPlaces_[i];
+    if (!place.Visible || !place.Bounds.Contains(x, y)) continue;
+    Control* child = children_[i];
     if (Control* hit = child->ControlAt(x - child->left_, y - child->top_)) return hit;
   }
   return this;

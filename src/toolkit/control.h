@@ -63,6 +63,17 @@ class Control {
   void SetParent(Control* parent);
   // Children in z-order, bottom first.
   const std::vector<Control*>& Children() const { return children_; }
+  // Where each child stands (in this control's coordinates) and whether it shows, in the order of
+  // Children(). Kept here, side by side, so that finding the children at a point or in a part of
+  // the control reads one compact list instead of visiting every child: a diagram surface holds
+  // tens of thousands of them, and a click or a small repaint wants only a handful.
+  struct TChildPlace {
+    TRect Bounds;
+    // Rises with every child added or brought to the front: the list is ordered by it.
+    unsigned long long Stacking = 0;
+    bool Visible = true;
+  };
+  const std::vector<TChildPlace>& ChildPlaces() const { return childPlaces_; }
   void BringToFront();
   // Lets go of every child at once, so that destroying many children costs no search each.
   void ReleaseChildren();
@@ -115,8 +126,19 @@ class Control {
   TColor color_ = clrSilver;
   std::string text_;
   std::string name_;
+  // Where the control stands in its parent's lists: found from its stacking number, which the
+  // parent's list is ordered by, so that a move costs no search through the siblings.
+  size_t PlaceInParent() const;
+  void UpdatePlaceInParent();
+  // Appends a child at the top of the stacking order.
+  void AppendChild(Control& child);
+  void EraseChildAt(size_t index);
+
   Control* parent_ = nullptr;
+  unsigned long long stacking_ = 0;
   std::vector<Control*> children_;
+  std::vector<TChildPlace> childPlaces_;
+  unsigned long long nextStacking_ = 0;
   PopupMenu* popupMenu_ = nullptr;
   Canvas* paintCanvas_ = nullptr;
   mutable std::shared_ptr<const void> lifeToken_;

@@ -15,6 +15,7 @@ struct TRect {
 
   int Width() const { return Right - Left; }
   int Height() const { return Bottom - Top; }
+  bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
   bool Contains(int x, int y) const { return x >= Left && x < Right && y >= Top && y < Bottom; }
   bool Intersects(const TRect& other) const {
     return Left < other.Right && other.Left < Right && Top < other.Bottom && other.Top < Bottom;

@@ -87,15 +87,25 @@ void PaintChildrenPlainly(QPainter& painter, QtCanvas& canvas, Control& parent, 
   }
 }
 
-// The host's paint done the plain way, over the whole surface with nothing left out: the panel,
-// then every visible control in z-order, its box first filled with its colour.
+// A canvas on which the panel's own paint finds no connector lines to draw: the plain paint draws
+// them itself, entity by entity, without the index of where they run.
+class FaceOnlyCanvas : public QtCanvas {
+ public:
+  using QtCanvas::QtCanvas;
+  TRect PaintedPart() const override { return {}; }
+};
+
+// The host's paint done the plain way, over the whole surface with nothing left out: the panel's
+// face, every entity's connector lines in turn, then every visible control in z-order, its box
+// first filled with its colour.
 QImage PlainPaint(TOOAPanel& panel) {
   QImage image(panel.Width(), panel.Height(), QImage::Format_RGB32);
   image.fill(Qt::magenta);
   QPainter painter(&image);
-  QtCanvas canvas(painter);
+  FaceOnlyCanvas canvas(painter);
   canvas.ResetState();
   panel.PaintOn(canvas);
+  for (const auto& entity : panel.Entities()) entity->DrawConnectors(canvas);
   PaintChildrenPlainly(painter, canvas, panel, image.rect());
   return image;
 }
@@ -106,8 +116,9 @@ class HostPaint : public ::testing::Test {
     window = std::make_unique<TfMain>();
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    BuildCrowdedDiagram(panel(), 90);
+    BuildCrowdedDiagram(panel(), EntityCount());
   }
+  virtual int EntityCount() const { return 90; }
 
   TOOAPanel& panel() { return window->panel(); }
   DiagramHost& host() { return window->host(); }
@@ -142,7 +153,29 @@ class HostPaint : public ::testing::Test {
     return *panel().Entities().front();
   }
 
+  // An entity in view with a line of a shown box ending at one of its property rows, the box in
+  // view too: the whole line runs where the window shows it.
+  TEntity& ShownLinkedEntity() {
+    auto inView = [](const Control& control) {
+      return control.Visible() && control.Left() >= 0 && control.Left() < 600 && control.Top() >= 0 && control.Top() < 600;
+    };
+    for (const auto& entity : panel().Entities()) {
+      if (!inView(*entity)) continue;
+      for (const auto& slot : entity->PropertyList())
+        for (const TLinkBox* box : slot.Object->LinkedBy())
+          if (inView(*box)) return *entity;
+    }
+    ADD_FAILURE() << "no linked entity in view";
+    return *panel().Entities().front();
+  }
+
   std::unique_ptr<TfMain> window;
+};
+
+// Few entities, so that most of each line shows between them rather than under later boxes.
+class SparseHostPaint : public HostPaint {
+ protected:
+  int EntityCount() const override { return 16; }
 };
 
 TEST_F(HostPaint, WhatTheWindowShowsIsTheWholeDiagramPaintedAfresh) {
@@ -173,6 +206,53 @@ TEST_F(HostPaint, WhatTheWindowShowsIsTheWholeDiagramPaintedAfresh) {
   panel().SetSelectedEntity(&removed);
   removed.RemoveThisEntity();
   ExpectShownAsPaintedAfresh("entity removed");
+}
+
+// Small parts painted on their own (as a click or a moved box asks) show every line crossing them:
+// the lines are found by where they run, not by visiting every box, so every change that moves a
+// line must reach that record. After each change the whole view is painted again as tiles, each
+// painted alone, and must be the diagram as it is now.
+TEST_F(SparseHostPaint, SmallPartsPaintedAloneShowEveryLineThatCrossesThem) {
+  auto paintAsTiles = [&](const char* step) {
+    QApplication::processEvents();
+    for (int y = 0; y < viewport().height(); y += 23)
+      for (int x = 0; x < viewport().width(); x += 29) host().repaint(QRect(x, y, 29, 23));
+    ExpectShownAsPaintedAfresh(step);
+  };
+  paintAsTiles("first page");
+  for (const auto& entity : panel().Entities()) {
+    if (!entity->Visible() || entity->RelationList().empty() || !entity->RelationList().front().Object->Visible())
+      continue;
+    TRelation& relation = *entity->RelationList().front().Object;
+    panel().DragDrop(relation, relation.Left() + 60, relation.Top() + 45);
+    break;
+  }
+  paintAsTiles("relation box moved");
+  TEntity& moved = ShownLinkedEntity();
+  panel().DragDrop(moved, moved.Left() + 230, moved.Top() + 170);
+  paintAsTiles("entity moved with its lines");
+  TEntity& reordered = ShownLinkedEntity();
+  for (const auto& slot : reordered.PropertyList())
+    if (!slot.Object->LinkedBy().empty() && slot.Object->RowIndex() > 0) {
+      slot.Object->MoveUp();
+      break;
+    }
+  paintAsTiles("linked property row moved up");
+  ShownEntity().MethodByIndex(1)->MoveUp();
+  paintAsTiles("method row moved up");
+  TEntity& calling = ShownEntity();
+  calling.MethodByIndex(0)->SetCallMethod(calling.MethodByIndex(1));
+  calling.MethodByIndex(0)->SetCallMethodLineDistance(2);
+  paintAsTiles("call made");
+  for (const auto& entity : panel().Entities()) {
+    if (entity->EventList().empty()) continue;
+    entity->EventList().front().Object->BreakSourceLink();
+    break;
+  }
+  paintAsTiles("event link broken");
+  panel().SetActivePageName("Second");
+  panel().ShowActivePage();
+  paintAsTiles("second page");
 }
 
 TEST_F(HostPaint, TheExportedPictureIsTheDiagramDrawnWhole) {

@@ -519,6 +519,7 @@ class StressRun {
     Check(panel_, read_, "after the command");
     if (checkLines_) CheckLines();
     checkLines_ = false;
+    CheckPlaceIndexes();
     RoundTrip();
     return !::testing::Test::HasFailure();
   }
@@ -1052,6 +1053,40 @@ class StressRun {
       };
       for (const auto& slot : entity->RelationList()) expectBox(*slot.Object);
       for (const auto& slot : entity->EventList()) expectBox(*slot.Object);
+    }
+  }
+
+  // What paints and clicks look up instead of visiting every object: where each control stands in
+  // its parent's list of places, and where the connector index says each object's lines run.
+  void CheckPlaceIndexes() {
+    auto expectPlaces = [](const Control& parent) {
+      const auto& places = parent.ChildPlaces();
+      if (places.size() != parent.Children().size()) {
+        ADD_FAILURE() << parent.Name() << " has " << parent.Children().size() << " children and "
+                      << places.size() << " places";
+        return;
+      }
+      for (size_t i = 0; i < places.size(); ++i) {
+        const Control& child = *parent.Children()[i];
+        if (!(places[i].Bounds == child.BoundsRect()) || places[i].Visible != child.Visible() ||
+            (i > 0 && places[i - 1].Stacking >= places[i].Stacking))
+          ADD_FAILURE() << "the place of " << child.Name() << " in " << parent.Name() << " is out of date";
+      }
+    };
+    expectPlaces(panel_);
+    TConnectorIndex& index = panel_.Connectors();
+    auto expectLines = [&](const auto& object) {
+      const auto lines = TConnectorIndex::LinesOf(object);
+      const auto held = index.Held(object);
+      if (lines.Bounds.IsEmpty() && !held) return;
+      if (!held || !(*held == lines))
+        ADD_FAILURE() << "the connector index holds out-of-date lines of " << object.Name();
+    };
+    for (const auto& entity : panel_.Entities()) {
+      expectPlaces(*entity);
+      for (const auto& slot : entity->RelationList()) expectLines(*slot.Object);
+      for (const auto& slot : entity->EventList()) expectLines(*slot.Object);
+      for (const auto& slot : entity->MethodList()) expectLines(*slot.Object);
     }
   }
 

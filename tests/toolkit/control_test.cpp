@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
+#include <vector>
 
 #include "popup_menu.h"
 #include "scripted_platform.h"
@@ -100,6 +102,66 @@ TEST(Control, RepaintPaintsOnlyInATreeWithAPlatform) {
   control.Repaint();
   EXPECT_EQ(control.paints, 1);
   EXPECT_GT(platform.Invalidations, before) << "the host must be asked to show the new paint";
+}
+
+// The compact list of child places answers hit tests and the host's search for the children in a
+// part; after any run of adding, moving, hiding, restacking, reparenting and destroying children it
+// must say what the children themselves say, and hit tests must find what a walk over every child
+// finds.
+TEST(Control, ChildPlacesFollowEveryChangeOfTheChildren) {
+  Control root;
+  root.SetBounds(0, 0, 200, 200);
+  Control other;
+  std::vector<std::unique_ptr<Control>> children;
+  std::mt19937 random(3);
+  auto below = [&random](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
+  auto topmostByWalk = [&root](int x, int y) -> Control* {
+    for (auto it = root.Children().rbegin(); it != root.Children().rend(); ++it) {
+      Control& child = **it;
+      if (child.Visible() && x >= child.Left() && x < child.Left() + child.Width() && y >= child.Top() &&
+          y < child.Top() + child.Height())
+        return &child;
+    }
+    return &root;
+  };
+  for (int step = 0; step < 3000; ++step) {
+    const int roll = below(10);
+    Control* some = children.empty() ? nullptr : children[static_cast<size_t>(below(static_cast<int>(children.size())))].get();
+    if (roll < 3 || !some) {
+      children.push_back(std::make_unique<Control>());
+      children.back()->SetBounds(below(180), below(180), below(60) - 5, below(60));
+      children.back()->SetParent(&root);
+    } else if (roll == 3) {
+      some->SetBounds(below(220) - 10, below(220) - 10, some->Width(), some->Height());
+    } else if (roll == 4) {
+      some->SetVisible(!some->Visible());
+    } else if (roll == 5) {
+      some->BringToFront();
+    } else if (roll == 6) {
+      some->SetParent(some->Parent() == &root ? &other : &root);
+    } else if (roll == 7) {
+      std::erase_if(children, [some](const auto& child) { return child.get() == some; });
+    } else if (roll == 8) {
+      some->SetWidth(below(80) - 10);
+    } else if (below(40) == 0) {
+      root.ReleaseChildren();
+    }
+    const auto& places = root.ChildPlaces();
+    ASSERT_EQ(places.size(), root.Children().size()) << "step " << step;
+    for (size_t i = 0; i < places.size(); ++i) {
+      const Control& child = *root.Children()[i];
+      ASSERT_EQ(places[i].Bounds, child.BoundsRect()) << "step " << step;
+      ASSERT_EQ(places[i].Visible, child.Visible()) << "step " << step;
+      if (i > 0) {
+        ASSERT_LT(places[i - 1].Stacking, places[i].Stacking) << "step " << step;
+      }
+    }
+    for (int probe = 0; probe < 5; ++probe) {
+      const int x = below(200);
+      const int y = below(200);
+      ASSERT_EQ(root.ControlAt(x, y), topmostByWalk(x, y)) << "step " << step << " at " << x << "," << y;
+    }
+  }
 }
 
 TEST(PopupMenu, ACommandMayDestroyTheMenuThatRunsIt) {

@@ -1,0 +1,94 @@
+// Where the connector lines of a diagram run: for every relation or event box the long slanted
+// stretch of each of its lines, and for every calling method row the rectangle its call line stays
+// within. A paint of part of the surface (a click repaints two boxes) asks here which lines reach
+// into that part instead of asking every box of the diagram. The slanted stretches are kept as
+// such because a rectangle around a line across the page would take in nearly every part of it.
+//
+// Objects say when their lines may have moved (their anchors, an anchor of a row at one of their
+// ends, or an end itself changed); the rectangles are worked out again only when the index is next
+// asked, once per object however often it moved in between.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+#include "diagram_types.h"
+#include "geometry.h"
+
+class TConnectorIndex;
+class TLinkBox;
+class TMethod;
+
+// A box or row with connector lines: its place in the index of the panel it stands on. Leaving the
+// index is the last thing an object does as it dies.
+class TConnectorSource {
+ public:
+  TConnectorSource() = default;
+  TConnectorSource(const TConnectorSource&) = delete;
+  TConnectorSource& operator=(const TConnectorSource&) = delete;
+
+ protected:
+  ~TConnectorSource();
+
+ private:
+  friend class TConnectorIndex;
+  TConnectorIndex* index_ = nullptr;
+  size_t slot_ = 0;
+};
+
+class TConnectorIndex {
+ public:
+  TConnectorIndex() = default;
+  TConnectorIndex(const TConnectorIndex&) = delete;
+  TConnectorIndex& operator=(const TConnectorIndex&) = delete;
+  ~TConnectorIndex();
+
+  // The lines of the box or of the row's call may have moved.
+  void Moved(TLinkBox& box);
+  void Moved(TMethod& caller);
+
+  struct TFound {
+    TLinkBox* Box = nullptr;
+    TMethod* Caller = nullptr;
+  };
+  // Appends every box and calling row whose lines may reach into the part, in no particular order.
+  void Collect(const TRect& part, std::vector<TFound>& found);
+  // Where an object's lines run. Every pixel of them lies within Reach of a stretch (the lines of
+  // a box) or within Bounds (a call line; and Bounds holds the stretches of a box with Reach).
+  struct TLines {
+    static constexpr int ReachX = 12;
+    static constexpr int ReachY = 7;
+    TRect Bounds;
+    int Stretches = 0;
+    TPoint From[2];
+    TPoint To[2];
+    friend bool operator==(const TLines&, const TLines&) = default;
+  };
+  // What the index holds for the box's or row's lines, brought up to date; none when the index does
+  // not know the object.
+  std::optional<TLines> Held(const TLinkBox& box);
+  std::optional<TLines> Held(const TMethod& caller);
+
+  // Where the lines run now, arrowheads and pen included; empty Bounds when there are none.
+  static TLines LinesOf(const TLinkBox& box);
+  static TLines LinesOf(const TMethod& caller);
+
+ private:
+  struct TEntry {
+    TLines Lines;
+    TConnectorSource* Source = nullptr;
+    bool IsCall = false;
+    bool Dirty = false;
+  };
+  void Mark(TConnectorSource& source, bool isCall);
+  void Remove(TConnectorSource& source);
+  void Refresh();
+  std::optional<TLines> Held(const TConnectorSource& source);
+  friend class TConnectorSource;
+
+  std::vector<TEntry> entries_;
+  // Slots marked since the last refresh. A slot listed may have been emptied or refilled since;
+  // only entries still marked are worked out.
+  std::vector<size_t> dirty_;
+};
