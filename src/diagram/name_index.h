@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -18,17 +19,23 @@ class TNameIndex {
   // row order for rows, place in the list for boxes.
   using TBefore = bool (*)(const T*, const T*);
 
-  TNameIndex(bool ignoreCase, TBefore before) : ignoreCase_(ignoreCase), before_(before) {}
+  TNameIndex(bool ignoreCase, TBefore before)
+      : ignoreCase_(ignoreCase),
+        before_(before),
+        map_(0, TKeyHash{ignoreCase}, TKeyEqual{ignoreCase}),
+        takenRuns_(0, TKeyHash{ignoreCase}, TKeyEqual{ignoreCase}) {}
 
   void Add(const std::string& name, T* object) {
-    TObjects& entry = map_[Key(name)];
+    auto it = map_.find(std::string_view(name));
+    if (it == map_.end()) it = map_.emplace(Key(name), TObjects{}).first;
+    TObjects& entry = it->second;
     entry.Objects.push_back(object);
     // A file may give thousands of objects one name and look that name up after each: the first
     // is kept up to date here rather than searched for again at every lookup.
     if (entry.FirstStamp == orderStamp_ && before_(object, entry.First)) entry.First = object;
   }
   void Remove(const std::string& name, T* object) {
-    auto it = map_.find(Key(name));
+    auto it = map_.find(std::string_view(name));
     if (it == map_.end()) return;
     TObjects& entry = it->second;
     auto& objects = entry.Objects;
@@ -48,10 +55,10 @@ class TNameIndex {
     Remove(oldName, object);
     Add(newName, object);
   }
-  bool Contains(const std::string& name) const { return map_.count(Key(name)) != 0; }
+  bool Contains(std::string_view name) const { return map_.find(name) != map_.end(); }
   // The object with that name that comes first by the index's order, or none.
-  T* First(const std::string& name) const {
-    auto it = map_.find(Key(name));
+  T* First(std::string_view name) const {
+    auto it = map_.find(name);
     if (it == map_.end()) return nullptr;
     const TObjects& entry = it->second;
     if (entry.FirstStamp != orderStamp_) {
@@ -68,14 +75,23 @@ class TNameIndex {
     // The numbers an earlier search for this prefix found taken are not tried again (a file may
     // name thousands of objects with the numbers new ones would get): they stay taken until one of
     // those names is freed.
-    TTakenRun& taken = takenRuns_[Key(prefix)];
+    auto run = takenRuns_.find(std::string_view(prefix));
+    if (run == takenRuns_.end()) run = takenRuns_.emplace(Key(prefix), TTakenRun{}).first;
+    TTakenRun& taken = run->second;
     long long n = start;
     if (taken.From <= start && start < taken.To) n = taken.To;
-    while (Contains(prefix + IntToText(n))) ++n;
+    // Each number is tried in one buffer: the prefix stays, the digits after it change.
+    std::string name = prefix;
+    auto withNumber = [&](long long k) -> const std::string& {
+      name.resize(prefix.size());
+      name += IntToText(k);
+      return name;
+    };
+    while (Contains(withNumber(n))) ++n;
     if (!(taken.From <= start && start <= taken.To)) taken.From = start;
     taken.To = n;
     if (number) *number = n;
-    return prefix + IntToText(n);
+    return withNumber(n);
   }
   void Clear() {
     map_.clear();
@@ -94,7 +110,24 @@ class TNameIndex {
     long long To = 0;
   };
 
+  // Names are looked up as they are given, without a folded copy: the hash and the comparison fold
+  // letter case themselves where the index ignores it. Stored keys are folded, as the taken runs'
+  // prefixes are compared with them.
   std::string Key(const std::string& name) const { return ignoreCase_ ? UpperCase(name) : name; }
+  struct TKeyHash {
+    using is_transparent = void;
+    bool IgnoreCase;
+    size_t operator()(std::string_view text) const {
+      std::uint64_t hash = 14695981039346656037ull;
+      for (const char c : text) hash = (hash ^ static_cast<unsigned char>(IgnoreCase ? UpperAscii(c) : c)) * 1099511628211ull;
+      return static_cast<size_t>(hash);
+    }
+  };
+  struct TKeyEqual {
+    using is_transparent = void;
+    bool IgnoreCase;
+    bool operator()(std::string_view a, std::string_view b) const { return IgnoreCase ? SameText(a, b) : a == b; }
+  };
 
   // A freed name may be one of the numbers a search found taken.
   void NameFreed(const std::string& key) {
@@ -104,7 +137,7 @@ class TNameIndex {
 
   bool ignoreCase_;
   TBefore before_;
-  std::unordered_map<std::string, TObjects> map_;
+  std::unordered_map<std::string, TObjects, TKeyHash, TKeyEqual> map_;
   std::uint64_t orderStamp_ = 1;
-  mutable std::unordered_map<std::string, TTakenRun> takenRuns_;
+  mutable std::unordered_map<std::string, TTakenRun, TKeyHash, TKeyEqual> takenRuns_;
 };

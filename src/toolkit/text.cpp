@@ -7,7 +7,6 @@
 
 namespace {
 bool IsTrimmed(char c) { return static_cast<unsigned char>(c) <= 32; }
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 }  // namespace
 
 std::string_view TrimView(std::string_view text) {

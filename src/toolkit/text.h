@@ -14,6 +14,8 @@ bool IsBlank(std::string_view text);
 // Compares ASCII letters without regard to case; every other byte must match exactly.
 bool SameText(std::string_view a, std::string_view b);
 std::string UpperCase(std::string_view text);
+// The letter a to z as A to Z; every other byte as it is.
+inline char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 // A decimal integer: leading blanks, an optional sign, digits, nothing after; 32-bit range.
 bool TryTextToInt(std::string_view text, int& value);
 int TextToIntDef(std::string_view text, int defaultValue);

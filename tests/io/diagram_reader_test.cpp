@@ -210,6 +210,11 @@ TEST(Reader, RelationAndEventSections) {
        "  @RELATION\n   RELOWNERENTITY=Entity1\n   DESC=SOURCEENTITY=Entity2 TOP NAME\n   DISPLAYPAGE=TOP @1,1\n"
        "   DISPLAYPAGE=P1 @4,4\n  #RELATION\n",
        "    relation Entity1_Rel_1 \"SOURCEENTITY=Entity2 TOP NAME\" at 4,4 - > - [TOP @1,1|P1 @4,4]\n", ""},
+      {"a name no entity bears yet finds the entity read later under that name",
+       "  @RELATION\n   RELOWNERENTITY=Late\n   DESC=lost\n  #RELATION\n"
+       " @ENTITY\n  NAME=Late\n  DESC=C\n  DISPLAYPAGE=P1 @5,5\n #ENTITY\n"
+       "  @RELATION\n   RELOWNERENTITY=Late\n   DESC=found\n   SOURCEENTITY=Late\n   DISPLAYPAGE=P1 @1,1\n  #RELATION\n",
+       "", "  entity Late \"C\" Organization [P1 @5,5]\n    relation Late_Rel_1 \"found\" at 1,1 Late.- > - [P1 @1,1]\n"},
       {"an entity section after a box naming an entity is refused",
        "  @RELATION\n   RELOWNERENTITY=Entity1\n   DISPLAYPAGE=P1 @1,1\n  #RELATION\n @ENTITY\n  DESC=C\n #ENTITY\n",
        "    relation Entity1_Rel_1 \"NEWRelation\" at 1,1 - > - [P1 @1,1]\n", "", kEntityError},
