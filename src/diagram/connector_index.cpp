@@ -13,6 +13,15 @@ TConnectorSource::~TConnectorSource() {
   if (index_) index_->Remove(*this);
 }
 
+bool TConnectorSource::MarkLinesMoved() {
+  if (!index_) return false;
+  if (!dirty_) {
+    dirty_ = true;
+    index_->dirty_.push_back(slot_);
+  }
+  return true;
+}
+
 TConnectorIndex::~TConnectorIndex() {
   for (TEntry& entry : entries_) entry.Source->index_ = nullptr;
 }
@@ -24,14 +33,10 @@ void TConnectorIndex::Mark(TConnectorSource& source, bool isCall) {
   if (!source.index_) {
     source.index_ = this;
     source.slot_ = entries_.size();
-    entries_.push_back({TLines{}, &source, isCall, true});
-    dirty_.push_back(source.slot_);
-    return;
+    source.dirty_ = false;
+    entries_.push_back({TLines{}, &source, isCall});
   }
-  TEntry& entry = entries_[source.slot_];
-  if (entry.Dirty) return;
-  entry.Dirty = true;
-  dirty_.push_back(source.slot_);
+  source.MarkLinesMoved();
 }
 
 void TConnectorIndex::Remove(TConnectorSource& source) {
@@ -40,18 +45,18 @@ void TConnectorIndex::Remove(TConnectorSource& source) {
   if (slot + 1 != entries_.size()) {
     entries_[slot] = entries_.back();
     entries_[slot].Source->slot_ = slot;
-    if (entries_[slot].Dirty) dirty_.push_back(slot);
+    if (entries_[slot].Source->dirty_) dirty_.push_back(slot);
   }
   entries_.pop_back();
 }
 
 void TConnectorIndex::Refresh() {
   for (const size_t slot : dirty_) {
-    if (slot >= entries_.size() || !entries_[slot].Dirty) continue;
+    if (slot >= entries_.size() || !entries_[slot].Source->dirty_) continue;
     TEntry& entry = entries_[slot];
     entry.Lines = entry.IsCall ? LinesOf(static_cast<const TMethod&>(*entry.Source))
                                : LinesOf(static_cast<const TLinkBox&>(*entry.Source));
-    entry.Dirty = false;
+    entry.Source->dirty_ = false;
   }
   dirty_.clear();
 }

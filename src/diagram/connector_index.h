@@ -30,11 +30,17 @@ class TConnectorSource {
 
  protected:
   ~TConnectorSource();
+  // Tells the index the object is in that its lines may have moved; false when it is in none yet.
+  // Touches nothing but the object itself: a page showing moves the lines of every box several
+  // times, and a visit to the index's entry (or to the owner for its panel) for each would be a
+  // trip to memory.
+  bool MarkLinesMoved();
 
  private:
   friend class TConnectorIndex;
   TConnectorIndex* index_ = nullptr;
   size_t slot_ = 0;
+  bool dirty_ = false;
 };
 
 class TConnectorIndex {
@@ -79,7 +85,6 @@ class TConnectorIndex {
     TLines Lines;
     TConnectorSource* Source = nullptr;
     bool IsCall = false;
-    bool Dirty = false;
   };
   void Mark(TConnectorSource& source, bool isCall);
   void Remove(TConnectorSource& source);
@@ -88,7 +93,7 @@ class TConnectorIndex {
   friend class TConnectorSource;
 
   std::vector<TEntry> entries_;
-  // Slots marked since the last refresh. A slot listed may have been emptied or refilled since;
-  // only entries still marked are worked out.
+  // Slots of the objects marked since the last refresh. A slot listed may have been emptied or
+  // refilled since; only entries whose object is still marked are worked out.
   std::vector<size_t> dirty_;
 };

@@ -73,6 +73,7 @@ void TLinkBox::UpdateAnchors() {
 }
 
 void TLinkBox::LinesMoved() {
+  if (MarkLinesMoved()) return;
   if (TOOAPanel* panel = OwnerPanel()) panel->Connectors().Moved(*this);
 }
 

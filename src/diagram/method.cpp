@@ -46,6 +46,7 @@ void TMethod::SetCallMethodLineDistance(int distance) {
 }
 
 void TMethod::CallLinesMoved() {
+  if (MarkLinesMoved()) return;
   if (TOOAPanel* panel = OwnerPanel()) panel->Connectors().Moved(*this);
 }
 

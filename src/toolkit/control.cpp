@@ -21,9 +21,11 @@ Control::~Control() {
 
 size_t Control::PlaceInParent() const {
   const auto& places = parent_->childPlaces_;
+  if (placeHint_ < places.size() && places[placeHint_].Stacking == stacking_) return placeHint_;
   const auto it = std::lower_bound(places.begin(), places.end(), stacking_,
                                    [](const TChildPlace& place, unsigned long long s) { return place.Stacking < s; });
-  return static_cast<size_t>(it - places.begin());
+  placeHint_ = static_cast<size_t>(it - places.begin());
+  return placeHint_;
 }
 
 void Control::UpdatePlaceInParent() {
@@ -35,6 +37,7 @@ void Control::UpdatePlaceInParent() {
 
 void Control::AppendChild(Control& child) {
   child.stacking_ = ++nextStacking_;
+  child.placeHint_ = children_.size();
   children_.push_back(&child);
   childPlaces_.push_back({child.BoundsRect(), child.stacking_, child.visible_});
 }
@@ -122,6 +125,7 @@ void Control::BringToFront() {
   std::rotate(siblings.begin() + at, siblings.begin() + at + 1, siblings.end());
   std::rotate(places.begin() + at, places.begin() + at + 1, places.end());
   stacking_ = ++parent_->nextStacking_;
+  placeHint_ = places.size() - 1;
   places.back().Stacking = stacking_;
   Invalidate();
 }

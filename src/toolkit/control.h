@@ -126,8 +126,10 @@ class Control {
   TColor color_ = clrSilver;
   std::string text_;
   std::string name_;
-  // Where the control stands in its parent's lists: found from its stacking number, which the
-  // parent's list is ordered by, so that a move costs no search through the siblings.
+  // Where the control stands in its parent's lists: where it stood when last looked for, while that
+  // place still holds its stacking number, or else found from the number, which the parent's list
+  // is ordered by. A page showing moves and shows every control several times; a search through
+  // tens of thousands of siblings for each would cost trips to memory at its last steps.
   size_t PlaceInParent() const;
   void UpdatePlaceInParent();
   // Appends a child at the top of the stacking order.
@@ -136,6 +138,7 @@ class Control {
 
   Control* parent_ = nullptr;
   unsigned long long stacking_ = 0;
+  mutable size_t placeHint_ = 0;
   std::vector<Control*> children_;
   std::vector<TChildPlace> childPlaces_;
   unsigned long long nextStacking_ = 0;
