@@ -9,6 +9,16 @@
 #include <utility>
 
 namespace {
+// The columns and rows of a grid of cells `size` pixels square, laid from the top-left corner of
+// `area`, that the box (lying in the area) reaches into, first and last taken.
+struct TCellSpan {
+  int FirstColumn, LastColumn, FirstRow, LastRow;
+};
+TCellSpan CellsReached(const QRect& box, const QRect& area, int size) {
+  return {(box.left() - area.left()) / size, (box.right() - area.left()) / size, (box.top() - area.top()) / size,
+          (box.bottom() - area.top()) / size};
+}
+
 // The box from (x1, y1) to (x2, y2) given either way round, as the Qt canvas takes it.
 void normalise(int& x1, int& y1, int& x2, int& y2) {
   if (x1 > x2) std::swap(x1, x2);
@@ -222,12 +232,9 @@ void DeferredCanvas::cover(const QRect& rect) {
                   static_cast<size_t>(lastBlockColumn - firstBlockColumn + 1));
   const auto index = static_cast<std::uint32_t>(coverRects_.size());
   coverRects_.push_back(rect);
-  const int firstColumn = (rect.left() - maskRect_.left()) / kCellSize;
-  const int lastColumn = (rect.right() - maskRect_.left()) / kCellSize;
-  const int firstRow = (rect.top() - maskRect_.top()) / kCellSize;
-  const int lastRow = (rect.bottom() - maskRect_.top()) / kCellSize;
-  for (int y = firstRow; y <= lastRow; ++y)
-    for (int x = firstColumn; x <= lastColumn; ++x)
+  const TCellSpan cells = CellsReached(rect, maskRect_, kCellSize);
+  for (int y = cells.FirstRow; y <= cells.LastRow; ++y)
+    for (int x = cells.FirstColumn; x <= cells.LastColumn; ++x)
       coverCells_[static_cast<size_t>(y * cellColumns_ + x)].push_back(index);
 }
 
@@ -388,12 +395,9 @@ bool DeferredCanvas::blocksCovered(QPoint from, QPoint to) const {
   const QRect box(QPoint(std::min(from.x(), to.x()), std::min(from.y(), to.y())),
                   QPoint(std::max(from.x(), to.x()), std::max(from.y(), to.y())));
   if (!maskRect_.contains(box)) return false;
-  const int firstColumn = (box.left() - maskRect_.left()) / kBlockSize;
-  const int lastColumn = (box.right() - maskRect_.left()) / kBlockSize;
-  const int firstRow = (box.top() - maskRect_.top()) / kBlockSize;
-  const int lastRow = (box.bottom() - maskRect_.top()) / kBlockSize;
-  for (int y = firstRow; y <= lastRow; ++y)
-    for (int x = firstColumn; x <= lastColumn; ++x)
+  const TCellSpan blocks = CellsReached(box, maskRect_, kBlockSize);
+  for (int y = blocks.FirstRow; y <= blocks.LastRow; ++y)
+    for (int x = blocks.FirstColumn; x <= blocks.LastColumn; ++x)
       if (!blockCovered_[static_cast<size_t>(y * blockColumns_ + x)]) return false;
   return true;
 }

@@ -20,6 +20,22 @@ class PenOnlyCanvas : public Canvas {
   int TextWidth(const std::string&) override { return 0; }
   int TextHeight(const std::string&) override { return 0; }
 };
+
+// A box's two lines on the page, each in its own pen: the source's while its row shows, the
+// target's while the target entity stands on the page too and its row shows.
+template <class DrawLine>
+void DrawBoxLines(Canvas& canvas, const TLinkBox& box, const std::string& page, TColor sourcePen, TColor targetPen,
+                  DrawLine drawLine) {
+  if (!box.IsOnPage(page)) return;
+  if (box.SourceEntity() && box.SourceRow() && box.SourceRow()->Visible()) {
+    canvas.SetPenColor(sourcePen);
+    drawLine(*box.SourceRow());
+  }
+  if (box.TargetEntity() && box.TargetRow() && box.TargetEntity()->IsOnPage(page) && box.TargetRow()->Visible()) {
+    canvas.SetPenColor(targetPen);
+    drawLine(*box.TargetRow());
+  }
+}
 }  // namespace
 
 void TEntity::DrawConnectors(Canvas& canvas) {
@@ -41,29 +57,13 @@ void TEntity::DrawBoxConnectors(Canvas& canvas, const std::string& page) const {
 }
 
 void TEntity::DrawRelationConnectors(Canvas& canvas, const TRelation& relation, const std::string& page) const {
-  if (!relation.IsOnPage(page)) return;
-  if (relation.SourceEntity() && relation.SourceProperty() && relation.SourceProperty()->Visible()) {
-    canvas.SetPenColor(clrRed);
-    DrawRelationLine(canvas, relation, *relation.SourceProperty());
-  }
-  if (relation.TargetEntity() && relation.TargetProperty() && relation.TargetEntity()->IsOnPage(page) &&
-      relation.TargetProperty()->Visible()) {
-    canvas.SetPenColor(clrGreen);
-    DrawRelationLine(canvas, relation, *relation.TargetProperty());
-  }
+  DrawBoxLines(canvas, relation, page, clrRed, clrGreen,
+               [&](const TRow& row) { DrawRelationLine(canvas, relation, static_cast<const TProperty&>(row)); });
 }
 
 void TEntity::DrawEventConnectors(Canvas& canvas, const TEntityEvent& event, const std::string& page) const {
-  if (!event.IsOnPage(page)) return;
-  if (event.SourceEntity() && event.SourceMethod() && event.SourceMethod()->Visible()) {
-    canvas.SetPenColor(clrBlue);
-    DrawEventLine(canvas, event, *event.SourceMethod());
-  }
-  if (event.TargetEntity() && event.TargetMethod() && event.TargetEntity()->IsOnPage(page) &&
-      event.TargetMethod()->Visible()) {
-    canvas.SetPenColor(clrBlack);
-    DrawEventLine(canvas, event, *event.TargetMethod());
-  }
+  DrawBoxLines(canvas, event, page, clrBlue, clrBlack,
+               [&](const TRow& row) { DrawEventLine(canvas, event, static_cast<const TMethod&>(row)); });
 }
 
 void TEntity::DrawCallConnector(Canvas& canvas, const TMethod& row) const {

@@ -1,9 +1,5 @@
 #include "diagram_file_reader.h"
 
-#include <optional>
-#include <string>
-#include <utility>
-
 #include "entity.h"
 #include "entity_event.h"
 #include "file_access.h"
@@ -79,14 +75,6 @@ class TDiagramReader {
   }
 
  private:
-  // A box names its owner and then, most often, the same entity as its source: the entity last
-  // found by name is kept until an entity is created or renamed, which may change what a name
-  // finds. On a large diagram every lookup is a trip to memory.
-  TEntity* EntityNamed(const std::string& name) {
-    if (!lastNamed_ || lastNamed_->first != name) lastNamed_.emplace(name, panel_.EntityByName(name));
-    return lastNamed_->second;
-  }
-
   // Every entity whose state the reading changes is shown again by the next page showing.
   void Mark(TEntity* entity) {
     if (entity) panel_.MarkForShow(*entity);
@@ -124,7 +112,6 @@ class TDiagramReader {
     } else if (line == "@ENTITY") {
       if (entity_) return FormatError("File Format Error !! When Create A Entity Object !! ");
       entity_ = &panel_.CreateEntity("NEWEntity", true);
-      lastNamed_.reset();
       Mark(entity_);
       section_ = TSection::Entity;
     } else if (line == "@PROPERTY") {
@@ -219,7 +206,6 @@ class TDiagramReader {
     Mark(&entity);
     if (key == "NAME") {
       entity.SetName(value);
-      lastNamed_.reset();
     } else if (key == "DISPLAYPAGE") {
       AddUnlessRepeated(entity.ActivePages(), value);
       // Nothing sets these back while reading: the final page showing takes both from the entry
@@ -246,7 +232,7 @@ class TDiagramReader {
   template <class Box>
   void BoxKey(Box*& box, const TBoxKeys& keys, std::string_view key, const std::string& value) {
     if (key == keys.Owner) {
-      entity_ = EntityNamed(value);
+      entity_ = panel_.EntityByName(value);
       if (entity_) {
         Mark(entity_);
         box = NewBox(*entity_, box);
@@ -271,7 +257,7 @@ class TDiagramReader {
     // A row belongs to its entity: an end that is given another entity lets go of the row it had,
     // which would otherwise link the box to a row of an entity that is not its end.
     if (key == "SOURCEENTITY") {
-      entity_ = EntityNamed(value);
+      entity_ = panel_.EntityByName(value);
       if (entity_ && entity_ != box->SourceEntity()) {
         box->SetSourceRow(nullptr);
         box->SetSourceEntity(entity_);
@@ -280,7 +266,7 @@ class TDiagramReader {
       if (const TEntity* source = box->SourceEntity())
         if (TRow* row = RowByName(*source, value, box)) box->SetSourceRow(row);
     } else if (key == "TARGETENTITY") {
-      entity_ = EntityNamed(value);
+      entity_ = panel_.EntityByName(value);
       if (entity_ && entity_ != box->TargetEntity()) {
         box->SetTargetRow(nullptr);
         box->SetTargetEntity(entity_);
@@ -299,7 +285,6 @@ class TDiagramReader {
   TMethod* method_ = nullptr;
   TRelation* relation_ = nullptr;
   TEntityEvent* event_ = nullptr;
-  std::optional<std::pair<std::string, TEntity*>> lastNamed_;
 };
 }  // namespace
 
