@@ -1,7 +1,7 @@
 // The platform the fuzz harnesses and the benchmarks of the core run the diagram on: no display,
-// nobody to ask. Every input box is
-// answered with its proposal, every Yes/No box with No, every choice dialog with its preselection;
-// text measures 7 pixels per character and 16 high; there is no picture to paint into.
+// nobody to ask. Every input box is answered with its proposal, every Yes/No box with No, every
+// choice dialog with its preselection (nothing where only its button answers); text measures 7
+// pixels per character and 16 high; there is no picture to paint into.
 #pragma once
 
 #include <memory>

@@ -1,10 +1,6 @@
 #include "command_line_job.h"
 
-#include <QBuffer>
-#include <QByteArray>
 #include <QGuiApplication>
-#include <QPainter>
-#include <QSvgGenerator>
 
 #include <filesystem>
 #include <functional>
@@ -17,7 +13,6 @@
 #include "file_access.h"
 #include "headless_platform.h"
 #include "ooa_panel.h"
-#include "qt_canvas.h"
 #include "schema_import.h"
 #include "text.h"
 #include "toolkit_error.h"
@@ -34,28 +29,9 @@ TExportJob* gFinishedExportJob = nullptr;
 
 namespace {
 
-// The diagram as a vector picture: the same drawing as the bitmap, with lines, shapes and text.
-void SaveSvgFile(TOOAPanel& panel, const std::string& fileName) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  QSvgGenerator generator;
-  generator.setOutputDevice(&buffer);
-  generator.setSize(QSize(panel.Width(), panel.Height()));
-  generator.setViewBox(QRect(0, 0, panel.Width(), panel.Height()));
-  generator.setTitle(QString::fromStdString(panel.DiagramName()));
-  {
-    QPainter painter(&generator);
-    QtCanvas canvas(painter);
-    canvas.setVectorMode(true);
-    panel.DrawPicture(canvas, panel.Width(), panel.Height());
-  }
-  WriteFileAtomically(fileName, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
-}
-
 std::string LowerExtension(const std::string& fileName) {
   std::string extension = std::filesystem::path(fileName).extension().string();
-  for (char& c : extension) c = static_cast<char>((c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c);
+  for (char& c : extension) c = LowerAscii(c);
   return extension;
 }
 }  // namespace
@@ -155,11 +131,7 @@ int RunExport(const TCommandLine& line) {
   return RunHeadlessJob(line, [&](TOOAPanel& panel) {
     if (extension == ".erd")
       WriteFileAtomically(out, DiagramFileText(panel));
-    else if (extension == ".bmp")
-      panel.SaveToBitmapFile(out, TPictureFormat::Bmp);
-    else if (extension == ".png")
-      panel.SaveToBitmapFile(out, TPictureFormat::Png);
     else
-      SaveSvgFile(panel, out);
+      panel.SavePictureFile(out);
   });
 }

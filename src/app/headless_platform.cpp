@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "drawing_file.h"
 #include "qt_bitmap.h"
 
 std::string HeadlessPlatform::InputBox(const std::string&, const std::string&, const std::string& defaultValue) {
@@ -24,6 +25,8 @@ std::optional<std::string> HeadlessPlatform::OpenFileDialog(const FileDialogOpti
 std::optional<std::string> HeadlessPlatform::SaveFileDialog(const FileDialogOptions&) { return std::nullopt; }
 
 std::string HeadlessPlatform::Choose(const ChoiceDialog& dialog) {
+  // Nobody presses a button: a dialog that answers only through it answers nothing.
+  if (dialog.AnswerOnlyByButton) return {};
   if (dialog.ItemIndex < 0 || dialog.ItemIndex >= static_cast<int>(dialog.Items.size())) return {};
   return dialog.Items[static_cast<size_t>(dialog.ItemIndex)];
 }
@@ -31,3 +34,8 @@ std::string HeadlessPlatform::Choose(const ChoiceDialog& dialog) {
 int HeadlessPlatform::ShowPageEditor(Control&) { return 0; }
 
 std::unique_ptr<Bitmap> HeadlessPlatform::CreateBitmap() { return std::make_unique<QtBitmap>(); }
+
+void HeadlessPlatform::SaveDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
+                                  const std::string& title, const std::function<void(Canvas&)>& draw) {
+  WriteDrawingFile(fileName, format, width, height, title, draw);
+}

@@ -1,6 +1,7 @@
 // The platform for work without a display: every question gets the answer Cancel would give, every
-// Yes/No box No, every choice dialog its preselection; messages and errors go to standard error and
-// are remembered, so that the command line can fail on them.
+// Yes/No box No, every choice dialog its preselection (nothing where only its button answers);
+// messages and errors go to standard error and are remembered, so that the command line can fail
+// on them. Pictures and drawings are written by Qt's writers.
 #pragma once
 
 #include <string>
@@ -25,6 +26,8 @@ class HeadlessPlatform : public Platform {
   void SetMainWindowWidth(int) override {}
   void DestroyPageEditor(Control&) override {}
   std::unique_ptr<Bitmap> CreateBitmap() override;
+  void SaveDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
+                       const std::string& title, const std::function<void(Canvas&)>& draw) override;
   Canvas& MeasureCanvas() override { return measure_; }
   void Invalidate(Control&) override {}
   void BeginDrag(Control&) override {}

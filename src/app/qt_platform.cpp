@@ -2,16 +2,20 @@
 // boxes, so every label is plain text: a name such as "<b>" must show as written.
 #include "qt_platform.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QSpacerItem>
 #include <QStringList>
 #include <QTimer>
 #include <QWindow>
@@ -19,6 +23,7 @@
 #include <algorithm>
 
 #include "diagram_host.h"
+#include "drawing_file.h"
 #include "ooa_panel.h"
 #include "page_editor_dialog.h"
 #include "qt_bitmap.h"
@@ -36,9 +41,32 @@ void appendOnce(QStringList& list, const QString& item) {
   if (!item.isEmpty() && !list.contains(item)) list << item;
 }
 
+// Room a title bar takes beside its caption: the window menu, the minimise, maximise and close
+// buttons and the margins between them.
+constexpr int kTitleBarRoom = 120;
+
+// The width at which the window system shows the whole caption in a window's title bar: the caption
+// in a bold face of the title font (as title bars commonly draw it), and the room beside it.
+int captionWidth(const QString& caption) {
+  QFont font = QApplication::font("QMdiSubWindowTitleBar");
+  font.setBold(true);
+  return QFontMetrics(font).horizontalAdvance(caption) + kTitleBarRoom;
+}
+
+// A message box sizes itself to its text when it is shown, whatever width it was given: a spacer as
+// wide as its caption needs keeps it from being narrower.
+void fitCaption(QMessageBox& box) {
+  auto* grid = qobject_cast<QGridLayout*>(box.layout());
+  if (!grid) return;
+  const int width = captionWidth(box.windowTitle());
+  grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                grid->columnCount());
+}
+
 void showBox(QWidget* parent, QMessageBox::Icon icon, const std::string& text) {
   QMessageBox box(icon, QString::fromUtf8(kApplicationTitle), fromUtf8(text), QMessageBox::Ok, parent);
   box.setTextFormat(Qt::PlainText);
+  fitCaption(box);
   box.exec();
 }
 }  // namespace
@@ -85,6 +113,8 @@ std::string QtPlatform::InputBox(const std::string& caption, const std::string& 
   dialog.setLabelText(fromUtf8(prompt));
   dialog.setTextValue(fromUtf8(defaultValue));
   if (auto* label = dialog.findChild<QLabel*>()) label->setTextFormat(Qt::PlainText);
+  // Its size follows the prompt and the field; the caption must show whole too.
+  dialog.setMinimumWidth(captionWidth(dialog.windowTitle()));
   if (dialog.exec() != QDialog::Accepted) return defaultValue;
   return toUtf8(dialog.textValue());
 }
@@ -95,6 +125,7 @@ bool QtPlatform::AskYesNo(const std::string& text, const std::string& title) {
   box.setTextFormat(Qt::PlainText);
   box.setDefaultButton(QMessageBox::Yes);
   box.setEscapeButton(QMessageBox::No);
+  fitCaption(box);
   box.exec();
   // Closing the box any other way than by Yes is a No.
   return box.clickedButton() == box.button(QMessageBox::Yes);
@@ -147,7 +178,8 @@ std::string QtPlatform::Choose(const ChoiceDialog& choice) {
     font.setPointSize(choice.FontSize);
     dialog.setFont(font);
   }
-  dialog.setFixedSize(std::max(1, choice.Width), std::max(1, choice.Height));
+  // As wide as the layout makes it, or wider when its caption (an object's name in it) needs more.
+  dialog.setFixedSize(std::max({1, choice.Width, captionWidth(dialog.windowTitle())}), std::max(1, choice.Height));
 
   auto* label = new QLabel(&dialog);
   label->setTextFormat(Qt::PlainText);
@@ -163,24 +195,34 @@ std::string QtPlatform::Choose(const ChoiceDialog& choice) {
   list->move(choice.ListLeft, choice.ListTop);
   list->resize(std::max(1, choice.ListWidth), list->sizeHint().height());
 
-  auto* close = new QPushButton(QStringLiteral("Close"), &dialog);
+  auto* close = new QPushButton(fromUtf8(choice.CloseCaption), &dialog);
+  close->setObjectName(QStringLiteral("CloseButton"));
   close->setDefault(true);
   close->move(choice.CloseLeft, choice.CloseTop);
   close->resize(75, 25);
   QObject::connect(close, &QPushButton::clicked, &dialog, &QDialog::accept);
 
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    const QRect desktop = screen->geometry();
-    dialog.move(desktop.center() - QPoint(dialog.width() / 2, dialog.height() / 2));
+  // Centred on the desktop the main window stands on, which need not be the primary one.
+  if (const QScreen* desktop = screen()) {
+    const QRect area = desktop->geometry();
+    dialog.move(area.center() - QPoint(dialog.width() / 2, dialog.height() / 2));
   }
-  // There is no cancel: however the dialog closes, the list's text is the answer.
-  dialog.exec();
+  // There is no cancel: however the dialog closes, the list's text is the answer, unless only the
+  // button may give it.
+  const bool byButton = dialog.exec() == QDialog::Accepted;
+  if (choice.AnswerOnlyByButton && !byButton) return {};
   return toUtf8(list->currentText());
 }
 
+QScreen* QtPlatform::screen() const {
+  if (mainWindow_)
+    if (QScreen* own = mainWindow_->screen()) return own;
+  return QGuiApplication::primaryScreen();
+}
+
 int QtPlatform::ScreenWidth() {
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  return screen ? screen->availableGeometry().width() : 0;
+  const QScreen* desktop = screen();
+  return desktop ? desktop->availableGeometry().width() : 0;
 }
 
 QMargins QtPlatform::pageEditorFrameEstimate() const {
@@ -204,7 +246,7 @@ int QtPlatform::ShowPageEditor(Control& control) {
   TEREditDlg* dialog = pageEditor_.get();
   dialog->SetEditorPanel(panel);
   const QMargins estimate = pageEditorFrameEstimate();
-  dialog->DockAtRightEdge(estimate);
+  dialog->DockAtRightEdge(estimate, screen());
   if (mainWindow_ && mainWindow_->windowHandle()) {
     // A tool window of the main window: the window system keeps it with it.
     dialog->winId();
@@ -216,7 +258,7 @@ int QtPlatform::ShowPageEditor(Control& control) {
   // The real frame is known only once the window system has framed the window: dock again with it,
   // and keep the main window beside the dialog if the frame was not as estimated.
   QTimer::singleShot(0, dialog, [this, dialog, estimate, width] {
-    dialog->DockAtRightEdge(estimate);
+    dialog->DockAtRightEdge(estimate, screen());
     if (dialog->IsBound() && dialog->OuterWidth() != width) SetMainWindowWidth(ScreenWidth() - dialog->OuterWidth());
   });
   return width;
@@ -250,3 +292,8 @@ void QtPlatform::BeginDrag(Control& control) {
 }
 
 std::unique_ptr<Bitmap> QtPlatform::CreateBitmap() { return std::make_unique<QtBitmap>(); }
+
+void QtPlatform::SaveDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
+                                  const std::string& title, const std::function<void(Canvas&)>& draw) {
+  WriteDrawingFile(fileName, format, width, height, title, draw);
+}

@@ -15,6 +15,7 @@
 #include "qt_canvas.h"
 
 class DiagramHost;
+class QScreen;
 class TEREditDlg;
 
 // "Desc|*.ERD|Other|*.a;*.b" as a Qt file dialog filter, each pattern in upper and lower case too:
@@ -31,6 +32,9 @@ class QtPlatform : public Platform {
   // The window dialogs are centred on and whose width the page editor sets; may be none.
   void setMainWindow(QWidget* window) { mainWindow_ = window; }
   QWidget* mainWindow() const { return mainWindow_; }
+  // The screen the main window stands on (the primary one without a main window): dialogs open
+  // there, the page editor docks there, and its width is the screen width the commands use.
+  QScreen* screen() const;
   // The widget that shows the panel; none while it does not exist.
   void setHost(DiagramHost* host);
   DiagramHost* host() const;
@@ -55,6 +59,8 @@ class QtPlatform : public Platform {
   TEREditDlg* pageEditor() const { return pageEditor_.get(); }
 
   std::unique_ptr<Bitmap> CreateBitmap() override;
+  void SaveDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
+                       const std::string& title, const std::function<void(Canvas&)>& draw) override;
   Canvas& MeasureCanvas() override { return measureCanvas_; }
   void Invalidate(Control& control) override;
   void BeginDrag(Control& control) override;

@@ -187,6 +187,8 @@ void TEntity::RemoveSelectedProperty() {
   RenumberProperties();
   SetHeight(Height() - propertyDefHeight_);
   for (auto& slot : methods_) PlaceMethodRow(*slot.Object);
+  // The rows below moved up: their lines must meet them where they now stand.
+  UpdateAllAnchors();
   if (panel_) panel_->Invalidate();
 }
 
@@ -205,6 +207,7 @@ void TEntity::RemoveSelectedMethod() {
     const int bottom = last.Top() + last.Height() + 1;
     if (bottom < Height()) SetHeight(bottom);
   }
+  UpdateAllAnchors();
   if (panel_) panel_->Invalidate();
 }
 

@@ -132,10 +132,10 @@ class TEntity : public TPlacedControl, public TLinkTarget {
   // shown), then call lines in the pen the lines before them left.
   void DrawConnectors(Canvas& canvas);
   // The pieces of DrawConnectors, for painting the lines of a part of the surface only: one box's
-  // lines (each sets its own pen) and one row's call line (in the canvas's pen).
+  // lines (each sets its own pen) and one row's call line (in the canvas's pen), each on the page.
   void DrawRelationConnectors(Canvas& canvas, const TRelation& relation, const std::string& page) const;
   void DrawEventConnectors(Canvas& canvas, const TEntityEvent& event, const std::string& page) const;
-  void DrawCallConnector(Canvas& canvas, const TMethod& row) const;
+  void DrawCallConnector(Canvas& canvas, const TMethod& row, const std::string& page) const;
   // The pen the call lines are drawn in when DrawConnectors starts with the given pen.
   TColor CallLinePen(TColor startPen, const std::string& page) const;
   void DrawToCanvas(Canvas& canvas);

@@ -21,17 +21,18 @@ class PenOnlyCanvas : public Canvas {
   int TextHeight(const std::string&) override { return 0; }
 };
 
-// A box's two lines on the page, each in its own pen: the source's while its row shows, the
-// target's while the target entity stands on the page too and its row shows.
+// A box's two lines on the page, each in its own pen, while the box shows: each line only while
+// the row at its end shows too (its entity on the page, its rows of that kind shown, the row among
+// them), for a line that ends at a hidden box or row would end at empty surface.
 template <class DrawLine>
 void DrawBoxLines(Canvas& canvas, const TLinkBox& box, const std::string& page, TColor sourcePen, TColor targetPen,
                   DrawLine drawLine) {
-  if (!box.IsOnPage(page)) return;
-  if (box.SourceEntity() && box.SourceRow() && box.SourceRow()->Visible()) {
+  if (!box.IsShownOn(page)) return;
+  if (box.SourceEntity() && box.SourceRow() && box.SourceRow()->IsShownOn(page)) {
     canvas.SetPenColor(sourcePen);
     drawLine(*box.SourceRow());
   }
-  if (box.TargetEntity() && box.TargetRow() && box.TargetEntity()->IsOnPage(page) && box.TargetRow()->Visible()) {
+  if (box.TargetEntity() && box.TargetRow() && box.TargetRow()->IsShownOn(page)) {
     canvas.SetPenColor(targetPen);
     drawLine(*box.TargetRow());
   }
@@ -42,9 +43,10 @@ void TEntity::DrawConnectors(Canvas& canvas) {
   if (!panel_) return;
   // The pass runs to completion: nothing may add or remove objects while the lists are walked.
   const TColor savedPen = canvas.PenColor();
-  DrawBoxConnectors(canvas, panel_->ActivePageName());
+  const std::string& page = panel_->ActivePageName();
+  DrawBoxConnectors(canvas, page);
   // Call lines keep whatever pen colour the lines before them left.
-  for (const auto& slot : methods_) DrawCallConnector(canvas, *slot.Object);
+  for (const auto& slot : methods_) DrawCallConnector(canvas, *slot.Object, page);
   canvas.SetPenColor(savedPen);
 }
 
@@ -66,8 +68,11 @@ void TEntity::DrawEventConnectors(Canvas& canvas, const TEntityEvent& event, con
                [&](const TRow& row) { DrawEventLine(canvas, event, static_cast<const TMethod&>(row)); });
 }
 
-void TEntity::DrawCallConnector(Canvas& canvas, const TMethod& row) const {
-  if (row.CallMethod()) DrawCallLine(canvas, row, *row.CallMethod(), 5 * row.CallMethodLineDistance());
+void TEntity::DrawCallConnector(Canvas& canvas, const TMethod& row, const std::string& page) const {
+  // A bracket stands beside its entity's rows: only where the entity and both rows show.
+  const TMethod* called = row.CallMethod();
+  if (called && row.IsShownOn(page) && called->IsShownOn(page))
+    DrawCallLine(canvas, row, *called, 5 * row.CallMethodLineDistance());
 }
 
 TColor TEntity::CallLinePen(TColor startPen, const std::string& page) const {
@@ -123,11 +128,26 @@ void TEntity::DrawCallLine(Canvas& canvas, const TMethod& row, const TMethod& ca
 }
 
 void TEntity::DrawToCanvas(Canvas& canvas) {
+  // Each box and row starts from a fresh canvas, as each starts on the screen: a colour one leaves
+  // behind (a selected row's text colour) must not reach the text of the next.
   for (const auto& slot : relations_)
-    if (slot.Object) slot.Object->PaintTo(&canvas);
+    if (slot.Object) {
+      canvas.ResetState();
+      slot.Object->PaintTo(&canvas);
+    }
   for (const auto& slot : events_)
-    if (slot.Object) slot.Object->PaintTo(&canvas);
+    if (slot.Object) {
+      canvas.ResetState();
+      slot.Object->PaintTo(&canvas);
+    }
+  canvas.ResetState();
   DrawOn(canvas, Left(), Top());
-  for (const auto& slot : properties_) slot.Object->PaintTo(&canvas);
-  for (const auto& slot : methods_) slot.Object->PaintTo(&canvas);
+  for (const auto& slot : properties_) {
+    canvas.ResetState();
+    slot.Object->PaintTo(&canvas);
+  }
+  for (const auto& slot : methods_) {
+    canvas.ResetState();
+    slot.Object->PaintTo(&canvas);
+  }
 }

@@ -62,6 +62,9 @@ class TLinkBox : public TConnectorSource, public TPlacedControl {
   void AddDisplayPage() { AddNewDisplayPage(desc_); }
   void RemoveDisplayPage() { RemoveExistsDisplayPage(desc_); }
 
+  // Whether the box shows on the page: it has an entry for it (a relation also needs its owner to
+  // show properties). Its lines are drawn only while it shows.
+  virtual bool IsShownOn(const std::string& page) const { return IsOnPage(page); }
   virtual void DrawOn(Canvas& canvas, int x, int y) = 0;
   void PaintTo(Canvas* canvas);
   void Paint() override;

@@ -56,6 +56,22 @@ void TMethod::AnchorsMoved() {
   for (TMethod* caller : calledBy_) caller->CallLinesMoved();
 }
 
+int FreeCallDistance(const TEntity& entity, const TMethod& caller) {
+  // The smallest spacing no other call of the entity stands at, so that no two brackets overlap
+  // after a call was removed or a calling row was given another call. Calls only ever added stand
+  // at 0, 1, 2, ..., so each new one gets the number of calls before it.
+  std::vector<bool> taken(entity.MethodList().size() + 1, false);
+  for (const auto& slot : entity.MethodList()) {
+    const TMethod& row = *slot.Object;
+    const int distance = row.CallMethodLineDistance();
+    if (&row != &caller && row.CallMethod() && distance >= 0 && static_cast<size_t>(distance) < taken.size())
+      taken[static_cast<size_t>(distance)] = true;
+  }
+  int distance = 0;
+  while (taken[static_cast<size_t>(distance)]) ++distance;
+  return distance;
+}
+
 void PlaceMethodRow(TMethod& row) {
   TEntity* entity = row.OwnerEntity();
   if (!entity || !row.Parent()) return;
@@ -145,15 +161,17 @@ void TMethod::DefineCall() {
   if (!platform->AskYesNo("Define Method (" + selected->MethodDesc() + ") Call \"" + MethodDesc() + "\" ??",
                           "Define Method Dialog"))
     return;
-  int calling = 0;
-  for (const auto& slot : entity->MethodList())
-    if (slot.Object->CallMethod()) ++calling;
   selected->SetCallMethod(this);
-  selected->SetCallMethodLineDistance(calling);
+  selected->SetCallMethodLineDistance(FreeCallDistance(*entity, *selected));
   if (TOOAPanel* panel = OwnerPanel()) {
     entity->DrawConnectors(panel->GetCanvas());
     panel->Invalidate();
   }
+}
+
+bool TMethod::IsShownOn(const std::string& page) const {
+  const TEntity* entity = OwnerEntity();
+  return entity && entity->IsOnPage(page) && entity->ShowMethod() && Visible();
 }
 
 void TMethod::DrawOn(Canvas& canvas, int x, int y) {

@@ -31,6 +31,7 @@ class TMethod : public TConnectorSource, public TRow {
   // A drop on this row: offers to let the entity's selected method row call this one.
   void DefineCall();
 
+  bool IsShownOn(const std::string& page) const override;
   void DrawOn(Canvas& canvas, int x, int y) override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void DragOver(Control& source, int x, int y, TDragState state, bool& accept) override;
@@ -53,3 +54,5 @@ class TMethod : public TConnectorSource, public TRow {
 TMethod* AddMethod(TEntity& entity, const std::string& desc, bool silent);
 // Puts the row at its Top by its RowIndex, below the last property row when properties are shown.
 void PlaceMethodRow(TMethod& row);
+// The bracket spacing a new call of caller takes: the smallest no other call of the entity uses.
+int FreeCallDistance(const TEntity& entity, const TMethod& caller);

@@ -43,7 +43,20 @@ TOOAPanel::~TOOAPanel() {
 }
 
 void TOOAPanel::RefreshPageEditor() {
-  if (pageEditorShown_) platform_.RefreshPageEditor();
+  if (pageEditorShown_ && editorRefreshHeld_ == 0) platform_.RefreshPageEditor();
+}
+
+void TOOAPanel::WithOneEditorRefresh(const std::function<void()>& work) {
+  ++editorRefreshHeld_;
+  try {
+    work();
+  } catch (...) {
+    --editorRefreshHeld_;
+    RefreshPageEditor();
+    throw;
+  }
+  --editorRefreshHeld_;
+  RefreshPageEditor();
 }
 
 TEntity* TOOAPanel::FindEntity(const std::string& desc) const {
@@ -258,7 +271,7 @@ void TOOAPanel::DrawConnectorsIn(Canvas& canvas, const TRect& part) {
     } else {
       if (!callPen) callPen = line.Entity->CallLinePen(startPen, page);
       canvas.SetPenColor(*callPen);
-      line.Entity->DrawCallConnector(canvas, *line.Found.Caller);
+      line.Entity->DrawCallConnector(canvas, *line.Found.Caller, page);
     }
   }
   canvas.SetPenColor(startPen);
@@ -267,6 +280,8 @@ void TOOAPanel::DrawConnectorsIn(Canvas& canvas, const TRect& part) {
 void TOOAPanel::DrawToCanvas(Canvas& canvas) {
   for (const auto& entity : entities_) {
     if (!entity) continue;
+    // Each entity's lines start from the pen the screen's lines start from, whatever was drawn before.
+    canvas.ResetState();
     entity->DrawConnectors(canvas);
     entity->DrawToCanvas(canvas);
   }

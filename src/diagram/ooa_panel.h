@@ -12,6 +12,7 @@
 #include "control.h"
 #include "name_index.h"
 #include "placement.h"
+#include "platform.h"
 #include "popup_menu.h"
 
 class Canvas;
@@ -66,6 +67,9 @@ class TOOAPanel : public Control {
   void SetPageEditorShown(bool shown) { pageEditorShown_ = shown; }
   // Reloads the page editor when it is shown.
   void RefreshPageEditor();
+  // Runs the work with the page editor's reloads held back, then reloads it once, also when the
+  // work fails: the editor never lists a diagram half built.
+  void WithOneEditorRefresh(const std::function<void()>& work);
 
   TEntity* SelectedEntity() const { return selectedEntity_; }
   void SetSelectedEntity(TEntity* entity) { selectedEntity_ = entity; }
@@ -108,6 +112,12 @@ class TOOAPanel : public Control {
   void CreatePage();
   void RenameActivePage();
   void SelectDisplayPage();
+  // "-> Remove Exists Page": a choice of the pages, the active one preselected; the page chosen
+  // with the dialog's button goes.
+  void RemoveExistsPage();
+  // Takes the page off the page list and every object's entries for it; when it was the active
+  // page, the first page left becomes active (none when no page is left).
+  void RemovePage(const std::string& page);
 
   // The surface menu's commands on the whole diagram.
   void LoadDiagramCommand();
@@ -131,6 +141,9 @@ class TOOAPanel : public Control {
   void SaveToBitmapFile(const std::string& fileName, TPictureFormat format = TPictureFormat::Bmp);
   Bitmap* GetBitmap() const { return bitmap_.get(); }
   void SaveToBitmapCommand();
+  // The picture of the active page in the format its name asks for: ".svg" a drawing, ".png" a PNG
+  // picture (letter case aside), any other name a Windows bitmap.
+  void SavePictureFile(const std::string& fileName);
 
   void Paint() override;
   // The connector lines of every entity that reach into the part of the canvas.
@@ -148,6 +161,11 @@ class TOOAPanel : public Control {
 
  private:
   void BuildSurfaceMenu();
+  // Tells the user and answers true when the name cannot be given to a new page: it holds the
+  // entry separator, or the page list holds it already (letter case ignored).
+  bool RefusePageName(const std::string& name);
+  // The dialog of the page commands: a blank item and the sorted pages, the active one preselected.
+  ChoiceDialog PageListDialog(const std::string& caption, const std::string& label) const;
   void ShowEntity(TEntity& entity, const std::string& page);
   void ShowActivePagePass();
   void ForgetShowMark(TEntity& entity);
@@ -162,6 +180,7 @@ class TOOAPanel : public Control {
   TEntryList ownPageList_;
   std::string diagramFolder_;
   bool pageEditorShown_ = false;
+  int editorRefreshHeld_ = 0;
   TEntity* selectedEntity_ = nullptr;
   // Before the entities, so that it outlives every box and row it lists.
   TConnectorIndex connectors_;

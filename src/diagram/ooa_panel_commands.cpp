@@ -4,6 +4,7 @@
 
 #include "ooa_panel.h"
 #include "platform.h"
+#include "text.h"
 
 namespace {
 const char kSeparator = std::filesystem::path::preferred_separator;
@@ -40,7 +41,7 @@ void TOOAPanel::BuildSurfaceMenu() {
   });
   menu.Add("-> Create New Page", [this] { CreatePage(); });
   menu.Add("-> Current Page Rename", [this] { RenameActivePage(); });
-  menu.Add("-> Remove Exists Page");
+  menu.Add("-> Remove Exists Page", [this] { RemoveExistsPage(); });
   menu.Add("-> Save Diagram To BitMap File", [this] { SaveToBitmapCommand(); });
   menu.Add("-> Page Editor", [this] { PageEditorCommand(); });
 }
@@ -52,7 +53,20 @@ void TOOAPanel::SaveToBitmapCommand() {
   options.DefaultExt = "bmp";
   options.Filter = "Windows BitMap File|*.bmp";
   const auto chosen = platform_.SaveFileDialog(options);
-  if (chosen) SaveToBitmapFile(*chosen);
+  if (chosen) SavePictureFile(*chosen);
+}
+
+void TOOAPanel::SavePictureFile(const std::string& fileName) {
+  // The picture is what the name says it is: a file named page.png that held bitmap bytes would be
+  // refused or misread by whatever opens it. Every other name is a Windows bitmap.
+  std::string extension = std::filesystem::path(fileName).extension().string();
+  for (char& c : extension) c = LowerAscii(c);
+  if (extension == ".svg") {
+    platform_.SaveDrawingFile(fileName, TDrawingFormat::Svg, Width(), Height(), diagramName_,
+                              [this](Canvas& canvas) { DrawPicture(canvas, Width(), Height()); });
+  } else {
+    SaveToBitmapFile(fileName, extension == ".png" ? TPictureFormat::Png : TPictureFormat::Bmp);
+  }
 }
 
 void TOOAPanel::LoadDiagramCommand() {
@@ -73,7 +87,15 @@ void TOOAPanel::CloseDiagramCommand() {
   RefreshPageEditor();
 }
 
-void TOOAPanel::SaveDiagramCommand() { SaveDiagramFile(JoinFolder(diagramFolder_, diagramName_)); }
+void TOOAPanel::SaveDiagramCommand() {
+  // A diagram without a name has no file to go to (it would be the hidden ".ERD"): the user is
+  // asked for one, as "-> Save Diagram As" asks.
+  if (IsBlank(diagramName_)) {
+    SaveDiagramAsCommand();
+    return;
+  }
+  SaveDiagramFile(JoinFolder(diagramFolder_, diagramName_));
+}
 
 void TOOAPanel::SaveDiagramAsCommand() {
   const std::string name = diagramName_.empty() ? "NewDiagram" : diagramName_;
@@ -86,8 +108,13 @@ void TOOAPanel::SaveDiagramAsCommand() {
   if (!chosen) return;
   diagramFolder_ = FolderOf(*chosen);
   const std::string fileName = std::filesystem::path(*chosen).filename().string();
-  diagramName_ = fileName.substr(0, fileName.find('.'));
-  SaveDiagramFile(diagramFolder_ + diagramName_);
+  const size_t dot = fileName.find('.');
+  diagramName_ = fileName.substr(0, dot);
+  // The extension goes with the name when it is ".ERD" in another letter case: the file chosen as
+  // plan.erd is the one written, not a second plan.ERD beside it.
+  const std::string extension = dot == std::string::npos ? std::string() : fileName.substr(dot);
+  const bool otherCase = extension != ".ERD" && SameText(extension, ".ERD");
+  SaveDiagramFile(diagramFolder_ + diagramName_ + (otherCase ? extension : std::string()));
 }
 
 void TOOAPanel::PageEditorCommand() {

@@ -1,5 +1,6 @@
 // The panel's display pages: showing the active page and the page commands of the surface menu.
 #include <algorithm>
+#include <utility>
 
 #include "entity.h"
 #include "entity_event.h"
@@ -40,6 +41,10 @@ void TOOAPanel::ShowEntity(TEntity& entity, const std::string& page) {
     entity.SetVisible(true);
     entity.SetLeft(LeftOfEntry(entry));
     entity.SetTop(TopOfEntry(entry));
+    // The box fits the rows it shows on this page, as the hide commands fit it: the title band and
+    // 10 pixels, grown by each row that paints. A last method row fits the box to itself; without
+    // one, a box whose entry hides its methods would keep the height of every row.
+    if (!entity.ShowMethod() || entity.MethodCount() == 0) entity.SetHeight(30);
     for (const auto& slot : entity.PropertyList()) {
       TProperty& row = *slot.Object;
       if (entity.ShowProperty()) {
@@ -140,16 +145,35 @@ void TOOAPanel::UpdateMenuCaption() {
   if (GetPopupMenu() && GetPopupMenu()->Count() > 0) GetPopupMenu()->Item(0).SetCaption(kMenuTitle + activePageName_);
 }
 
+bool TOOAPanel::RefusePageName(const std::string& name) {
+  // Everything before the first " @" of a placement entry is its page: objects placed on a page
+  // whose name holds one would never stand on it.
+  if (name.find(" @") != std::string::npos) {
+    platform_.ShowMessage("A page name cannot hold \" @\" (a blank before an at-sign): \"" + name + "\"");
+    return true;
+  }
+  // Page lookups ignore letter case: two pages of one name would be one page to them, and objects
+  // would hold two entries for it.
+  for (const std::string& page : ownPageList_)
+    if (SameText(page, name)) {
+      platform_.ShowMessage("The diagram already has a page named \"" + page + "\".");
+      return true;
+    }
+  return false;
+}
+
 void TOOAPanel::CreatePage() {
   const std::string proposal = "NewPage" + IntToText(static_cast<long long>(ownPageList_.size()) + 1);
   const std::string answer = platform_.InputBox("Create New Page", "Input New Page's Name :", proposal);
   if (IsBlank(answer)) return;
+  // Without the blanks around it: the file keeps none around a value, and a page that lost them on
+  // reading would lose every object placed on it.
+  const std::string name = Trim(answer);
+  if (RefusePageName(name)) return;
   if (IsBlank(diagramName_)) diagramName_ = "NewDiagram";
-  ownPageList_.push_back(answer);
-  if (activePageName_.empty()) {
-    activePageName_ = answer;
-    RefreshPageEditor();
-  }
+  ownPageList_.push_back(name);
+  if (activePageName_.empty()) activePageName_ = name;
+  RefreshPageEditor();
 }
 
 void TOOAPanel::RenameActivePage() {
@@ -163,7 +187,9 @@ void TOOAPanel::RenameActivePage() {
     }
   const std::string answer = platform_.InputBox("CurrentPageRename", "Input New Current Page's Name :", oldName);
   if (IsBlank(answer) || line < 0) return;
-  const std::string& newName = answer;
+  const std::string newName = Trim(answer);
+  // The page's own name (Cancel gives it back) is no other page's, whatever the list holds.
+  if (!SameText(newName, oldName) && RefusePageName(newName)) return;
   // A new name that objects already have entries for merges two pages: their objects join the
   // active page and must be shown at their entries, which the objects already shown do not need.
   bool joined = false;
@@ -192,15 +218,52 @@ void TOOAPanel::RenameActivePage() {
   UpdateMenuCaption();
   if (joined) ShowActivePage();
   Invalidate();
+  RefreshPageEditor();
 }
 
-void TOOAPanel::SelectDisplayPage() {
+void TOOAPanel::RemoveExistsPage() {
+  if (ownPageList_.empty()) return;
+  ChoiceDialog dialog = PageListDialog("Remove Display Page", "Page To Remove");
+  dialog.CloseCaption = "Remove";
+  // Closing the dialog any other way removes nothing: the active page stands preselected.
+  dialog.AnswerOnlyByButton = true;
+  const std::string chosen = platform_.Choose(dialog);
+  if (IsBlank(chosen)) return;
+  RemovePage(chosen);
+}
+
+void TOOAPanel::RemovePage(const std::string& page) {
+  // Every line of the name goes (an older file may list a page twice), and every object's entries
+  // for it; the objects keep their other pages.
+  std::erase(ownPageList_, page);
+  auto leavePage = [&page](TPlacedControl& object) {
+    if (IndexOfPage(page, std::as_const(object).ActivePages()) < 0) return;
+    std::erase_if(object.ActivePages(), [&page](const std::string& entry) { return EntryIsOnPage(entry, page); });
+  };
+  for (const auto& entity : entities_) {
+    if (!entity) continue;
+    leavePage(*entity);
+    for (const auto& slot : entity->RelationList())
+      if (slot.Object) leavePage(*slot.Object);
+    for (const auto& slot : entity->EventList())
+      if (slot.Object) leavePage(*slot.Object);
+  }
+  if (activePageName_ == page) {
+    activePageName_ = ownPageList_.empty() ? std::string() : ownPageList_.front();
+    ShowActivePage();
+    if (activePageName_.empty() && GetPopupMenu() && GetPopupMenu()->Count() > 0)
+      GetPopupMenu()->Item(0).SetCaption(kMenuTitle + "EMPTY");
+  }
+  RefreshPageEditor();
+}
+
+ChoiceDialog TOOAPanel::PageListDialog(const std::string& caption, const std::string& label) const {
   ChoiceDialog dialog;
-  dialog.Caption = "Select DisPlay Page";
+  dialog.Caption = caption;
   dialog.Width = 420;
   dialog.Height = 115;
   dialog.FontSize = 10;
-  dialog.Label = "New DisPlay Page";
+  dialog.Label = label;
   dialog.LabelLeft = 22;
   dialog.LabelTop = 16;
   dialog.ListLeft = 142;
@@ -216,7 +279,11 @@ void TOOAPanel::SelectDisplayPage() {
     }
   dialog.CloseLeft = 180;
   dialog.CloseTop = 64;
-  const std::string chosen = platform_.Choose(dialog);
+  return dialog;
+}
+
+void TOOAPanel::SelectDisplayPage() {
+  const std::string chosen = platform_.Choose(PageListDialog("Select DisPlay Page", "New DisPlay Page"));
   if (IsBlank(chosen)) return;
   activePageName_ = chosen;
   RefreshPageEditor();

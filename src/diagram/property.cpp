@@ -145,7 +145,17 @@ void TProperty::CreatePropertyRelation() {
   relation.SetSourceProperty(this);
   relation.SetTop(Anchors().Y);
   relation.UpdateAnchors();
-  if (TOOAPanel* panel = OwnerPanel()) panel->Repaint();
+  if (TOOAPanel* panel = OwnerPanel()) {
+    // The box stands at the row's height: its entry must say so, or the next page showing puts it
+    // back where it was made.
+    relation.StorePagePosition(panel->ActivePageName());
+    panel->Repaint();
+  }
+}
+
+bool TProperty::IsShownOn(const std::string& page) const {
+  const TEntity* entity = OwnerEntity();
+  return entity && entity->IsOnPage(page) && entity->ShowProperty() && isDisplay_ && Visible();
 }
 
 void TProperty::DrawOn(Canvas& canvas, int x, int y) {

@@ -36,6 +36,7 @@ class TProperty : public TRow {
   void RemoveProperty();
   void CreatePropertyRelation();
 
+  bool IsShownOn(const std::string& page) const override;
   void DrawOn(Canvas& canvas, int x, int y) override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
 

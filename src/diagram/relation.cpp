@@ -44,10 +44,14 @@ void TRelation::RemoveBox() {
   if (TEntity* owner = OwnerEntity()) owner->RemoveSelectedRelation();
 }
 
-void TRelation::DrawOn(Canvas& canvas, int x, int y) {
+bool TRelation::IsShownOn(const std::string& page) const {
   const TEntity* owner = OwnerEntity();
+  return (!owner || owner->ShowProperty()) && IsOnPage(page);
+}
+
+void TRelation::DrawOn(Canvas& canvas, int x, int y) {
   const TOOAPanel* panel = OwnerPanel();
-  if ((owner && !owner->ShowProperty()) || !panel || !IsOnPage(panel->ActivePageName())) {
+  if (!panel || !IsShownOn(panel->ActivePageName())) {
     SetVisible(false);
     return;
   }

@@ -29,6 +29,7 @@ class TRelation : public TLinkBox {
   void RenameRelation() { RenameBox(); }
   void RemoveRelation() { RemoveBox(); }
 
+  bool IsShownOn(const std::string& page) const override;
   void DrawOn(Canvas& canvas, int x, int y) override;
   void DragDrop(Control& source, int x, int y) override;
 

@@ -39,6 +39,9 @@ class TRow : public Control, public TLinkTarget {
   // The menu's header: the row's kind, its entity's description and its own name.
   void UpdateMenuCaption();
 
+  // Whether the row shows on the page: its entity stands there and shows rows of its kind, and the
+  // row is among those shown. A line ends only at a row that shows, never at empty surface.
+  virtual bool IsShownOn(const std::string& page) const = 0;
   // Draws the row at (x, y) of the canvas; Paint draws it on its own canvas at (0, 0).
   virtual void DrawOn(Canvas& canvas, int x, int y) = 0;
   // Draws the row at its place on the panel.

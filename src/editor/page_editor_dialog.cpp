@@ -244,9 +244,9 @@ int TEREditDlg::OuterWidth() const {
   return ClientWidth + frame.left() + frame.right();
 }
 
-void TEREditDlg::DockAtRightEdge(const QMargins& frameEstimate) {
+void TEREditDlg::DockAtRightEdge(const QMargins& frameEstimate, const QScreen* screen) {
   frameEstimate_ = frameEstimate;
-  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (!screen) screen = QGuiApplication::primaryScreen();
   if (!screen) return;
   const QRect available = screen->availableGeometry();
   const QMargins measured = FrameMargins();
@@ -274,6 +274,10 @@ void TEREditDlg::FormClose() {
 
 void TEREditDlg::RefreshEditor() {
   if (!panel_) return;
+  // While this dialog's own "Create New Page" runs, the panel's reload for the new page is taken
+  // only when the page became the active one: otherwise the button appends the page itself and
+  // leaves the lists as they are.
+  if (creatingPage_ && panel_->ActivePageName() == activeBeforeCreate_) return;
   ++refreshCount_;
   combPageName_->clear();
   const TEntryList& pages = panel_->OwnPageList();
@@ -310,8 +314,17 @@ void TEREditDlg::Button1Click() {
   const int refreshesBefore = refreshCount_;
   const QPointer<TEREditDlg> alive(this);
   // Asks for the name in a box of its own, and reloads this dialog when the page became active.
-  panel->CreatePage();
-  if (!alive || panel_ != panel) return;
+  creatingPage_ = true;
+  activeBeforeCreate_ = panel->ActivePageName();
+  try {
+    panel->CreatePage();
+  } catch (...) {
+    if (alive) creatingPage_ = false;
+    throw;
+  }
+  if (!alive) return;
+  creatingPage_ = false;
+  if (panel_ != panel) return;
   const TEntryList& pages = panel->OwnPageList();
   // A reload already lists every page; adding the new one again would show it twice.
   if (pages.size() <= pagesBefore || refreshCount_ != refreshesBefore) return;

@@ -7,6 +7,7 @@
 #include <QMargins>
 
 #include <functional>
+#include <string>
 
 class Platform;
 class QComboBox;
@@ -14,6 +15,7 @@ class QFont;
 class QFrame;
 class QListWidget;
 class QPushButton;
+class QScreen;
 class QShowEvent;
 class QTabWidget;
 class TOOAPanel;
@@ -41,10 +43,10 @@ class TEREditDlg : public QDialog {
   // list then holds (none when the active page is not among the pages).
   void RefreshEditor();
 
-  // Puts the window at the right edge of the primary screen's available area, its full height,
-  // ClientWidth wide inside its frame. Until the window system has framed the window the frame is
-  // taken to be frameEstimate.
-  void DockAtRightEdge(const QMargins& frameEstimate);
+  // Puts the window at the right edge of the screen's available area (the primary screen's when
+  // none is given), its full height, ClientWidth wide inside its frame. Until the window system has
+  // framed the window the frame is taken to be frameEstimate.
+  void DockAtRightEdge(const QMargins& frameEstimate, const QScreen* screen = nullptr);
   // The width of the window frame included: measured once framed, else the estimate of the last
   // docking.
   int OuterWidth() const;
@@ -73,6 +75,9 @@ class TEREditDlg : public QDialog {
   TOOAPanel* panel_ = nullptr;
   // Counts reloads, so that a command can tell whether the panel reloaded the dialog meanwhile.
   int refreshCount_ = 0;
+  // Set while "Create New Page" runs, with the active page it started on.
+  bool creatingPage_ = false;
+  std::string activeBeforeCreate_;
   QMargins frameEstimate_;
 
   QTabWidget* pageControl1_ = nullptr;

@@ -10,6 +10,7 @@
 #include "relation.h"
 #include "text.h"
 #include "text_encoding.h"
+#include "toolkit_error.h"
 
 namespace {
 enum class TSection { Header, Entity, Property, Method, Relation, EntityEvent };
@@ -288,22 +289,41 @@ class TDiagramReader {
 };
 }  // namespace
 
-void LoadDiagramText(TOOAPanel& panel, std::string_view fileBytes) {
+bool HoldsSectionMarker(std::string_view text) {
+  while (!text.empty()) {
+    const std::string_view line = TrimView(NextLine(text));
+    if (line.empty() || line.find('=') != std::string_view::npos) continue;
+    for (const std::string_view marker : {"@ERDIAGRAM", "@ENTITY", "@PROPERTY", "@METHOD", "@RELATION", "@ENTITYEVENT",
+                                          "#ERDIAGRAM", "#ENTITY", "#PROPERTY", "#METHOD", "#RELATION", "#ENTITYEVENT"})
+      if (line == marker) return true;
+  }
+  return false;
+}
+
+void LoadDiagramText(TOOAPanel& panel, std::string_view fileBytes, const std::string& fileName) {
   // UTF-8, what this editor writes, is read where it lies; only other text needs a converted copy.
   std::string converted;
-  std::string_view text;
-  if (IsValidUtf8(fileBytes)) {
-    text = WithoutByteOrderMark(fileBytes);
-  } else {
+  std::string_view text = WithoutByteOrderMark(fileBytes);
+  if (!IsValidUtf8(text)) {
     converted = DecodeFileText(fileBytes);
     text = converted;
   }
-  panel.ClearDiagram();
-  TDiagramReader(panel).Read(text);
+  // A file in which not one line is a diagram's (an empty file, a text file chosen by mistake) would
+  // replace the diagram with an empty one, asking for a page as if it were a diagram without one.
+  if (!HoldsSectionMarker(text))
+    throw EToolkitError((fileName.empty() ? std::string("The text") : "The file \"" + FullFileName(fileName) + "\"") +
+                        " is not a diagram file: none of its lines begins or ends a diagram, an entity, a row, a "
+                        "relation or an event.");
+  // A load creates every box before its entries are read: an open page editor is reloaded once,
+  // with the diagram whole.
+  panel.WithOneEditorRefresh([&] {
+    panel.ClearDiagram();
+    TDiagramReader(panel).Read(text);
+  });
 }
 
 void LoadDiagramFile(TOOAPanel& panel, const std::string& fileName) {
   const std::optional<std::string> bytes = ReadWholeFile(fileName);
   if (!bytes) return;
-  LoadDiagramText(panel, *bytes);
+  LoadDiagramText(panel, *bytes, fileName);
 }

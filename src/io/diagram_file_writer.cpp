@@ -149,10 +149,13 @@ std::string DiagramFileName(const std::string& fileName) {
   const size_t dot = fileName.find('.', nameStart);
   if (dot == std::string::npos || IsBlank(std::string_view(fileName).substr(nameStart, dot - nameStart)))
     return fileName + ".ERD";
+  // ".erd" is the diagram extension too, as a user spelled it: kept, so that the file chosen is the
+  // file written.
+  if (SameText(std::string_view(fileName).substr(dot), ".ERD")) return fileName;
   return fileName.substr(0, dot) + ".ERD";
 }
 
 void SaveDiagramFile(TOOAPanel& panel, const std::string& fileName) {
   if (fileName.empty()) return;
-  WriteFileAtomically(DiagramFileName(fileName), DiagramFileText(panel));
+  WriteFileAtomically(ExistingSpellingOf(DiagramFileName(fileName)), DiagramFileText(panel));
 }

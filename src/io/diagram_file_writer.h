@@ -23,10 +23,12 @@ std::string RecordText(const TRelation& relation);
 std::string RecordText(const TEntityEvent& event);
 
 // The name a diagram is saved under: the file name's part from its first "." on becomes ".ERD"
-// (".ERD" is appended when it has no "."); when the text before that "." is blank, ".ERD" is
-// appended to the whole name. Dots in folder names do not count.
+// (".ERD" is appended when it has no "."), unless it is ".ERD" in another letter case, which stays;
+// when the text before that "." is blank, ".ERD" is appended to the whole name. Dots in folder
+// names do not count.
 std::string DiagramFileName(const std::string& fileName);
 
-// Writes the diagram to DiagramFileName(fileName), replacing an existing file atomically; does
-// nothing for an empty name. Raises EToolkitError "Cannot create file ..." when it cannot.
+// Writes the diagram to DiagramFileName(fileName), or to the file of its folder whose name differs
+// from that only in letter case (ExistingSpellingOf), replacing it atomically; does nothing for an
+// empty name. Raises EToolkitError "Cannot create file ..." when it cannot.
 void SaveDiagramFile(TOOAPanel& panel, const std::string& fileName);

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "text.h"
 #include "toolkit_error.h"
 
 namespace {
@@ -86,6 +87,24 @@ std::string FullFileName(const std::string& fileName) {
   const std::filesystem::path full = std::filesystem::absolute(std::filesystem::path(fileName), error);
   if (error) return fileName;
   return full.lexically_normal().string();
+}
+
+std::string ExistingSpellingOf(const std::string& fileName) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::path path(fileName);
+  if (fs::exists(path, error) || error) return fileName;
+  const std::string name = path.filename().string();
+  const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+  std::string found;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    const std::string candidate = it->path().filename().string();
+    std::error_code kind;
+    if (SameText(candidate, name) && (found.empty() || candidate < found) && !fs::is_directory(it->path(), kind))
+      found = candidate;
+  }
+  if (found.empty()) return fileName;
+  return (path.has_parent_path() ? (path.parent_path() / found) : fs::path(found)).string();
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& fileName) {

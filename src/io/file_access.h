@@ -37,6 +37,13 @@ class TScopedFileSystemCalls {
 // The name as the file errors show it: absolute, with "." and ".." resolved.
 std::string FullFileName(const std::string& fileName);
 
+// The file as its folder spells it: the name itself when such a file exists (or the folder cannot
+// be read); otherwise the first file of the folder, in name order, whose name equals it but for
+// letter case; otherwise the name itself. Diagram files come from a system where letter case does
+// not tell two files apart: saving Shop.ERD over a folder's shop.ERD must write that file, not a
+// second one beside it.
+std::string ExistingSpellingOf(const std::string& fileName);
+
 // The bytes of the file, or nothing when no file of that name exists. A file that exists but cannot
 // be read (a folder included) raises EToolkitError "Cannot open file "NAME". REASON".
 std::optional<std::string> ReadWholeFile(const std::string& fileName);

@@ -25,40 +25,59 @@ void AppendUtf8(std::string& out, char32_t code) {
 }
 
 bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// The length of the well-formed UTF-8 sequence that starts at i, or 0 when none does. The range
+// the second byte must fall in excludes overlong forms, surrogates and values past U+10FFFF in one
+// test.
+size_t SequenceLength(std::string_view bytes, size_t i) {
+  const auto lead = static_cast<unsigned char>(bytes[i]);
+  if (lead < 0x80) return 1;
+  size_t length = 0;
+  unsigned char low = 0x80;
+  unsigned char high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (bytes.size() - i < length) return 0;
+  const auto second = static_cast<unsigned char>(bytes[i + 1]);
+  if (second < low || second > high) return 0;
+  for (size_t k = 2; k < length; ++k)
+    if (!IsContinuation(static_cast<unsigned char>(bytes[i + k]))) return 0;
+  return length;
+}
+
+void AppendWindows1252(std::string& out, char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  if (byte < 0x80)
+    out += c;
+  else if (byte < 0xA0)
+    AppendUtf8(out, kWindows1252High[byte - 0x80]);
+  else
+    AppendUtf8(out, byte);  // 0xA0..0xFF are the Latin-1 characters of the same number
+}
 }  // namespace
 
 bool IsValidUtf8(std::string_view bytes) {
   const size_t size = bytes.size();
   size_t i = 0;
   while (i < size) {
-    const auto lead = static_cast<unsigned char>(bytes[i]);
-    if (lead < 0x80) {
+    // Plain ASCII, most of any diagram file, takes the short way.
+    if (static_cast<unsigned char>(bytes[i]) < 0x80) {
       ++i;
       continue;
     }
-    size_t length = 0;
-    // The range the second byte must fall in excludes overlong forms, surrogates and values past
-    // U+10FFFF in one test.
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      if (lead == 0xE0) low = 0xA0;
-      if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4;
-      if (lead == 0xF0) low = 0x90;
-      if (lead == 0xF4) high = 0x8F;
-    } else {
-      return false;
-    }
-    if (size - i < length) return false;
-    const auto second = static_cast<unsigned char>(bytes[i + 1]);
-    if (second < low || second > high) return false;
-    for (size_t k = 2; k < length; ++k)
-      if (!IsContinuation(static_cast<unsigned char>(bytes[i + k]))) return false;
+    const size_t length = SequenceLength(bytes, i);
+    if (length == 0) return false;
     i += length;
   }
   return true;
@@ -70,19 +89,25 @@ std::string_view WithoutByteOrderMark(std::string_view text) {
 }
 
 std::string DecodeFileText(std::string_view bytes) {
-  if (IsValidUtf8(bytes)) return std::string(WithoutByteOrderMark(bytes));
-  std::string text;
-  text.reserve(bytes.size() + bytes.size() / 8);
-  for (const char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x80)
-      text += c;
-    else if (byte < 0xA0)
-      AppendUtf8(text, kWindows1252High[byte - 0x80]);
-    else
-      AppendUtf8(text, byte);  // 0xA0..0xFF are the Latin-1 characters of the same number
+  // The mark goes whatever follows it: read as three letters, it would hide the first line.
+  const std::string_view text = WithoutByteOrderMark(bytes);
+  if (IsValidUtf8(text)) return std::string(text);
+  const bool marked = text.size() != bytes.size();
+  std::string decoded;
+  decoded.reserve(text.size() + text.size() / 8);
+  for (size_t i = 0; i < text.size();) {
+    // A file marked as UTF-8 is UTF-8 with a stray byte or two (an edit on another system): its
+    // characters stay, only the stray bytes are read as Windows-1252.
+    const size_t length = marked ? SequenceLength(text, i) : 0;
+    if (length > 0) {
+      decoded.append(text.substr(i, length));
+      i += length;
+    } else {
+      AppendWindows1252(decoded, text[i]);
+      ++i;
+    }
   }
-  return text;
+  return decoded;
 }
 
 std::string_view NextLine(std::string_view& text) {

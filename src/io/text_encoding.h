@@ -9,9 +9,11 @@
 // True when the bytes are well-formed UTF-8: shortest forms only, no surrogates, nothing above
 // U+10FFFF.
 bool IsValidUtf8(std::string_view bytes);
-// UTF-8 stays as it is, without a byte-order mark at its start. Anything else is read byte by byte
-// as Windows-1252; its five unassigned bytes become the control characters of the same number, so
-// that every byte of the file keeps a character of its own.
+// Without a UTF-8 byte-order mark at its start, whatever follows it. UTF-8 stays as it is. Text
+// that is not UTF-8 throughout is read byte by byte as Windows-1252, except that text behind a
+// byte-order mark keeps its well-formed UTF-8 characters and reads only its other bytes so; the
+// five unassigned bytes of Windows-1252 become the control characters of the same number, so that
+// every byte of the file keeps a character of its own.
 std::string DecodeFileText(std::string_view bytes);
 // The text without a UTF-8 byte-order mark at its start.
 std::string_view WithoutByteOrderMark(std::string_view text);

@@ -1,6 +1,12 @@
 #include "platform.h"
 
 #include "text.h"
+#include "toolkit_error.h"
+
+void Platform::SaveDrawingFile(const std::string& fileName, TDrawingFormat, int, int, const std::string&,
+                               const std::function<void(Canvas&)>&) {
+  throw EToolkitError("Cannot create file \"" + fileName + "\". No drawing can be written here");
+}
 
 std::optional<std::string> AskNewName(Platform& platform, const std::string& caption, const std::string& prompt,
                                       const std::string& current) {

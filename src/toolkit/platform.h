@@ -3,6 +3,7 @@
 // every question with its proposal.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,7 +24,8 @@ struct FileDialogOptions {
 
 // The small fixed-size choice dialog: a label, a selection-only drop-down list and a close button.
 // Items stand in the order given (sorted by the caller where the list is sorted); ItemIndex is the
-// preselected item or -1. There is no cancel: the list's text when the dialog closes is the answer.
+// preselected item or -1. There is no cancel: the list's text when the dialog closes is the answer,
+// unless AnswerOnlyByButton is set.
 struct ChoiceDialog {
   std::string Caption;
   int Width = 0;
@@ -39,7 +41,15 @@ struct ChoiceDialog {
   int ItemIndex = -1;
   int CloseLeft = 0;
   int CloseTop = 0;
+  std::string CloseCaption = "Close";
+  // The list's text is the answer only when the button closes the dialog; closed any other way
+  // (Escape, the title bar) it answers nothing. For a choice that destroys, which a user who opened
+  // it by mistake must be able to back out of.
+  bool AnswerOnlyByButton = false;
 };
+
+// The vector picture formats a drawing can be written in.
+enum class TDrawingFormat { Svg };
 
 class Platform {
  public:
@@ -71,6 +81,12 @@ class Platform {
 
   // A new off-screen picture of no size, painted with the same font as the screen.
   virtual std::unique_ptr<Bitmap> CreateBitmap() = 0;
+  // Writes a drawing of width by height as a vector picture, with the same font as the screen;
+  // draw paints it on the canvas it is given. The file is replaced only when the whole picture was
+  // written; EToolkitError "Cannot create file ..." when it cannot be. A platform without picture
+  // writers refuses every drawing that way.
+  virtual void SaveDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
+                               const std::string& title, const std::function<void(Canvas&)>& draw);
 
   // Measures text with the real font and draws nowhere; used whenever a control paints outside the
   // host's paint, so that painting's side effects (sizes, visibility) happen at once.

@@ -16,6 +16,7 @@ bool SameText(std::string_view a, std::string_view b);
 std::string UpperCase(std::string_view text);
 // The letter a to z as A to Z; every other byte as it is.
 inline char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+inline char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 // A decimal integer: leading blanks, an optional sign, digits, nothing after; 32-bit range.
 bool TryTextToInt(std::string_view text, int& value);
 int TextToIntDef(std::string_view text, int defaultValue);

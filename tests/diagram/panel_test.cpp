@@ -51,10 +51,64 @@ TEST_F(Panel, NewPanelIsEmptyAndSizedByItsHost) {
   EXPECT_TRUE(own.Calls.empty()) << "a panel created and destroyed asks nothing";
 }
 
-TEST_F(Panel, RemoveExistsPageDoesNothing) {
-  AddPage("P1");
-  panel.SurfaceMenu().Find("-> Remove Exists Page")->Click();
-  EXPECT_EQ(panel.OwnPageList(), TEntryList{"P1"});
+// The page goes from the page list and from every object's entries; the objects keep their other
+// pages. Only the dialog's button removes: closing it any other way, with the active page
+// preselected, must not.
+TEST_F(Panel, RemoveExistsPageTakesThePageOffTheListAndEveryObject) {
+  panel.SurfaceMenu().Find("-> Remove Exists Page")->Click();  // no page: nothing to ask
+  AddPage("Alpha");
+  AddPage("beta");
+  AddPage("Gamma");
+  TEntity& entity = AddEntity("A", 10, 10);
+  entity.ActivePages() = {"Alpha @10,10", "beta @20,20,HIDE METHOD", "Gamma @30,30"};
+  TRelation* relation = AddRelation(entity, "", false);
+  relation->ActivePages() = {"beta @1,1", "Alpha @2,2"};
+  TEntityEvent* event = AddEntityEvent(entity, "", false);
+  event->ActivePages() = {"beta @3,3"};
+  panel.ShowActivePage();
+  panel.SetPageEditorShown(true);
+  struct Step {
+    const char* what;
+    std::function<void()> answer;
+    TEntryList pages;
+    std::string active;
+    TEntryList entityEntries;
+    TEntryList relationEntries;
+    bool entityShown;
+  };
+  const std::vector<Step> steps = {
+      {"closed without the button", [&] { platform.CloseChoice(); }, {"Alpha", "beta", "Gamma"}, "Alpha",
+       {"Alpha @10,10", "beta @20,20,HIDE METHOD", "Gamma @30,30"}, {"beta @1,1", "Alpha @2,2"}, true},
+      {"the blank item", [&] { platform.Choose(" "); }, {"Alpha", "beta", "Gamma"}, "Alpha",
+       {"Alpha @10,10", "beta @20,20,HIDE METHOD", "Gamma @30,30"}, {"beta @1,1", "Alpha @2,2"}, true},
+      {"a page not shown", [&] { platform.Choose("beta"); }, {"Alpha", "Gamma"}, "Alpha",
+       {"Alpha @10,10", "Gamma @30,30"}, {"Alpha @2,2"}, true},
+      {"the active page: the first page left is shown", [&] { platform.KeepChoice(); }, {"Gamma"}, "Gamma",
+       {"Gamma @30,30"}, {}, true},
+      {"the last page", [&] { platform.KeepChoice(); }, {}, "", {}, {}, false},
+  };
+  for (const Step& step : steps) {
+    const int refreshes = platform.EditorRefreshes;
+    step.answer();
+    panel.SurfaceMenu().Find("-> Remove Exists Page")->Click();
+    EXPECT_EQ(panel.OwnPageList(), step.pages) << step.what;
+    EXPECT_EQ(panel.ActivePageName(), step.active) << step.what;
+    EXPECT_EQ(entity.ActivePages(), step.entityEntries) << step.what;
+    EXPECT_EQ(relation->ActivePages(), step.relationEntries) << step.what;
+    EXPECT_EQ(entity.Visible(), step.entityShown) << step.what;
+    EXPECT_EQ(platform.EditorRefreshes > refreshes, step.pages.size() < 3) << step.what << ": the open editor reloads";
+  }
+  EXPECT_TRUE(event->ActivePages().empty());
+  EXPECT_FALSE(relation->Visible());
+  EXPECT_EQ(panel.SurfaceMenu().Item(0).Caption(), "ER DIAGRAM MENU   ->PAGE : EMPTY");
+  const auto dialog = platform.CallsOf("Choose").front().Choice;
+  EXPECT_EQ(dialog.Caption, "Remove Display Page");
+  EXPECT_EQ(dialog.Items, (std::vector<std::string>{" ", "Alpha", "beta", "Gamma"}));
+  EXPECT_EQ(dialog.ItemIndex, 1) << "the active page preselected";
+  EXPECT_EQ(dialog.CloseCaption, "Remove");
+  EXPECT_TRUE(dialog.AnswerOnlyByButton);
+  EXPECT_EQ(dialog.Width, 420);
+  EXPECT_EQ(dialog.ListLeft, 142);
 }
 
 TEST_F(Panel, CreatePageAnswers) {
@@ -67,7 +121,7 @@ TEST_F(Panel, CreatePageAnswers) {
       {"typed", false, "Orders", {"Orders"}},
       {"cancelled", true, "", {"NewPage1"}},
       {"blank", false, "  ", {}},
-      {"untrimmed", false, " Sales ", {" Sales "}},
+      {"blanks around the name", false, " \tSales ", {"Sales"}},
   };
   for (const auto& c : cases) {
     ScriptedPlatform own;
@@ -92,13 +146,58 @@ TEST_F(Panel, CreatePageAnswers) {
 TEST_F(Panel, LaterPagesAreAppendedWithoutBecomingActive) {
   AddPage("P1");
   panel.SetDiagramName("Kept");
+  panel.SetPageEditorShown(true);
   platform.Cancel();
   panel.CreatePage();
-  AddPage("P1");
-  EXPECT_EQ(panel.OwnPageList(), (TEntryList{"P1", "NewPage2", "P1"}));
+  EXPECT_EQ(platform.EditorRefreshes, 1) << "an open page editor lists the new page";
+  AddPage("P3");
+  EXPECT_EQ(panel.OwnPageList(), (TEntryList{"P1", "NewPage2", "P3"}));
   EXPECT_EQ(panel.ActivePageName(), "P1");
   EXPECT_EQ(panel.DiagramName(), "Kept");
   EXPECT_EQ(platform.CallsOf("InputBox")[2].Default, "NewPage3");
+}
+
+// A page name the page list holds already (letter case ignored, as page lookups ignore it), or one
+// holding the entry separator, is refused with a message, and nothing changes.
+TEST_F(Panel, PageNamesThatCannotStandAreRefused) {
+  AddPage("P1");
+  AddPage("P2");
+  TEntity& entity = AddEntity("X", 5, 6);
+  panel.SetPageEditorShown(true);
+  const std::string taken1 = "The diagram already has a page named \"P1\".";
+  const std::string taken2 = "The diagram already has a page named \"P2\".";
+  struct Case {
+    const char* answer;
+    bool rename;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"P1", false, taken1},
+      {" p1 ", false, taken1},
+      {"A @B", false, "A page name cannot hold \" @\" (a blank before an at-sign): \"A @B\""},
+      {"p2", true, taken2},
+      {"Q @1", true, "A page name cannot hold \" @\" (a blank before an at-sign): \"Q @1\""},
+  };
+  for (const Case& c : cases) {
+    platform.Type(c.answer);
+    c.rename ? panel.RenameActivePage() : panel.CreatePage();
+    EXPECT_EQ(panel.OwnPageList(), (TEntryList{"P1", "P2"})) << c.answer;
+    EXPECT_EQ(panel.ActivePageName(), "P1") << c.answer;
+    EXPECT_EQ(entity.ActivePages(), TEntryList{"P1 @5,6"}) << c.answer;
+    ASSERT_FALSE(platform.CallsOf("Message").empty()) << c.answer;
+    EXPECT_EQ(platform.CallsOf("Message").back().Text, c.message) << c.answer;
+  }
+  EXPECT_EQ(platform.EditorRefreshes, 0);
+  // The page's own name, as Cancel gives it back, or in another letter case, is no other page's.
+  const size_t messages = platform.CallsOf("Message").size();
+  platform.Cancel();
+  panel.RenameActivePage();
+  platform.Type(" p1 ");
+  panel.RenameActivePage();
+  EXPECT_EQ(panel.OwnPageList(), (TEntryList{"p1", "P2"}));
+  EXPECT_EQ(entity.ActivePages(), TEntryList{"p1 @5,6"});
+  EXPECT_EQ(platform.CallsOf("Message").size(), messages);
+  EXPECT_EQ(platform.EditorRefreshes, 2) << "each rename reloads an open page editor";
 }
 
 TEST_F(Panel, CreateEntityAtTheMousePosition) {
@@ -326,7 +425,8 @@ TEST_F(Panel, ARelationBoxIsShownWhereItHasAnEntryEvenWithoutItsEntity) {
 }
 
 TEST_F(Panel, PageNamesWithTheEntrySeparatorNeverHoldObjects) {
-  AddPage("A @B");
+  panel.SetOwnPageList({"A @B"});  // as an older file may list it
+  panel.SetActivePageName("A @B");
   TEntity& entity = AddEntity("X", 5, 6);
   EXPECT_EQ(entity.ActivePages(), TEntryList{"A @B @5,6"});
   EXPECT_FALSE(entity.IsOnPage("A @B"));
@@ -484,8 +584,8 @@ TEST_F(Panel, SelectDisplayPageBlankChangesNothingClosingKeepsThePreselection) {
 }
 
 TEST_F(Panel, DuplicatePagesAreListedTwice) {
-  AddPage("Same");
-  AddPage("Same");
+  panel.SetOwnPageList({"Same", "Same"});  // as an older file may list them
+  panel.SetActivePageName("Same");
   platform.KeepChoice();
   panel.SelectDisplayPage();
   EXPECT_EQ(platform.CallsOf("Choose").back().Choice.Items, (std::vector<std::string>{" ", "Same", "Same"}));
@@ -547,6 +647,18 @@ TEST_F(Panel, SaveWritesIntoTheDiagramFolder) {
   panel.SetDiagramFolder("/data/");
   panel.SaveDiagramCommand();
   EXPECT_EQ(saved[1], "/data/NewDiagram");
+  // Without a name there is no file to write into (it would be the hidden ".ERD"): Save asks for
+  // one as Save As does.
+  panel.CloseDiagram();
+  platform.PickFile("/data/Plan.ERD");
+  panel.SaveDiagramCommand();
+  EXPECT_EQ(platform.CallsOf("Save").back().File.FileName, "/data/NewDiagram.ERD");
+  EXPECT_EQ(saved.back(), "/data/Plan");
+  EXPECT_EQ(panel.DiagramName(), "Plan");
+  platform.CancelFile();
+  panel.SetDiagramName("  ");
+  panel.SaveDiagramCommand();
+  EXPECT_EQ(saved.size(), 3u) << "cancelled: nothing written";
 }
 
 TEST_F(Panel, SaveAsTakesNameAndFolderFromTheChosenFile) {
@@ -567,6 +679,16 @@ TEST_F(Panel, SaveAsTakesNameAndFolderFromTheChosenFile) {
   panel.SaveDiagramAsCommand();
   EXPECT_EQ(platform.CallsOf("Save").back().File.FileName, "/srv/orders.ERD");
   EXPECT_EQ(saved.size(), 1u) << "cancel writes nothing";
+
+  // ".ERD" in another letter case is the extension the user chose: it goes with the name.
+  const std::pair<const char*, const char*> chosen[] = {
+      {"/srv/plan.erd", "/srv/plan.erd"}, {"/srv/Plan.Erd", "/srv/Plan.Erd"}, {"/srv/plan.erd.old", "/srv/plan"}};
+  for (const auto& [file, written] : chosen) {
+    platform.PickFile(file);
+    panel.SaveDiagramAsCommand();
+    EXPECT_EQ(saved.back(), written) << file;
+  }
+  EXPECT_EQ(panel.DiagramName(), "plan");
 }
 
 TEST_F(Panel, LoadReadsTheChosenFileAndTakesItsFolder) {
@@ -622,10 +744,23 @@ TEST_F(Panel, BitmapExportCommand) {
   EXPECT_EQ(dialog.Filter, "Windows BitMap File|*.bmp");
   AddPage("P1");
   AddEntity("Customer", 100, 50);
-  platform.PickFile("/data/page.bmp");
+  // The picture is what its name says; any other name is a Windows bitmap.
+  for (const char* name : {"/data/page.png", "/data/PAGE.PNG", "/data/page.jpg", "/data/page.bmp"}) {
+    platform.PickFile(name);
+    panel.SaveToBitmapCommand();
+  }
+  EXPECT_EQ(bitmap.Saved, (std::vector<std::string>{"/data/page.png", "/data/PAGE.PNG", "/data/page.jpg", "/data/page.bmp"}));
+  EXPECT_EQ(bitmap.Formats, (std::vector<TPictureFormat>{TPictureFormat::Png, TPictureFormat::Png, TPictureFormat::Bmp,
+                                                         TPictureFormat::Bmp}));
+  panel.SetDiagramName("Shop");
+  platform.PickFile("/data/page.Svg");
   panel.SaveToBitmapCommand();
-  EXPECT_EQ(bitmap.Saved, std::vector<std::string>{"/data/page.bmp"});
-  EXPECT_EQ(bitmap.Formats, std::vector<TPictureFormat>{TPictureFormat::Bmp});
+  ASSERT_EQ(platform.CallsOf("Drawing").size(), 1u);
+  EXPECT_EQ(platform.CallsOf("Drawing")[0].Text, "/data/page.Svg");
+  EXPECT_EQ(platform.CallsOf("Drawing")[0].Caption, "Shop") << "titled with the diagram";
+  EXPECT_EQ(platform.CallsOf("Drawing")[0].Default, "2048x2048");
+  EXPECT_EQ(platform.Drawing.Texts(), (std::vector<std::string>{"Customer"})) << "the same drawing as the bitmap";
+  EXPECT_EQ(bitmap.Saved.size(), 4u);
   // White over the whole picture in a black frame, then the entity.
   const auto& calls = bitmap.Picture.Calls;
   ASSERT_GE(calls.size(), 3u);

@@ -328,8 +328,20 @@ TEST_F(Rows, DefiningACall) {
   entity.RemoveSelectedMethod();
   EXPECT_EQ(a->CallMethod(), nullptr);
   EXPECT_EQ(d->CallMethod(), a);
-  entity.SetSelectedMethod(a);
+  // A new call takes the smallest spacing no other call uses, so that no two brackets overlap:
+  // after a's call went, 0 is free; a row given another call keeps a spacing of its own.
+  a->MouseDown(TMouseButton::Left, 0, 1, 1);
+  platform.Yes();
+  c->DragDrop(entity, 1, 1);
+  EXPECT_EQ(a->CallMethodLineDistance(), 0) << "c calls at 1, d at 2";
+  d->MouseDown(TMouseButton::Left, 0, 1, 1);
+  platform.Yes();
+  c->DragDrop(entity, 1, 1);
+  EXPECT_EQ(d->CallMethod(), c);
+  EXPECT_EQ(d->CallMethodLineDistance(), 2);
+  entity.SetSelectedMethod(c);
   entity.RemoveSelectedMethod();
+  EXPECT_EQ(a->CallMethod(), nullptr);
   EXPECT_EQ(d->CallMethod(), nullptr);
 }
 
@@ -374,6 +386,10 @@ TEST_F(Rows, RemovingRowsClearsEveryLinkToThem) {
   }
   EXPECT_EQ(a.SelectedProperty(), nullptr);
   EXPECT_EQ(other->RowIndex(), 0);
+  // The rows below moved up, and their lines meet them where they now stand.
+  EXPECT_EQ(other->Top(), 20);
+  for (const TRow* row : std::initializer_list<const TRow*>{other, trigger})
+    EXPECT_EQ(row->Anchors().Y, a.Top() + row->Top() + row->Height() / 2) << row->Name();
   b.SetSelectedMethod(run);
   b.RemoveSelectedMethod();
   EXPECT_EQ(event->TargetEntity(), nullptr);
@@ -382,6 +398,10 @@ TEST_F(Rows, RemovingRowsClearsEveryLinkToThem) {
   const int height = b.Height();
   EXPECT_EQ(b.MethodCount(), 0);
   EXPECT_EQ(b.Height(), height) << "removing the only method leaves the height";
+  TMethod* later = AddMethod(a, "Later", true);
+  a.SetSelectedMethod(trigger);
+  a.RemoveSelectedMethod();
+  EXPECT_EQ(later->Anchors().Y, a.Top() + later->Top() + later->Height() / 2) << "a method row moved up";
 }
 
 TEST_F(Rows, RowNamesStayUniqueAfterRemovals) {
@@ -429,5 +449,7 @@ TEST_F(Rows, CreatePropertysRelation) {
   EXPECT_EQ(relation.SourceProperty(), key);
   EXPECT_EQ(relation.Top(), key->Anchors().Y);
   EXPECT_EQ(relation.Anchors().Y, key->Anchors().Y + 12);
-  EXPECT_EQ(relation.ActivePages(), TEntryList{"P1 @238,50"}) << "the entry keeps the place of creation";
+  EXPECT_EQ(relation.ActivePages(), TEntryList{"P1 @238,100"}) << "the entry records where the box is shown";
+  AddEntityEvent(entity, "", false);  // shows the page again
+  EXPECT_EQ(relation.Top(), key->Anchors().Y) << "the next page showing leaves the box at the row";
 }

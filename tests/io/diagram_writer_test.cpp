@@ -102,7 +102,9 @@ TEST(DiagramFileName, ExtensionRules) {
       {"/d/.old", "/d/.old.ERD"},
       {"/d/  .old", "/d/  .old.ERD"},
       {"/d/Orders.tar.gz", "/d/Orders.ERD"},
-      {"/d/Orders.erd", "/d/Orders.ERD"},
+      {"/d/Orders.erd", "/d/Orders.erd"},  // the diagram extension as the user spelled it
+      {"/d/Orders.Erd", "/d/Orders.Erd"},
+      {"/d/Orders.erd.old", "/d/Orders.ERD"},
       {"Orders", "Orders.ERD"},
       {"/d/Orders.", "/d/Orders.ERD"},
   };

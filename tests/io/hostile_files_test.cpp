@@ -285,7 +285,11 @@ std::string Digits(long long n) { return std::to_string(n); }
 
 TEST(HostileFiles, HugeLinesAndCounts) {
   const THostileCase cases[] = {
-      {"line_of_100_mb_without_end", [](TFileMaker& f) { f.Repeat(std::string(1 << 20, 'x'), 100); },
+      {"line_of_100_mb_without_end",
+       [](TFileMaker& f) {
+         f << "@ERDIAGRAM\r\n";
+         f.Repeat(std::string(1 << 20, 'x'), 100);
+       },
        "entities 0, rows 0, pages 0, active \"\"", 3, 0, 0, 30},
       {"description_of_100_mb",
        [](TFileMaker& f) {

@@ -90,18 +90,19 @@ TEST(ShowingAPage, AWideningRowAsksForOneMorePassNotANestedOne) {
   EXPECT_LT(large.stack, small.stack + 16 * 1024) << "stack used by a load must not grow with the diagram";
 }
 
-// Renaming the active page to the name of another page merges the two: the objects of the other
-// page are on the active page from then on. They used to stay hidden where they stood (a diagram
-// just read leaves them where the mouse was), and exporting a picture, which shows every entity on
-// the active page as it paints it, then put them on the screen there, in a pile, away from their
-// entries. The page is now shown again when the rename brings objects onto it.
+// Renaming the active page to a name some objects have entries for (a page the file's page list
+// does not hold; the name of a listed page is refused) brings those objects onto it. They used to
+// stay hidden where they stood (a diagram just read leaves them where the mouse was), and exporting
+// a picture, which shows every entity on the active page as it paints it, then put them on the
+// screen there, in a pile, away from their entries. The page is now shown again when the rename
+// brings objects onto it.
 TEST(RenamingThePage, ToTheNameOfAnotherPageShowsThatPagesObjectsAtTheirEntries) {
   ScriptedPlatform platform;
   TOOAPanel panel(platform);
   panel.SetBounds(0, 0, 2048, 2048);
   panel.SetLastMouse(5, 7);
   LoadDiagramText(panel,
-                  "@ERDIAGRAM\r\n DIAGRAMNAME=Pages\r\n OWNPAGE=Orders\r\n OWNPAGE=Stock\r\n ACTIVEPAGE=Orders\r\n"
+                  "@ERDIAGRAM\r\n DIAGRAMNAME=Pages\r\n OWNPAGE=Orders\r\n ACTIVEPAGE=Orders\r\n"
                   " @ENTITY\r\n  NAME=Entity1\r\n  DESC=Order\r\n  DISPLAYPAGE=Orders @40,30\r\n #ENTITY\r\n"
                   " @ENTITY\r\n  NAME=Entity2\r\n  DESC=Item\r\n  DISPLAYPAGE=Stock @300,60,HIDE METHOD\r\n #ENTITY\r\n"
                   "#ERDIAGRAM\r\n");

@@ -28,6 +28,7 @@
 #include "diagram_files.h"
 #include "entity.h"
 #include "entity_event.h"
+#include "file_access.h"
 #include "io_test_support.h"
 #include "method.h"
 #include "ooa_panel.h"
@@ -48,11 +49,10 @@ const std::vector<std::string> kDescriptions{
     ",HIDE METHOD", "A @B", "Caf\xC3\xA9 \xE2\x82\xAC", "tab\tinside", "two\r\nlines", "x=y=z",
     "DISPLAYPAGE=P @1,2", "a description far too wide for any row of its box", "entity1", "Entity1",
     "\xE4\xB8\xAD\xE6\x96\x87"};
-// Page names: a name twice in different letter case, names holding " @", a flag, a key word, a comma
-// and a line break. Names with blanks at their ends are left out: a file keeps no blanks around a
-// value, so such a page loses its objects on reading, which the file format cannot help.
+// Page names: a name twice in different letter case and names holding " @" (both refused), a flag,
+// a key word, a comma and a line break; blanks around a name are dropped when the page is made.
 const std::vector<std::string> kPages{"Main", "main", "Detail", "A @B", "HIDE PROPERTY", "NAME",
-                                      "Caf\xC3\xA9", "P1", "two\nlines", "Sum,mary"};
+                                      "Caf\xC3\xA9", "P1", "two\nlines", "Sum,mary", " Padded "};
 const std::vector<std::string> kBlanks{"", "   ", "\t"};
 // File names offered in the save dialog: extensions in either case, several dots, no name before
 // the dot, a folder that does not exist.
@@ -726,12 +726,13 @@ class StressRun {
         for (const auto& page : panel.OwnPageList()) shows = shows || SameText(page, panel.ActivePageName());
       Guarded([&] { item.Click(); });
       checkLines_ = shows && !IsBlank(panel.ActivePageName());
-    } else if (caption == "-> Save Diagram ") {
+    } else if (caption == "-> Save Diagram " && !IsBlank(panel.DiagramName())) {
       const std::string& folder = panel.DiagramFolder();
       const std::string joined = folder.empty() || folder.back() == '/' ? folder + panel.DiagramName()
                                                                          : folder + "/" + panel.DiagramName();
       SaveAndCheck(item, DiagramFileName(joined));
-    } else if (caption == "-> Save Diagram As") {
+    } else if (caption == "-> Save Diagram As" || caption == "-> Save Diagram ") {
+      // Save without a name asks for one as Save As does.
       if (Below(6) == 0) {
         platform_.CancelFile();
         Note("[cancel]");
@@ -741,8 +742,25 @@ class StressRun {
       const fs::path chosen = folder_.Path() / Pick(kSaveNames);
       platform_.PickFile(chosen.string());
       Note("[file " + Quoted(chosen.filename().string()) + "]");
+      // The name up to its first "."; an extension that is ".ERD" in another letter case goes with it.
       const std::string file = chosen.filename().string();
-      SaveAndCheck(item, DiagramFileName(chosen.parent_path().string() + "/" + file.substr(0, file.find('.'))));
+      const size_t dot = file.find('.');
+      const std::string extension = dot == std::string::npos ? std::string() : file.substr(dot);
+      const bool otherCase = extension != ".ERD" && SameText(extension, ".ERD");
+      SaveAndCheck(item, DiagramFileName(chosen.parent_path().string() + "/" + file.substr(0, dot) +
+                                         (otherCase ? extension : std::string())));
+    } else if (caption == "-> Remove Exists Page") {
+      if (panel.OwnPageList().empty()) {
+        Note("[no page]");
+      } else if (Below(4) == 0) {
+        platform_.CloseChoice();
+        Note("[closed]");
+      } else {
+        std::vector<std::string> items{" "};
+        items.insert(items.end(), panel.OwnPageList().begin(), panel.OwnPageList().end());
+        ChoiceAnswer(items);
+      }
+      Guarded([&] { item.Click(); });
     } else if (caption == "-> Create Entity With SDF (Tarnesk Export Schema) File") {
       const int roll = Below(10);
       std::string allowed;
@@ -779,8 +797,10 @@ class StressRun {
   }
 
   // The file a save writes holds exactly the diagram's text, and a failed save leaves the file that
-  // was there and reports "Cannot create file".
-  void SaveAndCheck(MenuItem& item, const std::string& path) {
+  // was there and reports "Cannot create file". A file of the folder whose name differs from the
+  // target's only in letter case is the one written.
+  void SaveAndCheck(MenuItem& item, const std::string& target) {
+    const std::string path = ExistingSpellingOf(target);
     std::error_code error;
     const bool existed = fs::exists(path, error);
     const std::string before = existed ? ReadBytes(path) : std::string();

@@ -19,8 +19,11 @@ TEST(TextEncoding, DecodesUtf8AsItIsAndEverythingElseAsWindows1252) {
       {"latin letters above 0xA0", "\xA0\xDF\xFF", "\xC2\xA0\xC3\x9F\xC3\xBF"},
       {"unassigned bytes keep their number", "\x81\x8D\x8F\x90\x9D",
        "\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D"},
-      // Not UTF-8, so the mark's bytes are Windows-1252 characters like every other byte.
-      {"mark before invalid text", "\xEF\xBB\xBF\xE9", "\xC3\xAF\xC2\xBB\xC2\xBF\xC3\xA9"},
+      // The mark goes whatever follows; behind it, UTF-8 with a stray byte keeps its characters.
+      {"mark before invalid text", "\xEF\xBB\xBF\xE9", "\xC3\xA9"},
+      {"mark before utf-8 with a stray byte", "\xEF\xBB\xBF@ERDIAGRAM\r\nCaf\xC3\xA9 \xE9 \x80\xE2\x82\xAC",
+       "@ERDIAGRAM\r\nCaf\xC3\xA9 \xC3\xA9 \xE2\x82\xAC\xE2\x82\xAC"},
+      {"without a mark, all of it is windows-1252", "Caf\xC3\xA9 \xE9", "Caf\xC3\x83\xC2\xA9 \xC3\xA9"},
       {"overlong form is not utf-8", "\xC0\xAF", "\xC3\x80\xC2\xAF"},
       {"surrogate is not utf-8", "\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},
       {"beyond U+10FFFF is not utf-8", "\xF4\x90\x80\x80", "\xC3\xB4\xC2\x90\xE2\x82\xAC\xE2\x82\xAC"},

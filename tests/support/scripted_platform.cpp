@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "text.h"
+
 ScriptedPlatform& ScriptedPlatform::Type(std::string answer) {
   script_.push_back({"Input", std::move(answer)});
   return *this;
@@ -34,6 +36,10 @@ ScriptedPlatform& ScriptedPlatform::Choose(std::string item) {
 }
 ScriptedPlatform& ScriptedPlatform::KeepChoice() {
   script_.push_back({"KeepChoice", {}});
+  return *this;
+}
+ScriptedPlatform& ScriptedPlatform::CloseChoice() {
+  script_.push_back({"CloseChoice", {}});
   return *this;
 }
 
@@ -97,11 +103,19 @@ std::string ScriptedPlatform::Choose(const ChoiceDialog& dialog) {
       dialog.ItemIndex >= 0 && dialog.ItemIndex < static_cast<int>(dialog.Items.size())
           ? dialog.Items[static_cast<size_t>(dialog.ItemIndex)]
           : std::string();
-  const auto answer = Next({"Choose", "KeepChoice"}, "choice dialog " + dialog.Caption);
+  const auto answer = Next({"Choose", "KeepChoice", "CloseChoice"}, "choice dialog " + dialog.Caption);
+  if (answer && answer->Kind == "CloseChoice") return dialog.AnswerOnlyByButton ? std::string() : preselected;
   if (!answer || answer->Kind == "KeepChoice") return preselected;
   if (std::find(dialog.Items.begin(), dialog.Items.end(), answer->Text) == dialog.Items.end())
     ADD_FAILURE() << "the list of " << dialog.Caption << " cannot show " << answer->Text;
   return answer->Text;
+}
+
+void ScriptedPlatform::SaveDrawingFile(const std::string& fileName, TDrawingFormat, int width, int height,
+                                       const std::string& title, const std::function<void(Canvas&)>& draw) {
+  Calls.push_back({"Drawing", title, fileName, IntToText(width) + "x" + IntToText(height), {}, {}});
+  Drawing.Clear();
+  draw(Drawing);
 }
 
 int ScriptedPlatform::ShowPageEditor(Control&) {

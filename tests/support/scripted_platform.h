@@ -13,7 +13,7 @@
 #include "recording_canvas.h"
 
 struct PlatformCall {
-  std::string Kind;  // "InputBox", "YesNo", "Message", "Error", "Open", "Save", "Choose", "PageEditor"
+  std::string Kind;  // "InputBox", "YesNo", "Message", "Error", "Open", "Save", "Choose", "PageEditor", "Drawing"
   std::string Caption;
   std::string Text;     // prompt or message text
   std::string Default;  // proposal of an input box
@@ -32,6 +32,7 @@ class ScriptedPlatform : public Platform {
   ScriptedPlatform& CancelFile();
   ScriptedPlatform& Choose(std::string item);  // the list shows this text when the dialog closes
   ScriptedPlatform& KeepChoice();              // the dialog closed with its preselection
+  ScriptedPlatform& CloseChoice();             // closed without its button (Escape, the title bar)
   bool ScriptDone() const { return script_.empty(); }
   // The recorded calls of one kind.
   std::vector<PlatformCall> CallsOf(const std::string& kind) const;
@@ -48,6 +49,9 @@ class ScriptedPlatform : public Platform {
   void RefreshPageEditor() override { ++EditorRefreshes; }
   void SetMainWindowWidth(int width) override { MainWindowWidth = width; }
   void DestroyPageEditor(Control&) override { ++EditorDestroys; }
+  // Recorded as "Drawing" with the file name as its text; the drawing is made on Drawing.
+  void SaveDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
+                       const std::string& title, const std::function<void(Canvas&)>& draw) override;
   std::unique_ptr<Bitmap> CreateBitmap() override {
     auto bitmap = std::make_unique<RecordingBitmap>();
     Bitmaps.push_back(bitmap.get());
@@ -59,6 +63,7 @@ class ScriptedPlatform : public Platform {
 
   std::vector<PlatformCall> Calls;
   RecordingCanvas Measure;
+  RecordingCanvas Drawing;
   // The bitmaps handed out, as long as their panels live.
   std::vector<RecordingBitmap*> Bitmaps;
   int Invalidations = 0;
@@ -71,7 +76,7 @@ class ScriptedPlatform : public Platform {
 
  private:
   struct Answer {
-    std::string Kind;  // "Input", "Cancel", "Yes", "No", "File", "NoFile", "Choose", "KeepChoice"
+    std::string Kind;  // "Input", "Cancel", "Yes", "No", "File", "NoFile", "Choose", "KeepChoice", "CloseChoice"
     std::string Text;
   };
   std::optional<Answer> Next(std::initializer_list<const char*> kinds, const std::string& question);
