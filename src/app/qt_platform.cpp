@@ -12,11 +12,13 @@
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QSpacerItem>
 #include <QStringList>
+#include <QStyle>
 #include <QTimer>
 #include <QWindow>
 
@@ -53,12 +55,13 @@ int captionWidth(const QString& caption) {
   return QFontMetrics(font).horizontalAdvance(caption) + kTitleBarRoom;
 }
 
-// A message box sizes itself to its text when it is shown, whatever width it was given: a spacer as
-// wide as its caption needs keeps it from being narrower.
+// A message box sizes itself to its text when it is shown, whatever width it was given: a spacer
+// across its layout, as wide as the caption needs, keeps it from being narrower.
 void fitCaption(QMessageBox& box) {
   auto* grid = qobject_cast<QGridLayout*>(box.layout());
   if (!grid) return;
-  const int width = captionWidth(box.windowTitle());
+  const QMargins margins = grid->contentsMargins();
+  const int width = std::max(0, captionWidth(box.windowTitle()) - margins.left() - margins.right());
   grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
                 grid->columnCount());
 }
@@ -113,8 +116,13 @@ std::string QtPlatform::InputBox(const std::string& caption, const std::string& 
   dialog.setLabelText(fromUtf8(prompt));
   dialog.setTextValue(fromUtf8(defaultValue));
   if (auto* label = dialog.findChild<QLabel*>()) label->setTextFormat(Qt::PlainText);
-  // Its size follows the prompt and the field; the caption must show whole too.
-  dialog.setMinimumWidth(captionWidth(dialog.windowTitle()));
+  // Its size follows the prompt and the field, laid out only when it is shown: a field at least as
+  // wide as the caption needs makes the box show the caption whole too.
+  if (auto* field = dialog.findChild<QLineEdit*>()) {
+    const QStyle* style = dialog.style();
+    const int margins = style->pixelMetric(QStyle::PM_LayoutLeftMargin) + style->pixelMetric(QStyle::PM_LayoutRightMargin);
+    field->setMinimumWidth(std::max(field->minimumWidth(), captionWidth(dialog.windowTitle()) - margins));
+  }
   if (dialog.exec() != QDialog::Accepted) return defaultValue;
   return toUtf8(dialog.textValue());
 }

@@ -17,6 +17,8 @@ bool TConnectorSource::MarkLinesMoved() {
   if (!index_) return false;
   if (!dirty_) {
     dirty_ = true;
+    // Once between two paints, not at every move: a page showing moves every line several times.
+    if (index_->dirty_.empty() && index_->surfaceMoved_) index_->surfaceMoved_();
     index_->dirty_.push_back(slot_);
   }
   return true;

@@ -10,7 +10,9 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "diagram_types.h"
@@ -45,7 +47,9 @@ class TConnectorSource {
 
 class TConnectorIndex {
  public:
-  TConnectorIndex() = default;
+  // surfaceMoved runs when the first line moves after the index was last asked: the surface must
+  // be painted again, for the old stretch of a line may lie where nothing else is repainted.
+  explicit TConnectorIndex(std::function<void()> surfaceMoved = {}) : surfaceMoved_(std::move(surfaceMoved)) {}
   TConnectorIndex(const TConnectorIndex&) = delete;
   TConnectorIndex& operator=(const TConnectorIndex&) = delete;
   ~TConnectorIndex();
@@ -92,6 +96,7 @@ class TConnectorIndex {
   std::optional<TLines> Held(const TConnectorSource& source);
   friend class TConnectorSource;
 
+  std::function<void()> surfaceMoved_;
   std::vector<TEntry> entries_;
   // Slots of the objects marked since the last refresh. A slot listed may have been emptied or
   // refilled since; only entries whose object is still marked are worked out.

@@ -15,7 +15,9 @@
 #include "toolkit_error.h"
 
 TOOAPanel::TOOAPanel(Platform& platform)
-    : platform_(platform), entityIndex_(true, [](const TEntity* a, const TEntity* b) { return a->Serial() < b->Serial(); }) {
+    : platform_(platform),
+      connectors_([this] { Invalidate(); }),
+      entityIndex_(true, [](const TEntity* a, const TEntity* b) { return a->Serial() < b->Serial(); }) {
   std::error_code error;
   diagramFolder_ = std::filesystem::current_path(error).string();
   SetColor(clrWhite);

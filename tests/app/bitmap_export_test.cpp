@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 #include "entity.h"
 #include "entity_event.h"
 #include "headless_platform.h"
@@ -17,9 +20,10 @@
 namespace {
 QRgb Rgb(TColor colour) { return qRgb(RedOf(colour), GreenOf(colour), BlueOf(colour)); }
 
-class BitmapExport : public ::testing::Test {
- protected:
-  BitmapExport() {
+// Customer at (100, 50) with CustNo and Check, Order at (700, 300) with Ref and Ship, a relation
+// from CustNo to Ref at (350, 400) and an event from Check to Ship at (350, 600), on NewPage1.
+struct Scene {
+  Scene() {
     panel.SetBounds(0, 0, 2048, 2048);
     panel.CreatePage();  // answered with its proposal, NewPage1
     panel.SetLastMouse(100, 50);
@@ -49,8 +53,13 @@ class BitmapExport : public ::testing::Test {
     panel.DrawToBitmap();
     return dynamic_cast<QtBitmap&>(*panel.GetBitmap()).image();
   }
+  // The right edge of Customer's box, where its rows' lines and call brackets start.
+  int CustomerRight() const { return customer->Left() + customer->Width(); }
 
-  HeadlessPlatform platform;
+  // Every question gets its proposal, every Yes/No box Yes.
+  struct AgreeingPlatform : HeadlessPlatform {
+    bool AskYesNo(const std::string&, const std::string&) override { return true; }
+  } platform;
   TOOAPanel panel{platform};
   TEntity* customer = nullptr;
   TEntity* order = nullptr;
@@ -60,6 +69,16 @@ class BitmapExport : public ::testing::Test {
   TMethod* ship = nullptr;
   TRelation* relation = nullptr;
   TEntityEvent* event = nullptr;
+};
+
+class BitmapExport : public ::testing::Test, public Scene {};
+
+// A pixel of the exported picture and the colour it must have (or must not have).
+struct Probe {
+  const char* what;
+  QPoint at;
+  QRgb colour;
+  bool is = true;
 };
 }  // namespace
 
@@ -136,4 +155,101 @@ TEST_F(BitmapExport, ASelectedRowsTextColourDoesNotReachTheNextExport) {
   const QImage first = Export().copy();
   const QImage second = Export().copy();
   EXPECT_EQ(first, second);
+}
+
+// What each change leaves in the picture: lines where their rows now stand and only where box and
+// row show, brackets only beside shown rows and never over one another, every text in the colour
+// the screen gives it, and every box as tall as the rows it shows.
+TEST(PictureAfterChanges, ShowsWhatTheScreenShows) {
+  const QRgb white = qRgb(255, 255, 255);
+  struct Case {
+    const char* name;
+    std::function<std::vector<Probe>(Scene&)> change;
+  };
+  const std::vector<Case> cases = {
+      {"a row removed above a linked row",
+       [&](Scene& s) {
+         TProperty* name = AddProperty(*s.customer, "Name", true);
+         s.relation->SetSourceProperty(name);
+         s.panel.ShowActivePage();
+         const int oldY = name->Anchors().Y;
+         s.customer->SetSelectedProperty(s.custNo);
+         s.customer->RemoveSelectedProperty();
+         const int y = s.customer->Top() + name->Top() + name->Height() / 2;
+         return std::vector<Probe>{{"the line meets the row where it stands", {s.CustomerRight() + 5, y}, Rgb(clrRed)},
+                                   {"and not where it stood", {s.CustomerRight() + 5, oldY}, Rgb(clrRed), false}};
+       }},
+      {"the target entity hides its properties",
+       [&](Scene& s) {
+         s.order->HideAllProperty();
+         const TAnchorPoints box = s.relation->Anchors();
+         return std::vector<Probe>{{"no line to a hidden row", {box.RightX + 5, box.Y}, white},
+                                   {"the source line stays", {box.LeftX - 5, box.Y}, Rgb(clrRed)}};
+       }},
+      {"the owner hides its properties, and its relation box with them",
+       [&](Scene& s) {
+         const TAnchorPoints box = s.relation->Anchors();
+         s.customer->HideAllProperty();
+         return std::vector<Probe>{{"no line from the hidden box", {box.LeftX - 5, box.Y}, white},
+                                   {"nor to its target", {box.RightX + 5, box.Y}, white}};
+       }},
+      {"a call of an entity that is not on the page",
+       [&](Scene& s) {
+         TMethod* audit = AddMethod(*s.customer, "Audit", true);
+         s.check->SetCallMethod(audit);
+         s.check->SetCallMethodLineDistance(1);
+         s.panel.ShowActivePage();
+         const QPoint bracket(s.CustomerRight() + 54 + 10, (s.check->Anchors().Y + audit->Anchors().Y) / 2);
+         s.customer->ActivePages() = {"Elsewhere @100,50"};
+         s.panel.ShowActivePage();
+         return std::vector<Probe>{{"no bracket over the empty surface", bracket, white}};
+       }},
+      {"a call made after another call went",
+       [&](Scene& s) {
+         TMethod* second = AddMethod(*s.customer, "Second", true);
+         TMethod* third = AddMethod(*s.customer, "Third", true);
+         TMethod* fourth = AddMethod(*s.customer, "Fourth", true);
+         s.panel.ShowActivePage();
+         auto call = [&](TMethod* from, TMethod* to) {
+           s.customer->SetSelectedMethod(from);
+           to->DefineCall();
+         };
+         call(s.check, second);
+         call(third, fourth);
+         s.customer->SetSelectedMethod(second);
+         s.customer->RemoveSelectedMethod();
+         call(s.check, fourth);
+         const int y = (s.check->Anchors().Y + third->Anchors().Y) / 2;
+         return std::vector<Probe>{{"the new bracket stands at the free spacing", {s.CustomerRight() + 10, y},
+                                    qRgb(0, 0, 0)},
+                                   {"not over the other one", {s.CustomerRight() + 64, y}, white}};
+       }},
+      {"methods hidden by an entry read from a file",
+       [&](Scene& s) {
+         s.customer->ActivePages() = {"NewPage1 @100,50,HIDE METHOD"};
+         s.panel.ShowActivePage();
+         const int bottom = s.customer->Top() + s.custNo->Top() + s.custNo->Height();
+         return std::vector<Probe>{{"the box ends below its last shown row", {s.customer->Left() + 2, bottom}, qRgb(0, 0, 0)},
+                                   {"no empty block below it", {s.customer->Left() + 2, bottom + 4}, white}};
+       }},
+  };
+  for (const Case& c : cases) {
+    Scene scene;
+    const std::vector<Probe> probes = c.change(scene);
+    const QImage& image = scene.Export();
+    for (const Probe& probe : probes)
+      EXPECT_EQ(image.pixel(probe.at) == probe.colour, probe.is)
+          << c.name << ": " << probe.what << " at " << probe.at.x() << "," << probe.at.y();
+  }
+}
+
+// A selected row's text colour stays with the row: what is drawn after it (the next entity's title
+// here) is drawn as on the screen, in black.
+TEST_F(BitmapExport, ASelectedRowsTextColourStaysWithTheRow) {
+  const QRect orderTitle(order->Left() + 1, order->Top() + 1, order->Width() - 2, 18);
+  const QImage plain = Export().copy(orderTitle);
+  check->MouseDown(TMouseButton::Right, 0, 1, 1);  // Customer's last row, its text red
+  const QImage& image = Export();
+  EXPECT_EQ(image.copy(orderTitle), plain);
+  EXPECT_NE(image.pixel(check->Left() + customer->Left() + 4, 0), Rgb(clrRed)) << "only the row's own text is red";
 }

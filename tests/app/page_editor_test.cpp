@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QInputDialog>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -243,30 +245,52 @@ TEST(PageEditorLayout, EveryControlStandsAsTheLayoutPlacesIt) {
   EXPECT_TRUE(dialog.findChild<QPushButton*>("OKBtn")->isDefault());
 }
 
+// On whichever screen the main window stands, the second one too: there the primary screen's edge
+// and width would put the editor and the dialogs on the other monitor.
 TEST_F(PageEditorTest, OpensFromTheSurfaceMenuDockedBesideTheNarrowedMainWindow) {
-  UiRobot robot;
-  robot.onPopup([](QWidget* menu) { EXPECT_TRUE(UiRobot::choose(qobject_cast<QMenu*>(menu), "-> Page Editor")); });
-  QTest::mouseClick(window->windowHandle(), Qt::RightButton, {}, window->host().mapTo(window.get(), QPoint(700, 650)));
-  ASSERT_TRUE(robot.clean());
-  ASSERT_NE(dialog(), nullptr);
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog()));
-  QCoreApplication::processEvents();
-  EXPECT_TRUE(panel().PageEditorShown());
-  EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the main window stays usable";
+  const QList<QScreen*> screens = QGuiApplication::screens();
+  ASSERT_GE(screens.size(), 2) << "the tests run on two screens";
+  for (QScreen* screen : screens) {
+    SCOPED_TRACE(screen->name().toStdString());
+    restart();
+    window->move(screen->availableGeometry().topLeft() + QPoint(20, 20));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(window->screen(), screen);
+    UiRobot robot;
+    robot.onPopup([](QWidget* menu) { EXPECT_TRUE(UiRobot::choose(qobject_cast<QMenu*>(menu), "-> Page Editor")); });
+    QTest::mouseClick(window->windowHandle(), Qt::RightButton, {}, window->host().mapTo(window.get(), QPoint(700, 650)));
+    ASSERT_TRUE(robot.clean());
+    ASSERT_NE(dialog(), nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog()));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(panel().PageEditorShown());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the main window stays usable";
 
-  const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
-  const QRect outer = dialog()->frameGeometry();
-  EXPECT_EQ(outer.right(), available.right());
-  EXPECT_EQ(outer.top(), available.top());
-  EXPECT_EQ(outer.height(), available.height());
-  EXPECT_EQ(dialog()->width(), 239);
-  EXPECT_EQ(window->frameGeometry().width(), window->platform().ScreenWidth() - outer.width());
-  EXPECT_EQ(window->frameGeometry().right() + 1, outer.left());
-  // The close bar and the object tabs keep to the bottom; the page tabs fill the rest.
-  const int height = dialog()->height();
-  EXPECT_EQ(control<QWidget>("Panel1")->geometry(), QRect(0, height - 30, 239, 30));
-  EXPECT_EQ(control<QWidget>("PageControl2")->geometry(), QRect(0, height - 212, 239, 182));
-  EXPECT_EQ(control<QWidget>("PageControl1")->geometry(), QRect(0, 0, 239, height - 212));
+    const QRect available = screen->availableGeometry();
+    const QRect outer = dialog()->frameGeometry();
+    EXPECT_EQ(outer.right(), available.right());
+    EXPECT_EQ(outer.top(), available.top());
+    EXPECT_EQ(outer.height(), available.height());
+    EXPECT_EQ(dialog()->width(), 239);
+    EXPECT_EQ(window->platform().ScreenWidth(), available.width());
+    EXPECT_EQ(window->frameGeometry().width(), available.width() - outer.width());
+    // The close bar and the object tabs keep to the bottom; the page tabs fill the rest.
+    const int height = dialog()->height();
+    EXPECT_EQ(control<QWidget>("Panel1")->geometry(), QRect(0, height - 30, 239, 30));
+    EXPECT_EQ(control<QWidget>("PageControl2")->geometry(), QRect(0, height - 212, 239, 182));
+    EXPECT_EQ(control<QWidget>("PageControl1")->geometry(), QRect(0, 0, 239, height - 212));
+
+    // A choice dialog stands in the middle of the same screen.
+    QPoint centre;
+    UiRobot chooser;
+    chooser.onModal([&](QWidget* modal) {
+      centre = modal->frameGeometry().center();
+      modal->close();
+    });
+    panel().SelectDisplayPage();
+    EXPECT_TRUE(chooser.clean());
+    EXPECT_LE((centre - screen->geometry().center()).manhattanLength(), 16) << centre.x() << "," << centre.y();
+  }
 }
 
 TEST_F(PageEditorTest, OpeningSelectsTheActivePageAndListsExactlyItsObjects) {
@@ -497,6 +521,71 @@ TEST_F(PageEditorTest, ChangesMadeThroughTheMenusReloadTheOpenEditor) {
   EXPECT_TRUE(texts(pages()).isEmpty());
   EXPECT_TRUE(listed("PageEntityList").isEmpty());
   EXPECT_TRUE(listed("PageRelationList").isEmpty());
+}
+
+// Every change of the page list made from the surface menu reloads the open editor, so that its
+// page list is the diagram's and "Add To Page" writes entries for a page that exists.
+TEST_F(PageEditorTest, EveryChangeOfThePageListReloadsTheOpenEditor) {
+  open();
+  auto answer = [](const QString& text) {
+    return [text](QWidget* modal) {
+      auto* box = qobject_cast<QInputDialog*>(modal);
+      ASSERT_NE(box, nullptr);
+      box->findChild<QLineEdit*>()->setText(text);
+      box->accept();
+    };
+  };
+  {
+    UiRobot robot;
+    robot.onModal(answer("Summary"));
+    panel().SurfaceMenu().Find("-> Current Page Rename")->Click();
+    EXPECT_TRUE(robot.clean());
+  }
+  EXPECT_EQ(texts(pages()), QStringList({"P1", "Summary", "P3"}));
+  EXPECT_EQ(pages()->currentText(), "Summary");
+  pick(control<QComboBox>("ComboBox1"), "0:ALL ENTITIES");
+  auto* objects = control<QListWidget>("AddObjectList");
+  objects->setCurrentItem(objects->findItems("Order", Qt::MatchExactly).value(0));
+  QTest::mouseClick(control<QPushButton>("Button4"), Qt::LeftButton);
+  EXPECT_EQ(entity("Order")->ActivePages(), (TEntryList{"P1 @300,40", "Summary @300,40"}));
+  {
+    UiRobot robot;
+    robot.onModal(answer("Extra"));
+    panel().SurfaceMenu().Find("-> Create New Page")->Click();
+    EXPECT_TRUE(robot.clean());
+  }
+  EXPECT_EQ(texts(pages()), QStringList({"P1", "Summary", "P3", "Extra"}));
+  {
+    UiRobot robot;
+    robot.onModal([](QWidget* modal) {
+      modal->findChild<QComboBox*>()->setCurrentText("P3");
+      modal->findChild<QPushButton*>("CloseButton")->click();
+    });
+    panel().SurfaceMenu().Find("-> Remove Exists Page")->Click();
+    EXPECT_TRUE(robot.clean());
+  }
+  EXPECT_EQ(texts(pages()), QStringList({"P1", "Summary", "Extra"}));
+}
+
+// A load creates every box before it reads the box's entries: the open editor is reloaded once the
+// diagram is whole, and lists every event of the page.
+TEST_F(PageEditorTest, ALoadReloadsTheOpenEditorWithTheWholeDiagram) {
+  open();
+  QTemporaryDir folder;
+  const QString path = folder.filePath("Two.ERD");
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("@ERDIAGRAM\r\n DIAGRAMNAME=Two\r\n OWNPAGE=Two\r\n ACTIVEPAGE=Two\r\n"
+             " @ENTITY\r\n  NAME=Entity1\r\n  DESC=A\r\n  DISPLAYPAGE=Two @10,10\r\n #ENTITY\r\n"
+             "  @ENTITYEVENT\r\n   EVTOWNERENTITY=Entity1\r\n   NAME=Entity1_Event_1\r\n   DESC=first\r\n"
+             "   DISPLAYPAGE=Two @200,10\r\n  #ENTITYEVENT\r\n"
+             "  @ENTITYEVENT\r\n   EVTOWNERENTITY=Entity1\r\n   NAME=Entity1_Event_2\r\n   DESC=second\r\n"
+             "   DISPLAYPAGE=Two @200,80\r\n  #ENTITYEVENT\r\n#ERDIAGRAM\r\n");
+  file.close();
+  panel().OpenDiagramFile(path.toStdString());
+  EXPECT_EQ(texts(pages()), QStringList({"Two"}));
+  EXPECT_EQ(listed("PageEntityList"), QStringList({"A"}));
+  EXPECT_EQ(listed("PageEventList"), QStringList({"first", "second"}));
 }
 
 TEST(PageEditorLife, DestroyingAPanelFreesOnlyTheEditorBoundToIt) {

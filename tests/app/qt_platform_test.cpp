@@ -1,10 +1,12 @@
 // The Qt platform's dialogs as the diagram uses them: what they show, and what they answer however
 // they are closed.
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -124,6 +126,28 @@ TEST(QtPlatformTest, ChoiceDialogIsLaidOutAsGiven) {
   EXPECT_TRUE(robot.clean());
 }
 
+// A dialog whose choice destroys answers only through its button; closed any other way, nothing.
+TEST(QtPlatformTest, AChoiceAnsweredOnlyByItsButton) {
+  const std::vector<std::pair<std::function<void(QWidget*)>, std::string>> ways = {
+      {[](QWidget* d) { d->findChild<QPushButton*>()->click(); }, "orders"},
+      {[](QWidget* d) { QTest::keyClick(d, Qt::Key_Escape); }, ""},
+      {[](QWidget* d) { d->close(); }, ""},
+  };
+  for (const auto& [close, expected] : ways) {
+    ChoiceDialog choice = pageChoice(1);
+    choice.AnswerOnlyByButton = true;
+    choice.CloseCaption = "Remove";
+    QtPlatform platform;
+    UiRobot robot;
+    robot.onModal([&](QWidget* dialog) {
+      EXPECT_EQ(dialog->findChild<QPushButton*>()->text(), "Remove");
+      close(dialog);
+    });
+    EXPECT_EQ(platform.Choose(choice), expected);
+    EXPECT_TRUE(robot.clean());
+  }
+}
+
 TEST(QtPlatformTest, ChoiceDialogAnswersTheListsTextHoweverItCloses) {
   const auto button = [](QWidget* dialog) { dialog->findChild<QPushButton*>()->click(); };
   const auto escape = [](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); };
@@ -147,6 +171,38 @@ TEST(QtPlatformTest, ChoiceDialogAnswersTheListsTextHoweverItCloses) {
     });
     EXPECT_EQ(platform.Choose(pageChoice(c.itemIndex)), c.expected) << c.itemIndex << " " << c.pick;
     EXPECT_TRUE(robot.clean());
+  }
+}
+
+// A box shows its caption whole in the title bar: it is wider than the caption in a bold title
+// font by room for the title bar's buttons; and it shows its prompt whole.
+TEST(QtPlatformTest, QuestionsAreWideEnoughForTheirCaptionsAndPrompts) {
+  QFont font = QApplication::font("QMdiSubWindowTitleBar");
+  font.setBold(true);
+  const QFontMetrics title(font);
+  ChoiceDialog addPage = pageChoice(-1);
+  addPage.Caption = "Add New DisPlay Page [ A customer of many orders and invoices ]";
+  addPage.Width = 320;
+  const std::vector<std::pair<QString, std::function<void(QtPlatform&)>>> questions = {
+      {"Create New Data Entity", [](QtPlatform& p) { p.InputBox("Create New Data Entity", "Input New Data Entity's Name :", "NewEntity1"); }},
+      {"Continue New Property ??", [](QtPlatform& p) { p.AskYesNo("Create New Property", "Continue New Property ??"); }},
+      {QString::fromStdString(addPage.Caption), [&](QtPlatform& p) { p.Choose(addPage); }},
+  };
+  for (const auto& [caption, ask] : questions) {
+    QtPlatform platform;
+    int width = 0;
+    QStringList cut;
+    UiRobot robot;
+    robot.onModal([&](QWidget* modal) {
+      width = modal->width();
+      for (const QLabel* label : modal->findChildren<QLabel*>())
+        if (!label->text().isEmpty() && label->width() < label->sizeHint().width()) cut << label->text();
+      QTest::keyClick(modal, Qt::Key_Escape);
+    });
+    ask(platform);
+    EXPECT_TRUE(robot.clean()) << caption.toStdString();
+    EXPECT_GE(width, title.horizontalAdvance(caption) + 100) << caption.toStdString();
+    EXPECT_TRUE(cut.isEmpty()) << cut.join(", ").toStdString();
   }
 }
 

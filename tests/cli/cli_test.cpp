@@ -178,6 +178,8 @@ TEST_F(CommandLine, ErrorsGiveOneLineStatusOneAndNoOutput) {
   WriteFile(dir / "twice.ERD", "@ERDIAGRAM\r\n@ERDIAGRAM\r\n#ERDIAGRAM\r\n");
   WriteFile(dir / "badname.ERD", "@ERDIAGRAM\r\n ACTIVEPAGE=P\r\n @ENTITY\r\n  NAME=Order Lines\r\n #ENTITY\r\n#ERDIAGRAM\r\n");
   WriteFile(dir / "empty.SFD", "");
+  WriteFile(dir / "notes.txt", "Shopping\r\n milk=2\r\n");
+  WriteFile(dir / "empty.ERD", "");
   fs::create_directories(dir / "folder.ERD");
   struct Case {
     std::vector<std::string> arguments;
@@ -186,6 +188,9 @@ TEST_F(CommandLine, ErrorsGiveOneLineStatusOneAndNoOutput) {
       {{"--export=out.ERD", "missing.ERD"}, "Cannot open file \"" + (dir / "missing.ERD").string() + "\". No such file or directory"},
       {{"--export=out.ERD", "folder.ERD"}, "Is a directory"},
       {{"--export=out.ERD", "twice.ERD"}, "File Format Error !! When Init Diagram !! "},
+      // Not one line of a diagram: refused, not read as an empty diagram that asks for a page.
+      {{"--export=out.ERD", "notes.txt"}, "The file \"" + (dir / "notes.txt").string() + "\" is not a diagram file"},
+      {{"--export=out.ERD", "empty.ERD"}, "The file \"" + (dir / "empty.ERD").string() + "\" is not a diagram file"},
       {{"--export=out.ERD", "badname.ERD"}, "''Order Lines'' is not a valid component name"},
       {{"--export=out.ERD", "--page=Summary", "orders.ERD"}, "The diagram has no page \"Summary\""},
       {{"--export=out.ERD", "--import-schema=empty.SFD", "orders.ERD"}, "List index out of bounds (0)"},
@@ -232,6 +237,14 @@ TEST_F(CommandLine, WithoutADisplayADiagramIsReadAndDescribed) {
   EXPECT_NE(run.out.find("--export=OUT"), std::string::npos);
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(ReadFile(dir / "orders.ERD"), kOrders);
+
+  // A byte-order mark goes, whatever the rest: here UTF-8 with one Windows-1252 byte.
+  WriteFile(dir / "marked.ERD", "\xEF\xBB\xBF@ERDIAGRAM\r\n DIAGRAMNAME=Caf\xC3\xA9 \xE9\r\n OWNPAGE=P\r\n"
+                                " ACTIVEPAGE=P\r\n#ERDIAGRAM\r\n");
+  run = Quorvane({"marked.ERD"}, noDisplay);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out.substr(0, run.out.find('\n')),
+            "marked.ERD: diagram \"Caf\xC3\xA9 \xC3\xA9\"; 1 page: \"P\" (active); 0 entities, 0 rows, 0 relations, 0 events");
 
   run = Quorvane({"--page=detail", "orders.ERD"}, noDisplay);
   EXPECT_EQ(run.status, 0) << run.err;

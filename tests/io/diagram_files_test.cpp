@@ -190,28 +190,86 @@ TEST_F(DiagramFiles, SaveRefusesTargetsItMustNotReplace) {
 }
 
 TEST_F(DiagramFiles, LoadingAFileThatCannotBeReadKeepsTheDiagram) {
+  InstallDiagramFiles(panel);
   BuildSmallDiagram("Customer");
   const std::string before = DiagramFileText(panel);
   fs::create_directory(folder.Path() / "Folder.ERD");
   WriteBytes(folder / "Locked.ERD", DiagramFileText(panel));
   fs::permissions(folder / "Locked.ERD", fs::perms::none);
+  WriteBytes(folder / "Empty.ERD", "");
+  // Markers in lower case and a marker with "=" in its line (a key line) are not diagram lines.
+  WriteBytes(folder / "Notes.txt", "Shopping\r\n  NAME=milk\r\n@entity\r\n#ENTITY=done\r\n");
+  auto notADiagram = [](const std::string& file) {
+    return "The file \"" + FullFileName(file) + "\" is not a diagram file: none of its lines begins or ends a "
+           "diagram, an entity, a row, a relation or an event.";
+  };
   struct {
     const char* name;
     std::string file;
-    const char* reason;
+    std::string error;
   } cases[] = {
-      {"a folder", folder / "Folder.ERD", "Is a directory"},
-      {"no right to read", folder / "Locked.ERD", "Permission denied"},
+      {"a folder", folder / "Folder.ERD", "Cannot open file \"" + FullFileName(folder / "Folder.ERD") + "\". Is a directory"},
+      {"no right to read", folder / "Locked.ERD",
+       "Cannot open file \"" + FullFileName(folder / "Locked.ERD") + "\". Permission denied"},
+      // Not one line of a diagram in it: refused before the diagram is touched.
+      {"an empty file", folder / "Empty.ERD", notADiagram(folder / "Empty.ERD")},
+      {"a text file", folder / "Notes.txt", notADiagram(folder / "Notes.txt")},
   };
+  panel.SetDiagramFolder("/kept/");
+  const size_t asked = platform.CallsOf("InputBox").size();
   for (const auto& c : cases) {
     std::string error;
     {
       TAsOrdinaryUser user;
-      error = ErrorOf([&] { LoadDiagramFile(panel, c.file); });
+      error = ErrorOf([&] { panel.OpenDiagramFile(c.file); });
     }
-    EXPECT_EQ(error, "Cannot open file \"" + FullFileName(c.file) + "\". " + c.reason) << c.name;
+    EXPECT_EQ(error, c.error) << c.name;
     EXPECT_EQ(DiagramFileText(panel), before) << c.name;
     EXPECT_TRUE(panel.Entities()[0]->Visible()) << c.name;
+    EXPECT_EQ(panel.DiagramFolder(), "/kept/") << c.name;
+  }
+  EXPECT_EQ(platform.CallsOf("InputBox").size(), asked) << "no page asked for";
+}
+
+// Diagram files come from a system where letter case does not tell two files apart: a save goes
+// to the folder's file of the target's name in whatever letter case it has, and an extension of
+// ".erd" chosen in the dialog stays as chosen.
+TEST_F(DiagramFiles, SavingWritesTheFolderFileOfTheSameNameInAnyLetterCase) {
+  InstallDiagramFiles(panel);
+  BuildSmallDiagram("Customer");
+  panel.SetDiagramFolder(folder.Path().string());
+  struct Case {
+    const char* what;
+    std::vector<std::string> before;  // files in the folder, each holding "old"
+    std::string name;                 // the diagram's name for Save; empty: Save As picks pick
+    std::string pick;
+    std::string written;
+  };
+  const std::vector<Case> cases = {
+      {"Save over the file opened", {"shop.ERD"}, "Shop", "", "shop.ERD"},
+      {"Save As onto a chosen .erd", {"plan.erd"}, "", "plan.erd", "plan.erd"},
+      {"Save As to a new .erd", {}, "", "Fresh.erd", "Fresh.erd"},
+      {"Save As onto another letter case", {"ORDERS.erd"}, "", "Orders.ERD", "ORDERS.erd"},
+      {"the exact name first", {"Exact.ERD", "exact.erd"}, "Exact", "", "Exact.ERD"},
+  };
+  for (const Case& c : cases) {
+    for (const auto& entry : fs::directory_iterator(folder.Path())) fs::remove(entry.path());
+    for (const std::string& file : c.before) WriteBytes(folder / file, "old");
+    if (c.pick.empty()) {
+      panel.SetDiagramName(c.name);
+      panel.SaveDiagramCommand();
+    } else {
+      platform.PickFile(folder / c.pick);
+      panel.SaveDiagramAsCommand();
+    }
+    EXPECT_EQ(ReadBytes(folder / c.written), DiagramFileText(panel)) << c.what;
+    std::vector<std::string> expected = c.before;
+    if (std::find(expected.begin(), expected.end(), c.written) == expected.end()) expected.push_back(c.written);
+    EXPECT_EQ(OtherFiles(folder, expected), std::vector<std::string>{}) << c.what << ": a second file beside it";
+    for (const std::string& file : c.before) {
+      if (file == c.written) continue;
+      EXPECT_EQ(ReadBytes(folder / file), "old") << c.what;
+    }
   }
 }
 

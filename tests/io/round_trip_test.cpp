@@ -176,3 +176,17 @@ TEST_F(RoundTripOnPanel, WhatTheFileDoesNotKeepComesBackWithItsDefaults) {
   EXPECT_EQ(loaded.MethodByIndex(0)->CallMethod(), nullptr);
   EXPECT_EQ(loaded.MethodByIndex(1)->MethodDesc(), "Save");
 }
+
+// A page named with blanks around it (as typed, or as a rename gives it) keeps every object on it
+// through its file: the file keeps no blanks around a value, so the page is made without them.
+TEST_F(RoundTripOnPanel, APageTypedWithBlanksAroundItKeepsItsObjectsThroughItsFile) {
+  AddPage(" Summary ");
+  AddEntity("Customer", 40, 30);
+  platform.Type("\tTotals  ");
+  panel.RenameActivePage();
+  LoadDiagramText(panel, DiagramFileText(panel));
+  EXPECT_EQ(panel.OwnPageList(), TEntryList{"Totals"});
+  ASSERT_EQ(panel.Entities().size(), 1u);
+  EXPECT_TRUE(panel.Entities()[0]->IsOnPage(panel.ActivePageName()));
+  EXPECT_TRUE(panel.Entities()[0]->Visible());
+}
