@@ -169,6 +169,21 @@ class HostPaint : public ::testing::Test {
     return *panel().Entities().front();
   }
 
+  // An entity in view with a method row that a shown event box in view links.
+  TEntity& ShownEntityWithALinkedMethod() {
+    auto inView = [](const Control& control) {
+      return control.Visible() && control.Left() >= 0 && control.Left() < 600 && control.Top() >= 0 && control.Top() < 600;
+    };
+    for (const auto& entity : panel().Entities()) {
+      if (!inView(*entity) || !entity->ShowMethod()) continue;
+      for (const auto& slot : entity->MethodList())
+        for (const TLinkBox* box : slot.Object->LinkedBy())
+          if (inView(*box)) return *entity;
+    }
+    ADD_FAILURE() << "no entity in view with a linked method row";
+    return *panel().Entities().front();
+  }
+
   std::unique_ptr<TfMain> window;
 };
 
@@ -195,6 +210,9 @@ TEST_F(HostPaint, WhatTheWindowShowsIsTheWholeDiagramPaintedAfresh) {
   TEntity& moved = ShownEntity();
   panel().DragDrop(moved, moved.Left() + 37, moved.Top() + 23);
   ExpectShownAsPaintedAfresh("entity dropped");
+  // The new row moves the method rows down, and the lines that end at them with them.
+  AddProperty(ShownEntityWithALinkedMethod(), "Added", true);
+  ExpectShownAsPaintedAfresh("property added above linked method rows");
   TEntity& hidden = ShownEntity();
   hidden.HideAllMethod();
   ExpectShownAsPaintedAfresh("methods hidden");
