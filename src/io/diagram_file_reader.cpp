@@ -287,8 +287,8 @@ class TDiagramReader {
   TRelation* relation_ = nullptr;
   TEntityEvent* event_ = nullptr;
 };
-}  // namespace
 
+// Whether some line of the text, trimmed, is one of the twelve section markers of a diagram file.
 bool HoldsSectionMarker(std::string_view text) {
   while (!text.empty()) {
     const std::string_view line = TrimView(NextLine(text));
@@ -299,6 +299,7 @@ bool HoldsSectionMarker(std::string_view text) {
   }
   return false;
 }
+}  // namespace
 
 void LoadDiagramText(TOOAPanel& panel, std::string_view fileBytes, const std::string& fileName) {
   // UTF-8, what this editor writes, is read where it lies; only other text needs a converted copy.

@@ -16,5 +16,3 @@ class TOOAPanel;
 void LoadDiagramFile(TOOAPanel& panel, const std::string& fileName);
 // The same for a file's bytes already in memory; fileName, when given, is the file an error names.
 void LoadDiagramText(TOOAPanel& panel, std::string_view fileBytes, const std::string& fileName = {});
-// Whether some line of the text, trimmed, is one of the twelve section markers of a diagram file.
-bool HoldsSectionMarker(std::string_view text);
