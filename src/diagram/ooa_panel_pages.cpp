@@ -248,13 +248,15 @@ void TOOAPanel::RemovePage(const std::string& page) {
     for (const auto& slot : entity->EventList())
       if (slot.Object) leavePage(*slot.Object);
   }
-  if (activePageName_ == page) {
+  const bool wasActive = activePageName_ == page;
+  if (wasActive) {
     activePageName_ = ownPageList_.empty() ? std::string() : ownPageList_.front();
     ShowActivePage();
-    if (activePageName_.empty() && GetPopupMenu() && GetPopupMenu()->Count() > 0)
-      GetPopupMenu()->Item(0).SetCaption(kMenuTitle + "EMPTY");
   }
   RefreshPageEditor();
+  // After the page editor's reload, which shows the page again: no page is left to name.
+  if (wasActive && activePageName_.empty() && GetPopupMenu() && GetPopupMenu()->Count() > 0)
+    GetPopupMenu()->Item(0).SetCaption(kMenuTitle + "EMPTY");
 }
 
 ChoiceDialog TOOAPanel::PageListDialog(const std::string& caption, const std::string& label) const {

@@ -565,6 +565,15 @@ TEST_F(PageEditorTest, EveryChangeOfThePageListReloadsTheOpenEditor) {
     EXPECT_TRUE(robot.clean());
   }
   EXPECT_EQ(texts(pages()), QStringList({"P1", "Summary", "Extra"}));
+  for (int left = 2; left >= 0; --left) {
+    UiRobot robot;
+    robot.onModal([](QWidget* modal) { modal->findChild<QPushButton*>("CloseButton")->click(); });
+    panel().SurfaceMenu().Find("-> Remove Exists Page")->Click();  // the active page, preselected
+    EXPECT_TRUE(robot.clean());
+    EXPECT_EQ(texts(pages()).size(), left);
+    EXPECT_EQ(pages()->currentText().toStdString(), panel().ActivePageName());
+  }
+  EXPECT_EQ(panel().SurfaceMenu().Item(0).Caption(), "ER DIAGRAM MENU   ->PAGE : EMPTY");
 }
 
 // A load creates every box before it reads the box's entries: the open editor is reloaded once the
