@@ -166,24 +166,6 @@ TEST_F(Entity, HideAndShowCommandsRewriteTheActiveEntry) {
   EXPECT_EQ(entity.ActivePages()[1], "P2 @5,5,HIDE PROPERTY") << "other pages keep their flags";
 }
 
-// However the flags were set (by an entry read from a file, say), showing a page fits the box to
-// the rows it shows there, as the hide commands fit it.
-TEST_F(Entity, ShowingAPageFitsTheBoxToTheRowsShownThere) {
-  AddPage("Full");
-  TEntity& entity = AddEntity("Order", 10, 20);
-  for (const char* name : {"Id", "Date"}) AddProperty(entity, name, true);
-  for (const char* name : {"Run", "Stop"}) AddMethod(entity, name, true);
-  entity.ActivePages() = {"Full @10,20", "NoMethods @10,20,HIDE METHOD", "Title @10,20,HIDE PROPERTY,HIDE METHOD",
-                          "NoProperties @10,20,HIDE PROPERTY"};
-  const std::pair<const char*, int> pages[] = {
-      {"Full", 102}, {"NoMethods", 61}, {"Full", 102}, {"Title", 30}, {"NoProperties", 61}, {"NoMethods", 61}};
-  for (const auto& [page, height] : pages) {
-    panel.SetActivePageName(page);
-    panel.ShowActivePage();
-    EXPECT_EQ(entity.Height(), height) << page;
-  }
-}
-
 TEST_F(Entity, FlagsAreAlwaysRewrittenPropertyFirst) {
   AddPage("P1");
   TEntity& entity = AddEntity("Order", 10, 20);
