@@ -36,6 +36,6 @@ int HeadlessPlatform::ShowPageEditor(Control&) { return 0; }
 std::unique_ptr<Bitmap> HeadlessPlatform::CreateBitmap() { return std::make_unique<QtBitmap>(); }
 
 void HeadlessPlatform::SaveDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
-                                  const std::string& title, const std::function<void(Canvas&)>& draw) {
+                                       const std::string& title, const std::function<void(Canvas&)>& draw) {
   WriteDrawingFile(fileName, format, width, height, title, draw);
 }
