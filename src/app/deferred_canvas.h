@@ -14,11 +14,20 @@
 #include <vector>
 
 #include "canvas.h"
+#include "control_host.h"
 #include "qt_canvas.h"
 
-class DeferredCanvas : public Canvas {
+class DeferredCanvas : public THostCanvas {
  public:
   DeferredCanvas();
+
+  // The host's view of the same: picture coordinates are the host's.
+  void SetOrigin(TPoint origin) override { setOrigin(QPoint(origin.X, origin.Y)); }
+  void SetClip(const TRect& clip) override { setClip(QRect(clip.Left, clip.Top, clip.Width(), clip.Height())); }
+  void ClearClip() override { clearClip(); }
+  void Fill(const TRect& box, TColor colour) override {
+    fill(QRect(box.Left, box.Top, box.Width(), box.Height()), colour);
+  }
 
   // Where the canvas's (0, 0) lies on the picture.
   QPoint origin() const { return origin_; }

@@ -1,5 +1,6 @@
-// The widget that shows one diagram panel: paints it and its controls, hands mouse presses to the
-// control under the pointer, opens the controls' popup menus and carries their drags to a drop.
+// The widget that shows one diagram panel: it turns Qt's paint, mouse and key events into the
+// control host's (which decides where presses, menus and drops go and what a paint draws), shows
+// the popup menus and the drag outline, and turns the recorded drawing into pixels.
 #pragma once
 
 #include <QImage>
@@ -9,17 +10,17 @@
 #include <QWidget>
 
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 
 #include "control.h"
+#include "control_host.h"
 #include "deferred_canvas.h"
 
 class QPainter;
 class TOOAPanel;
 
-class DiagramHost : public QWidget {
+class DiagramHost : public QWidget, private THostWindow {
   Q_OBJECT
 
  public:
@@ -27,18 +28,20 @@ class DiagramHost : public QWidget {
   ~DiagramHost() override;
 
   TOOAPanel& panel() const { return panel_; }
+  // The rules this widget feeds with its events.
+  TControlHost& controls() { return controls_; }
 
   // Schedules a repaint of the control's rectangle, also when it is hidden (its old picture must go).
   void invalidateControl(Control& control);
   // A control starts being dragged; the drag ends at the next release of the left button.
-  void beginDrag(Control& control);
-  bool isDragging() const { return drag_.has_value(); }
+  void beginDrag(Control& control) { controls_.BeginDrag(control); }
+  bool isDragging() const { return controls_.IsDragging(); }
   // Where the outline of the dragged control stands now; empty before the pointer moved.
-  QRect dragOutline() const { return drag_ ? drag_->outline : QRect(); }
+  QRect dragOutline() const { return outline_; }
 
   // Runs an action of the diagram. An error it raises is shown in the error box and the editor goes
   // on (a drag in progress ends first); the result tells whether the action ran to its end.
-  bool runGuarded(const std::function<void()>& action);
+  bool runGuarded(const std::function<void()>& action) { return controls_.RunGuarded(action); }
   // Keeps the widget exactly as large as the panel, which commands may resize.
   void syncSize();
 
@@ -52,33 +55,20 @@ class DiagramHost : public QWidget {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  struct Drag {
-    Control* source = nullptr;
-    std::weak_ptr<const void> sourceAlive;
-    // Started by a press of the left button: a move without that button means the release was lost.
-    bool withButton = false;
-    QRect outline;
-  };
+  std::optional<size_t> ChooseFromMenu(Control& owner, const PopupMenu& menu, TPoint at) override;
+  void DragMoved(const TRect& outline, bool accepted) override;
+  void DragEnded() override;
 
   void pressEvent(QMouseEvent* event, TShiftState extra);
-  void press(TMouseButton button, TShiftState shift, QPoint pos, QPoint globalPos);
-  void openPopupMenu(Control& control, QPoint globalPos);
-  void paintChildren(Control& parent, const QRect& parentClip, const QRect& exposed);
   void paintDragOutline(QPainter& painter) const;
-  void dragMove(QPoint pos);
-  void drop(QPoint pos);
-  void endDrag();
   void setDragOutline(const QRect& outline);
-  void showError(const std::string& message);
-  void reportPaintError(const QString& message);
 
   TOOAPanel& panel_;
-  std::optional<Drag> drag_;
-  bool inLeftPress_ = false;
+  TControlHost controls_;
+  QRect outline_;
   // Set by a right press that already opened its menu, so that the context menu event the window
   // system sends after that press does not open a second one.
   bool menuShownForPress_ = false;
-  QString lastPaintError_;
   // What the panel and its controls draw in a paint, and the pixels it makes of the exposed part.
   DeferredCanvas picture_;
   QImage exposedPicture_;

@@ -18,7 +18,6 @@
 #include <QTabWidget>
 
 #include <algorithm>
-#include <exception>
 #include <string>
 
 #include "entity.h"
@@ -219,15 +218,7 @@ void TEREditDlg::LayOut(int clientHeight) {
   panel1_->setGeometry(0, objectTabsTop + kObjectTabsHeight, ClientWidth, kCloseBarHeight);
 }
 
-void TEREditDlg::RunGuarded(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const std::exception& error) {
-    platform_.ShowError(error.what());
-  } catch (...) {
-    platform_.ShowError("An unexpected error occurred.");
-  }
-}
+void TEREditDlg::RunGuarded(const std::function<void()>& action) { RunShowingErrors(platform_, action); }
 
 void TEREditDlg::SetEditorPanel(TOOAPanel* panel) { panel_ = panel; }
 

@@ -22,3 +22,10 @@ struct TRect {
   }
   friend bool operator==(const TRect&, const TRect&) = default;
 };
+
+// The part two rectangles share; empty when they do not meet.
+inline TRect Intersection(const TRect& a, const TRect& b) {
+  const TRect shared{a.Left > b.Left ? a.Left : b.Left, a.Top > b.Top ? a.Top : b.Top,
+                     a.Right < b.Right ? a.Right : b.Right, a.Bottom < b.Bottom ? a.Bottom : b.Bottom};
+  return shared.IsEmpty() ? TRect{} : shared;
+}

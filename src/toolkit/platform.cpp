@@ -14,3 +14,18 @@ std::optional<std::string> AskNewName(Platform& platform, const std::string& cap
   if (IsBlank(answer)) return std::nullopt;
   return answer;
 }
+
+bool RunShowingErrors(Platform& platform, const std::function<void()>& action, const std::function<void()>& beforeBox) {
+  std::string message;
+  try {
+    action();
+    return true;
+  } catch (const std::exception& error) {
+    message = error.what();
+  } catch (...) {
+    message = "An unexpected error occurred.";
+  }
+  if (beforeBox) beforeBox();
+  platform.ShowError(message);
+  return false;
+}

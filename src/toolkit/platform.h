@@ -101,3 +101,9 @@ class Platform {
 // typed when it is not blank; nothing when it is (a cancelled box proposes the current name back).
 std::optional<std::string> AskNewName(Platform& platform, const std::string& caption, const std::string& prompt,
                                       const std::string& current);
+
+// Runs the action; an error it raises is shown in the platform's error box (after beforeBox, when
+// given) and the program goes on. True when the action ran to its end. The one guard of every
+// command the user starts, in whichever window.
+bool RunShowingErrors(Platform& platform, const std::function<void()>& action,
+                      const std::function<void()>& beforeBox = {});

@@ -1,0 +1,196 @@
+#include "control_host.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "platform.h"
+#include "popup_menu.h"
+
+namespace {
+TRect BoundsInRoot(const Control& control) {
+  const TPoint origin = control.OriginInRoot();
+  return {origin.X, origin.Y, origin.X + control.Width(), origin.Y + control.Height()};
+}
+
+TPoint LocalPoint(const Control& control, TPoint point) {
+  const TPoint origin = control.OriginInRoot();
+  return {point.X - origin.X, point.Y - origin.Y};
+}
+}  // namespace
+
+TControlHost::TControlHost(Control& root, THostWindow& window) : root_(root), window_(window) {}
+
+bool TControlHost::RunGuarded(const std::function<void()>& action) {
+  Platform* platform = root_.GetPlatform();
+  if (!platform) {
+    action();
+    return true;
+  }
+  return RunShowingErrors(*platform, action, [this] { EndDrag(); });
+}
+
+void TControlHost::ShowError(const std::string& message) {
+  EndDrag();
+  if (Platform* platform = root_.GetPlatform()) platform->ShowError(message);
+}
+
+void TControlHost::Press(TMouseButton button, TShiftState shift, TPoint at) {
+  if (drag_) {
+    if (button != TMouseButton::Left) return;
+    EndDrag();
+  }
+  const TPoint point = RootPoint(at);
+  Control* target = root_.ControlAt(point.X, point.Y);
+  if (!target) return;
+  const std::weak_ptr<const void> alive = target->LifeToken();
+  const TPoint local = LocalPoint(*target, point);
+  inLeftPress_ = button == TMouseButton::Left;
+  const bool done = RunGuarded([&] { target->MouseDown(button, shift, local.X, local.Y); });
+  inLeftPress_ = false;
+  if (done && button == TMouseButton::Right && !alive.expired()) OpenMenu(*target, at);
+}
+
+void TControlHost::OpenMenu(Control& control, TPoint at) {
+  Control* owner = &control;
+  while (owner && !owner->GetPopupMenu()) owner = owner->Parent();
+  if (!owner || owner->GetPopupMenu()->Count() == 0) return;
+  const std::weak_ptr<const void> ownerAlive = owner->LifeToken();
+  // The captions as the menu showed them: it may be run after its owner's commands changed it.
+  const std::vector<std::string> captions = owner->GetPopupMenu()->Captions();
+  const std::optional<size_t> chosen = window_.ChooseFromMenu(*owner, *owner->GetPopupMenu(), at);
+  // The menu's own loop may have let anything happen: the item runs only when its owner still lives
+  // and the item still stands where it stood.
+  if (!chosen || ownerAlive.expired()) return;
+  PopupMenu* current = owner->GetPopupMenu();
+  if (!current || *chosen >= current->Count() || *chosen >= captions.size() ||
+      current->Item(*chosen).Caption() != captions[*chosen])
+    return;
+  RunGuarded([&] { current->Item(*chosen).Click(); });
+}
+
+void TControlHost::Move(TShiftState shift, TPoint at) {
+  const TPoint point = RootPoint(at);
+  if (drag_) {
+    if (drag_->WithButton && !(shift & ssLeft)) {
+      EndDrag();
+      return;
+    }
+    if (drag_->SourceAlive.expired()) {
+      EndDrag();
+      return;
+    }
+    Control& source = *drag_->Source;
+    bool accept = false;
+    if (Control* target = root_.ControlAt(point.X, point.Y)) {
+      const TPoint local = LocalPoint(*target, point);
+      if (!RunGuarded([&] { target->DragOver(source, local.X, local.Y, TDragState::Move, accept); })) return;
+    }
+    if (!drag_ || drag_->SourceAlive.expired()) {
+      EndDrag();
+      return;
+    }
+    // The outline stands where a drop on the surface puts the box: its top-left corner at the pointer.
+    drag_->Outline = {at.X, at.Y, at.X + std::max(1, source.Width()), at.Y + std::max(1, source.Height())};
+    window_.DragMoved(drag_->Outline, accept);
+    return;
+  }
+  Control* target = root_.ControlAt(point.X, point.Y);
+  if (!target) return;
+  const TPoint local = LocalPoint(*target, point);
+  RunGuarded([&] { target->MouseMove(shift, local.X, local.Y); });
+}
+
+void TControlHost::Release(TMouseButton button, TPoint at) {
+  if (button == TMouseButton::Left && drag_) Drop(at);
+}
+
+void TControlHost::Drop(TPoint at) {
+  const TDrag drag = *drag_;
+  // Ended before the diagram hears of the drop: the drop may ask questions in dialogs of its own.
+  EndDrag();
+  if (drag.SourceAlive.expired()) return;
+  const TPoint point = RootPoint(at);
+  Control* target = root_.ControlAt(point.X, point.Y);
+  if (!target) return;
+  const std::weak_ptr<const void> targetAlive = target->LifeToken();
+  const TPoint local = LocalPoint(*target, point);
+  RunGuarded([&] {
+    bool accept = false;
+    target->DragOver(*drag.Source, local.X, local.Y, TDragState::Move, accept);
+    if (!accept || drag.SourceAlive.expired() || targetAlive.expired()) return;
+    target->DragDrop(*drag.Source, local.X, local.Y);
+  });
+}
+
+void TControlHost::BeginDrag(Control& control) {
+  if (drag_) window_.DragEnded();
+  drag_ = TDrag{&control, control.LifeToken(), inLeftPress_, TRect{}};
+}
+
+void TControlHost::CancelDrag() { EndDrag(); }
+
+void TControlHost::EndDrag() {
+  if (!drag_) return;
+  drag_.reset();
+  window_.DragEnded();
+}
+
+const TRect& TControlHost::DragOutline() const {
+  static const TRect none;
+  return drag_ ? drag_->Outline : none;
+}
+
+std::string TControlHost::Paint(THostCanvas& canvas, const TRect& exposed) {
+  std::string error;
+  try {
+    canvas.ClearClip();
+    canvas.SetOrigin({});
+    canvas.ResetState();
+    root_.PaintOn(canvas);
+    PaintChildren(canvas, root_, {0, 0, root_.Width(), root_.Height()}, exposed);
+    lastPaintError_.clear();
+    return {};
+  } catch (const std::exception& failure) {
+    error = failure.what();
+  } catch (...) {
+    error = "An unexpected error occurred.";
+  }
+  // A paint that fails the same way again is not reported again, or the window would never get a
+  // paint through between error boxes.
+  if (error == lastPaintError_) return {};
+  lastPaintError_ = error;
+  return error;
+}
+
+void TControlHost::PaintChildren(THostCanvas& canvas, Control& parent, const TRect& parentClip, const TRect& exposed) {
+  // Painting has side effects (controls resize, hide themselves, restack): walk a copy of the list
+  // and let go of any control that died or changed parents meanwhile. Only the controls that stand
+  // in the exposed part are taken: on a large diagram most stand elsewhere. One that a paint moves
+  // into it asks for its own paint when it moves.
+  const TRect wanted = Intersection(parentClip, exposed);
+  if (wanted.IsEmpty()) return;
+  const TPoint parentOrigin = parent.OriginInRoot();
+  std::vector<std::pair<Control*, std::weak_ptr<const void>>> children;
+  const auto& places = parent.ChildPlaces();
+  for (size_t i = 0; i < places.size(); ++i) {
+    if (!places[i].Visible) continue;
+    const TRect& bounds = places[i].Bounds;
+    const TRect box{parentOrigin.X + bounds.Left, parentOrigin.Y + bounds.Top, parentOrigin.X + bounds.Right,
+                    parentOrigin.Y + bounds.Bottom};
+    if (box.Intersects(wanted)) children.emplace_back(parent.Children()[i], parent.Children()[i]->LifeToken());
+  }
+  for (const auto& [child, alive] : children) {
+    if (alive.expired() || child->Parent() != &parent || !child->Visible()) continue;
+    const TRect box = BoundsInRoot(*child);
+    const TRect clip = Intersection(box, parentClip);
+    if (clip.IsEmpty() || !clip.Intersects(exposed)) continue;
+    canvas.SetClip(clip);
+    // The background erase: whatever of the box its paint leaves out shows the control's colour.
+    canvas.Fill(box, child->Color());
+    canvas.ResetState();
+    canvas.SetOrigin({box.Left, box.Top});
+    child->PaintOn(canvas);
+    if (!alive.expired() && child->Visible()) PaintChildren(canvas, *child, clip, exposed);
+  }
+}
