@@ -20,9 +20,11 @@
 #include <random>
 #include <set>
 #include <sstream>
+#include <utility>
 #include <string>
 #include <vector>
 
+#include "control_host.h"
 #include "diagram_file_reader.h"
 #include "diagram_file_writer.h"
 #include "diagram_files.h"
@@ -460,13 +462,13 @@ std::vector<std::string> Problems(const TOOAPanel& panel, const TReadEntries& re
   return problems;
 }
 
-// Picks, presses and drops as the editor's window does: the topmost visible control under the
-// pointer takes the press, a right press opens the menu of that control or its nearest ancestor
-// with one, and a drag ends with DragOver and, when accepted, DragDrop on the control under the
-// pointer at the release.
-class StressRun {
+// Presses, menus, drags and paints go through the control host, as the editor's window sends them:
+// the run is the window, choosing menu items (and scripting the answers their commands ask for)
+// where the window would show the menu.
+class StressRun : private THostWindow {
  public:
   StressRun(unsigned seed, bool verbose) : verbose_(verbose), random_(seed) {
+    platform_.Host = &host_;
     for (TOOAPanel* target : {&panel_, &mirror_, &mirrorAgain_}) target->SetBounds(0, 0, 2048, 2048);
     panel_.SetEntityPopList({"Add New Property"});
     panel_.SetDiagramFolder(folder_.Path().string() + "/");
@@ -512,9 +514,11 @@ class StressRun {
       ReadOwnText();
     else
       CloseThePageEditor();
+    CheckErrors();
     if (verbose_) std::cout << "step " << log_.size() << ":" << log_.back() << std::endl;
     if (!platform_.ScriptDone()) ADD_FAILURE() << "the command asked fewer questions than were answered";
-    PaintLikeTheWindow();
+    const std::string paintError = host_.Paint(screen_, {0, 0, panel_.Width(), panel_.Height()});
+    if (!paintError.empty()) ADD_FAILURE() << "painting failed: " << paintError;
     Measure();
     Check(panel_, read_, "after the command");
     if (checkLines_) CheckLines();
@@ -614,91 +618,58 @@ class StressRun {
 
   Control* Under(TPoint point) { return panel_.ControlAt(point.X, point.Y); }
 
-  void MoveTo(TPoint point) {
-    if (Control* control = Under(point)) {
-      const TPoint origin = control->OriginInRoot();
-      control->MouseMove(0, point.X - origin.X, point.Y - origin.Y);
-    }
+  // The pointer moves to the point and presses there; the host delivers both.
+  void Press(TMouseButton button, TPoint point) {
+    host_.Move(0, point);
+    host_.Press(button, button == TMouseButton::Left ? ssLeft : button == TMouseButton::Right ? ssRight : ssMiddle,
+                point);
   }
 
-  Control* Press(TMouseButton button, TPoint point) {
-    MoveTo(point);
-    Control* control = Under(point);
-    if (!control) return nullptr;
-    const TPoint origin = control->OriginInRoot();
-    const TShiftState shift = button == TMouseButton::Left ? ssLeft : button == TMouseButton::Right ? ssRight : ssMiddle;
-    control->MouseDown(button, shift, point.X - origin.X, point.Y - origin.Y);
-    return control;
-  }
-
-  // Runs a command as the window does: an error it raises is shown in the error box and the editor
-  // goes on. Only the file errors a command is expected to meet are allowed.
-  void Guarded(const std::function<void()>& command, const std::string& allowedError = {}) {
-    try {
-      command();
-    } catch (const std::exception& error) {
-      platform_.ShowError(error.what());
-      Note("[error box " + Quoted(error.what()) + "]");
+  // Every error box of the step must be one the command was bound to meet (a file error), if any.
+  void CheckErrors() {
+    for (const auto& call : platform_.CallsOf("Error")) {
+      Note("[error box " + Quoted(call.Text) + "]");
       Count("error boxes");
-      if (allowedError.empty() || std::string(error.what()).find(allowedError) != 0)
-        ADD_FAILURE() << "unexpected error: " << error.what();
+      if (allowed_.empty() || call.Text.find(allowed_) != 0) ADD_FAILURE() << "unexpected error: " << call.Text;
     }
-  }
-
-  // The window's paint: the panel, then every visible control in stacking order, each on its own
-  // canvas, with every side effect painting has.
-  void PaintLikeTheWindow() {
-    screen_.Clear();
-    panel_.PaintOn(screen_);
-    std::function<void(Control&)> paintChildren = [&](Control& parent) {
-      std::vector<std::pair<Control*, std::weak_ptr<const void>>> children;
-      for (Control* child : parent.Children()) children.emplace_back(child, child->LifeToken());
-      for (const auto& [child, alive] : children) {
-        if (alive.expired() || child->Parent() != &parent || !child->Visible()) continue;
-        screen_.ResetState();
-        child->PaintOn(screen_);
-        if (!alive.expired() && child->Visible()) paintChildren(*child);
-      }
-    };
-    paintChildren(panel_);
+    allowed_.clear();
   }
 
   // --- commands -------------------------------------------------------------------------------------
 
   void RightClick(Control* aim) {
     const TPoint point = PointOn(aim);
-    Control* pressed = Press(TMouseButton::Right, point);
-    Note("right-click " + Describe(pressed) + " at " + std::to_string(point.X) + "," + std::to_string(point.Y));
-    Control* owner = pressed;
-    while (owner && !owner->GetPopupMenu()) owner = owner->Parent();
-    if (!owner) return;
-    PopupMenu& menu = *owner->GetPopupMenu();
-    if (auto* panel = dynamic_cast<TOOAPanel*>(owner))
-      SurfaceCommand(*panel, menu);
-    else if (auto* entity = dynamic_cast<TEntity*>(owner))
-      EntityCommand(*entity, menu);
-    else if (dynamic_cast<TProperty*>(owner))
-      RowCommand(menu);
-    else if (dynamic_cast<TMethod*>(owner))
-      RowCommand(menu);
-    else if (auto* box = dynamic_cast<TLinkBox*>(owner))
-      BoxCommand(*box, menu);
+    Note("right-click " + Describe(Under(point)) + " at " + std::to_string(point.X) + "," + std::to_string(point.Y));
+    Press(TMouseButton::Right, point);
+    // What the command left is checked once it has run.
+    if (after_) std::exchange(after_, {})();
   }
 
+  // The window's menu: an item is chosen, the answers to its command's questions scripted.
+  std::optional<size_t> ChooseFromMenu(Control& owner, const PopupMenu& menu, TPoint) override {
+    if (auto* panel = dynamic_cast<TOOAPanel*>(&owner)) return SurfaceCommand(*panel, menu);
+    if (auto* entity = dynamic_cast<TEntity*>(&owner)) return EntityCommand(*entity, menu);
+    if (auto* box = dynamic_cast<TLinkBox*>(&owner)) return BoxCommand(*box, menu);
+    return RowCommand(menu);
+  }
+  void DragMoved(const TRect&, bool) override {}
+  void DragEnded() override {}
+
   // An item of the menu, drawn by weight; every item can come up, those without a command too.
-  MenuItem& ChooseItem(PopupMenu& menu, const std::function<int(const std::string&)>& weight) {
+  size_t ChooseItem(const PopupMenu& menu, const std::function<int(const std::string&)>& weight) {
     std::vector<int> weights;
     for (size_t i = 0; i < menu.Count(); ++i) weights.push_back(std::max(0, weight(menu.Item(i).Caption())));
     std::discrete_distribution<size_t> pick(weights.begin(), weights.end());
-    MenuItem& item = menu.Item(pick(random_));
+    const size_t index = pick(random_);
+    const MenuItem& item = menu.Item(index);
     Note("-> " + Quoted(item.Caption()));
     if (item.HasCommand()) Count(Trim(item.Caption()));
-    return item;
+    return index;
   }
 
-  void SurfaceCommand(TOOAPanel& panel, PopupMenu& menu) {
+  size_t SurfaceCommand(TOOAPanel& panel, const PopupMenu& menu) {
     const size_t entities = panel.Entities().size();
-    MenuItem& item = ChooseItem(menu, [&](const std::string& caption) {
+    const size_t index = ChooseItem(menu, [&](const std::string& caption) {
       if (caption == "-> Create Entity") return entities < 4 ? 80 : entities < 10 ? 30 : 6;
       if (caption == "-> Close Diagram ") return 1;
       if (caption == "-> Select Display Page" || caption == "-> Save Diagram " || caption == "-> Save Diagram As") return 6;
@@ -706,17 +677,14 @@ class StressRun {
       if (caption == "-> Current Page Rename") return 3;
       return 2;
     });
-    const std::string& caption = item.Caption();
+    const std::string& caption = menu.Item(index).Caption();
     if (caption == "-> Create Entity") {
       if (panel.ActivePageName().empty()) TypeAnswer(kPages);
       TypeAnswer(kDescriptions);
-      Guarded([&] { item.Click(); });
     } else if (caption == "-> Create New Page") {
       TypeAnswer(kPages);
-      Guarded([&] { item.Click(); });
     } else if (caption == "-> Current Page Rename") {
       if (!IsBlank(panel.ActivePageName())) TypeAnswer(kPages);
-      Guarded([&] { item.Click(); });
     } else if (caption == "-> Select Display Page") {
       std::vector<std::string> items{" "};
       items.insert(items.end(), panel.OwnPageList().begin(), panel.OwnPageList().end());
@@ -724,20 +692,18 @@ class StressRun {
       bool shows = !IsBlank(chosen);
       if (chosen.empty())  // the preselection: the page shown, found ignoring letter case
         for (const auto& page : panel.OwnPageList()) shows = shows || SameText(page, panel.ActivePageName());
-      Guarded([&] { item.Click(); });
-      checkLines_ = shows && !IsBlank(panel.ActivePageName());
+      after_ = [this, shows] { checkLines_ = shows && !IsBlank(panel_.ActivePageName()); };
     } else if (caption == "-> Save Diagram " && !IsBlank(panel.DiagramName())) {
       const std::string& folder = panel.DiagramFolder();
       const std::string joined = folder.empty() || folder.back() == '/' ? folder + panel.DiagramName()
                                                                          : folder + "/" + panel.DiagramName();
-      SaveAndCheck(item, DiagramFileName(joined));
+      SaveAndCheck(DiagramFileName(joined));
     } else if (caption == "-> Save Diagram As" || caption == "-> Save Diagram ") {
       // Save without a name asks for one as Save As does.
       if (Below(6) == 0) {
         platform_.CancelFile();
         Note("[cancel]");
-        Guarded([&] { item.Click(); });
-        return;
+        return index;
       }
       const fs::path chosen = folder_.Path() / Pick(kSaveNames);
       platform_.PickFile(chosen.string());
@@ -747,8 +713,8 @@ class StressRun {
       const size_t dot = file.find('.');
       const std::string extension = dot == std::string::npos ? std::string() : file.substr(dot);
       const bool otherCase = extension != ".ERD" && SameText(extension, ".ERD");
-      SaveAndCheck(item, DiagramFileName(chosen.parent_path().string() + "/" + file.substr(0, dot) +
-                                         (otherCase ? extension : std::string())));
+      SaveAndCheck(DiagramFileName(chosen.parent_path().string() + "/" + file.substr(0, dot) +
+                                   (otherCase ? extension : std::string())));
     } else if (caption == "-> Remove Exists Page") {
       if (panel.OwnPageList().empty()) {
         Note("[no page]");
@@ -760,7 +726,6 @@ class StressRun {
         items.insert(items.end(), panel.OwnPageList().begin(), panel.OwnPageList().end());
         ChoiceAnswer(items);
       }
-      Guarded([&] { item.Click(); });
     } else if (caption == "-> Create Entity With SDF (Tarnesk Export Schema) File") {
       const int roll = Below(10);
       std::string allowed;
@@ -779,9 +744,9 @@ class StressRun {
         if (panel.ActivePageName().empty()) TypeAnswer(kPages);
         Count("schema imports");
       }
-      Guarded([&] { item.Click(); }, allowed);
+      allowed_ = allowed;
     } else if (caption == "-> Load Diagram ") {
-      LoadAndCheck(item);
+      LoadAndCheck();
     } else if (caption == "-> Save Diagram To BitMap File") {
       if (Below(3) == 0) {
         platform_.CancelFile();
@@ -790,74 +755,76 @@ class StressRun {
         platform_.PickFile(folder_ / "picture.bmp");
         Note("[file picture.bmp]");
       }
-      Guarded([&] { item.Click(); });
-    } else {
-      Guarded([&] { item.Click(); });
     }
+    return index;
   }
 
   // The file a save writes holds exactly the diagram's text, and a failed save leaves the file that
   // was there and reports "Cannot create file". A file of the folder whose name differs from the
   // target's only in letter case is the one written.
-  void SaveAndCheck(MenuItem& item, const std::string& target) {
+  void SaveAndCheck(const std::string& target) {
     const std::string path = ExistingSpellingOf(target);
     std::error_code error;
     const bool existed = fs::exists(path, error);
     const std::string before = existed ? ReadBytes(path) : std::string();
-    const size_t errors = platform_.CallsOf("Error").size();
-    Guarded([&] { item.Click(); }, "Cannot create file \"");
-    if (platform_.CallsOf("Error").size() > errors) {
-      EXPECT_EQ(fs::exists(path, error), existed) << path;
-      if (existed) {
-        EXPECT_EQ(ReadBytes(path), before) << "a failed save changed " << path;
+    allowed_ = "Cannot create file \"";
+    after_ = [this, path, existed, before] {
+      std::error_code error;
+      if (!platform_.CallsOf("Error").empty()) {
+        EXPECT_EQ(fs::exists(path, error), existed) << path;
+        if (existed) {
+          EXPECT_EQ(ReadBytes(path), before) << "a failed save changed " << path;
+        }
+      } else {
+        EXPECT_EQ(ReadBytes(path), DiagramFileText(panel_)) << "the file saved is not the diagram: " << path;
+        if (std::find(saved_.begin(), saved_.end(), path) == saved_.end()) saved_.push_back(path);
       }
-    } else {
-      EXPECT_EQ(ReadBytes(path), DiagramFileText(panel_)) << "the file saved is not the diagram: " << path;
-      if (std::find(saved_.begin(), saved_.end(), path) == saved_.end()) saved_.push_back(path);
-    }
-    for (const auto& entry : fs::recursive_directory_iterator(folder_.Path(), error)) {
-      const std::string name = entry.path().filename().string();
-      if (name.size() > 1 && name[0] == '.' && name != ".ERD") ADD_FAILURE() << "a temporary file is left: " << name;
-    }
+      for (const auto& entry : fs::recursive_directory_iterator(folder_.Path(), error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() > 1 && name[0] == '.' && name != ".ERD") ADD_FAILURE() << "a temporary file is left: " << name;
+      }
+    };
   }
 
   // A file the editor saved reads back as the diagram reading is known to give; a folder cannot be
   // read and leaves the diagram as it was; a file that is not there changes nothing.
-  void LoadAndCheck(MenuItem& item) {
+  void LoadAndCheck() {
     const int roll = Below(10);
     const std::string before = DiagramFileText(panel_);
     if (roll < 2) {
       platform_.CancelFile();
       Note("[cancel]");
-      Guarded([&] { item.Click(); });
-      EXPECT_EQ(DiagramFileText(panel_), before);
+      after_ = [this, before] { EXPECT_EQ(DiagramFileText(panel_), before); };
     } else if (roll < 3 || saved_.empty()) {
       platform_.PickFile(folder_ / "NotThere.ERD");
       Note("[file NotThere.ERD]");
-      Guarded([&] { item.Click(); });
-      EXPECT_EQ(DiagramFileText(panel_), before) << "loading a file that is not there changed the diagram";
+      after_ = [this, before] {
+        EXPECT_EQ(DiagramFileText(panel_), before) << "loading a file that is not there changed the diagram";
+      };
     } else if (roll < 4) {
       platform_.PickFile(folder_.Path().string());
       Note("[the folder]");
-      Guarded([&] { item.Click(); }, "Cannot open file \"");
-      EXPECT_EQ(platform_.CallsOf("Error").size(), 1u) << "a folder read as a diagram";
-      EXPECT_EQ(DiagramFileText(panel_), before) << "a file that cannot be read changed the diagram";
+      allowed_ = "Cannot open file \"";
+      after_ = [this, before] {
+        EXPECT_EQ(platform_.CallsOf("Error").size(), 1u) << "a folder read as a diagram";
+        EXPECT_EQ(DiagramFileText(panel_), before) << "a file that cannot be read changed the diagram";
+      };
     } else {
-      const std::string& path = Pick(saved_);
+      const std::string path = Pick(saved_);
       platform_.PickFile(path);
       Note("[file " + Quoted(fs::path(path).filename().string()) + "]");
-      const std::string bytes = ReadBytes(path);
-      Guarded([&] { item.Click(); });
-      Read(panel_, read_);
-      EXPECT_EQ(DiagramFileText(panel_), AfterReading(bytes, panel_.LastMouseX(), panel_.LastMouseY()))
-          << FirstDifference(AfterReading(bytes, panel_.LastMouseX(), panel_.LastMouseY()), DiagramFileText(panel_));
-      EXPECT_EQ(panel_.DiagramFolder(), fs::path(path).parent_path().string() + "/");
+      after_ = [this, path, bytes = ReadBytes(path)] {
+        Read(panel_, read_);
+        const std::string expected = AfterReading(bytes, panel_.LastMouseX(), panel_.LastMouseY());
+        EXPECT_EQ(DiagramFileText(panel_), expected) << FirstDifference(expected, DiagramFileText(panel_));
+        EXPECT_EQ(panel_.DiagramFolder(), fs::path(path).parent_path().string() + "/");
+      };
     }
   }
 
-  void EntityCommand(TEntity& entity, PopupMenu& menu) {
+  size_t EntityCommand(TEntity& entity, const PopupMenu& menu) {
     const size_t entities = panel_.Entities().size();
-    MenuItem& item = ChooseItem(menu, [&](const std::string& caption) {
+    const size_t index = ChooseItem(menu, [&](const std::string& caption) {
       if (caption == "-> (*)Remove This Entity") return entities > 12 ? 30 : 3;
       if (caption == "-> Add New Property") return 20;
       if (caption == "-> Add New Method") return 16;
@@ -865,7 +832,7 @@ class StressRun {
       if (caption == "-> Rename Entity") return 6;
       return 4;
     });
-    const std::string& caption = item.Caption();
+    const std::string& caption = menu.Item(index).Caption();
     if (caption == "-> Rename Entity") {
       TypeAnswer(kDescriptions);
     } else if (caption == "-> Select Entity Type") {
@@ -883,31 +850,31 @@ class StressRun {
     } else if (caption == "-> (*)Remove Exists Display Page") {
       ChoiceAnswer(PageItems("", entity.ActivePages()));
     }
-    Guarded([&] { item.Click(); });
+    return index;
   }
 
-  void RowCommand(PopupMenu& menu) {
-    MenuItem& item = ChooseItem(menu, [&](const std::string& caption) {
+  size_t RowCommand(const PopupMenu& menu) {
+    const size_t index = ChooseItem(menu, [&](const std::string& caption) {
       if (caption.find("Remove This") != std::string::npos) return 3;
       return caption == "-" ? 1 : 5;
     });
-    if (item.Caption().find("Rename") != std::string::npos) TypeAnswer(kDescriptions);
-    Guarded([&] { item.Click(); });
+    if (menu.Item(index).Caption().find("Rename") != std::string::npos) TypeAnswer(kDescriptions);
+    return index;
   }
 
-  void BoxCommand(TLinkBox& box, PopupMenu& menu) {
-    MenuItem& item = ChooseItem(menu, [&](const std::string& caption) {
+  size_t BoxCommand(TLinkBox& box, const PopupMenu& menu) {
+    const size_t index = ChooseItem(menu, [&](const std::string& caption) {
       if (caption.find("Remove This") != std::string::npos) return 3;
       return caption == "-" ? 1 : 5;
     });
-    const std::string& caption = item.Caption();
+    const std::string& caption = menu.Item(index).Caption();
     if (caption.find("Rename") != std::string::npos)
       TypeAnswer(kDescriptions);
     else if (caption == " -> Add New Display Page")
       ChoiceAnswer(PageItems("", panel_.OwnPageList()));
     else if (caption == " -> Remove Exists Display Page")
       ChoiceAnswer(PageItems("", box.ActivePages()));
-    Guarded([&] { item.Click(); });
+    return index;
   }
 
   // The middle button selects an entity or box without dragging it; rows take no notice of it.
@@ -915,7 +882,8 @@ class StressRun {
     const int kind = Below(3);
     Control* aim = kind == 0 ? PickVisible<TEntity>() : kind == 1 ? PickVisible<TProperty>() : PickVisible<TRelation>();
     const TPoint point = PointOn(aim);
-    Note("middle-click " + Describe(Press(TMouseButton::Middle, point)));
+    Note("middle-click " + Describe(Under(point)));
+    Press(TMouseButton::Middle, point);
   }
 
   // A method row of the same entity as the row, other than it, visible; or none.
@@ -964,14 +932,13 @@ class StressRun {
     }
     if (!goal) goal = &panel_;
     const TPoint from = PointOn(aim);
-    Control* pressed = Press(TMouseButton::Left, from);
-    Note("drag " + Describe(pressed) + " from " + std::to_string(from.X) + "," + std::to_string(from.Y));
-    if (platform_.Drags.empty()) return;
+    Note("drag " + Describe(Under(from)) + " from " + std::to_string(from.X) + "," + std::to_string(from.Y));
+    Press(TMouseButton::Left, from);
+    if (!host_.IsDragging()) return;
     Control& source = *platform_.Drags.back();
     const TPoint to = PointOn(goal);
     Control* target = Under(to);
     Note("to " + Describe(target) + " at " + std::to_string(to.X) + "," + std::to_string(to.Y));
-    if (!target) return;
 
     // The questions the drop will ask.
     auto* dragged = dynamic_cast<TEntity*>(&source);
@@ -996,20 +963,15 @@ class StressRun {
     } else if (target == &panel_) {
       Count("moves");
     }
-
-    const TPoint origin = target->OriginInRoot();
-    Guarded([&] {
-      bool accept = false;
-      target->DragOver(source, to.X - origin.X, to.Y - origin.Y, TDragState::Move, accept);
-      if (accept) target->DragDrop(source, to.X - origin.X, to.Y - origin.Y);
-    });
+    host_.Move(ssLeft, to);
+    host_.Release(TMouseButton::Left, to);
   }
 
   // Reads the diagram's own text back into the editor, as loading the file just saved does.
   void ReadOwnText() {
     const std::string text = DiagramFileText(panel_);
     Note("read the diagram's own text back");
-    Guarded([&] { LoadDiagramText(panel_, text); });
+    host_.RunGuarded([&] { LoadDiagramText(panel_, text); });
     Read(panel_, read_);
     const std::string expected = AfterReading(text, panel_.LastMouseX(), panel_.LastMouseY());
     EXPECT_EQ(DiagramFileText(panel_), expected) << FirstDifference(expected, DiagramFileText(panel_));
@@ -1150,6 +1112,10 @@ class StressRun {
   TOOAPanel mirror_{mirrorPlatform_};
   TOOAPanel mirrorAgain_{mirrorPlatform_};
   RecordingCanvas screen_;
+  TControlHost host_{panel_, *this};
+  // The error a command is bound to meet, and what is checked once it has run.
+  std::string allowed_;
+  std::function<void()> after_;
   std::vector<std::string> log_;
   std::vector<std::string> saved_;
   std::map<std::string, int> counts_;

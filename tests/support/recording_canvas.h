@@ -7,6 +7,7 @@
 
 #include "bitmap.h"
 #include "canvas.h"
+#include "control_host.h"
 
 struct DrawCall {
   std::string Kind;  // "Rectangle", "RoundRect", "Polygon", "Polyline", "TextOut"
@@ -18,8 +19,14 @@ struct DrawCall {
   int PenWidth = 1;
 };
 
-class RecordingCanvas : public Canvas {
+class RecordingCanvas : public THostCanvas {
  public:
+  // A host's origin, clip and background erase leave no record: the drawing's calls are the record.
+  void SetOrigin(TPoint) override {}
+  void SetClip(const TRect&) override {}
+  void ClearClip() override {}
+  void Fill(const TRect&, TColor) override {}
+
   static constexpr int CharWidth = 7;
   static constexpr int LineHeight = 16;
 

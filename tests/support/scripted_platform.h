@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "control_host.h"
 #include "platform.h"
 #include "recording_canvas.h"
 
@@ -59,7 +60,10 @@ class ScriptedPlatform : public Platform {
   }
   Canvas& MeasureCanvas() override { return Measure; }
   void Invalidate(Control&) override { ++Invalidations; }
-  void BeginDrag(Control& control) override { Drags.push_back(&control); }
+  void BeginDrag(Control& control) override {
+    Drags.push_back(&control);
+    if (Host) Host->BeginDrag(control);
+  }
 
   std::vector<PlatformCall> Calls;
   RecordingCanvas Measure;
@@ -68,6 +72,8 @@ class ScriptedPlatform : public Platform {
   std::vector<RecordingBitmap*> Bitmaps;
   int Invalidations = 0;
   std::vector<Control*> Drags;
+  // The host of the controls, when a test drives them through one: drags start there.
+  TControlHost* Host = nullptr;
   int EditorRefreshes = 0;
   int EditorDestroys = 0;
   int ScreenWidthValue = 1280;
