@@ -43,7 +43,7 @@ void BuildGeneratedDiagram(TOOAPanel& panel, int entityCount) {
       const int cell = (i + 37 * static_cast<int>(k)) % 120;
       entries.push_back(MakeEntry(pages[k], 40 + 180 * (cell % 10), 30 + 150 * (cell / 10)));
     }
-    if (below(4) == 0) entries.back() += ",HIDE METHOD";
+    if (below(4) == 0) entries.back() += HideFlagsText({false, true});
     entity.SetActivePages(entries);
     for (int p = 1; p <= 4; ++p) AddProperty(entity, "Column " + IntToText(p), true);
     for (int m = 1; m <= 2; ++m) AddMethod(entity, "Check " + IntToText(m), true);

@@ -28,9 +28,7 @@ void CheckMadeEntry(std::string_view page, int left, int top) {
 
 // Rewrites the entry as the entity's hide and show commands do: its base, then the flags.
 void CheckRewrite(std::string_view entry, bool hideProperty, bool hideMethod) {
-  std::string rewritten = BaseOfEntry(entry);
-  if (hideProperty) rewritten += ",HIDE PROPERTY";
-  if (hideMethod) rewritten += ",HIDE METHOD";
+  const std::string rewritten = BaseOfEntry(entry) + HideFlagsText({hideProperty, hideMethod});
   if (PageOfEntry(rewritten) != PageOfEntry(entry))
     FailCheck("writing hide flags moved the entry to another page", entry, rewritten);
   FUZZ_CHECK(LeftOfEntry(rewritten) == LeftOfEntry(entry));
@@ -69,7 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(PageOfEntry(base) == page);
   FUZZ_CHECK(LeftOfEntry(base) == left);
   FUZZ_CHECK(TopOfEntry(base) == top);
-  FUZZ_CHECK(!Holds(FlagsOfEntry(base), ",HIDE PROPERTY") && !Holds(FlagsOfEntry(base), ",HIDE METHOD"));
+  const THideFlags written = WrittenHideFlagsOf(base);
+  FUZZ_CHECK(!written.Property && !written.Method);
 
   if (!IsBlank(entry) && !Holds(page, kAt))
     for (const bool hideProperty : {false, true})

@@ -9,13 +9,6 @@
 #include "relation.h"
 #include "text.h"
 
-namespace {
-// Whether the flags after an entry's coordinates hold the flag text, comma included.
-bool FlagsHold(const std::string& entry, std::string_view flag) {
-  return FlagsOfEntry(entry).find(flag) != std::string_view::npos;
-}
-}  // namespace
-
 TEntity::TEntity(TOOAPanel& panel)
     : panel_(&panel),
       propertyNames_(false, [](const TProperty* a, const TProperty* b) { return a->RowIndex() < b->RowIndex(); }),
@@ -35,7 +28,7 @@ TEntity::~TEntity() {
   if (panel_) panel_->ForgetShowMark(*this);
   panel_ = nullptr;
   ForgetSelections();
-  ActivePages().clear();
+  ClearEntries();
   SetPopupMenu(nullptr);
   menu_.reset();
   // Lets go of the rows and boxes at once: each leaving the child list by itself would search it.
@@ -75,12 +68,7 @@ void TEntity::NameChanged(const std::string& oldName) {
   if (panel_) panel_->EntityRenamed(*this, oldName);
 }
 
-std::string TEntity::EntryFlags() const {
-  std::string flags;
-  if (!showProperty_) flags += ",HIDE PROPERTY";
-  if (!showMethod_) flags += ",HIDE METHOD";
-  return flags;
-}
+THideFlags TEntity::EntryFlags() const { return {!showProperty_, !showMethod_}; }
 
 TProperty* TEntity::PropertyByIndex(int index) const {
   if (index < 0 || index >= PropertyCount()) return nullptr;
@@ -295,97 +283,42 @@ void TEntity::RemoveThisEntity() {
   if (panel_) panel_->RemoveSelectedEntity();
 }
 
-int TEntity::ActiveEntryIndex() const {
-  return panel_ ? IndexOfPage(panel_->ActivePageName(), ActivePages()) : -1;
-}
+void TEntity::HideAllMethod() { ShowRows(false, false); }
+void TEntity::HideAllProperty() { ShowRows(true, false); }
+void TEntity::ShowAllMethod() { ShowRows(false, true); }
+void TEntity::ShowAllProperty() { ShowRows(true, true); }
 
-void TEntity::RewriteActiveEntry(int index, bool hideProperty, bool hideMethod) {
-  std::string& entry = ActivePages()[static_cast<size_t>(index)];
-  std::string rewritten = BaseOfEntry(entry);
-  if (hideProperty) rewritten += ",HIDE PROPERTY";
-  if (hideMethod) rewritten += ",HIDE METHOD";
-  entry = std::move(rewritten);
-}
-
-void TEntity::HideAllMethod() {
-  if (!showMethod_) return;
-  showMethod_ = false;
-  const int index = ActiveEntryIndex();
-  if (index < 0) return;
-  RewriteActiveEntry(index, FlagsHold(ActivePages()[static_cast<size_t>(index)], ",HIDE PROPERTY"), true);
-  SetHeight(30);
-  if (showProperty_)
-    for (auto& slot : properties_) {
-      slot.Object->SetVisible(true);
-      PlacePropertyRow(*slot.Object);
-      slot.Object->Repaint();
-    }
-  for (auto& slot : methods_) {
-    slot.Object->SetVisible(false);
-    slot.Object->Repaint();
-  }
-  panel_->ShowActivePage();
-}
-
-void TEntity::HideAllProperty() {
-  if (!showProperty_) return;
-  showProperty_ = false;
-  const int index = ActiveEntryIndex();
-  if (index < 0) return;
-  RewriteActiveEntry(index, true, FlagsHold(ActivePages()[static_cast<size_t>(index)], ",HIDE METHOD"));
-  SetHeight(30);
-  for (auto& slot : properties_) {
-    slot.Object->SetVisible(false);
-    slot.Object->Repaint();
-  }
-  if (showMethod_)
-    for (auto& slot : methods_) {
-      slot.Object->SetVisible(true);
-      PlaceMethodRow(*slot.Object);
-      slot.Object->Repaint();
-    }
-  panel_->ShowActivePage();
-}
-
-void TEntity::ShowAllMethod() {
-  if (showMethod_) return;
-  showMethod_ = true;
-  const int index = ActiveEntryIndex();
-  if (index < 0) return;
-  RewriteActiveEntry(index, FlagsHold(ActivePages()[static_cast<size_t>(index)], ",HIDE PROPERTY"), false);
-  SetHeight(30);
-  if (showProperty_)
-    for (auto& slot : properties_) {
-      slot.Object->SetVisible(true);
-      slot.Object->Repaint();
-    }
-  for (auto& slot : methods_) {
-    slot.Object->SetVisible(true);
-    PlaceMethodRow(*slot.Object);
-    slot.Object->Repaint();
-  }
-  panel_->ShowActivePage();
-}
-
-void TEntity::ShowAllProperty() {
-  showProperty_ = true;
-  const int index = ActiveEntryIndex();
+void TEntity::ShowRows(bool properties, bool show) {
+  // "-> Show ALL Property" runs even while properties are shown: it also brings back the rows
+  // hidden one by one, and numbers the rows again whether or not the entity is on the page.
+  const bool everyTime = properties && show;
+  bool& shown = properties ? showProperty_ : showMethod_;
+  if (shown == show && !everyTime) return;
+  shown = show;
+  const int index = panel_ ? EntryIndexFor(panel_->ActivePageName()) : -1;
   if (index >= 0) {
-    RewriteActiveEntry(index, false, FlagsHold(ActivePages()[static_cast<size_t>(index)], ",HIDE METHOD"));
+    // The flags of the active entry are rewritten, the other kind's as the entry held it.
+    const std::string& entry = ActivePages()[static_cast<size_t>(index)];
+    THideFlags flags = WrittenHideFlagsOf(entry);
+    (properties ? flags.Property : flags.Method) = !show;
+    ReplaceEntry(static_cast<size_t>(index), BaseOfEntry(entry) + HideFlagsText(flags));
+    // The box shrinks to its title band and 10 pixels; the rows that show grow it back as they paint.
     SetHeight(30);
     for (auto& slot : properties_) {
-      slot.Object->StoreIsDisplay(true);
-      slot.Object->SetVisible(true);
-      PlacePropertyRow(*slot.Object);
+      if (everyTime) slot.Object->StoreIsDisplay(true);
+      slot.Object->SetVisible(showProperty_);
+      if (showProperty_) PlacePropertyRow(*slot.Object);
       slot.Object->Repaint();
     }
-    if (showMethod_)
-      for (auto& slot : methods_) {
-        PlaceMethodRow(*slot.Object);
-        slot.Object->Repaint();
-      }
+    for (auto& slot : methods_) {
+      slot.Object->SetVisible(showMethod_);
+      if (showMethod_) PlaceMethodRow(*slot.Object);
+      slot.Object->Repaint();
+    }
+  } else if (!everyTime) {
+    return;
   }
-  RenumberProperties();
+  if (everyTime) RenumberProperties();
   if (panel_) panel_->ShowActivePage();
 }
 

@@ -148,16 +148,15 @@ class TEntity : public TPlacedControl, public TLinkTarget {
   void Resize() override;
 
  protected:
-  std::string EntryFlags() const override;
+  THideFlags EntryFlags() const override;
   void NameChanged(const std::string& oldName) override;
 
  private:
   // The relation and event lines of DrawConnectors.
   void DrawBoxConnectors(Canvas& canvas, const std::string& page) const;
-  // The entry for the active page, or -1.
-  int ActiveEntryIndex() const;
-  // Rewrites the active entry as its base followed by the given flags.
-  void RewriteActiveEntry(int index, bool hideProperty, bool hideMethod);
+  // The four show and hide commands: the flag of the kind, the active entry's hide flag, and the
+  // rows shown again as the command leaves them.
+  void ShowRows(bool properties, bool show);
   void ForgetSelections();
 
   friend class TOOAPanel;

@@ -1,6 +1,5 @@
 // The panel's display pages: showing the active page and the page commands of the surface menu.
 #include <algorithm>
-#include <utility>
 
 #include "entity.h"
 #include "entity_event.h"
@@ -17,10 +16,9 @@ const std::string kMenuTitle = "ER DIAGRAM MENU   ->PAGE : ";
 
 // Places a relation or event box from its entry for the page, or hides it.
 void ShowBox(TLinkBox& box, const std::string& page) {
-  if (box.IsOnPage(page)) {
-    const std::string& entry = box.ActivePages()[static_cast<size_t>(IndexOfPage(page, box.ActivePages()))];
-    box.SetLeft(LeftOfEntry(entry));
-    box.SetTop(TopOfEntry(entry));
+  if (const std::string* entry = box.EntryOn(page)) {
+    box.SetLeft(LeftOfEntry(*entry));
+    box.SetTop(TopOfEntry(*entry));
     box.UpdateAnchors();
     box.SetVisible(true);
     box.Repaint();
@@ -34,13 +32,13 @@ void ShowBox(TLinkBox& box, const std::string& page) {
 }  // namespace
 
 void TOOAPanel::ShowEntity(TEntity& entity, const std::string& page) {
-  if (entity.IsOnPage(page)) {
-    const std::string entry = entity.ActivePages()[static_cast<size_t>(IndexOfPage(page, entity.ActivePages()))];
-    entity.SetShowProperty(!EntryHidesProperty(entry));
-    entity.SetShowMethod(!EntryHidesMethod(entry));
+  if (const std::string* entry = entity.EntryOn(page)) {
+    const THideFlags hidden = HideFlagsOf(*entry);
+    entity.SetShowProperty(!hidden.Property);
+    entity.SetShowMethod(!hidden.Method);
     entity.SetVisible(true);
-    entity.SetLeft(LeftOfEntry(entry));
-    entity.SetTop(TopOfEntry(entry));
+    entity.SetLeft(LeftOfEntry(*entry));
+    entity.SetTop(TopOfEntry(*entry));
     // The box fits the rows it shows on this page, as the hide commands fit it: the title band and
     // 10 pixels, grown by each row that paints. A last method row fits the box to itself; without
     // one, a box whose entry hides its methods would keep the height of every row.
@@ -194,16 +192,12 @@ void TOOAPanel::RenameActivePage() {
   // active page and must be shown at their entries, which the objects already shown do not need.
   bool joined = false;
   auto rewrite = [&](TPlacedControl& object, bool keepFlags) {
-    if (newName != oldName && IndexOfPage(newName, object.ActivePages()) >= 0) joined = true;
-    const int index = IndexOfPage(oldName, object.ActivePages());
+    if (newName != oldName && object.EntryIndexFor(newName) >= 0) joined = true;
+    const int index = object.EntryIndexFor(oldName);
     if (index < 0) return;
-    std::string& entry = object.ActivePages()[static_cast<size_t>(index)];
-    std::string rewritten = MakeEntry(newName, object.Left(), object.Top());
-    if (keepFlags) {
-      if (EntryHidesProperty(entry)) rewritten += ",HIDE PROPERTY";
-      if (EntryHidesMethod(entry)) rewritten += ",HIDE METHOD";
-    }
-    entry = std::move(rewritten);
+    const std::string& entry = object.ActivePages()[static_cast<size_t>(index)];
+    object.ReplaceEntry(static_cast<size_t>(index), MakeEntry(newName, object.Left(), object.Top()) +
+                                                        (keepFlags ? HideFlagsText(HideFlagsOf(entry)) : std::string()));
   };
   for (const auto& entity : entities_) {
     if (!entity) continue;
@@ -236,17 +230,13 @@ void TOOAPanel::RemovePage(const std::string& page) {
   // Every line of the name goes (an older file may list a page twice), and every object's entries
   // for it; the objects keep their other pages.
   std::erase(ownPageList_, page);
-  auto leavePage = [&page](TPlacedControl& object) {
-    if (IndexOfPage(page, std::as_const(object).ActivePages()) < 0) return;
-    std::erase_if(object.ActivePages(), [&page](const std::string& entry) { return EntryIsOnPage(entry, page); });
-  };
   for (const auto& entity : entities_) {
     if (!entity) continue;
-    leavePage(*entity);
+    entity->RemoveEntriesFor(page);
     for (const auto& slot : entity->RelationList())
-      if (slot.Object) leavePage(*slot.Object);
+      if (slot.Object) slot.Object->RemoveEntriesFor(page);
     for (const auto& slot : entity->EventList())
-      if (slot.Object) leavePage(*slot.Object);
+      if (slot.Object) slot.Object->RemoveEntriesFor(page);
   }
   const bool wasActive = activePageName_ == page;
   if (wasActive) {

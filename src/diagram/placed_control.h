@@ -1,5 +1,7 @@
-// What entities, relation boxes and event boxes share: a list of placement entries and the three
-// operations on it. Only an entity writes hide flags into its entries.
+// What entities, relation boxes and event boxes share: a list of placement entries and the
+// operations on it. The list changes only through the named changes below, so that the answer to
+// "which entry is for this page" can be kept between changes: every page showing and every paint
+// asks it of every object. Only an entity writes hide flags into its entries.
 #pragma once
 
 #include <string>
@@ -12,22 +14,25 @@ class TOOAPanel;
 class TPlacedControl : public Control {
  public:
   const TEntryList& ActivePages() const { return activePages_; }
-  // The entries to change: taken at once and changed at once, before anything asks IsOnPage again.
-  TEntryList& ActivePages() {
-    EntriesChanged();
-    return activePages_;
-  }
-  void SetActivePages(const TEntryList& entries) {
-    activePages_ = entries;
-    EntriesChanged();
-  }
+  void SetActivePages(const TEntryList& entries);
 
   // The panel the object stands on, or none.
   virtual TOOAPanel* OwnerPanel() const = 0;
 
-  // True when pageName is not blank and some entry is for exactly that page. The answer for the
-  // last page asked is kept until the entries change: every paint asks it of every object.
-  bool IsOnPage(const std::string& pageName) const;
+  // The index of the first entry for exactly that page (IndexOfPage), or -1; kept for the last
+  // page asked until the entries change.
+  int EntryIndexFor(const std::string& pageName) const;
+  // The entry for the page when the object is on it (a blank page holds no object), or none.
+  const std::string* EntryOn(const std::string& pageName) const;
+  // True when pageName is not blank and some entry is for exactly that page.
+  bool IsOnPage(const std::string& pageName) const { return EntryOn(pageName) != nullptr; }
+
+  // The changes: an entry appended as it stands (read from a file), one replaced, every entry for
+  // a page taken away, all of them.
+  void AppendEntry(std::string entry);
+  void ReplaceEntry(size_t index, std::string entry);
+  void RemoveEntriesFor(const std::string& pageName);
+  void ClearEntries();
   // Appends an entry at the current position for a page that has none, then shows the active page.
   void AddPageEntry(const std::string& pageName);
   // Rewrites the entry for a page the object is on with its current position (and flags).
@@ -37,14 +42,14 @@ class TPlacedControl : public Control {
   void RemoveExistsDisplayPage(const std::string& objectName);
 
  protected:
-  // What follows the coordinates when the position is stored; the entity's hide flags.
-  virtual std::string EntryFlags() const { return {}; }
+  // The flags that follow the coordinates when the position is stored; the entity's hide flags.
+  virtual THideFlags EntryFlags() const { return {}; }
 
  private:
-  void EntriesChanged() { onPageKnown_ = false; }
+  void EntriesChanged() { known_ = false; }
 
   TEntryList activePages_;
   mutable std::string knownPage_;
-  mutable bool onPageKnown_ = false;
-  mutable bool onKnownPage_ = false;
+  mutable int knownIndex_ = -1;
+  mutable bool known_ = false;
 };

@@ -64,12 +64,27 @@ std::string_view FlagsOfEntry(std::string_view entry) {
   return coordinates.substr(end);
 }
 
+// A page showing finds a flag's words wherever they stand after the coordinates, comma or not.
 bool EntryHidesProperty(std::string_view entry) {
-  return FlagsOfEntry(entry).find("HIDE PROPERTY") != std::string_view::npos;
+  return FlagsOfEntry(entry).find(kHideProperty.substr(1)) != std::string_view::npos;
 }
 
 bool EntryHidesMethod(std::string_view entry) {
-  return FlagsOfEntry(entry).find("HIDE METHOD") != std::string_view::npos;
+  return FlagsOfEntry(entry).find(kHideMethod.substr(1)) != std::string_view::npos;
+}
+
+THideFlags HideFlagsOf(std::string_view entry) { return {EntryHidesProperty(entry), EntryHidesMethod(entry)}; }
+
+THideFlags WrittenHideFlagsOf(std::string_view entry) {
+  const std::string_view flags = FlagsOfEntry(entry);
+  return {flags.find(kHideProperty) != std::string_view::npos, flags.find(kHideMethod) != std::string_view::npos};
+}
+
+std::string HideFlagsText(THideFlags flags) {
+  std::string text;
+  if (flags.Property) text += kHideProperty;
+  if (flags.Method) text += kHideMethod;
+  return text;
 }
 
 std::string BaseOfEntry(std::string_view entry) {

@@ -20,6 +20,19 @@ int TopOfEntry(std::string_view entry);
 std::string_view FlagsOfEntry(std::string_view entry);
 bool EntryHidesProperty(std::string_view entry);
 bool EntryHidesMethod(std::string_view entry);
+
+// An entity's hide flags, as an entry carries them after its coordinates.
+struct THideFlags {
+  bool Property = false;
+  bool Method = false;
+};
+// The flags as a page showing reads them: EntryHidesProperty and EntryHidesMethod.
+THideFlags HideFlagsOf(std::string_view entry);
+// The flags as written, each with its comma before it: what the hide and show commands keep of an
+// entry they rewrite.
+THideFlags WrittenHideFlagsOf(std::string_view entry);
+// ",HIDE PROPERTY" and then ",HIDE METHOD", as far as set: what follows the coordinates.
+std::string HideFlagsText(THideFlags flags);
 // The entry up to the first hide flag after its coordinates; the whole entry when it has none. An
 // entry that lacks its coordinates comes back as MakeEntry of its page and 0, 0, where it stands, so
 // that flags can follow it.

@@ -17,8 +17,14 @@ enum class TSection { Header, Entity, Property, Method, Relation, EntityEvent };
 
 // Page lists and placement entries take a value unless it repeats the line before; the first one
 // unless it is empty.
+bool Repeats(const TEntryList& list, const std::string& value) {
+  return list.empty() ? value.empty() : value == list.back();
+}
 void AddUnlessRepeated(TEntryList& list, const std::string& value) {
-  if (list.empty() ? !value.empty() : value != list.back()) list.push_back(value);
+  if (!Repeats(list, value)) list.push_back(value);
+}
+void AddUnlessRepeated(TPlacedControl& object, const std::string& value) {
+  if (!Repeats(object.ActivePages(), value)) object.AppendEntry(value);
 }
 
 bool Holds(std::string_view text, std::string_view word) { return text.find(word) != std::string_view::npos; }
@@ -138,7 +144,7 @@ class TDiagramReader {
   void CloseBox(Box*& box) {
     if (box) {
       Mark(box->OwnerEntity());
-      if (box->ActivePages().empty()) box->ActivePages().push_back(panel_.ActivePageName());
+      if (box->ActivePages().empty()) box->AppendEntry(panel_.ActivePageName());
     }
     box = nullptr;
   }
@@ -208,7 +214,7 @@ class TDiagramReader {
     if (key == "NAME") {
       entity.SetName(value);
     } else if (key == "DISPLAYPAGE") {
-      AddUnlessRepeated(entity.ActivePages(), value);
+      AddUnlessRepeated(entity, value);
       // Nothing sets these back while reading: the final page showing takes both from the entry
       // of the active page.
       if (EntryHidesProperty(value)) entity.SetShowProperty(false);
@@ -252,7 +258,7 @@ class TDiagramReader {
     } else if (key == "LEFT") {
       box->SetLeft(TextToIntDef(value, 160));
     } else if (key == "DISPLAYPAGE") {
-      AddUnlessRepeated(box->ActivePages(), value);
+      AddUnlessRepeated(*box, value);
     }
     box->UpdateAnchors();
     // A row belongs to its entity: an end that is given another entity lets go of the row it had,

@@ -130,8 +130,8 @@ TEST_F(BitmapExport, EventLinesWhereTheAnchorsPutThem) {
 }
 
 TEST_F(BitmapExport, WhatIsOffThePageIsLeftOut) {
-  order->ActivePages() = {"Other @700,300"};
-  event->ActivePages() = {"Other @350,600"};
+  order->SetActivePages({"Other @700,300"});
+  event->SetActivePages({"Other @350,600"});
   const QImage& image = Export();
   EXPECT_EQ(image.pixel(702, 302), qRgb(255, 255, 255)) << "the entity";
   EXPECT_EQ(image.pixel(relation->Anchors().RightX + 5, relation->Anchors().Y), qRgb(255, 255, 255))
@@ -189,7 +189,7 @@ TEST(PictureAfterChanges, ShowsWhatTheScreenShows) {
          s.check->SetCallMethodLineDistance(1);
          s.panel.ShowActivePage();
          const QPoint bracket(s.CustomerRight() + 64, (s.check->Anchors().Y + audit->Anchors().Y) / 2);
-         s.customer->ActivePages() = {"Elsewhere @100,50"};
+         s.customer->SetActivePages({"Elsewhere @100,50"});
          s.panel.ShowActivePage();
          return std::vector<Probe>{{bracket, white}};
        }},
@@ -213,7 +213,7 @@ TEST(PictureAfterChanges, ShowsWhatTheScreenShows) {
        }},
       {"methods hidden by an entry read from a file: the box ends below its last shown row",
        [&](Scene& s) {
-         s.customer->ActivePages() = {"NewPage1 @100,50,HIDE METHOD"};
+         s.customer->SetActivePages({"NewPage1 @100,50,HIDE METHOD"});
          s.panel.ShowActivePage();
          const int bottom = s.customer->Top() + s.custNo->Top() + s.custNo->Height();
          return std::vector<Probe>{{{s.customer->Left() + 2, bottom}, qRgb(0, 0, 0)}, {{s.customer->Left() + 2, bottom + 4}, white}};

@@ -72,19 +72,19 @@ TEST_F(Connectors, EqualCentresDrawNoLine) {
 
 // A line ends only at what shows: its box, and the row at its end with its entity on the page.
 TEST_F(Connectors, ALineIsDrawnOnlyWhereItsBoxAndItsRowShow) {
-  order->ActivePages() = {"P2 @600,300"};
+  order->SetActivePages({"P2 @600,300"});
   panel.ShowActivePage();
   EXPECT_TRUE(Draw(clrGreen).empty());
   EXPECT_FALSE(Draw(clrRed).empty());
-  customer->ActivePages() = {"P2 @100,50"};  // the source row's own flag is still set
+  customer->SetActivePages({"P2 @100,50"});  // the source row's own flag is still set
   EXPECT_TRUE(Draw(clrRed).empty());
-  customer->ActivePages() = {"P1 @100,50"};
+  customer->SetActivePages({"P1 @100,50"});
   customer->HideAllProperty();  // its relation box goes with its properties
   EXPECT_TRUE(Draw(clrRed).empty());
 }
 
 TEST_F(Connectors, BoxesOffThePageDrawNoLines) {
-  relation->ActivePages() = {"P2 @300,100"};
+  relation->SetActivePages({"P2 @300,100"});
   EXPECT_TRUE(Draw(clrRed).empty());
   EXPECT_TRUE(Draw(clrGreen).empty());
 }
@@ -123,7 +123,7 @@ TEST_F(Connectors, HiddenMethodsDropEventLinesAndCallBrackets) {
   EXPECT_TRUE(Draw(clrBlue).empty());
   EXPECT_EQ(canvas.PolylinesIn(clrGreen).size(), 1u) << "the relation's target line, no bracket";
   customer->ShowAllMethod();
-  customer->ActivePages() = {"P2 @100,50"};
+  customer->SetActivePages({"P2 @100,50"});
   Draw(clrBlue);
   EXPECT_EQ(canvas.PolylinesIn(clrGreen).size(), 1u) << "off the page: no bracket in the pen left";
 }
@@ -179,9 +179,9 @@ TEST_F(Connectors, DrawToCanvasDrawsBoxesFrameAndRowsInOrder) {
                                              "Rectangle", "TextOut", "Rectangle", "TextOut"}));
   EXPECT_EQ(canvas.Calls[4].Points[0], (TPoint{100, 50})) << "the frame at the entity's place on the panel";
   EXPECT_EQ(canvas.Calls[6].Points[0], (TPoint{101, 70})) << "rows at their place on the panel";
-  customer->ActivePages() = {"P2 @1,1"};
-  relation->ActivePages() = {"P2 @1,1"};
-  event->ActivePages() = {"P2 @1,1"};
+  customer->SetActivePages({"P2 @1,1"});
+  relation->SetActivePages({"P2 @1,1"});
+  event->SetActivePages({"P2 @1,1"});
   canvas.Clear();
   customer->DrawToCanvas(canvas);
   EXPECT_TRUE(canvas.Calls.empty()) << "nothing of an entity off the active page";

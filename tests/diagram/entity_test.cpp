@@ -67,7 +67,7 @@ TEST_F(Entity, SelectedEntityDrawsInItsOwnColour) {
 TEST_F(Entity, OffThePageItHidesItselfWhenItPaints) {
   AddPage("P1");
   TEntity& entity = AddEntity("A");
-  entity.ActivePages() = {"Other @1,1"};
+  entity.SetActivePages({"Other @1,1"});
   RecordingCanvas canvas;
   entity.DrawOn(canvas, 0, 0);
   EXPECT_FALSE(entity.Visible());
@@ -153,7 +153,7 @@ TEST_F(Entity, HideAndShowCommandsRewriteTheActiveEntry) {
   TEntity& entity = AddEntity("Order", 10, 20);
   AddProperty(entity, "Id", true);
   AddMethod(entity, "Run", true);
-  entity.ActivePages().push_back("P2 @5,5,HIDE PROPERTY");
+  entity.AppendEntry("P2 @5,5,HIDE PROPERTY");
   entity.HideAllMethod();
   EXPECT_EQ(entity.ActivePages()[0], "P1 @10,20,HIDE METHOD");
   entity.HideAllProperty();
@@ -169,13 +169,13 @@ TEST_F(Entity, HideAndShowCommandsRewriteTheActiveEntry) {
 TEST_F(Entity, FlagsAreAlwaysRewrittenPropertyFirst) {
   AddPage("P1");
   TEntity& entity = AddEntity("Order", 10, 20);
-  entity.ActivePages() = {"P1 @10,20,HIDE METHOD,HIDE PROPERTY"};
+  entity.SetActivePages({"P1 @10,20,HIDE METHOD,HIDE PROPERTY"});
   panel.ShowActivePage();
   EXPECT_FALSE(entity.ShowProperty());
   EXPECT_FALSE(entity.ShowMethod());
   entity.ShowAllMethod();
   EXPECT_EQ(entity.ActivePages()[0], "P1 @10,20,HIDE PROPERTY");
-  entity.ActivePages() = {"P1 @10,20,HIDE METHOD,HIDE PROPERTY"};
+  entity.SetActivePages({"P1 @10,20,HIDE METHOD,HIDE PROPERTY"});
   entity.SetShowProperty(true);
   entity.HideAllProperty();
   EXPECT_EQ(entity.ActivePages()[0], "P1 @10,20,HIDE PROPERTY,HIDE METHOD");
@@ -184,7 +184,7 @@ TEST_F(Entity, FlagsAreAlwaysRewrittenPropertyFirst) {
 TEST_F(Entity, HideCommandsWithoutAnActiveEntryChangeOnlyTheFlag) {
   AddPage("P1");
   TEntity& entity = AddEntity("Order");
-  entity.ActivePages() = {"Elsewhere @1,1"};
+  entity.SetActivePages({"Elsewhere @1,1"});
   entity.HideAllMethod();
   EXPECT_FALSE(entity.ShowMethod());
   EXPECT_EQ(entity.ActivePages(), TEntryList{"Elsewhere @1,1"});

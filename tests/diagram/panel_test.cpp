@@ -59,9 +59,9 @@ TEST_F(Panel, RemoveExistsPageTakesThePageOffTheListAndEveryObject) {
   panel.SurfaceMenu().Find("-> Remove Exists Page")->Click();  // no page: nothing to ask
   for (const char* page : {"Alpha", "beta", "Gamma"}) AddPage(page);
   TEntity& entity = AddEntity("A", 10, 10);
-  entity.ActivePages() = {"Alpha @10,10", "beta @20,20,HIDE METHOD", "Gamma @30,30"};
+  entity.SetActivePages({"Alpha @10,10", "beta @20,20,HIDE METHOD", "Gamma @30,30"});
   TRelation* relation = AddRelation(entity, "", false);
-  relation->ActivePages() = {"beta @1,1", "Alpha @2,2"};
+  relation->SetActivePages({"beta @1,1", "Alpha @2,2"});
   panel.SetPageEditorShown(true);
   const struct {
     std::function<void()> answer;
@@ -364,7 +364,7 @@ TEST_F(Panel, ShowActivePageShowsHidesAndMovesByEntry) {
   AddPage("P2");
   TEntity& both = AddEntity("Both", 10, 20);
   TEntity& onlyFirst = AddEntity("OnlyFirst", 200, 20);
-  both.ActivePages().push_back("P2 @400,300,HIDE PROPERTY");
+  both.AppendEntry("P2 @400,300,HIDE PROPERTY");
   panel.SetActivePageName("P2");
   panel.ShowActivePage();
   EXPECT_TRUE(both.Visible());
@@ -386,7 +386,7 @@ TEST_F(Panel, ARelationBoxIsShownWhereItHasAnEntryEvenWithoutItsEntity) {
   AddPage("P2");
   TEntity& owner = AddEntity("Owner");
   TRelation* relation = AddRelation(owner, "", false);
-  relation->ActivePages().push_back("P2 @500,60");
+  relation->AppendEntry("P2 @500,60");
   panel.SetActivePageName("P2");
   panel.ShowActivePage();
   EXPECT_FALSE(owner.Visible());
@@ -429,8 +429,8 @@ TEST_F(Panel, WhetherAnObjectIsOnAPageFollowsEveryChangeOfItsEntries) {
   const std::vector<Step> steps = {
       {"entry added", [&] { entity.AddPageEntry("P2"); }, "P2", false, true},
       {"entries set", [&] { entity.SetActivePages({"P3 @1,1"}); }, "P2", true, false},
-      {"entry appended", [&] { entity.ActivePages().push_back("P2 @4,4"); }, "P2", false, true},
-      {"entry rewritten in place", [&] { entity.ActivePages()[1] = "P4 @4,4"; }, "P4", false, true},
+      {"entry appended", [&] { entity.AppendEntry("P2 @4,4"); }, "P2", false, true},
+      {"entry rewritten in place", [&] { entity.ReplaceEntry(1, "P4 @4,4"); }, "P4", false, true},
       {"entry removed by the dialog",
        [&] {
          platform.Choose("P4");
@@ -443,7 +443,7 @@ TEST_F(Panel, WhetherAnObjectIsOnAPageFollowsEveryChangeOfItsEntries) {
          entity.AddNewDisplayPage();
        },
        "P1", false, true},
-      {"entries cleared", [&] { entity.ActivePages().clear(); }, "P1", true, false},
+      {"entries cleared", [&] { entity.ClearEntries(); }, "P1", true, false},
   };
   for (const Step& step : steps) {
     EXPECT_EQ(entity.IsOnPage(step.page), step.before) << step.what;
@@ -461,8 +461,8 @@ TEST_F(Panel, RenameActivePageRewritesOnlyItsEntries) {
   AddPage("NewPage1");
   TEntity& hidden = AddEntity("Hidden", 10, 10);
   TEntity& plain = AddEntity("Plain", 200, 10);
-  hidden.ActivePages() = {"NewPage10 @1,1", "NewPage1 @10,10,HIDE PROPERTY", "NewPage11 @2,2,HIDE METHOD"};
-  plain.ActivePages().push_back("NewPage10 @3,3");
+  hidden.SetActivePages({"NewPage10 @1,1", "NewPage1 @10,10,HIDE PROPERTY", "NewPage11 @2,2,HIDE METHOD"});
+  plain.AppendEntry("NewPage10 @3,3");
   TRelation* relation = AddRelation(plain, "", false);
   panel.OwnPageList() = {"NewPage1", "NewPage10", "NewPage11"};
   panel.ShowActivePage();

@@ -311,7 +311,7 @@ const char* const kBadNameFile =
 // must follow its entry at the next page showing.
 bool ShowsInFullPasses(TOOAPanel& panel) {
   TEntity& first = *panel.Entities()[0];
-  first.ActivePages() = {"P1 @300,310"};
+  first.SetActivePages({"P1 @300,310"});
   panel.ShowActivePage();
   return first.Left() == 300 && first.Top() == 310;
 }

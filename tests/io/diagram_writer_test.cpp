@@ -26,8 +26,8 @@ class Writer : public DiagramTest {
     panel.SetDiagramName("Orders");
     TEntity& customer = AddEntity("Customer", 40, 30);
     customer.SetEntityType(Et_Data);
-    customer.ActivePages().push_back("");
-    customer.ActivePages().push_back("Detail @200,50,HIDE PROPERTY,HIDE METHOD");
+    customer.AppendEntry("");
+    customer.AppendEntry("Detail @200,50,HIDE PROPERTY,HIDE METHOD");
     AddProperty(customer, "Id", true);
     AddProperty(customer, "Name", true);
     AddMethod(customer, "Check", true);
@@ -47,7 +47,7 @@ class Writer : public DiagramTest {
     placed.SetSourceEntity(&order);
     placed.SetSourceMethod(order.MethodByIndex(0));
     placed.SetTargetEntity(&customer);  // no row: written with an empty row name
-    placed.ActivePages() = {"Main @300,120", "Detail @10,10"};
+    placed.SetActivePages({"Main @300,120", "Detail @10,10"});
     TEntityEvent& unplaced = *AddEntityEvent(order, "", true);  // on no page
     unplaced.SetSourceEntity(&order);                           // no row: written with an empty row name
     panel.ShowActivePage();
