@@ -37,6 +37,7 @@ void TConnectorIndex::Mark(TConnectorSource& source, bool isCall) {
     source.slot_ = entries_.size();
     source.dirty_ = false;
     entries_.push_back({TLines{}, &source, isCall});
+    bounds_.push_back({});
   }
   source.MarkLinesMoved();
 }
@@ -46,10 +47,12 @@ void TConnectorIndex::Remove(TConnectorSource& source) {
   source.index_ = nullptr;
   if (slot + 1 != entries_.size()) {
     entries_[slot] = entries_.back();
+    bounds_[slot] = bounds_.back();
     entries_[slot].Source->slot_ = slot;
     if (entries_[slot].Source->dirty_) dirty_.push_back(slot);
   }
   entries_.pop_back();
+  bounds_.pop_back();
 }
 
 void TConnectorIndex::Refresh() {
@@ -58,6 +61,7 @@ void TConnectorIndex::Refresh() {
     TEntry& entry = entries_[slot];
     entry.Lines = entry.IsCall ? LinesOf(static_cast<const TMethod&>(*entry.Source))
                                : LinesOf(static_cast<const TLinkBox&>(*entry.Source));
+    bounds_[slot] = entry.Lines.Bounds;
     entry.Source->dirty_ = false;
   }
   dirty_.clear();
@@ -91,19 +95,20 @@ bool StretchMeets(TPoint a, TPoint b, const TWideRect& r) {
 void TConnectorIndex::Collect(const TRect& part, std::vector<TFound>& found) {
   Refresh();
   if (part.IsEmpty()) return;
-  // The part grown by the reach, so that a stretch passing near enough for its pen, its straight
-  // ends or its arrowheads to show is taken.
-  const TWideRect near{static_cast<long long>(part.Left) - TLines::ReachX, static_cast<long long>(part.Top) - TLines::ReachY,
-                       static_cast<long long>(part.Right) + TLines::ReachX, static_cast<long long>(part.Bottom) + TLines::ReachY};
-  for (const TEntry& entry : entries_) {
-    const TLines& lines = entry.Lines;
-    if (lines.Bounds.IsEmpty() || !lines.Bounds.Intersects(part)) continue;
+  for (size_t slot = 0; slot < entries_.size(); ++slot) {
+    if (bounds_[slot].IsEmpty() || !bounds_[slot].Intersects(part)) continue;
+    const TEntry& entry = entries_[slot];
     if (entry.IsCall) {
       found.push_back({nullptr, static_cast<TMethod*>(entry.Source)});
       continue;
     }
+    const TLines& lines = entry.Lines;
     for (int i = 0; i < lines.Stretches; ++i) {
-      if (StretchMeets(lines.From[i], lines.To[i], near)) {
+      // The part grown by the line's reach, and a pixel for the course of the pen.
+      const long long reach = lines.Reach[static_cast<size_t>(i)] + 1LL;
+      const TWideRect near{part.Left - reach, part.Top - reach, part.Right + reach, part.Bottom + reach};
+      const TSegment& stretch = lines.Stretch[static_cast<size_t>(i)];
+      if (StretchMeets(stretch.From, stretch.To, near)) {
         found.push_back({static_cast<TLinkBox*>(entry.Source), nullptr});
         break;
       }
@@ -126,35 +131,59 @@ std::optional<TConnectorIndex::TLines> TConnectorIndex::Held(const TMethod& call
 }
 
 namespace {
-TRect Around(long long left, long long top, long long right, long long bottom) {
-  using TLines = TConnectorIndex::TLines;
-  auto fit = [](long long v) { return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX)); };
-  return {fit(left - TLines::ReachX), fit(top - TLines::ReachY), fit(right + TLines::ReachX + 1),
-          fit(bottom + TLines::ReachY + 1)};
+struct TExtent {
+  long long Left = LLONG_MAX, Top = LLONG_MAX, Right = LLONG_MIN, Bottom = LLONG_MIN;
+  void Add(TPoint point) {
+    Left = std::min<long long>(Left, point.X);
+    Top = std::min<long long>(Top, point.Y);
+    Right = std::max<long long>(Right, point.X);
+    Bottom = std::max<long long>(Bottom, point.Y);
+  }
+  // A pixel around the points: a pen's pixel may lie half a pixel off a stroke's exact course.
+  TRect Around() const {
+    if (Left > Right) return {};
+    auto fit = [](long long v) { return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX)); };
+    return {fit(Left - 1), fit(Top - 1), fit(Right + 2), fit(Bottom + 2)};
+  }
+};
+
+void AddStrokes(TExtent& extent, const TConnectorShape& shape) {
+  for (int s = 0; s < shape.Count; ++s) {
+    const TStroke& stroke = shape.Strokes[static_cast<size_t>(s)];
+    for (int p = 0; p < stroke.Count; ++p) extent.Add(stroke.Points[static_cast<size_t>(p)]);
+  }
+}
+
+long long Apart(TPoint a, TPoint b) {
+  return std::max(std::llabs(static_cast<long long>(a.X) - b.X), std::llabs(static_cast<long long>(a.Y) - b.Y));
 }
 }  // namespace
 
 TConnectorIndex::TLines TConnectorIndex::LinesOf(const TLinkBox& box) {
-  // The slanted stretch of each line joins the points 10 pixels out from the two sides; the
-  // straight ends and arrowheads lie within the reach of its ends.
   TLines lines;
-  long long left = LLONG_MAX, top = LLONG_MAX, right = LLONG_MIN, bottom = LLONG_MIN;
+  TExtent extent;
   for (const TRow* row : {box.SourceRow(), box.TargetRow()}) {
     if (!row) continue;
-    const auto ends = ConnectorEnds(box.Anchors(), row->Anchors());
-    if (!ends) continue;
-    const int out = 10 * ends->Toward;
-    const TPoint from{ends->Box.X + out, ends->Box.Y};
-    const TPoint to{ends->Member.X - out, ends->Member.Y};
-    lines.From[lines.Stretches] = from;
-    lines.To[lines.Stretches] = to;
+    const auto shape = box.LineShapeTo(*row);
+    if (!shape) continue;
+    AddStrokes(extent, *shape);
+    // The line's own stretch is the middle of its first stroke: the long way from the box's side to
+    // the row's; everything else of the line stands near one of its ends.
+    const TStroke& line = shape->Strokes[0];
+    const TSegment stretch{line.Points[1], line.Points[2]};
+    long long reach = 0;
+    for (int s = 0; s < shape->Count; ++s) {
+      const TStroke& stroke = shape->Strokes[static_cast<size_t>(s)];
+      for (int p = 0; p < stroke.Count; ++p) {
+        const TPoint point = stroke.Points[static_cast<size_t>(p)];
+        reach = std::max(reach, std::min(Apart(point, stretch.From), Apart(point, stretch.To)));
+      }
+    }
+    lines.Stretch[static_cast<size_t>(lines.Stretches)] = stretch;
+    lines.Reach[static_cast<size_t>(lines.Stretches)] = static_cast<int>(std::min<long long>(reach, INT_MAX - 1));
     ++lines.Stretches;
-    left = std::min<long long>({left, from.X, to.X});
-    right = std::max<long long>({right, from.X, to.X});
-    top = std::min<long long>({top, from.Y, to.Y});
-    bottom = std::max<long long>({bottom, from.Y, to.Y});
   }
-  if (lines.Stretches > 0) lines.Bounds = Around(left, top, right, bottom);
+  lines.Bounds = extent.Around();
   return lines;
 }
 
@@ -162,13 +191,9 @@ TConnectorIndex::TLines TConnectorIndex::LinesOf(const TMethod& caller) {
   TLines lines;
   const TMethod* called = caller.CallMethod();
   if (!called || called->OwnerEntity() != caller.OwnerEntity()) return lines;
-  // As the call line is drawn: out to the right of the rows by a spacing that grows with the
-  // number of calls its entity had when the call was made.
-  const long long spacing = 5LL * caller.CallMethodLineDistance();
-  const long long offset = spacing > 1 ? 11 * spacing - 1 : 0;
-  const TAnchorPoints& from = caller.Anchors();
-  const TAnchorPoints& to = called->Anchors();
-  lines.Bounds = Around(std::min(from.RightX, to.RightX) + offset, std::min(from.Y, to.Y),
-                        std::max(from.RightX, to.RightX) + offset + 10, std::max(from.Y, to.Y));
+  // A bracket runs along its rectangle's sides: the rectangle is where it lies.
+  TExtent extent;
+  AddStrokes(extent, CallLineShape(caller.Anchors(), called->Anchors(), 5LL * caller.CallMethodLineDistance()));
+  lines.Bounds = extent.Around();
   return lines;
 }

@@ -1,20 +1,23 @@
 // Where the connector lines of a diagram run: for every relation or event box the long slanted
 // stretch of each of its lines, and for every calling method row the rectangle its call line stays
-// within. A paint of part of the surface (a click repaints two boxes) asks here which lines reach
-// into that part instead of asking every box of the diagram. The slanted stretches are kept as
-// such because a rectangle around a line across the page would take in nearly every part of it.
+// within, all taken from the strokes the drawing draws (TConnectorShape). A paint of part of the
+// surface (a click repaints two boxes) asks here which lines reach into that part instead of asking
+// every box of the diagram. The slanted stretches are kept as such because a rectangle around a
+// line across the page would take in nearly every part of it.
 //
 // Objects say when their lines may have moved (their anchors, an anchor of a row at one of their
 // ends, or an end itself changed); the rectangles are worked out again only when the index is next
 // asked, once per object however often it moved in between.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
 
+#include "connector_shape.h"
 #include "diagram_types.h"
 #include "geometry.h"
 
@@ -64,15 +67,20 @@ class TConnectorIndex {
   };
   // Appends every box and calling row whose lines may reach into the part, in no particular order.
   void Collect(const TRect& part, std::vector<TFound>& found);
-  // Where an object's lines run. Every pixel of them lies within Reach of a stretch (the lines of
-  // a box) or within Bounds (a call line; and Bounds holds the stretches of a box with Reach).
+  // Where an object's lines run, taken from the strokes the drawing draws (TConnectorShape): a
+  // rectangle around every stroke, and for a box each line's long middle stretch with how far the
+  // line's other strokes (its straight ends, its arrowhead) reach from that stretch's ends. Every
+  // pixel of a box's line then lies within its reach, and a pixel more, of its stretch.
+  struct TSegment {
+    TPoint From;
+    TPoint To;
+    friend bool operator==(const TSegment&, const TSegment&) = default;
+  };
   struct TLines {
-    static constexpr int ReachX = 12;
-    static constexpr int ReachY = 7;
     TRect Bounds;
     int Stretches = 0;
-    TPoint From[2];
-    TPoint To[2];
+    std::array<TSegment, 2> Stretch{};
+    std::array<int, 2> Reach{};
     friend bool operator==(const TLines&, const TLines&) = default;
   };
   // What the index holds for the box's or row's lines, brought up to date; none when the index does
@@ -98,6 +106,9 @@ class TConnectorIndex {
 
   std::function<void()> surfaceMoved_;
   std::vector<TEntry> entries_;
+  // Each entry's Bounds again, side by side: a paint of a small part reads them all, and most
+  // lines lie elsewhere.
+  std::vector<TRect> bounds_;
   // Slots of the objects marked since the last refresh. A slot listed may have been emptied or
   // refilled since; only entries whose object is still marked are worked out.
   std::vector<size_t> dirty_;

@@ -141,7 +141,8 @@ class TEntity : public TPlacedControl, public TLinkTarget {
   void DrawToCanvas(Canvas& canvas);
   void DrawRelationLine(Canvas& canvas, const TRelation& relation, const TProperty& row) const;
   void DrawEventLine(Canvas& canvas, const TEntityEvent& event, const TMethod& row) const;
-  void DrawCallLine(Canvas& canvas, const TMethod& row, const TMethod& called, int spacing) const;
+  // The bracket of the call; spacing is 5 times the calling row's line distance.
+  void DrawCallLine(Canvas& canvas, const TMethod& row, const TMethod& called, long long spacing) const;
 
   void Paint() override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;

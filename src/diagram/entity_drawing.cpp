@@ -1,6 +1,7 @@
 // The connector lines of an entity (relation, event and call lines) and the drawing of the entity
 // with all its members onto a foreign canvas.
 #include "canvas.h"
+#include "connector_shape.h"
 #include "entity.h"
 #include "entity_event.h"
 #include "method.h"
@@ -72,7 +73,7 @@ void TEntity::DrawCallConnector(Canvas& canvas, const TMethod& row, const std::s
   // A bracket stands beside its entity's rows: only where the entity and both rows show.
   const TMethod* called = row.CallMethod();
   if (called && row.IsShownOn(page) && called->IsShownOn(page))
-    DrawCallLine(canvas, row, *called, 5 * row.CallMethodLineDistance());
+    DrawCallLine(canvas, row, *called, 5LL * row.CallMethodLineDistance());
 }
 
 TColor TEntity::CallLinePen(TColor startPen, const std::string& page) const {
@@ -83,48 +84,29 @@ TColor TEntity::CallLinePen(TColor startPen, const std::string& page) const {
 }
 
 namespace {
-// The line from the box's side to the row's side, 10 pixels straight out of each.
-void DrawConnectorLine(Canvas& canvas, const TConnectorEnds& ends) {
-  const int out = 10 * ends.Toward;
-  canvas.Polyline({ends.Box, {ends.Box.X + out, ends.Box.Y}, {ends.Member.X - out, ends.Member.Y}, ends.Member});
+void DrawShape(Canvas& canvas, const TConnectorShape& shape) {
+  for (int i = 0; i < shape.Count; ++i) {
+    const TStroke& stroke = shape.Strokes[static_cast<size_t>(i)];
+    canvas.Polyline(std::vector<TPoint>(stroke.Points.begin(), stroke.Points.begin() + stroke.Count));
+  }
 }
 }  // namespace
 
 void TEntity::DrawRelationLine(Canvas& canvas, const TRelation& relation, const TProperty& row) const {
-  if (const auto ends = ConnectorEnds(relation.Anchors(), row.Anchors())) DrawConnectorLine(canvas, *ends);
+  if (const auto shape = relation.LineShapeTo(row)) DrawShape(canvas, *shape);
 }
 
 void TEntity::DrawEventLine(Canvas& canvas, const TEntityEvent& event, const TMethod& row) const {
-  const auto ends = ConnectorEnds(event.Anchors(), row.Anchors());
-  if (!ends) return;
+  const auto shape = event.LineShapeTo(row);
+  if (!shape) return;
   canvas.SetPenWidth(1);
-  DrawConnectorLine(canvas, *ends);
-  // The arrowhead points along the event: at the box on the source's line, at the row on the
-  // target's.
-  const int back = 5 * ends->Toward;
-  if (&row == event.SourceMethod()) {
-    const TPoint tip = ends->Box;
-    canvas.Polyline({{tip.X + back, tip.Y - 5}, tip, {tip.X + back, tip.Y + 5}});
-  } else if (&row == event.TargetMethod()) {
-    const TPoint tip = ends->Member;
-    canvas.MoveTo(tip.X, tip.Y);
-    canvas.LineTo(tip.X - back, tip.Y - 5);
-    canvas.MoveTo(tip.X, tip.Y);
-    canvas.LineTo(tip.X - back, tip.Y + 5);
-  }
+  DrawShape(canvas, *shape);
   canvas.SetPenWidth(1);
 }
 
-void TEntity::DrawCallLine(Canvas& canvas, const TMethod& row, const TMethod& called, int spacing) const {
+void TEntity::DrawCallLine(Canvas& canvas, const TMethod& row, const TMethod& called, long long spacing) const {
   if (row.OwnerEntity() != called.OwnerEntity()) return;
-  const int offset = spacing > 1 ? 11 * spacing - 1 : 0;
-  const TAnchorPoints& from = row.Anchors();
-  const TAnchorPoints& to = called.Anchors();
-  canvas.Polyline({{from.RightX + offset, from.Y},
-                   {from.RightX + offset + 10, from.Y},
-                   {from.RightX + offset + 10, to.Y},
-                   {from.RightX + offset, to.Y}});
-  canvas.Polyline({{to.RightX + offset + 5, to.Y - 5}, {to.RightX + offset, to.Y}, {to.RightX + offset + 5, to.Y + 5}});
+  DrawShape(canvas, CallLineShape(row.Anchors(), called.Anchors(), spacing));
 }
 
 void TEntity::DrawToCanvas(Canvas& canvas) {

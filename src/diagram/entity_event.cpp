@@ -5,6 +5,7 @@
 #include "method.h"
 #include "ooa_panel.h"
 #include "platform.h"
+#include "row.h"
 #include "text.h"
 
 TEntityEvent::TEntityEvent(TEntity& owner) : TLinkBox(owner) {}
@@ -42,6 +43,11 @@ void TEntityEvent::RenameBox() { Rename("EntityEvent Rename", "Input New EntityE
 
 void TEntityEvent::RemoveBox() {
   if (TEntity* owner = OwnerEntity()) owner->RemoveSelectedEvent();
+}
+
+std::optional<TConnectorShape> TEntityEvent::LineShapeTo(const TRow& row) const {
+  const TEventEnd end = &row == SourceRow() ? TEventEnd::Source : &row == TargetRow() ? TEventEnd::Target : TEventEnd::Neither;
+  return EventLineShape(Anchors(), row.Anchors(), end);
 }
 
 void TEntityEvent::DrawOn(Canvas& canvas, int x, int y) {

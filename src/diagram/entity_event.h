@@ -31,6 +31,7 @@ class TEntityEvent : public TLinkBox {
   void RenameEvent() { RenameBox(); }
   void RemoveEvent() { RemoveBox(); }
 
+  std::optional<TConnectorShape> LineShapeTo(const TRow& row) const override;
   void DrawOn(Canvas& canvas, int x, int y) override;
   void DragDrop(Control& source, int x, int y) override;
 

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "connector_index.h"
+#include "connector_shape.h"
 #include "diagram_types.h"
 #include "entity.h"
 #include "name_index.h"
@@ -53,6 +55,9 @@ class TLinkBox : public TConnectorSource, public TPlacedControl {
 
   const TAnchorPoints& Anchors() const { return anchors_; }
   void UpdateAnchors();
+  // The line from the box to one of its end rows, as its kind draws it; none while box and row
+  // stand centre above centre.
+  virtual std::optional<TConnectorShape> LineShapeTo(const TRow& row) const = 0;
   // Tells the panel's connector index that the box's lines may run elsewhere now.
   void LinesMoved();
   PopupMenu& Menu() { return *menu_; }

@@ -235,7 +235,7 @@ void TOOAPanel::DrawConnectorsIn(Canvas& canvas, const TRect& part) {
   // handful of lines instead of asking every box of the diagram where its lines run.
   struct TKeyed {
     TEntity* Entity;
-    int Kind;  // relation lines first, then event lines, then call lines, as an entity draws them
+    TLineKind Kind;
     int No;
     TConnectorIndex::TFound Found;
   };
@@ -246,9 +246,10 @@ void TOOAPanel::DrawConnectorsIn(Canvas& canvas, const TRect& part) {
   for (const TConnectorIndex::TFound& found : connectorsFound_) {
     if (found.Box) {
       if (TEntity* owner = found.Box->OwnerEntity())
-        lines.push_back({owner, dynamic_cast<TRelation*>(found.Box) ? 0 : 1, found.Box->No(), found});
+        lines.push_back({owner, dynamic_cast<TRelation*>(found.Box) ? TLineKind::Relation : TLineKind::Event,
+                         found.Box->No(), found});
     } else if (TEntity* owner = found.Caller->OwnerEntity()) {
-      lines.push_back({owner, 2, found.Caller->RowIndex(), found});
+      lines.push_back({owner, TLineKind::Call, found.Caller->RowIndex(), found});
     }
   }
   std::sort(lines.begin(), lines.end(), [](const TKeyed& a, const TKeyed& b) {
@@ -265,9 +266,9 @@ void TOOAPanel::DrawConnectorsIn(Canvas& canvas, const TRect& part) {
       callPen.reset();
       canvas.SetPenColor(startPen);
     }
-    if (line.Kind == 0) {
+    if (line.Kind == TLineKind::Relation) {
       line.Entity->DrawRelationConnectors(canvas, static_cast<const TRelation&>(*line.Found.Box), page);
-    } else if (line.Kind == 1) {
+    } else if (line.Kind == TLineKind::Event) {
       if (line.Entity->ShowMethod())
         line.Entity->DrawEventConnectors(canvas, static_cast<const TEntityEvent&>(*line.Found.Box), page);
     } else {

@@ -5,6 +5,7 @@
 #include "ooa_panel.h"
 #include "platform.h"
 #include "property.h"
+#include "row.h"
 #include "text.h"
 
 TRelation::TRelation(TEntity& owner) : TLinkBox(owner) { SetColor(clrWhite); }
@@ -47,6 +48,10 @@ void TRelation::RemoveBox() {
 bool TRelation::IsShownOn(const std::string& page) const {
   const TEntity* owner = OwnerEntity();
   return (!owner || owner->ShowProperty()) && IsOnPage(page);
+}
+
+std::optional<TConnectorShape> TRelation::LineShapeTo(const TRow& row) const {
+  return RelationLineShape(Anchors(), row.Anchors());
 }
 
 void TRelation::DrawOn(Canvas& canvas, int x, int y) {

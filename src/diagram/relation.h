@@ -30,6 +30,7 @@ class TRelation : public TLinkBox {
   void RemoveRelation() { RemoveBox(); }
 
   bool IsShownOn(const std::string& page) const override;
+  std::optional<TConnectorShape> LineShapeTo(const TRow& row) const override;
   void DrawOn(Canvas& canvas, int x, int y) override;
   void DragDrop(Control& source, int x, int y) override;
 
