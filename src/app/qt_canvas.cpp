@@ -22,6 +22,8 @@
 #include <unordered_map>
 #include <utility>
 
+#include "line_stepper.h"
+
 namespace {
 const char* const kFontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 const char* const kFontFamily = "DejaVu Sans";
@@ -31,12 +33,12 @@ QString fromUtf8(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// Orders the corners of a box given either way round, as the raster rules accept them.
-void normalise(int& x1, int& y1, int& x2, int& y2) {
+}  // namespace
+
+void normaliseCorners(int& x1, int& y1, int& x2, int& y2) {
   if (x1 > x2) std::swap(x1, x2);
   if (y1 > y2) std::swap(y1, y2);
 }
-}  // namespace
 
 QFont diagramFont() {
   // Loaded by file so that a system with another "DejaVu Sans" (or none in fontconfig) still
@@ -189,7 +191,7 @@ QPen vectorPen(TColor colour, int width) {
 
 void QtCanvas::Rectangle(int x1, int y1, int x2, int y2) {
   if (!painter_) return;
-  normalise(x1, y1, x2, y2);
+  normaliseCorners(x1, y1, x2, y2);
   if (x2 <= x1 || y2 <= y1) return;
   const QRect box(origin_ + QPoint(x1, y1), QSize(x2 - x1, y2 - y1));
   if (vector_) {
@@ -218,7 +220,7 @@ void QtCanvas::Rectangle(int x1, int y1, int x2, int y2) {
 
 void QtCanvas::RoundRect(int x1, int y1, int x2, int y2, int cornerWidth, int cornerHeight) {
   if (!painter_) return;
-  normalise(x1, y1, x2, y2);
+  normaliseCorners(x1, y1, x2, y2);
   if (x2 <= x1 || y2 <= y1) return;
   QPen pen(toQColor(PenColor()));
   pen.setWidth(std::max(1, PenWidth()));
@@ -276,26 +278,14 @@ void QtCanvas::drawLine(TPoint a, TPoint b) {
     painter_->fillRect(line.translated(origin_), colour);
     return;
   }
+  TLineStepper line(a, b);
   std::vector<QPoint> points;
-  const int dx = std::abs(b.X - a.X);
-  const int dy = -std::abs(b.Y - a.Y);
-  const int sx = a.X < b.X ? 1 : -1;
-  const int sy = a.Y < b.Y ? 1 : -1;
-  points.reserve(static_cast<size_t>(std::max(dx, -dy)));
-  int err = dx + dy;
-  int x = a.X;
-  int y = a.Y;
-  while (x != b.X || y != b.Y) {
-    points.emplace_back(x, y);
-    const int e2 = 2 * err;
-    if (e2 >= dy) {
-      err += dy;
-      x += sx;
-    }
-    if (e2 <= dx) {
-      err += dx;
-      y += sy;
-    }
+  points.reserve(static_cast<size_t>(line.Steps()));
+  int movedX = 0;
+  int movedY = 0;
+  for (int step = 0; step < line.Steps(); ++step) {
+    points.emplace_back(line.X(), line.Y());
+    line.Step(movedX, movedY);
   }
   plot(points);
 }

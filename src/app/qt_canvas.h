@@ -24,6 +24,10 @@ QFont diagramFont();
 // Converts a diagram colour (0x00BBGGRR) to Qt's.
 QColor toQColor(TColor color);
 
+// The box from (x1, y1) to (x2, y2) given either way round, corners ordered as the raster rules
+// take them.
+void normaliseCorners(int& x1, int& y1, int& x2, int& y2);
+
 class QtCanvas : public Canvas {
  public:
   // A canvas that measures text and draws nowhere.
