@@ -97,7 +97,7 @@ void BM_Load(benchmark::State& state, int entities) {
     state.PauseTiming();
     auto platform = std::make_unique<HeadlessPlatform>();
     auto panel = std::make_unique<TOOAPanel>(*platform);
-    panel->SetBounds(0, 0, 2048, 2048);
+    panel->SetBounds(0, 0, TOOAPanel::EditorSurfaceSize, TOOAPanel::EditorSurfaceSize);
     state.ResumeTiming();
     LoadDiagramFile(*panel, fileName);
     state.PauseTiming();

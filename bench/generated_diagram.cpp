@@ -81,7 +81,7 @@ void BuildGeneratedDiagram(TOOAPanel& panel, int entityCount) {
 std::string WriteGeneratedDiagram(int entityCount, const std::string& fileName) {
   QuietPlatform platform;
   TOOAPanel panel(platform);
-  panel.SetBounds(0, 0, 2048, 2048);
+  panel.SetBounds(0, 0, TOOAPanel::EditorSurfaceSize, TOOAPanel::EditorSurfaceSize);
   BuildGeneratedDiagram(panel, entityCount);
   SaveDiagramFile(panel, fileName);
   return DiagramFileName(fileName);

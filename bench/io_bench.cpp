@@ -26,7 +26,7 @@ Fixture& DiagramOf(int entityCount) {
   auto& fixture = fixtures[entityCount];
   if (!fixture) {
     fixture = std::make_unique<Fixture>();
-    fixture->panel.SetBounds(0, 0, 2048, 2048);
+    fixture->panel.SetBounds(0, 0, TOOAPanel::EditorSurfaceSize, TOOAPanel::EditorSurfaceSize);
     BuildGeneratedDiagram(fixture->panel, entityCount);
     fixture->fileName = (BenchFolder() / ("Generated" + std::to_string(entityCount))).string();
     SaveDiagramFile(fixture->panel, fixture->fileName);
@@ -59,7 +59,7 @@ void BM_LoadDiagramFile(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     auto panel = std::make_unique<TOOAPanel>(platform);
-    panel->SetBounds(0, 0, 2048, 2048);
+    panel->SetBounds(0, 0, TOOAPanel::EditorSurfaceSize, TOOAPanel::EditorSurfaceSize);
     state.ResumeTiming();
     LoadDiagramFile(*panel, fixture.fileName);
     benchmark::DoNotOptimize(panel->Entities().data());
@@ -75,7 +75,7 @@ void BM_ReloadDiagramFile(benchmark::State& state) {
   const Fixture& fixture = DiagramOf(static_cast<int>(state.range(0)));
   QuietPlatform platform;
   TOOAPanel panel(platform);
-  panel.SetBounds(0, 0, 2048, 2048);
+  panel.SetBounds(0, 0, TOOAPanel::EditorSurfaceSize, TOOAPanel::EditorSurfaceSize);
   LoadDiagramFile(panel, fixture.fileName);
   for (auto _ : state) LoadDiagramFile(panel, fixture.fileName);
 }

@@ -65,7 +65,7 @@ struct TLoaded {
 TLoaded LoadAndSave(std::string_view bytes) {
   QuietPlatform platform;
   TOOAPanel panel(platform);
-  panel.SetBounds(0, 0, 2048, 2048);
+  panel.SetBounds(0, 0, TOOAPanel::EditorSurfaceSize, TOOAPanel::EditorSurfaceSize);
   TLoaded loaded;
   try {
     LoadDiagramText(panel, bytes);

@@ -36,10 +36,6 @@ class QuietPlatform : public Platform {
   std::optional<std::string> OpenFileDialog(const FileDialogOptions&) override { return std::nullopt; }
   std::optional<std::string> SaveFileDialog(const FileDialogOptions&) override { return std::nullopt; }
   std::string Choose(const ChoiceDialog& dialog) override;
-  int ScreenWidth() override { return 1280; }
-  int ShowPageEditor(Control&) override { return 247; }
-  void RefreshPageEditor() override {}
-  void SetMainWindowWidth(int) override {}
   std::unique_ptr<Bitmap> CreateBitmap() override { return nullptr; }
   Canvas& MeasureCanvas() override { return measure_; }
   void Invalidate(Control&) override {}

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "diagram_file_writer.h"
-#include "diagram_files.h"
+#include "editor_panel.h"
 #include "entity.h"
 #include "file_access.h"
 #include "headless_platform.h"
@@ -71,9 +71,7 @@ int RunHeadlessJob(const TCommandLine& line, const std::function<void(TOOAPanel&
   try {
     auto job = std::make_unique<TExportJob>();
     TOOAPanel& panel = job->Panel;
-    panel.SetBounds(0, 0, 2048, 2048);
-    panel.SetEntityPopList({"Add New Property"});
-    InstallDiagramFiles(panel);
+    SetUpEditorPanel(panel);
     ApplyCommandLine(panel, line);
     if (!job->Platform.Messages().empty()) return 1;
     work(panel);

@@ -31,7 +31,6 @@ std::string HeadlessPlatform::Choose(const ChoiceDialog& dialog) {
   return dialog.Items[static_cast<size_t>(dialog.ItemIndex)];
 }
 
-int HeadlessPlatform::ShowPageEditor(Control&) { return 0; }
 
 std::unique_ptr<Bitmap> HeadlessPlatform::CreateBitmap() { return std::make_unique<QtBitmap>(); }
 

@@ -20,11 +20,6 @@ class HeadlessPlatform : public Platform {
   std::optional<std::string> OpenFileDialog(const FileDialogOptions& options) override;
   std::optional<std::string> SaveFileDialog(const FileDialogOptions& options) override;
   std::string Choose(const ChoiceDialog& dialog) override;
-  int ScreenWidth() override { return 1280; }
-  int ShowPageEditor(Control& panel) override;
-  void RefreshPageEditor() override {}
-  void SetMainWindowWidth(int) override {}
-  void DestroyPageEditor(Control&) override {}
   std::unique_ptr<Bitmap> CreateBitmap() override;
   void SaveDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
                        const std::string& title, const std::function<void(Canvas&)>& draw) override;

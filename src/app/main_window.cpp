@@ -14,18 +14,17 @@
 
 #include <algorithm>
 
-#include "diagram_files.h"
 #include "diagram_host.h"
+#include "editor_panel.h"
 #include "entity.h"
 #include "ooa_panel.h"
 #include "qt_canvas.h"
+#include "qt_editor_window.h"
 #include "qt_platform.h"
-#include "schema_import.h"
 
 namespace {
 constexpr int kClientWidth = 792;
 constexpr int kClientHeight = 573;
-constexpr int kPanelSize = 2048;
 
 // An entity box in small: pale-yellow with a title band, two rows, and a connector leaving it.
 QIcon drawWindowIcon() {
@@ -57,7 +56,9 @@ TfMain::TfMain(QWidget* parent) : QWidget(parent) {
 
   platform_ = std::make_unique<QtPlatform>();
   platform_->setMainWindow(this);
+  editorWindow_ = std::make_unique<QtEditorWindow>(*platform_);
   panel_ = std::make_unique<TOOAPanel>(*platform_);
+  panel_->SetEditorWindow(editorWindow_.get());
 
   scrollBox_ = new QScrollArea(this);
   scrollBox_->setObjectName(QStringLiteral("ScrollBox1"));
@@ -65,10 +66,7 @@ TfMain::TfMain(QWidget* parent) : QWidget(parent) {
   host_ = new DiagramHost(*panel_);
   host_->setObjectName(QStringLiteral("OOAPanel1"));
   platform_->setHost(host_);
-  panel_->SetBounds(0, 0, kPanelSize, kPanelSize);
-  panel_->SetEntityPopList({"Add New Property"});
-  InstallDiagramFiles(*panel_);
-  InstallSchemaImport(*panel_);
+  SetUpEditorPanel(*panel_);
   host_->syncSize();
   scrollBox_->setWidget(host_);
 

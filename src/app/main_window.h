@@ -9,6 +9,7 @@
 class DiagramHost;
 class QScrollArea;
 class QShowEvent;
+class QtEditorWindow;
 class QtPlatform;
 class TOOAPanel;
 
@@ -21,6 +22,7 @@ class TfMain : public QWidget {
 
   TOOAPanel& panel() const { return *panel_; }
   QtPlatform& platform() const { return *platform_; }
+  QtEditorWindow& editorWindow() const { return *editorWindow_; }
   DiagramHost& host() const { return *host_; }
   QScrollArea& scrollBox() const { return *scrollBox_; }
 
@@ -31,8 +33,10 @@ class TfMain : public QWidget {
   // Left edge of the screen's available area, its full height, the window's own width.
   void dockAtLeftEdge();
 
-  // The platform outlives the panel: the panel's objects reach it while they are destroyed.
+  // The platform and the editor window outlive the panel: the panel's objects reach the platform
+  // while they are destroyed, and the panel frees its page editor through the window.
   std::unique_ptr<QtPlatform> platform_;
+  std::unique_ptr<QtEditorWindow> editorWindow_;
   std::unique_ptr<TOOAPanel> panel_;
   QScrollArea* scrollBox_ = nullptr;
   DiagramHost* host_ = nullptr;

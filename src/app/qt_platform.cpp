@@ -19,15 +19,11 @@
 #include <QSpacerItem>
 #include <QStringList>
 #include <QStyle>
-#include <QTimer>
-#include <QWindow>
 
 #include <algorithm>
 
 #include "diagram_host.h"
 #include "drawing_file.h"
-#include "ooa_panel.h"
-#include "page_editor_dialog.h"
 #include "qt_bitmap.h"
 
 namespace {
@@ -226,69 +222,6 @@ QScreen* QtPlatform::screen() const {
   if (mainWindow_)
     if (QScreen* own = mainWindow_->screen()) return own;
   return QGuiApplication::primaryScreen();
-}
-
-int QtPlatform::ScreenWidth() {
-  const QScreen* desktop = screen();
-  return desktop ? desktop->availableGeometry().width() : 0;
-}
-
-QMargins QtPlatform::pageEditorFrameEstimate() const {
-  // The window system decorates the page editor as it decorated the main window; before the main
-  // window is framed, a thin border and a title bar are the usual frame.
-  if (mainWindow_ && mainWindow_->isVisible()) {
-    const QRect outer = mainWindow_->frameGeometry();
-    const QRect inner = mainWindow_->geometry();
-    return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
-                    outer.bottom() - inner.bottom());
-  }
-  return QMargins(4, 24, 4, 4);
-}
-
-int QtPlatform::ShowPageEditor(Control& control) {
-  auto* panel = dynamic_cast<TOOAPanel*>(&control);
-  if (!panel) return 0;
-  if (pageEditor_) pageEditor_->SetEditorPanel(nullptr);
-  pageEditor_.reset();
-  pageEditor_ = std::make_unique<TEREditDlg>(*this, diagramFont());
-  TEREditDlg* dialog = pageEditor_.get();
-  dialog->SetEditorPanel(panel);
-  const QMargins estimate = pageEditorFrameEstimate();
-  dialog->DockAtRightEdge(estimate, screen());
-  if (mainWindow_ && mainWindow_->windowHandle()) {
-    // A tool window of the main window: the window system keeps it with it.
-    dialog->winId();
-    dialog->windowHandle()->setTransientParent(mainWindow_->windowHandle());
-  }
-  // Showing reloads the dialog from the panel.
-  dialog->show();
-  const int width = dialog->OuterWidth();
-  // The real frame is known only once the window system has framed the window: dock again with it,
-  // and keep the main window beside the dialog if the frame was not as estimated.
-  QTimer::singleShot(0, dialog, [this, dialog, estimate, width] {
-    dialog->DockAtRightEdge(estimate, screen());
-    if (dialog->IsBound() && dialog->OuterWidth() != width) SetMainWindowWidth(ScreenWidth() - dialog->OuterWidth());
-  });
-  return width;
-}
-
-void QtPlatform::RefreshPageEditor() {
-  if (pageEditor_) pageEditor_->RefreshEditor();
-}
-
-void QtPlatform::DestroyPageEditor(Control& panel) {
-  if (!pageEditor_) return;
-  const TOOAPanel* bound = pageEditor_->EditorPanel();
-  if (bound && bound != &panel) return;
-  pageEditor_->SetEditorPanel(nullptr);
-  pageEditor_.reset();
-}
-
-void QtPlatform::SetMainWindowWidth(int width) {
-  if (!mainWindow_ || width <= 0) return;
-  // The width asked for is the outer one, window frame included.
-  const int frame = std::max(0, mainWindow_->frameGeometry().width() - mainWindow_->width());
-  mainWindow_->resize(std::max(1, width - frame), mainWindow_->height());
 }
 
 void QtPlatform::Invalidate(Control& control) {

@@ -2,7 +2,6 @@
 // the host widget that paints the panel and tracks its drags.
 #pragma once
 
-#include <QMargins>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -16,7 +15,6 @@
 
 class DiagramHost;
 class QScreen;
-class TEREditDlg;
 
 // "Desc|*.ERD|Other|*.a;*.b" as a Qt file dialog filter, each pattern in upper and lower case too:
 // "Desc (*.ERD *.erd);;Other (*.a *.A *.b *.B)". Empty for an empty filter.
@@ -29,7 +27,7 @@ class QtPlatform : public Platform {
   QtPlatform();
   ~QtPlatform() override;
 
-  // The window dialogs are centred on and whose width the page editor sets; may be none.
+  // The window dialogs are centred on; may be none.
   void setMainWindow(QWidget* window) { mainWindow_ = window; }
   QWidget* mainWindow() const { return mainWindow_; }
   // The screen the main window stands on (the primary one without a main window): dialogs open
@@ -47,16 +45,6 @@ class QtPlatform : public Platform {
   std::optional<std::string> OpenFileDialog(const FileDialogOptions& options) override;
   std::optional<std::string> SaveFileDialog(const FileDialogOptions& options) override;
   std::string Choose(const ChoiceDialog& dialog) override;
-  int ScreenWidth() override;
-
-  // One page editor per platform: showing it frees the earlier, closed one and binds a fresh one to
-  // the panel; the returned width is the dialog's outer width (see pageEditorFrameEstimate).
-  int ShowPageEditor(Control& panel) override;
-  void RefreshPageEditor() override;
-  void SetMainWindowWidth(int width) override;
-  void DestroyPageEditor(Control& panel) override;
-  // The page editor shown last, open or closed; none before the first or after its panel went.
-  TEREditDlg* pageEditor() const { return pageEditor_.get(); }
 
   std::unique_ptr<Bitmap> CreateBitmap() override;
   void SaveDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
@@ -67,11 +55,8 @@ class QtPlatform : public Platform {
 
  private:
   std::optional<std::string> runFileDialog(const FileDialogOptions& options, bool save);
-  // The frame the window system will give the page editor, until it has framed it.
-  QMargins pageEditorFrameEstimate() const;
 
   QPointer<QWidget> mainWindow_;
   QPointer<DiagramHost> host_;
   QtCanvas measureCanvas_;
-  std::unique_ptr<TEREditDlg> pageEditor_;
 };

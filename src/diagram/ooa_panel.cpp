@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "canvas.h"
+#include "editor_window.h"
 #include "entity.h"
 #include "entity_event.h"
 #include "method.h"
@@ -31,7 +32,7 @@ TOOAPanel::TOOAPanel(Platform& platform)
 
 TOOAPanel::~TOOAPanel() {
   // First, while the panel is whole: an open page editor must not outlive the panel it works on.
-  platform_.DestroyPageEditor(*this);
+  if (editorWindow_) editorWindow_->DestroyPageEditor(*this);
   SetPopupMenu(nullptr);
   surfaceMenu_.reset();
   selectedEntity_ = nullptr;
@@ -45,7 +46,7 @@ TOOAPanel::~TOOAPanel() {
 }
 
 void TOOAPanel::RefreshPageEditor() {
-  if (pageEditorShown_ && editorRefreshHeld_ == 0) platform_.RefreshPageEditor();
+  if (pageEditorShown_ && editorRefreshHeld_ == 0 && editorWindow_) editorWindow_->RefreshPageEditor();
 }
 
 void TOOAPanel::WithOneEditorRefresh(const std::function<void()>& work) {

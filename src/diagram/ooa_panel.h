@@ -17,6 +17,7 @@
 
 class Canvas;
 class Platform;
+class TEditorWindow;
 class TEntity;
 class TEntityEvent;
 class TMethod;
@@ -39,6 +40,9 @@ struct TDiagramFileHandlers {
 
 class TOOAPanel : public Control {
  public:
+  // The width and height of the editor's surface, in the window and without a display alike.
+  static constexpr int EditorSurfaceSize = 2048;
+
   explicit TOOAPanel(Platform& platform);
   ~TOOAPanel() override;
 
@@ -63,6 +67,10 @@ class TOOAPanel : public Control {
   TOnEntityPopup OnEntityPopup;
   TDiagramFileHandlers FileHandlers;
 
+  // The window the panel is shown in; none (the default) leaves "-> Page Editor" without an editor
+  // to show. The window must outlive the panel, or be taken away first.
+  TEditorWindow* EditorWindow() const { return editorWindow_; }
+  void SetEditorWindow(TEditorWindow* window) { editorWindow_ = window; }
   bool PageEditorShown() const { return pageEditorShown_; }
   void SetPageEditorShown(bool shown) { pageEditorShown_ = shown; }
   // Reloads the page editor when it is shown.
@@ -173,6 +181,7 @@ class TOOAPanel : public Control {
   void DestroyEntityAt(size_t index);
 
   Platform& platform_;
+  TEditorWindow* editorWindow_ = nullptr;
   std::string diagramName_;
   std::unique_ptr<PopupMenu> surfaceMenu_;
   std::string activePageName_;

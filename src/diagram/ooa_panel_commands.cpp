@@ -2,6 +2,7 @@
 // import and picture export.
 #include <filesystem>
 
+#include "editor_window.h"
 #include "ooa_panel.h"
 #include "platform.h"
 #include "text.h"
@@ -118,10 +119,10 @@ void TOOAPanel::SaveDiagramAsCommand() {
 }
 
 void TOOAPanel::PageEditorCommand() {
-  if (pageEditorShown_) return;
+  if (pageEditorShown_ || !editorWindow_) return;
   pageEditorShown_ = true;
-  const int dialogWidth = platform_.ShowPageEditor(*this);
-  platform_.SetMainWindowWidth(platform_.ScreenWidth() - dialogWidth);
+  const int dialogWidth = editorWindow_->ShowPageEditor(*this);
+  editorWindow_->SetMainWindowWidth(editorWindow_->ScreenWidth() - dialogWidth);
 }
 
 void TOOAPanel::SaveDiagramFile(const std::string& fileName) {

@@ -1,4 +1,4 @@
-// Everything the diagram asks or shows the user, and the few services of the window that hosts it.
+// Everything a control asks or shows the user, and the few services of the window that hosts it.
 // The editor implements it with real dialogs; tests answer from a script; the command line answers
 // every question with its proposal.
 #pragma once
@@ -68,16 +68,6 @@ class Platform {
   virtual std::optional<std::string> SaveFileDialog(const FileDialogOptions& options) = 0;
   // Shows the dialog modally and returns the text its list shows when it is closed.
   virtual std::string Choose(const ChoiceDialog& dialog) = 0;
-  virtual int ScreenWidth() = 0;
-
-  // The page editor: show a fresh dialog bound to the panel (freeing an earlier, closed one) and
-  // return the dialog's width; reload it; and give the main window a new width.
-  virtual int ShowPageEditor(Control& panel) = 0;
-  virtual void RefreshPageEditor() = 0;
-  virtual void SetMainWindowWidth(int width) = 0;
-  // The panel is going: free the page editor unless it serves another panel, so that no dialog is
-  // left pointing at it. A platform without a page editor has nothing to free.
-  virtual void DestroyPageEditor(Control& panel) { (void)panel; }
 
   // A new off-screen picture of no size, painted with the same font as the screen.
   virtual std::unique_ptr<Bitmap> CreateBitmap() = 0;

@@ -24,7 +24,7 @@ QRgb Rgb(TColor colour) { return qRgb(RedOf(colour), GreenOf(colour), BlueOf(col
 // from CustNo to Ref at (350, 400) and an event from Check to Ship at (350, 600), on NewPage1.
 struct Scene {
   Scene() {
-    panel.SetBounds(0, 0, 2048, 2048);
+    panel.SetBounds(0, 0, TOOAPanel::EditorSurfaceSize, TOOAPanel::EditorSurfaceSize);
     panel.CreatePage();  // answered with its proposal, NewPage1
     panel.SetLastMouse(100, 50);
     customer = &panel.CreateEntity("Customer", false);
@@ -83,7 +83,7 @@ struct Probe {
 TEST_F(BitmapExport, WhiteFaceInAOnePixelBlackFrame) {
   HeadlessPlatform own;
   TOOAPanel empty(own);
-  empty.SetBounds(0, 0, 2048, 2048);
+  empty.SetBounds(0, 0, TOOAPanel::EditorSurfaceSize, TOOAPanel::EditorSurfaceSize);
   empty.DrawToBitmap();
   const QImage& image = dynamic_cast<QtBitmap&>(*empty.GetBitmap()).image();
   ASSERT_EQ(image.size(), QSize(2048, 2048));

@@ -36,6 +36,7 @@
 #include "ooa_panel.h"
 #include "page_editor_dialog.h"
 #include "qt_canvas.h"
+#include "qt_editor_window.h"
 #include "qt_platform.h"
 #include "relation.h"
 #include "toolkit_error.h"
@@ -119,7 +120,7 @@ class PageEditorTest : public ::testing::Test {
   }
 
   TOOAPanel& panel() { return window->panel(); }
-  TEREditDlg* dialog() { return window->platform().pageEditor(); }
+  TEREditDlg* dialog() { return window->editorWindow().pageEditor(); }
   template <class T>
   T* control(const char* name) {
     T* found = dialog() ? dialog()->findChild<T*>(QString::fromLatin1(name)) : nullptr;
@@ -273,7 +274,7 @@ TEST_F(PageEditorTest, OpensFromTheSurfaceMenuDockedBesideTheNarrowedMainWindow)
     EXPECT_EQ(outer.top(), available.top());
     EXPECT_EQ(outer.height(), available.height());
     EXPECT_EQ(dialog()->width(), 239);
-    EXPECT_EQ(window->platform().ScreenWidth(), available.width());
+    EXPECT_EQ(window->editorWindow().ScreenWidth(), available.width());
     EXPECT_EQ(window->frameGeometry().width(), available.width() - outer.width());
     // The close bar and the object tabs keep to the bottom; the page tabs fill the rest.
     const int height = dialog()->height();
@@ -578,20 +579,22 @@ TEST_F(PageEditorTest, ALoadReloadsTheOpenEditorWithTheWholeDiagram) {
 
 TEST(PageEditorLife, DestroyingAPanelFreesOnlyTheEditorBoundToIt) {
   QtPlatform platform;
+  QtEditorWindow editors(platform);
   auto bound = std::make_unique<TOOAPanel>(platform);
   auto other = std::make_unique<TOOAPanel>(platform);
+  for (TOOAPanel* panel : {bound.get(), other.get()}) panel->SetEditorWindow(&editors);
   bound->SetOwnPageList({"P1"});
   bound->SetActivePageName("P1");
   bound->PageEditorCommand();
-  const QPointer<TEREditDlg> editor = platform.pageEditor();
+  const QPointer<TEREditDlg> editor = editors.pageEditor();
   ASSERT_FALSE(editor.isNull());
   other.reset();
   ASSERT_FALSE(editor.isNull()) << "the editor serves another panel";
   EXPECT_EQ(editor->EditorPanel(), bound.get());
   bound.reset();
   EXPECT_TRUE(editor.isNull());
-  EXPECT_EQ(platform.pageEditor(), nullptr);
-  platform.RefreshPageEditor();
+  EXPECT_EQ(editors.pageEditor(), nullptr);
+  editors.RefreshPageEditor();
   QCoreApplication::processEvents();  // the docking that waited for the frame finds nothing
 }
 
@@ -615,11 +618,13 @@ class FailingPlatform : public QtPlatform {
 
 TEST(PageEditorErrors, AnErrorInAHandlerIsShownAndTheEditorGoesOn) {
   FailingPlatform platform;
+  QtEditorWindow editors(platform);
   TOOAPanel panel(platform);
+  panel.SetEditorWindow(&editors);
   panel.SetOwnPageList({"P1", "P2"});
   panel.SetActivePageName("P1");
   panel.PageEditorCommand();
-  TEREditDlg* editor = platform.pageEditor();
+  TEREditDlg* editor = editors.pageEditor();
   ASSERT_NE(editor, nullptr);
   QString shown;
   UiRobot robot;

@@ -75,7 +75,7 @@ TEST_F(Panel, RemoveExistsPageTakesThePageOffTheListAndEveryObject) {
       {[&] { platform.KeepChoice(); }, {}, {}, {}},
   };
   for (const auto& step : steps) {
-    const int refreshes = platform.EditorRefreshes;
+    const int refreshes = window.EditorRefreshes;
     step.answer();
     panel.SurfaceMenu().Find("-> Remove Exists Page")->Click();
     EXPECT_EQ(panel.OwnPageList(), step.pages);
@@ -83,7 +83,7 @@ TEST_F(Panel, RemoveExistsPageTakesThePageOffTheListAndEveryObject) {
     EXPECT_EQ(entity.ActivePages(), step.entityEntries);
     EXPECT_EQ(relation->ActivePages(), step.relationEntries);
     EXPECT_EQ(entity.Visible(), !step.pages.empty());
-    EXPECT_EQ(platform.EditorRefreshes > refreshes, step.pages.size() < 3) << "the open editor reloads";
+    EXPECT_EQ(window.EditorRefreshes > refreshes, step.pages.size() < 3) << "the open editor reloads";
   }
   EXPECT_EQ(panel.SurfaceMenu().Item(0).Caption(), "ER DIAGRAM MENU   ->PAGE : EMPTY");
   const auto dialog = platform.CallsOf("Choose").front().Choice;
@@ -131,7 +131,7 @@ TEST_F(Panel, LaterPagesAreAppendedWithoutBecomingActive) {
   panel.SetPageEditorShown(true);
   platform.Cancel();
   panel.CreatePage();
-  EXPECT_EQ(platform.EditorRefreshes, 1) << "an open page editor lists the new page";
+  EXPECT_EQ(window.EditorRefreshes, 1) << "an open page editor lists the new page";
   AddPage("P3");
   EXPECT_EQ(panel.OwnPageList(), (TEntryList{"P1", "NewPage2", "P3"}));
   EXPECT_EQ(panel.ActivePageName(), "P1");
@@ -168,7 +168,7 @@ TEST_F(Panel, PageNamesThatCannotStandAreRefused) {
   EXPECT_EQ(panel.OwnPageList(), (TEntryList{"p1", "P2"}));
   EXPECT_EQ(entity.ActivePages(), TEntryList{"p1 @5,6"});
   EXPECT_EQ(platform.CallsOf("Message").size(), 4u);
-  EXPECT_EQ(platform.EditorRefreshes, 2) << "only the renames reload an open page editor";
+  EXPECT_EQ(window.EditorRefreshes, 2) << "only the renames reload an open page editor";
 }
 
 TEST_F(Panel, CreateEntityAtTheMousePosition) {
@@ -336,9 +336,9 @@ TEST_F(Panel, RemovingAnEntityRefreshesAnOpenPageEditor) {
   TEntity& a = AddEntity("A");
   panel.SetPageEditorShown(true);
   panel.SetSelectedEntity(&a);
-  const int before = platform.EditorRefreshes;
+  const int before = window.EditorRefreshes;
   panel.RemoveSelectedEntity();
-  EXPECT_EQ(platform.EditorRefreshes, before + 1);
+  EXPECT_EQ(window.EditorRefreshes, before + 1);
 }
 
 TEST_F(Panel, CloseDiagramDropsEverythingButTheFolder) {
@@ -676,12 +676,12 @@ TEST_F(Panel, LoadReadsTheChosenFileAndTakesItsFolder) {
 TEST_F(Panel, PageEditorOpensOnceAndNarrowsTheMainWindow) {
   panel.SurfaceMenu().Find("-> Page Editor")->Click();
   EXPECT_TRUE(panel.PageEditorShown());
-  EXPECT_EQ(platform.MainWindowWidth, 1280 - 247);
+  EXPECT_EQ(window.MainWindowWidth, 1280 - 247);
   panel.PageEditorCommand();
-  EXPECT_EQ(platform.CallsOf("PageEditor").size(), 1u);
+  EXPECT_EQ(window.EditorShows, 1);
   panel.SetPageEditorShown(false);  // the dialog was closed
   panel.PageEditorCommand();
-  EXPECT_EQ(platform.CallsOf("PageEditor").size(), 2u);
+  EXPECT_EQ(window.EditorShows, 2);
 }
 
 TEST_F(Panel, PaintDrawsTheWhiteFaceInsideItsBevels) {

@@ -35,7 +35,7 @@ struct ReaderCase {
 void Check(const ReaderCase& c) {
   ScriptedPlatform platform;
   TOOAPanel panel(platform);
-  panel.SetBounds(0, 0, 2048, 2048);
+  panel.SetBounds(0, 0, TOOAPanel::EditorSurfaceSize, TOOAPanel::EditorSurfaceSize);
   panel.SetDiagramName("Before");
   panel.SetLastMouse(70, 80);
   for (const auto& answer : c.answers) platform.Type(answer);

@@ -177,7 +177,7 @@ size_t RowCount(const TOOAPanel& panel) {
 std::string LoadDrawAndSave(const std::string& fileName, const std::string& saveName) {
   TReportingPlatform platform;
   TOOAPanel panel(platform);
-  panel.SetBounds(0, 0, 2048, 2048);
+  panel.SetBounds(0, 0, TOOAPanel::EditorSurfaceSize, TOOAPanel::EditorSurfaceSize);
   std::string raised;
   try {
     LoadDiagramFile(panel, fileName);
@@ -434,7 +434,7 @@ TEST(HostileFiles, NumbersBeyond32Bits) {
                            "#ERDIAGRAM\r\n";
   ScriptedPlatform platform;
   TOOAPanel panel(platform);
-  panel.SetBounds(0, 0, 2048, 2048);
+  panel.SetBounds(0, 0, TOOAPanel::EditorSurfaceSize, TOOAPanel::EditorSurfaceSize);
   LoadDiagramText(panel, file);
   EXPECT_TRUE(platform.Calls.empty());
   EXPECT_EQ(DescribeDiagram(panel),
@@ -482,7 +482,7 @@ TEST(HostileFiles, NamesOfTenThousandCharacters) {
   {
     ScriptedPlatform platform;
     TOOAPanel panel(platform);
-    panel.SetBounds(0, 0, 2048, 2048);
+    panel.SetBounds(0, 0, TOOAPanel::EditorSurfaceSize, TOOAPanel::EditorSurfaceSize);
     LoadDiagramText(panel, file);
     ASSERT_EQ(panel.Entities().size(), 1u);
     const TEntity& entity = *panel.Entities()[0];
@@ -548,7 +548,7 @@ TEST(HostileFiles, NamesThatAreNotReadableFiles) {
     const TChildRun run = RunInChild([&] {
       ScriptedPlatform platform;
       TOOAPanel panel(platform);
-      panel.SetBounds(0, 0, 2048, 2048);
+      panel.SetBounds(0, 0, TOOAPanel::EditorSurfaceSize, TOOAPanel::EditorSurfaceSize);
       LoadDiagramText(panel, std::string(kHeader) + " @ENTITY\r\n  NAME=Kept\r\n #ENTITY\r\n#ERDIAGRAM\r\n");
       const std::string before = DiagramFileText(panel);
       std::string out;
@@ -609,7 +609,7 @@ TEST(ReliabilityFindings, HidingRowsOnAnEntryWithoutCoordinatesKeepsTheEntityOnI
   for (const char* entry : {"P1", "P1 @7"}) {
     ScriptedPlatform platform;
     TOOAPanel panel(platform);
-    panel.SetBounds(0, 0, 2048, 2048);
+    panel.SetBounds(0, 0, TOOAPanel::EditorSurfaceSize, TOOAPanel::EditorSurfaceSize);
     LoadDiagramText(panel,
                     std::string(kHeader) + " @ENTITY\r\n  NAME=A\r\n  DISPLAYPAGE=" + entry +
                         "\r\n  @PROPERTY\r\n  #PROPERTY\r\n  @METHOD\r\n  #METHOD\r\n #ENTITY\r\n#ERDIAGRAM\r\n");

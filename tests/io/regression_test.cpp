@@ -64,7 +64,7 @@ struct LoadCost {
 LoadCost LoadWideDiagram(int entities) {
   DepthPlatform platform;
   TOOAPanel panel(platform);
-  panel.SetBounds(0, 0, 2048, 2048);
+  panel.SetBounds(0, 0, TOOAPanel::EditorSurfaceSize, TOOAPanel::EditorSurfaceSize);
   platform.canvas.watchedText = "E1";
   const auto base = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
   LoadDiagramText(panel, WideMethodDiagram(entities));
@@ -99,7 +99,7 @@ TEST(ShowingAPage, AWideningRowAsksForOneMorePassNotANestedOne) {
 TEST(RenamingThePage, ToTheNameOfAnotherPageShowsThatPagesObjectsAtTheirEntries) {
   ScriptedPlatform platform;
   TOOAPanel panel(platform);
-  panel.SetBounds(0, 0, 2048, 2048);
+  panel.SetBounds(0, 0, TOOAPanel::EditorSurfaceSize, TOOAPanel::EditorSurfaceSize);
   panel.SetLastMouse(5, 7);
   LoadDiagramText(panel,
                   "@ERDIAGRAM\r\n DIAGRAMNAME=Pages\r\n OWNPAGE=Orders\r\n ACTIVEPAGE=Orders\r\n"
@@ -132,7 +132,7 @@ TEST(RenamingThePage, ToTheNameOfAnotherPageShowsThatPagesObjectsAtTheirEntries)
 TEST(RenamingThePage, ToItsOwnNameMovesNothing) {
   ScriptedPlatform platform;
   TOOAPanel panel(platform);
-  panel.SetBounds(0, 0, 2048, 2048);
+  panel.SetBounds(0, 0, TOOAPanel::EditorSurfaceSize, TOOAPanel::EditorSurfaceSize);
   platform.Type("Orders");
   panel.CreatePage();
   panel.SetLastMouse(40, 30);

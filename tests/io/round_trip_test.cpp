@@ -137,7 +137,7 @@ TEST(RoundTrip, GeneratedDiagramsComeBackExactly) {
   for (unsigned seed = 1; seed <= 40; ++seed) {
     ScriptedPlatform platform;
     TOOAPanel original(platform);
-    original.SetBounds(0, 0, 2048, 2048);
+    original.SetBounds(0, 0, TOOAPanel::EditorSurfaceSize, TOOAPanel::EditorSurfaceSize);
     Generator(original, seed).Build();
     const std::string file = folder / ("Seed" + std::to_string(seed));
     SaveDiagramFile(original, file);
@@ -145,7 +145,7 @@ TEST(RoundTrip, GeneratedDiagramsComeBackExactly) {
 
     ScriptedPlatform loadPlatform;
     TOOAPanel loaded(loadPlatform);
-    loaded.SetBounds(0, 0, 2048, 2048);
+    loaded.SetBounds(0, 0, TOOAPanel::EditorSurfaceSize, TOOAPanel::EditorSurfaceSize);
     LoadDiagramFile(loaded, file + ".ERD");
     EXPECT_TRUE(loadPlatform.Calls.empty()) << "seed " << seed;
     SaveDiagramFile(loaded, file + "Again");

@@ -1,4 +1,4 @@
-// A panel on a scripted platform, 2048 by 2048 as the main window makes it, with helpers that build
+// A panel on a scripted platform and window, 2048 by 2048 as the main window makes it, with helpers that build
 // pages and entities without questions.
 #pragma once
 
@@ -12,7 +12,10 @@
 
 class DiagramTest : public ::testing::Test {
  protected:
-  DiagramTest() { panel.SetBounds(0, 0, 2048, 2048); }
+  DiagramTest() {
+    panel.SetBounds(0, 0, TOOAPanel::EditorSurfaceSize, TOOAPanel::EditorSurfaceSize);
+    panel.SetEditorWindow(&window);
+  }
   void TearDown() override { EXPECT_TRUE(platform.ScriptDone()) << "answers left in the script"; }
 
   // Creates a page through the menu command; the first one becomes active.
@@ -27,5 +30,6 @@ class DiagramTest : public ::testing::Test {
   }
 
   ScriptedPlatform platform;
+  ScriptedEditorWindow window;
   TOOAPanel panel{platform};
 };

@@ -118,7 +118,3 @@ void ScriptedPlatform::SaveDrawingFile(const std::string& fileName, TDrawingForm
   draw(Drawing);
 }
 
-int ScriptedPlatform::ShowPageEditor(Control&) {
-  Calls.push_back({"PageEditor", {}, {}, {}, {}, {}});
-  return PageEditorWidth;
-}

@@ -10,11 +10,12 @@
 #include <vector>
 
 #include "control_host.h"
+#include "editor_window.h"
 #include "platform.h"
 #include "recording_canvas.h"
 
 struct PlatformCall {
-  std::string Kind;  // "InputBox", "YesNo", "Message", "Error", "Open", "Save", "Choose", "PageEditor", "Drawing"
+  std::string Kind;  // "InputBox", "YesNo", "Message", "Error", "Open", "Save", "Choose", "Drawing"
   std::string Caption;
   std::string Text;     // prompt or message text
   std::string Default;  // proposal of an input box
@@ -45,11 +46,6 @@ class ScriptedPlatform : public Platform {
   std::optional<std::string> OpenFileDialog(const FileDialogOptions& options) override;
   std::optional<std::string> SaveFileDialog(const FileDialogOptions& options) override;
   std::string Choose(const ChoiceDialog& dialog) override;
-  int ScreenWidth() override { return ScreenWidthValue; }
-  int ShowPageEditor(Control& panel) override;
-  void RefreshPageEditor() override { ++EditorRefreshes; }
-  void SetMainWindowWidth(int width) override { MainWindowWidth = width; }
-  void DestroyPageEditor(Control&) override { ++EditorDestroys; }
   // Recorded as "Drawing" with the file name as its text; the drawing is made on Drawing.
   void SaveDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
                        const std::string& title, const std::function<void(Canvas&)>& draw) override;
@@ -74,11 +70,6 @@ class ScriptedPlatform : public Platform {
   std::vector<Control*> Drags;
   // The host of the controls, when a test drives them through one: drags start there.
   TControlHost* Host = nullptr;
-  int EditorRefreshes = 0;
-  int EditorDestroys = 0;
-  int ScreenWidthValue = 1280;
-  int PageEditorWidth = 247;
-  int MainWindowWidth = 0;
 
  private:
   struct Answer {
@@ -87,4 +78,22 @@ class ScriptedPlatform : public Platform {
   };
   std::optional<Answer> Next(std::initializer_list<const char*> kinds, const std::string& question);
   std::deque<Answer> script_;
+};
+
+// The editor's window for headless tests: a screen 1280 wide, a page editor 247 wide that is counted
+// as it is shown and reloaded, and the main window's width as last set.
+class ScriptedEditorWindow : public TEditorWindow {
+ public:
+  int ScreenWidth() override { return 1280; }
+  int ShowPageEditor(TOOAPanel&) override {
+    ++EditorShows;
+    return 247;
+  }
+  void RefreshPageEditor() override { ++EditorRefreshes; }
+  void DestroyPageEditor(TOOAPanel&) override {}
+  void SetMainWindowWidth(int width) override { MainWindowWidth = width; }
+
+  int EditorShows = 0;
+  int EditorRefreshes = 0;
+  int MainWindowWidth = 0;
 };

@@ -1,0 +1,80 @@
+#include "qt_editor_window.h"
+
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
+
+#include "ooa_panel.h"
+#include "page_editor_dialog.h"
+#include "qt_canvas.h"
+#include "qt_platform.h"
+
+QtEditorWindow::QtEditorWindow(QtPlatform& platform) : platform_(platform) {}
+
+QtEditorWindow::~QtEditorWindow() = default;
+
+int QtEditorWindow::ScreenWidth() {
+  const QScreen* desktop = platform_.screen();
+  return desktop ? desktop->availableGeometry().width() : 0;
+}
+
+QMargins QtEditorWindow::frameEstimate() const {
+  // The window system decorates the page editor as it decorated the main window; before the main
+  // window is framed, a thin border and a title bar are the usual frame.
+  const QWidget* main = platform_.mainWindow();
+  if (main && main->isVisible()) {
+    const QRect outer = main->frameGeometry();
+    const QRect inner = main->geometry();
+    return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                    outer.bottom() - inner.bottom());
+  }
+  return QMargins(4, 24, 4, 4);
+}
+
+int QtEditorWindow::ShowPageEditor(TOOAPanel& panel) {
+  if (pageEditor_) pageEditor_->SetEditorPanel(nullptr);
+  pageEditor_.reset();
+  pageEditor_ = std::make_unique<TEREditDlg>(platform_, diagramFont());
+  TEREditDlg* dialog = pageEditor_.get();
+  dialog->SetEditorPanel(&panel);
+  const QMargins estimate = frameEstimate();
+  dialog->DockAtRightEdge(estimate, platform_.screen());
+  if (const QWidget* main = platform_.mainWindow(); main && main->windowHandle()) {
+    // A tool window of the main window: the window system keeps it with it.
+    dialog->winId();
+    dialog->windowHandle()->setTransientParent(main->windowHandle());
+  }
+  // Showing reloads the dialog from the panel.
+  dialog->show();
+  const int width = dialog->OuterWidth();
+  // The real frame is known only once the window system has framed the window: dock again with it,
+  // and keep the main window beside the dialog if the frame was not as estimated.
+  QTimer::singleShot(0, dialog, [this, dialog, estimate, width] {
+    dialog->DockAtRightEdge(estimate, platform_.screen());
+    if (dialog->IsBound() && dialog->OuterWidth() != width) SetMainWindowWidth(ScreenWidth() - dialog->OuterWidth());
+  });
+  return width;
+}
+
+void QtEditorWindow::RefreshPageEditor() {
+  if (pageEditor_) pageEditor_->RefreshEditor();
+}
+
+void QtEditorWindow::DestroyPageEditor(TOOAPanel& panel) {
+  if (!pageEditor_) return;
+  const TOOAPanel* bound = pageEditor_->EditorPanel();
+  if (bound && bound != &panel) return;
+  pageEditor_->SetEditorPanel(nullptr);
+  pageEditor_.reset();
+}
+
+void QtEditorWindow::SetMainWindowWidth(int width) {
+  QWidget* main = platform_.mainWindow();
+  if (!main || width <= 0) return;
+  // The width asked for is the outer one, window frame included.
+  const int frame = std::max(0, main->frameGeometry().width() - main->width());
+  main->resize(std::max(1, width - frame), main->height());
+}

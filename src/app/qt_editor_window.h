@@ -1,0 +1,37 @@
+// The editor's window as the diagram's commands see it, on Qt: the one page editor, docked at the
+// right edge of the main window's screen, and the main window's width beside it.
+#pragma once
+
+#include <QMargins>
+
+#include <memory>
+
+#include "editor_window.h"
+
+class QtPlatform;
+class TEREditDlg;
+
+class QtEditorWindow : public TEditorWindow {
+ public:
+  // The page editor's questions go through the platform, whose main window is the one resized.
+  explicit QtEditorWindow(QtPlatform& platform);
+  ~QtEditorWindow() override;
+
+  int ScreenWidth() override;
+  // Showing frees the earlier, closed editor and binds a fresh one to the panel; the returned width
+  // is the dialog's outer width (see frameEstimate).
+  int ShowPageEditor(TOOAPanel& panel) override;
+  void RefreshPageEditor() override;
+  void DestroyPageEditor(TOOAPanel& panel) override;
+  void SetMainWindowWidth(int width) override;
+
+  // The page editor shown last, open or closed; none before the first or after its panel went.
+  TEREditDlg* pageEditor() const { return pageEditor_.get(); }
+
+ private:
+  // The frame the window system will give the page editor, until it has framed it.
+  QMargins frameEstimate() const;
+
+  QtPlatform& platform_;
+  std::unique_ptr<TEREditDlg> pageEditor_;
+};

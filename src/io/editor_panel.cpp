@@ -1,0 +1,12 @@
+#include "editor_panel.h"
+
+#include "diagram_files.h"
+#include "ooa_panel.h"
+#include "schema_import.h"
+
+void SetUpEditorPanel(TOOAPanel& panel) {
+  panel.SetBounds(0, 0, TOOAPanel::EditorSurfaceSize, TOOAPanel::EditorSurfaceSize);
+  panel.SetEntityPopList({"Add New Property"});
+  InstallDiagramFiles(panel);
+  InstallSchemaImport(panel);
+}
