@@ -64,8 +64,7 @@ QRegion frameRegion(const QRect& rect) {
 
 // "&" marks an accelerator in Qt menus; the diagram's captions mean the character itself.
 QString menuText(const std::string& caption) {
-  return QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()))
-      .replace(QLatin1Char('&'), QStringLiteral("&&"));
+  return QString::fromStdString(caption).replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
 }  // namespace
 

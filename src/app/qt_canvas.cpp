@@ -29,10 +29,6 @@ const char* const kFontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 const char* const kFontFamily = "DejaVu Sans";
 constexpr int kFontPixelSize = 13;
 
-QString fromUtf8(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 }  // namespace
 
 void normaliseCorners(int& x1, int& y1, int& x2, int& y2) {
@@ -85,7 +81,7 @@ class TextWidthCache {
   const QStaticText& shaped(const QFont& font, const QFontMetrics& metrics, const std::string& text) {
     Measure& known = measure(metrics, text);
     if (!known.shaped) {
-      known.shaped.emplace(fromUtf8(text));
+      known.shaped.emplace(QString::fromStdString(text));
       known.shaped->setTextFormat(Qt::PlainText);
       known.shaped->prepare(QTransform(), font);
     }
@@ -112,7 +108,7 @@ class TextWidthCache {
   // Letters of the diagram's own font, side by side: their boxes as shaped, from the baseline
   // where TextOut puts it, and a few pixels more each way for the rounding of outlines to pixels.
   static QRect AsciiInk(const QFontMetrics& metrics, const std::string& text, const QRect& cell) {
-    const QRect letters = metrics.boundingRect(fromUtf8(text)).translated(0, metrics.ascent());
+    const QRect letters = metrics.boundingRect(QString::fromStdString(text)).translated(0, metrics.ascent());
     return cell.united(letters).adjusted(-3, -3, 3, 3);
   }
 
@@ -128,7 +124,7 @@ class TextWidthCache {
       painter.setRenderHint(QPainter::TextAntialiasing, false);
       painter.setFont(font);
       painter.setPen(Qt::black);
-      painter.drawText(QPoint(margin, margin + metrics.ascent()), fromUtf8(text));
+      painter.drawText(QPoint(margin, margin + metrics.ascent()), QString::fromStdString(text));
     }
     int left = scratch.width(), top = scratch.height(), right = -1, bottom = -1;
     for (int y = 0; y < scratch.height(); ++y) {
@@ -161,7 +157,7 @@ class TextWidthCache {
     if (const auto known = widths_.find(text); known != widths_.end()) return known->second;
     if (widths_.size() >= kMaxTexts) widths_.clear();
     Measure measured;
-    measured.width = metrics.horizontalAdvance(fromUtf8(text));
+    measured.width = metrics.horizontalAdvance(QString::fromStdString(text));
     return widths_.emplace(text, measured).first->second;
   }
 

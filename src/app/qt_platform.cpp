@@ -29,12 +29,6 @@
 namespace {
 const char* const kApplicationTitle = "Quorvane";
 
-QString fromUtf8(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string toUtf8(const QString& text) { return text.toUtf8().toStdString(); }
-
 void appendOnce(QStringList& list, const QString& item) {
   if (!item.isEmpty() && !list.contains(item)) list << item;
 }
@@ -63,7 +57,7 @@ void fitCaption(QMessageBox& box) {
 }
 
 void showBox(QWidget* parent, QMessageBox::Icon icon, const std::string& text) {
-  QMessageBox box(icon, QString::fromUtf8(kApplicationTitle), fromUtf8(text), QMessageBox::Ok, parent);
+  QMessageBox box(icon, QString::fromUtf8(kApplicationTitle), QString::fromStdString(text), QMessageBox::Ok, parent);
   box.setTextFormat(Qt::PlainText);
   fitCaption(box);
   box.exec();
@@ -71,7 +65,7 @@ void showBox(QWidget* parent, QMessageBox::Icon icon, const std::string& text) {
 }  // namespace
 
 QString qtFileFilter(const std::string& filter) {
-  const QStringList parts = fromUtf8(filter).split(QLatin1Char('|'));
+  const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
   QStringList filters;
   // A description without a pattern after it is no filter; it is left out rather than guessed.
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
@@ -91,7 +85,7 @@ QString qtFileFilter(const std::string& filter) {
 }
 
 QString qtDefaultSuffix(const std::string& defaultExt) {
-  QString suffix = fromUtf8(defaultExt).trimmed();
+  QString suffix = QString::fromStdString(defaultExt).trimmed();
   if (suffix.startsWith(QStringLiteral("*."))) suffix.remove(0, 2);
   else if (suffix.startsWith(QLatin1Char('.'))) suffix.remove(0, 1);
   if (suffix.contains(QLatin1Char('*')) || suffix.contains(QLatin1Char('?'))) return {};
@@ -108,9 +102,9 @@ std::string QtPlatform::InputBox(const std::string& caption, const std::string& 
                                  const std::string& defaultValue) {
   QInputDialog dialog(mainWindow_);
   dialog.setInputMode(QInputDialog::TextInput);
-  dialog.setWindowTitle(fromUtf8(caption));
-  dialog.setLabelText(fromUtf8(prompt));
-  dialog.setTextValue(fromUtf8(defaultValue));
+  dialog.setWindowTitle(QString::fromStdString(caption));
+  dialog.setLabelText(QString::fromStdString(prompt));
+  dialog.setTextValue(QString::fromStdString(defaultValue));
   if (auto* label = dialog.findChild<QLabel*>()) label->setTextFormat(Qt::PlainText);
   // Its size follows the prompt and the field, laid out only when it is shown: a field at least as
   // wide as the caption needs makes the box show the caption whole too.
@@ -120,11 +114,11 @@ std::string QtPlatform::InputBox(const std::string& caption, const std::string& 
     field->setMinimumWidth(std::max(field->minimumWidth(), captionWidth(dialog.windowTitle()) - margins));
   }
   if (dialog.exec() != QDialog::Accepted) return defaultValue;
-  return toUtf8(dialog.textValue());
+  return dialog.textValue().toStdString();
 }
 
 bool QtPlatform::AskYesNo(const std::string& text, const std::string& title) {
-  QMessageBox box(QMessageBox::Question, fromUtf8(title), fromUtf8(text), QMessageBox::Yes | QMessageBox::No,
+  QMessageBox box(QMessageBox::Question, QString::fromStdString(title), QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No,
                   mainWindow_);
   box.setTextFormat(Qt::PlainText);
   box.setDefaultButton(QMessageBox::Yes);
@@ -159,9 +153,9 @@ std::optional<std::string> QtPlatform::runFileDialog(const FileDialogOptions& op
   if (!filter.isEmpty()) dialog.setNameFilters(filter.split(QStringLiteral(";;")));
   const QString suffix = qtDefaultSuffix(options.DefaultExt);
   if (!suffix.isEmpty()) dialog.setDefaultSuffix(suffix);
-  if (!options.InitialDir.empty()) dialog.setDirectory(fromUtf8(options.InitialDir));
+  if (!options.InitialDir.empty()) dialog.setDirectory(QString::fromStdString(options.InitialDir));
   if (!options.FileName.empty()) {
-    const QString fileName = fromUtf8(options.FileName);
+    const QString fileName = QString::fromStdString(options.FileName);
     const QFileInfo file(fileName);
     if (fileName.contains(QLatin1Char('/'))) dialog.setDirectory(file.absolutePath());
     dialog.selectFile(file.fileName());
@@ -169,14 +163,14 @@ std::optional<std::string> QtPlatform::runFileDialog(const FileDialogOptions& op
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList files = dialog.selectedFiles();
   if (files.isEmpty() || files.first().isEmpty()) return std::nullopt;
-  return toUtf8(files.first());
+  return files.first().toStdString();
 }
 
 std::string QtPlatform::Choose(const ChoiceDialog& choice) {
   QDialog dialog(mainWindow_, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                                   Qt::MSWindowsFixedSizeDialogHint);
   dialog.setObjectName(QStringLiteral("ChoiceDialog"));
-  dialog.setWindowTitle(fromUtf8(choice.Caption));
+  dialog.setWindowTitle(QString::fromStdString(choice.Caption));
   if (choice.FontSize > 0) {
     QFont font = dialog.font();
     font.setPointSize(choice.FontSize);
@@ -187,19 +181,19 @@ std::string QtPlatform::Choose(const ChoiceDialog& choice) {
 
   auto* label = new QLabel(&dialog);
   label->setTextFormat(Qt::PlainText);
-  label->setText(fromUtf8(choice.Label));
+  label->setText(QString::fromStdString(choice.Label));
   label->move(choice.LabelLeft, choice.LabelTop);
   label->adjustSize();
 
   auto* list = new QComboBox(&dialog);
   list->setEditable(false);
-  for (const std::string& item : choice.Items) list->addItem(fromUtf8(item));
+  for (const std::string& item : choice.Items) list->addItem(QString::fromStdString(item));
   const bool valid = choice.ItemIndex >= 0 && choice.ItemIndex < list->count();
   list->setCurrentIndex(valid ? choice.ItemIndex : -1);
   list->move(choice.ListLeft, choice.ListTop);
   list->resize(std::max(1, choice.ListWidth), list->sizeHint().height());
 
-  auto* close = new QPushButton(fromUtf8(choice.CloseCaption), &dialog);
+  auto* close = new QPushButton(QString::fromStdString(choice.CloseCaption), &dialog);
   close->setObjectName(QStringLiteral("CloseButton"));
   close->setDefault(true);
   close->move(choice.CloseLeft, choice.CloseTop);
@@ -215,7 +209,7 @@ std::string QtPlatform::Choose(const ChoiceDialog& choice) {
   // button may give it.
   const bool byButton = dialog.exec() == QDialog::Accepted;
   if (choice.AnswerOnlyByButton && !byButton) return {};
-  return toUtf8(list->currentText());
+  return list->currentText().toStdString();
 }
 
 QScreen* QtPlatform::screen() const {

@@ -20,10 +20,9 @@ class TProperty;
 class TRelation;
 class TRow;
 
-// One slot of a member list: the description given at creation and the member it holds.
+// One slot of a member list: the member it holds, or none while the member is being destroyed.
 template <class T>
 struct TMemberSlot {
-  std::string Name;
   std::unique_ptr<T> Object;
 };
 

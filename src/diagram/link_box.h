@@ -113,7 +113,7 @@ template <class Box>
 Box* AddLinkBox(TEntity& entity, std::vector<TMemberSlot<Box>>& list, TNameIndex<Box>& names,
                 const std::string& desc, bool silent) {
   TOOAPanel* panel = entity.OwnerPanel();
-  list.push_back({desc, std::make_unique<Box>(entity)});
+  list.push_back({std::make_unique<Box>(entity)});
   Box& box = *list.back().Object;
   const int count = static_cast<int>(list.size());
   names.Add(box.Name(), &box);

@@ -85,44 +85,18 @@ void PlaceMethodRow(TMethod& row) {
 }
 
 TMethod* AddMethod(TEntity& entity, const std::string& desc, bool silent) {
-  TMethod* row = nullptr;
-  do {
-    auto& list = entity.MethodList();
-    list.push_back({desc, std::make_unique<TMethod>(entity)});
-    row = list.back().Object.get();
-    const int count = static_cast<int>(list.size());
-    entity.MethodNames().Add(row->Name(), row);
-
-    row->SetVisible(entity.ShowMethod());
-    row->SetRowIndex(count - 1);
-    row->SetColor(TRow::RowColour);
+  const TNewRowKind<TMethod> kind{entity.MethodList(), entity.MethodNames(), entity.ShowMethod(),
+                                  entity.MethodDefHeight(), "_Method", "Method", "Create New Method",
+                                  "Input New Method's Name :", "Continue New Method ??"};
+  const auto top = [&entity](TMethod& row) {
     int base = 20;
     if (entity.PropertyCount() > 0 && entity.ShowProperty()) {
       const Control& lastProperty = *entity.PropertyList().back().Object;
       base = lastProperty.Top() + lastProperty.Height();
     }
-    row->SetBounds(1, base + 2 + entity.MethodDefHeight() * row->RowIndex(), entity.Width() - 2,
-                   entity.MethodDefHeight());
-    long long n = 0;
-    row->SetName(entity.MethodNames().FreeName(entity.Name() + "_Method", count, &n));
-    if (!desc.empty()) {
-      row->SetMethodDesc(desc);
-    } else {
-      Platform* platform = entity.GetPlatform();
-      const std::string proposal = "Method" + IntToText(n);
-      row->SetMethodDesc(platform ? platform->InputBox("Create New Method", "Input New Method's Name :", proposal)
-                                  : proposal);
-      row->Repaint();
-    }
-    const int bottom = row->Top() + row->Height();
-    if (bottom > entity.Height()) entity.SetHeight(bottom + 1);
-    row->SetParent(&entity);
-    row->UpdateAnchors();
-    row->BuildMenu();
-    row->SetPopupMenu(&row->Menu());
-  } while (!silent && entity.GetPlatform() &&
-           entity.GetPlatform()->AskYesNo("Create New Method", "Continue New Method ??"));
-  return row;
+    return base + 2 + entity.MethodDefHeight() * row.RowIndex();
+  };
+  return AddEntityRow(entity, kind, desc, silent, top, [](TMethod&) {});
 }
 
 void TMethod::BuildMenu() {

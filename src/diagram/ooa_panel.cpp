@@ -139,29 +139,24 @@ TEntity& TOOAPanel::CreateEntity(const std::string& name, bool keepHidden) {
   return entity;
 }
 
-void TOOAPanel::DetachRelations(TEntity& entity) {
+void TOOAPanel::DetachLinksTo(TEntity& entity) {
   const std::vector<TLinkBox*> boxes = entity.LinkedBy();
+  // Relations first, then events, as the diagram has always unhooked them; the boxes stay, unlinked.
   // Newest link first: each box then leaves the lists of linking boxes from their ends, which
   // costs nothing even with thousands of boxes on one entity or row. The order changes nothing else.
-  for (auto it = boxes.rbegin(); it != boxes.rend(); ++it) {
-    TLinkBox* box = *it;
-    auto* relation = dynamic_cast<TRelation*>(box);
-    if (!relation) continue;
-    if (relation->SourceEntity() == &entity) relation->ClearSource();
-    if (relation->TargetEntity() == &entity) relation->ClearTarget();
+  for (const bool relations : {true, false}) {
+    for (auto it = boxes.rbegin(); it != boxes.rend(); ++it) {
+      TLinkBox* box = *it;
+      if ((dynamic_cast<TRelation*>(box) != nullptr) != relations) continue;
+      if (box->SourceEntity() == &entity) box->ClearSource();
+      if (box->TargetEntity() == &entity) box->ClearTarget();
+    }
   }
 }
 
 void TOOAPanel::DestroyEntityAt(size_t index) {
   TEntity& entity = *entities_[index];
-  // Relations first, then events, as the diagram has always unhooked them; the boxes stay, unlinked.
-  DetachRelations(entity);
-  const std::vector<TLinkBox*> boxes = entity.LinkedBy();
-  for (auto it = boxes.rbegin(); it != boxes.rend(); ++it) {
-    TLinkBox* box = *it;
-    if (box->SourceEntity() == &entity) box->ClearSource();
-    if (box->TargetEntity() == &entity) box->ClearTarget();
-  }
+  DetachLinksTo(entity);
   if (selectedEntity_ == &entity) selectedEntity_ = nullptr;
   entityIndex_.Remove(entity.Name(), &entity);
   entities_[index].reset();
@@ -188,13 +183,7 @@ void TOOAPanel::ClearDiagram() {
   // Every entity goes: the index is emptied at once rather than searched name by name.
   entityIndex_.Clear();
   for (auto& entity : entities_) {
-    DetachRelations(*entity);
-    const std::vector<TLinkBox*> boxes = entity->LinkedBy();
-    for (auto it = boxes.rbegin(); it != boxes.rend(); ++it) {
-      TLinkBox* box = *it;
-      if (box->SourceEntity() == entity.get()) box->ClearSource();
-      if (box->TargetEntity() == entity.get()) box->ClearTarget();
-    }
+    DetachLinksTo(*entity);
     entity.reset();
   }
   entities_.clear();

@@ -100,8 +100,6 @@ class TOOAPanel : public Control {
 
   TEntity& CreateEntity(const std::string& name, bool keepHidden);
   void RemoveSelectedEntity();
-  // Clears every relation end that names the entity; the relation boxes stay.
-  void DetachRelations(TEntity& entity);
   void ClearDiagram();
   void CloseDiagram();
 
@@ -179,6 +177,8 @@ class TOOAPanel : public Control {
   void ForgetShowMark(TEntity& entity);
   friend class TEntity;
   void DestroyEntityAt(size_t index);
+  // Clears every relation and event end that names the entity, before it goes.
+  void DetachLinksTo(TEntity& entity);
 
   Platform& platform_;
   TEditorWindow* editorWindow_ = nullptr;

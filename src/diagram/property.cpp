@@ -41,52 +41,26 @@ int TProperty::PhysicalLength() {
 }
 
 TProperty* AddProperty(TEntity& entity, const std::string& desc, bool silent) {
-  TProperty* row = nullptr;
-  do {
-    auto& list = entity.PropertyList();
-    list.push_back({desc, std::make_unique<TProperty>(entity)});
-    row = list.back().Object.get();
-    const int count = static_cast<int>(list.size());
-    entity.PropertyNames().Add(row->Name(), row);
-
-    row->SetVisible(entity.ShowProperty());
-    row->SetRowIndex(count - 1);
-    row->SetDisplaySlot(count - 1);
-    row->SetColor(TRow::RowColour);
-    row->SetBounds(1, entity.PropertyDefHeight() * row->RowIndex() + 20, entity.Width() - 2,
-                   entity.PropertyDefHeight());
-    // As for entities: the smallest free number from the count upwards keeps row names unique.
-    long long n = 0;
-    row->SetName(entity.PropertyNames().FreeName(entity.Name() + "_Prop", count, &n));
-    if (!desc.empty()) {
-      row->SetPropertyDesc(desc);
-    } else {
-      Platform* platform = entity.GetPlatform();
-      const std::string proposal = "Property" + IntToText(n);
-      row->SetPropertyDesc(platform ? platform->InputBox("Create New Property", "Input New Property's Name :", proposal)
-                                    : proposal);
-      row->Repaint();
-    }
-    const int bottom = row->Top() + row->Height();
-    if (bottom > entity.Height()) entity.SetHeight(bottom + 1);
-    row->SetParent(&entity);
-    row->UpdateAnchors();
-    row->BuildMenu();
-    if (entity.ShowProperty()) {
-      if (entity.MethodCount() > 0) {
-        entity.SetHeight(entity.Height() + entity.PropertyDefHeight());
-        for (auto& slot : entity.MethodList()) {
-          PlaceMethodRow(*slot.Object);
-          slot.Object->UpdateAnchors();
-        }
-      }
-    } else {
+  const TNewRowKind<TProperty> kind{entity.PropertyList(), entity.PropertyNames(), entity.ShowProperty(),
+                                    entity.PropertyDefHeight(), "_Prop", "Property", "Create New Property",
+                                    "Input New Property's Name :", "Continue New Property ??"};
+  const auto top = [&entity](TProperty& row) {
+    row.SetDisplaySlot(row.RowIndex());
+    return entity.PropertyDefHeight() * row.RowIndex() + 20;
+  };
+  // The method rows stand below the properties: one row lower for each property shown.
+  const auto placed = [&entity](TProperty&) {
+    if (!entity.ShowProperty()) {
       entity.SetHeight(30);
+    } else if (entity.MethodCount() > 0) {
+      entity.SetHeight(entity.Height() + entity.PropertyDefHeight());
+      for (auto& slot : entity.MethodList()) {
+        PlaceMethodRow(*slot.Object);
+        slot.Object->UpdateAnchors();
+      }
     }
-    row->SetPopupMenu(&row->Menu());
-  } while (!silent && entity.GetPlatform() &&
-           entity.GetPlatform()->AskYesNo("Create New Property", "Continue New Property ??"));
-  return row;
+  };
+  return AddEntityRow(entity, kind, desc, silent, top, placed);
 }
 
 void TProperty::BuildMenu() {

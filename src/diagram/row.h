@@ -11,8 +11,11 @@
 #include "diagram_types.h"
 #include "entity.h"
 #include "link_target.h"
+#include "name_index.h"
 #include "ooa_panel.h"
+#include "platform.h"
 #include "popup_menu.h"
+#include "text.h"
 
 class Canvas;
 
@@ -61,9 +64,6 @@ class TRow : public Control, public TLinkTarget {
   template <class Row, class Place>
   void SwapInList(std::vector<TMemberSlot<Row>>& list, Row& self, Row& other, Place place);
 
-  // Forgets the owner; called first by the derived destructors, which still need it for their own
-  // bookkeeping before that.
-  void ReleaseOwner() { owner_ = nullptr; }
   // Writes text centred (or from x = 3 when leftAligned) in a white box with a silver frame.
   void DrawBox(Canvas& canvas, int x, int y, const std::string& text, TColor fontColour, bool leftAligned);
 
@@ -90,4 +90,58 @@ void TRow::SwapInList(std::vector<TMemberSlot<Row>>& list, Row& self, Row& other
   UpdateAnchors();
   std::swap(list[static_cast<size_t>(mine)].Object, list[static_cast<size_t>(theirs)].Object);
   if (TOOAPanel* panel = OwnerPanel()) panel->ShowActivePage();
+}
+
+// What sets the adding of a property row apart from that of a method row.
+template <class Row>
+struct TNewRowKind {
+  std::vector<TMemberSlot<Row>>& List;
+  TNameIndex<Row>& Names;
+  bool Visible;
+  int Height;
+  const char* NamePrefix;  // after the entity's name
+  const char* Proposal;    // the proposed description, before the row's number
+  const char* Caption;
+  const char* Prompt;
+  const char* Continue;
+};
+
+// Adds a row at the end of the kind's list: named after the entity with the smallest free number
+// from the count upwards (which keeps row names unique), described as desc or, when desc is empty,
+// as the user answers; top gives its top once it holds its index, placed finishes the entity's
+// layout once the row stands in it. Unless silent, the user is asked whether to go on, and another
+// row is added while the answer is Yes. Returns the row added last.
+template <class Row, class Top, class Placed>
+Row* AddEntityRow(TEntity& entity, const TNewRowKind<Row>& kind, const std::string& desc, bool silent, Top top,
+                  Placed placed) {
+  Row* row = nullptr;
+  do {
+    kind.List.push_back({std::make_unique<Row>(entity)});
+    row = kind.List.back().Object.get();
+    const int count = static_cast<int>(kind.List.size());
+    kind.Names.Add(row->Name(), row);
+
+    row->SetVisible(kind.Visible);
+    row->SetRowIndex(count - 1);
+    row->SetColor(TRow::RowColour);
+    row->SetBounds(1, top(*row), entity.Width() - 2, kind.Height);
+    long long n = 0;
+    row->SetName(kind.Names.FreeName(entity.Name() + kind.NamePrefix, count, &n));
+    if (!desc.empty()) {
+      row->SetDesc(desc);
+    } else {
+      Platform* platform = entity.GetPlatform();
+      const std::string proposal = kind.Proposal + IntToText(n);
+      row->SetDesc(platform ? platform->InputBox(kind.Caption, kind.Prompt, proposal) : proposal);
+      row->Repaint();
+    }
+    const int bottom = row->Top() + row->Height();
+    if (bottom > entity.Height()) entity.SetHeight(bottom + 1);
+    row->SetParent(&entity);
+    row->UpdateAnchors();
+    row->BuildMenu();
+    row->SetPopupMenu(&row->Menu());
+    placed(*row);
+  } while (!silent && entity.GetPlatform() && entity.GetPlatform()->AskYesNo(kind.Caption, kind.Continue));
+  return row;
 }

@@ -35,12 +35,6 @@ constexpr int kObjectTabsHeight = 182;
 
 enum ObjectKind { AllEntities = 0, AllRelations = 1, AllEvents = 2 };
 
-QString fromUtf8(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string toUtf8(const QString& text) { return text.toUtf8().toStdString(); }
-
 // List rows of the layout's fixed height rather than the style's.
 class FixedRowHeight : public QStyledItemDelegate {
  public:
@@ -97,7 +91,7 @@ QComboBox* dropDownList(QWidget* parent, const char* name, const QRect& bounds) 
 // True when the list shows text, letter case ignored as everywhere the diagram compares names.
 bool listHolds(const QListWidget& list, const std::string& text) {
   for (int i = 0; i < list.count(); ++i)
-    if (SameText(toUtf8(list.item(i)->text()), text)) return true;
+    if (SameText(list.item(i)->text().toStdString(), text)) return true;
   return false;
 }
 }  // namespace
@@ -274,7 +268,7 @@ void TEREditDlg::RefreshEditor() {
   const TEntryList& pages = panel_->OwnPageList();
   int active = -1;
   for (size_t i = 0; i < pages.size(); ++i) {
-    combPageName_->addItem(fromUtf8(pages[i]));
+    combPageName_->addItem(QString::fromStdString(pages[i]));
     if (active < 0 && SameText(pages[i], panel_->ActivePageName())) active = static_cast<int>(i);
   }
   combPageName_->setCurrentIndex(active);
@@ -285,14 +279,14 @@ void TEREditDlg::CombPageNameChange() {
   if (!panel_) return;
   for (QListWidget* list : {addObjectList_, removeObjectList_, pageEntityList_, pageRelationList_, pageEventList_})
     list->clear();
-  const std::string page = toUtf8(combPageName_->currentText());
+  const std::string page = combPageName_->currentText().toStdString();
   for (const auto& entity : panel_->Entities()) {
     if (!entity) continue;
-    if (entity->IsOnPage(page)) pageEntityList_->addItem(fromUtf8(entity->EntityDesc()));
+    if (entity->IsOnPage(page)) pageEntityList_->addItem(QString::fromStdString(entity->EntityDesc()));
     for (const auto& slot : entity->RelationList())
-      if (slot.Object && slot.Object->IsOnPage(page)) pageRelationList_->addItem(fromUtf8(slot.Object->RelationDesc()));
+      if (slot.Object && slot.Object->IsOnPage(page)) pageRelationList_->addItem(QString::fromStdString(slot.Object->RelationDesc()));
     for (const auto& slot : entity->EventList())
-      if (slot.Object && slot.Object->IsOnPage(page)) pageEventList_->addItem(fromUtf8(slot.Object->EventDesc()));
+      if (slot.Object && slot.Object->IsOnPage(page)) pageEventList_->addItem(QString::fromStdString(slot.Object->EventDesc()));
   }
   panel_->SetActivePageName(page);
   panel_->ShowActivePage();
@@ -320,7 +314,7 @@ void TEREditDlg::Button1Click() {
   // A reload already lists every page; adding the new one again would show it twice.
   if (pages.size() <= pagesBefore || refreshCount_ != refreshesBefore) return;
   const int selected = combPageName_->currentIndex();
-  combPageName_->addItem(fromUtf8(pages.back()));
+  combPageName_->addItem(QString::fromStdString(pages.back()));
   // An empty list selects the first item it receives; the page shown must not change.
   combPageName_->setCurrentIndex(selected);
 }
@@ -332,25 +326,25 @@ void TEREditDlg::ComboBox1Change() {
   addObjectList_->clear();
   for (const auto& entity : panel_->Entities()) {
     if (!entity) continue;
-    if (kind == AllEntities) addObjectList_->addItem(fromUtf8(entity->EntityDesc()));
+    if (kind == AllEntities) addObjectList_->addItem(QString::fromStdString(entity->EntityDesc()));
     if (kind == AllRelations)
       for (const auto& slot : entity->RelationList())
-        if (slot.Object) addObjectList_->addItem(fromUtf8(slot.Object->RelationDesc()));
+        if (slot.Object) addObjectList_->addItem(QString::fromStdString(slot.Object->RelationDesc()));
     if (kind == AllEvents)
       for (const auto& slot : entity->EventList())
-        if (slot.Object) addObjectList_->addItem(fromUtf8(slot.Object->EventDesc()));
+        if (slot.Object) addObjectList_->addItem(QString::fromStdString(slot.Object->EventDesc()));
   }
   pageControl3_->setCurrentIndex(kind);
 }
 
 void TEREditDlg::Button4Click() {
   if (!panel_) return;
-  const std::string page = toUtf8(combPageName_->currentText());
+  const std::string page = combPageName_->currentText().toStdString();
   if (IsBlank(page)) return;
   // Only the item with the focus counts, whatever else is selected.
   const QListWidgetItem* current = addObjectList_->currentItem();
   if (!current) return;
-  const std::string desc = toUtf8(current->text());
+  const std::string desc = current->text().toStdString();
   TPlacedControl* object = nullptr;
   switch (comboBox1_->currentIndex()) {
     case AllEntities:

@@ -1,7 +1,6 @@
 #include "text.h"
 
 #include <charconv>
-#include <limits>
 
 #include "toolkit_error.h"
 
@@ -39,25 +38,20 @@ std::string UpperCase(std::string_view text) {
 }
 
 bool TryTextToInt(std::string_view text, int& value) {
-  size_t i = 0;
-  while (i < text.size() && text[i] == ' ') ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-    negative = text[i] == '-';
-    ++i;
+  // Blanks before the number and a plus sign are taken, as the numbers of files and dialogs may
+  // have them; anything after the digits is not.
+  const size_t start = text.find_first_not_of(' ');
+  if (start == std::string_view::npos) return false;
+  text.remove_prefix(start);
+  if (text.starts_with('+')) {
+    text.remove_prefix(1);
+    if (text.starts_with('-')) return false;
   }
-  if (i == text.size()) return false;
-  long long magnitude = 0;
-  for (; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c < '0' || c > '9') return false;
-    magnitude = magnitude * 10 + (c - '0');
-    if (magnitude > 2147483648LL) return false;
-  }
-  const long long signedValue = negative ? -magnitude : magnitude;
-  if (signedValue > std::numeric_limits<int>::max() || signedValue < std::numeric_limits<int>::min())
-    return false;
-  value = static_cast<int>(signedValue);
+  int parsed = 0;
+  const char* const end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, parsed);
+  if (error != std::errc() || stop != end) return false;
+  value = parsed;
   return true;
 }
 

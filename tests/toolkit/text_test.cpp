@@ -32,7 +32,8 @@ TEST(Text, DecimalIntegers) {
       {"2147483648", false, 0},    {"-2147483649", false, 0},  {"99999999999999999999", false, 0},
       {"", false, 0},              {"-", false, 0},            {"12 ", false, 0},
       {"1e3", false, 0},           {"0x10", false, 0},         {"$10", false, 0},
-      {"\t5", false, 0},           {"1,5", false, 0},
+      {"\t5", false, 0},           {"1,5", false, 0},          {"+-5", false, 0},
+      {"+", false, 0},             {"- 5", false, 0},          {"--5", false, 0},
   };
   for (const auto& c : cases) {
     int value = 0;
