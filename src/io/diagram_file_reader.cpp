@@ -1,5 +1,6 @@
 #include "diagram_file_reader.h"
 
+#include "diagram_file_words.h"
 #include "entity.h"
 #include "entity_event.h"
 #include "file_access.h"
@@ -28,15 +29,6 @@ void AddUnlessRepeated(TPlacedControl& object, const std::string& value) {
 }
 
 bool Holds(std::string_view text, std::string_view word) { return text.find(word) != std::string_view::npos; }
-
-// What relation and event sections differ in.
-struct TBoxKeys {
-  std::string_view Owner;
-  std::string_view SourceRow;
-  std::string_view TargetRow;
-};
-constexpr TBoxKeys kRelationKeys{"RELOWNERENTITY", "SOURCEPROPERTY", "TARGETPROPERTY"};
-constexpr TBoxKeys kEventKeys{"EVTOWNERENTITY", "SOURCEMETHOD", "TARGETMETHOD"};
 
 TRelation* NewBox(TEntity& owner, const TRelation*) { return AddRelation(owner, "NEWRelation", true); }
 TEntityEvent* NewBox(TEntity& owner, const TEntityEvent*) { return AddEntityEvent(owner, "NEWEntityEvent", true); }
@@ -94,46 +86,46 @@ class TDiagramReader {
 
   // Returns false when the line ends the reading.
   bool Marker(std::string_view line) {
-    if (line == "#ERDIAGRAM") {
+    if (IsSectionMarker(line, kSectionClose, kDiagramSection)) {
       if (diagramOpen_ && panel_.OwnPageList().empty()) panel_.OwnPageList().push_back("NewPage1");
       diagramOpen_ = false;
-    } else if (line == "#ENTITY") {
+    } else if (IsSectionMarker(line, kSectionClose, kEntitySection)) {
       if (entity_) {
         Mark(entity_);
         if (entity_->ActivePages().empty()) entity_->AddPageEntry(panel_.ActivePageName());
       }
       entity_ = nullptr;
-    } else if (line == "#PROPERTY") {
+    } else if (IsSectionMarker(line, kSectionClose, kPropertySection)) {
       property_ = nullptr;
-    } else if (line == "#METHOD") {
+    } else if (IsSectionMarker(line, kSectionClose, kMethodSection)) {
       method_ = nullptr;
-    } else if (line == "#RELATION") {
+    } else if (IsSectionMarker(line, kSectionClose, kRelationSection)) {
       CloseBox(relation_);
-    } else if (line == "#ENTITYEVENT") {
+    } else if (IsSectionMarker(line, kSectionClose, kEventSection)) {
       CloseBox(event_);
-    } else if (line == "@ERDIAGRAM") {
+    } else if (IsSectionMarker(line, kSectionOpen, kDiagramSection)) {
       if (diagramOpen_) return FormatError("File Format Error !! When Init Diagram !! ");
       section_ = TSection::Header;
       diagramOpen_ = true;
       panel_.OwnPageList().clear();
-    } else if (line == "@ENTITY") {
+    } else if (IsSectionMarker(line, kSectionOpen, kEntitySection)) {
       if (entity_) return FormatError("File Format Error !! When Create A Entity Object !! ");
       entity_ = &panel_.CreateEntity("NEWEntity", true);
       Mark(entity_);
       section_ = TSection::Entity;
-    } else if (line == "@PROPERTY") {
+    } else if (IsSectionMarker(line, kSectionOpen, kPropertySection)) {
       if (!entity_) return FormatError("File Format Error !! When Create A Property Object !! ");
       property_ = AddProperty(*entity_, "NEWProperty", true);
       Mark(entity_);
       section_ = TSection::Property;
-    } else if (line == "@METHOD") {
+    } else if (IsSectionMarker(line, kSectionOpen, kMethodSection)) {
       if (!entity_) return FormatError("File Format Error !! When Create A Method Object !! ");
       method_ = AddMethod(*entity_, "NEWMethod", true);
       Mark(entity_);
       section_ = TSection::Method;
-    } else if (line == "@RELATION") {
+    } else if (IsSectionMarker(line, kSectionOpen, kRelationSection)) {
       section_ = TSection::Relation;
-    } else if (line == "@ENTITYEVENT") {
+    } else if (IsSectionMarker(line, kSectionOpen, kEventSection)) {
       section_ = TSection::EntityEvent;
     }
     return true;
@@ -164,9 +156,9 @@ class TDiagramReader {
       case TSection::Property:
         if (!entity_ || !property_) return;
         Mark(property_->OwnerEntity());
-        if (key == "NAME") {
+        if (key == kKeyName) {
           property_->SetName(value);
-        } else if (key == "DESC") {
+        } else if (key == kKeyDesc) {
           property_->SetPropertyDesc(value);
           property_->UpdateMenuCaption();
         }
@@ -175,35 +167,35 @@ class TDiagramReader {
       case TSection::Method:
         if (!entity_ || !method_) return;
         Mark(method_->OwnerEntity());
-        if (key == "NAME") {
+        if (key == kKeyName) {
           method_->SetName(value);
-        } else if (key == "DESC") {
+        } else if (key == kKeyDesc) {
           method_->SetMethodDesc(value);
           method_->UpdateMenuCaption();
         }
         method_->UpdateAnchors();
         return;
       case TSection::Relation:
-        BoxKey(relation_, kRelationKeys, key, value);
+        BoxKey(relation_, kRelationWords, key, value);
         return;
       case TSection::EntityEvent:
-        BoxKey(event_, kEventKeys, key, value);
+        BoxKey(event_, kEventWords, key, value);
         return;
     }
   }
 
   void HeaderKey(std::string_view key, const std::string& value) {
     TEntryList& pages = panel_.OwnPageList();
-    if (key == "DIAGRAMNAME") {
+    if (key == kKeyDiagramName) {
       panel_.SetDiagramName(value.empty() ? "NewDiagram" : value);
-    } else if (key == "ACTIVEPAGE") {
+    } else if (key == kKeyActivePage) {
       if (!value.empty()) {
         panel_.SetActivePageName(value);
       } else {
         if (pages.empty()) pages.push_back("NewPage1");
         panel_.SetActivePageName(pages.front());
       }
-    } else if (key == "OWNPAGE") {
+    } else if (key == kKeyOwnPage) {
       AddUnlessRepeated(pages, value);
     }
   }
@@ -211,25 +203,25 @@ class TDiagramReader {
   void EntityKey(std::string_view key, const std::string& value) {
     TEntity& entity = *entity_;
     Mark(&entity);
-    if (key == "NAME") {
+    if (key == kKeyName) {
       entity.SetName(value);
-    } else if (key == "DISPLAYPAGE") {
+    } else if (key == kKeyDisplayPage) {
       AddUnlessRepeated(entity, value);
       // Nothing sets these back while reading: the final page showing takes both from the entry
       // of the active page.
       if (EntryHidesProperty(value)) entity.SetShowProperty(false);
       if (EntryHidesMethod(value)) entity.SetShowMethod(false);
-    } else if (key == "ENTITYTYPE") {
+    } else if (key == kKeyEntityType) {
       if (Holds(value, "Organization")) entity.SetEntityType(Et_Organization);
       if (Holds(value, "Form")) entity.SetEntityType(Et_Form);
       if (Holds(value, "Data")) entity.SetEntityType(Et_Data);
       if (Holds(value, "Concept")) entity.SetEntityType(Et_Concept);
-    } else if (key == "DESC") {
+    } else if (key == kKeyDesc) {
       entity.SetEntityDesc(value);
       entity.UpdateMenuCaptions();
-    } else if (key == "TOP") {
+    } else if (key == kKeyTop) {
       entity.SetTop(TextToIntDef(value, 60));
-    } else if (key == "LEFT") {
+    } else if (key == kKeyLeft) {
       entity.SetLeft(TextToIntDef(value, 60));
     }
   }
@@ -237,7 +229,7 @@ class TDiagramReader {
   // Owner, source and target lines make the entity they name current, found or not; a box's ends
   // only ever name entities read before it.
   template <class Box>
-  void BoxKey(Box*& box, const TBoxKeys& keys, std::string_view key, const std::string& value) {
+  void BoxKey(Box*& box, const TBoxFileWords& keys, std::string_view key, const std::string& value) {
     if (key == keys.Owner) {
       entity_ = panel_.EntityByName(value);
       if (entity_) {
@@ -248,22 +240,22 @@ class TDiagramReader {
     }
     if (!box) return;
     Mark(box->OwnerEntity());
-    if (key == "NAME") {
+    if (key == kKeyName) {
       box->SetName(value);
-    } else if (key == "DESC") {
+    } else if (key == kKeyDesc) {
       SetBoxDesc(*box, value);
       box->UpdateMenuCaption();
-    } else if (key == "TOP") {
+    } else if (key == kKeyTop) {
       box->SetTop(TextToIntDef(value, 160));
-    } else if (key == "LEFT") {
+    } else if (key == kKeyLeft) {
       box->SetLeft(TextToIntDef(value, 160));
-    } else if (key == "DISPLAYPAGE") {
+    } else if (key == kKeyDisplayPage) {
       AddUnlessRepeated(*box, value);
     }
     box->UpdateAnchors();
     // A row belongs to its entity: an end that is given another entity lets go of the row it had,
     // which would otherwise link the box to a row of an entity that is not its end.
-    if (key == "SOURCEENTITY") {
+    if (key == kKeySourceEntity) {
       entity_ = panel_.EntityByName(value);
       if (entity_ && entity_ != box->SourceEntity()) {
         box->SetSourceRow(nullptr);
@@ -272,7 +264,7 @@ class TDiagramReader {
     } else if (key == keys.SourceRow) {
       if (const TEntity* source = box->SourceEntity())
         if (TRow* row = RowByName(*source, value, box)) box->SetSourceRow(row);
-    } else if (key == "TARGETENTITY") {
+    } else if (key == kKeyTargetEntity) {
       entity_ = panel_.EntityByName(value);
       if (entity_ && entity_ != box->TargetEntity()) {
         box->SetTargetRow(nullptr);
@@ -299,9 +291,8 @@ bool HoldsSectionMarker(std::string_view text) {
   while (!text.empty()) {
     const std::string_view line = TrimView(NextLine(text));
     if (line.empty() || line.find('=') != std::string_view::npos) continue;
-    for (const std::string_view marker : {"@ERDIAGRAM", "@ENTITY", "@PROPERTY", "@METHOD", "@RELATION", "@ENTITYEVENT",
-                                          "#ERDIAGRAM", "#ENTITY", "#PROPERTY", "#METHOD", "#RELATION", "#ENTITYEVENT"})
-      if (line == marker) return true;
+    for (const TFileSection& section : kFileSections)
+      if (IsSectionMarker(line, kSectionOpen, section) || IsSectionMarker(line, kSectionClose, section)) return true;
   }
   return false;
 }

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "diagram_file_words.h"
 #include "entity.h"
 #include "entity_event.h"
 #include "file_access.h"
@@ -14,11 +15,20 @@
 namespace {
 constexpr std::string_view kLineEnd = "\r\n";
 
-// Appends one line: the marker or key text as it stands, then the value. A value is free text
-// that the file cannot quote; a line break in it would end the line early and let the rest be read
-// as lines of their own (a marker, another key), so it is written as a blank.
-void Line(std::string& out, std::string_view head, std::string_view value = {}) {
-  out += head;
+void Marker(std::string& out, char mark, const TFileSection& section) {
+  out.append(static_cast<size_t>(section.Depth), ' ');
+  out += mark;
+  out += section.Word;
+  out += kLineEnd;
+}
+
+// Appends one key line of the section: the key, "=" and the value. A value is free text that the
+// file cannot quote; a line break in it would end the line early and let the rest be read as lines
+// of their own (a marker, another key), so it is written as a blank.
+void Line(std::string& out, const TFileSection& section, std::string_view key, std::string_view value) {
+  out.append(static_cast<size_t>(section.Depth + 1), ' ');
+  out += key;
+  out += '=';
   const size_t start = out.size();
   out += value;
   for (size_t i = out.find_first_of("\r\n", start); i != std::string::npos; i = out.find_first_of("\r\n", i + 1))
@@ -26,36 +36,33 @@ void Line(std::string& out, std::string_view head, std::string_view value = {}) 
   out += kLineEnd;
 }
 
-void PlacementLines(std::string& out, std::string_view key, const TEntryList& entries) {
+void PlacementLines(std::string& out, const TFileSection& section, const TEntryList& entries) {
   for (const auto& entry : entries)
-    if (!entry.empty()) Line(out, key, entry);
+    if (!entry.empty()) Line(out, section, kKeyDisplayPage, entry);
 }
 
-void AppendProperty(std::string& out, const TProperty& row) {
-  Line(out, "  @PROPERTY");
-  Line(out, "   NAME=", row.Name());
-  Line(out, "   DESC=", row.PropertyDesc());
-  Line(out, "  #PROPERTY");
+void AppendRow(std::string& out, const TRow& row, const TFileSection& section) {
+  Marker(out, kSectionOpen, section);
+  Line(out, section, kKeyName, row.Name());
+  Line(out, section, kKeyDesc, row.Desc());
+  Marker(out, kSectionClose, section);
 }
 
-void AppendMethod(std::string& out, const TMethod& row) {
-  Line(out, "  @METHOD");
-  Line(out, "   NAME=", row.Name());
-  Line(out, "   DESC=", row.MethodDesc());
-  Line(out, "  #METHOD");
-}
+void AppendProperty(std::string& out, const TProperty& row) { AppendRow(out, row, kPropertySection); }
+void AppendMethod(std::string& out, const TMethod& row) { AppendRow(out, row, kMethodSection); }
 
 void AppendEntity(std::string& out, const TEntity& entity) {
-  Line(out, " @ENTITY");
-  Line(out, "  NAME=", entity.Name());
-  Line(out, "  DESC=", entity.EntityDesc());
-  Line(out, "  ENTITYTYPE=", EntityTypeName(entity.EntityType()));
-  PlacementLines(out, "  DISPLAYPAGE=", entity.ActivePages());
+  const TFileSection& section = kEntitySection;
+  Marker(out, kSectionOpen, section);
+  Line(out, section, kKeyName, entity.Name());
+  Line(out, section, kKeyDesc, entity.EntityDesc());
+  Line(out, section, kKeyEntityType, EntityTypeName(entity.EntityType()));
+  PlacementLines(out, section, entity.ActivePages());
   for (const auto& slot : entity.PropertyList())
     if (slot.Object) AppendProperty(out, *slot.Object);
   for (const auto& slot : entity.MethodList())
     if (slot.Object) AppendMethod(out, *slot.Object);
-  Line(out, " #ENTITY");
+  Marker(out, kSectionClose, section);
 }
 
 std::string_view NameOf(const Control* control) {
@@ -64,35 +71,32 @@ std::string_view NameOf(const Control* control) {
 
 // The lines relation and event sections share. An end whose entity is set is written with its row's
 // name, empty when the row is missing, so that reading the file back gives the same end again.
-void AppendLinkBox(std::string& out, const TLinkBox& box, std::string_view open, std::string_view ownerKey,
-                   std::string_view desc, std::string_view sourceRowKey, std::string_view targetRowKey,
-                   std::string_view close) {
-  Line(out, open);
-  Line(out, ownerKey, NameOf(box.OwnerEntity()));
-  Line(out, "   NAME=", box.Name());
-  Line(out, "   DESC=", desc);
-  Line(out, "   TOP=", IntToText(box.Top()));
-  Line(out, "   LEFT=", IntToText(box.Left()));
+void AppendLinkBox(std::string& out, const TLinkBox& box, const TBoxFileWords& words, std::string_view desc) {
+  const TFileSection& section = words.Section;
+  Marker(out, kSectionOpen, section);
+  Line(out, section, words.Owner, NameOf(box.OwnerEntity()));
+  Line(out, section, kKeyName, box.Name());
+  Line(out, section, kKeyDesc, desc);
+  Line(out, section, kKeyTop, IntToText(box.Top()));
+  Line(out, section, kKeyLeft, IntToText(box.Left()));
   if (box.SourceEntity()) {
-    Line(out, "   SOURCEENTITY=", box.SourceEntity()->Name());
-    Line(out, sourceRowKey, NameOf(box.SourceRow()));
+    Line(out, section, kKeySourceEntity, box.SourceEntity()->Name());
+    Line(out, section, words.SourceRow, NameOf(box.SourceRow()));
   }
   if (box.TargetEntity()) {
-    Line(out, "   TARGETENTITY=", box.TargetEntity()->Name());
-    Line(out, targetRowKey, NameOf(box.TargetRow()));
+    Line(out, section, kKeyTargetEntity, box.TargetEntity()->Name());
+    Line(out, section, words.TargetRow, NameOf(box.TargetRow()));
   }
-  PlacementLines(out, "   DISPLAYPAGE=", box.ActivePages());
-  Line(out, close);
+  PlacementLines(out, section, box.ActivePages());
+  Marker(out, kSectionClose, section);
 }
 
 void AppendRelation(std::string& out, const TRelation& relation) {
-  AppendLinkBox(out, relation, "  @RELATION", "   RELOWNERENTITY=", relation.RelationDesc(), "   SOURCEPROPERTY=",
-                "   TARGETPROPERTY=", "  #RELATION");
+  AppendLinkBox(out, relation, kRelationWords, relation.RelationDesc());
 }
 
 void AppendEvent(std::string& out, const TEntityEvent& event) {
-  AppendLinkBox(out, event, "  @ENTITYEVENT", "   EVTOWNERENTITY=", event.EventDesc(), "   SOURCEMETHOD=",
-                "   TARGETMETHOD=", "  #ENTITYEVENT");
+  AppendLinkBox(out, event, kEventWords, event.EventDesc());
 }
 
 // A section as RecordText gives it: without the line end after its closing marker.
@@ -120,10 +124,11 @@ size_t ExpectedSize(const TOOAPanel& panel) {
 std::string DiagramFileText(const TOOAPanel& panel) {
   std::string out;
   out.reserve(ExpectedSize(panel));
-  Line(out, "@ERDIAGRAM");
-  Line(out, " DIAGRAMNAME=", panel.DiagramName());
-  for (const auto& page : panel.OwnPageList()) Line(out, " OWNPAGE=", page);
-  Line(out, " ACTIVEPAGE=", panel.ActivePageName());
+  const TFileSection& section = kDiagramSection;
+  Marker(out, kSectionOpen, section);
+  Line(out, section, kKeyDiagramName, panel.DiagramName());
+  for (const auto& page : panel.OwnPageList()) Line(out, section, kKeyOwnPage, page);
+  Line(out, section, kKeyActivePage, panel.ActivePageName());
   for (const auto& entity : panel.Entities())
     if (entity) AppendEntity(out, *entity);
   for (const auto& entity : panel.Entities()) {
@@ -133,7 +138,7 @@ std::string DiagramFileText(const TOOAPanel& panel) {
     for (const auto& slot : entity->EventList())
       if (slot.Object) AppendEvent(out, *slot.Object);
   }
-  Line(out, "#ERDIAGRAM");
+  Marker(out, kSectionClose, section);
   return out;
 }
 
