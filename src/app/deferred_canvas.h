@@ -130,8 +130,8 @@ class DeferredCanvas : public THostCanvas {
   std::string texts_;
   // While drawing: what the opaque drawings after the one at hand cover; and for the slanted
   // segments of one-pixel lines, one byte per run of kRunSteps steps, set where the run lies in
-  // blocks wholly covered only. Leaving such runs out pays: a crowded page's full paint takes 7 %
-  // longer without it (N = 5,000 and 20,000, both ways in one run).
+  // blocks wholly covered only. Leaving such runs out makes a crowded page's paint measurably
+  // shorter (docs/performance.md).
   TCoverMap coverMap_;
   static constexpr int kRunSteps = 8;
   std::vector<std::uint8_t> coveredRuns_;

@@ -14,8 +14,8 @@
 void UseLargeMemoryPages() {
 #ifdef QUORVANE_LARGE_PAGES
   // A large diagram is hundreds of thousands of small objects, and the first touch of every fresh
-  // 4 KB page of them costs the system a fault: on a virtual machine, microseconds each, which was
-  // a third of the time reading and saving a diagram of 5,000 entities took. Address space is
+  // 4 KB page of them costs the system a fault: on a virtual machine, microseconds each, a large
+  // part of reading and saving a large diagram (docs/performance.md). Address space is
   // taken a gigabyte at a time (it costs nothing until touched) and kept, and what is taken is
   // marked for 2 MB pages: 512 times fewer faults for the same memory.
   constexpr std::size_t kStep = std::size_t{1} << 30;
