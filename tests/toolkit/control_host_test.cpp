@@ -1,0 +1,181 @@
+#include "control_host.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "popup_menu.h"
+#include "recording_canvas.h"
+#include "scripted_platform.h"
+#include "toolkit_error.h"
+
+namespace {
+using TLog = std::vector<std::string>;
+
+// A control that writes down what reaches it.
+class Probe : public Control {
+ public:
+  Probe(TLog& log, const char* name, Platform* platform = nullptr) : log_(log), platform_(platform) { SetName(name); }
+  Platform* GetPlatform() const override { return platform_ ? platform_ : Control::GetPlatform(); }
+  void MouseDown(TMouseButton, TShiftState, int x, int y) override {
+    log_.push_back("down " + Name() + " " + std::to_string(x) + "," + std::to_string(y));
+    if (Fails) throw EToolkitError("no " + Name());
+    if (OnPress) OnPress();
+  }
+  void Paint() override {
+    log_.push_back("paint " + Name());
+    if (Fails) throw EToolkitError("no paint");
+  }
+  void DragOver(Control&, int, int, TDragState, bool& accept) override { accept = Accepts; }
+  void DragDrop(Control& source, int, int) override { log_.push_back("drop " + source.Name() + " on " + Name()); }
+
+  bool Fails = false;
+  bool Accepts = false;
+  std::function<void()> OnPress;
+
+ private:
+  TLog& log_;
+  Platform* platform_;
+};
+
+// The window: answers a menu with the item scripted, after doing what the user did meanwhile.
+class Window : public THostWindow {
+ public:
+  explicit Window(TLog& log) : log_(log) {}
+  std::optional<size_t> ChooseFromMenu(Control& owner, const PopupMenu&, TPoint at) override {
+    log_.push_back("menu " + owner.Name() + " at " + std::to_string(at.X) + "," + std::to_string(at.Y));
+    if (Meanwhile) Meanwhile();
+    return Chosen;
+  }
+  void DragMoved(const TRect& outline, bool accepted) override {
+    log_.push_back("outline " + std::to_string(outline.Left) + "," + std::to_string(outline.Top) +
+                   (accepted ? " taken" : " refused"));
+  }
+  void DragEnded() override { log_.push_back("drag ended"); }
+
+  std::optional<size_t> Chosen;
+  std::function<void()> Meanwhile;
+
+ private:
+  TLog& log_;
+};
+
+// root (200 by 200, menu R1 R2) > box at 20,20 without a menu > inner (menu I1) and plain; a hidden
+// control over 150,150.
+struct Scene {
+  Scene() {
+    root.SetBounds(0, 0, 200, 200);
+    for (auto [control, parent, at, size] : {std::tuple{box.get(), &root, 20, 100}, {inner.get(), box.get(), 10, 40},
+                                             {plain.get(), box.get(), 60, 20}, {hidden.get(), &root, 150, 30}}) {
+      control->SetBounds(at, at, size, size);
+      control->SetParent(parent);
+    }
+    hidden->SetVisible(false);
+    rootMenu.Add("R1", [this] { log.push_back("ran R1"); });
+    rootMenu.Add("R2", [this] { log.push_back("ran R2"); });
+    innerMenu->Add("I1", [this] { log.push_back("ran I1"); });
+    root.SetPopupMenu(&rootMenu);
+    inner->SetPopupMenu(innerMenu.get());
+  }
+  TLog log;
+  ScriptedPlatform platform;
+  Probe root{log, "root", &platform};
+  std::unique_ptr<Probe> box = std::make_unique<Probe>(log, "box");
+  std::unique_ptr<Probe> inner = std::make_unique<Probe>(log, "inner");
+  std::unique_ptr<Probe> plain = std::make_unique<Probe>(log, "plain");
+  std::unique_ptr<Probe> hidden = std::make_unique<Probe>(log, "hidden");
+  PopupMenu rootMenu;
+  std::unique_ptr<PopupMenu> innerMenu = std::make_unique<PopupMenu>();
+  Window window{log};
+  TControlHost host{root, window};
+};
+}  // namespace
+
+TEST(ControlHost, ARightPressOpensTheNearestMenuAndRunsItsItemOnlyWhileItStands) {
+  struct Case {
+    const char* what;
+    TPoint at;
+    std::optional<size_t> chosen;
+    std::function<void(Scene&)> meanwhile;
+    TLog log;
+  } cases[] = {
+      {"a control without a menu in a box without one: the root's", {85, 85}, 1, {},
+       {"down plain 5,5", "menu root at 85,85", "ran R2"}},
+      {"a control with its own menu", {35, 35}, 0, {}, {"down inner 5,5", "menu inner at 35,35", "ran I1"}},
+      {"a hidden control is passed over", {160, 160}, 0, {}, {"down root 160,160", "menu root at 160,160", "ran R1"}},
+      {"no item chosen", {85, 85}, std::nullopt, {}, {"down plain 5,5", "menu root at 85,85"}},
+      {"the item changed while the menu was shown", {85, 85}, 1,
+       [](Scene& scene) { scene.rootMenu.Item(1) = MenuItem("R3", [&scene] { scene.log.push_back("ran R3"); }); }, {"down plain 5,5", "menu root at 85,85"}},
+      {"the owner went while the menu was shown", {35, 35}, 0, [](Scene& scene) { scene.inner.reset(); },
+       {"down inner 5,5", "menu inner at 35,35"}},
+  };
+  for (const Case& c : cases) {
+    Scene scene;
+    scene.window.Chosen = c.chosen;
+    if (c.meanwhile) scene.window.Meanwhile = [&] { c.meanwhile(scene); };
+    scene.host.Press(TMouseButton::Right, 0, c.at);
+    EXPECT_EQ(scene.log, c.log) << c.what;
+  }
+}
+
+TEST(ControlHost, ADragEndsAtTheReleaseOrWhenItsButtonIsSeenUp) {
+  Scene scene;
+  scene.inner->Accepts = true;
+  scene.plain->OnPress = [&] { scene.host.BeginDrag(*scene.plain); };
+  const auto drag = [&] {
+    scene.log.clear();
+    scene.host.Press(TMouseButton::Left, ssLeft, {85, 85});
+    ASSERT_TRUE(scene.host.IsDragging());
+  };
+  drag();
+  scene.host.Move(ssLeft, {40, 40});
+  EXPECT_EQ(scene.host.DragOutline(), (TRect{40, 40, 60, 60})) << "the outline's corner at the pointer";
+  scene.host.Press(TMouseButton::Right, ssLeft, {40, 40});
+  EXPECT_TRUE(scene.host.IsDragging()) << "another button while dragging is ignored";
+  scene.host.Release(TMouseButton::Left, {40, 40});
+  EXPECT_EQ(scene.log, (TLog{"down plain 5,5", "outline 40,40 taken", "drag ended", "drop plain on inner"}));
+
+  drag();
+  scene.host.Release(TMouseButton::Left, {5, 5});
+  EXPECT_EQ(scene.log, (TLog{"down plain 5,5", "drag ended"})) << "the root refuses the drop";
+
+  drag();
+  scene.host.Move(0, {40, 40});
+  EXPECT_FALSE(scene.host.IsDragging()) << "the release was never reported";
+  scene.host.Release(TMouseButton::Left, {40, 40});
+  EXPECT_EQ(scene.log, (TLog{"down plain 5,5", "drag ended"}));
+
+  drag();
+  scene.host.Press(TMouseButton::Left, ssLeft, {35, 35});
+  EXPECT_FALSE(scene.host.IsDragging()) << "a left press while dragging ends the drag before it goes on";
+  EXPECT_EQ(scene.log, (TLog{"down plain 5,5", "drag ended", "down inner 5,5"}));
+}
+
+TEST(ControlHost, PaintsWhatReachesIntoThePartAndShowsErrorsOnce) {
+  Scene scene;
+  RecordingCanvas canvas;
+  EXPECT_EQ(scene.host.Paint(canvas, {0, 0, 200, 200}), "");
+  EXPECT_EQ(scene.log, (TLog{"paint root", "paint box", "paint inner", "paint plain"}));
+  scene.log.clear();
+  EXPECT_EQ(scene.host.Paint(canvas, {0, 0, 25, 25}), "");
+  EXPECT_EQ(scene.log, (TLog{"paint root", "paint box"}));
+
+  scene.plain->Fails = true;
+  EXPECT_EQ(scene.host.Paint(canvas, {0, 0, 200, 200}), "no paint");
+  EXPECT_EQ(scene.host.Paint(canvas, {0, 0, 200, 200}), "") << "the same failure is not reported again";
+  scene.plain->Fails = false;
+  EXPECT_EQ(scene.host.Paint(canvas, {0, 0, 200, 200}), "");
+  scene.plain->Fails = true;
+  EXPECT_EQ(scene.host.Paint(canvas, {0, 0, 200, 200}), "no paint") << "reported again after a paint got through";
+
+  scene.log.clear();
+  scene.host.Press(TMouseButton::Left, 0, {85, 85});
+  scene.host.Press(TMouseButton::Left, 0, {35, 35});
+  EXPECT_EQ(scene.platform.CallsOf("Error").at(0).Text, "no plain");
+  EXPECT_EQ(scene.log, (TLog{"down plain 5,5", "down inner 5,5"})) << "the host goes on after the error box";
+}
