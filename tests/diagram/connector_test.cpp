@@ -135,8 +135,8 @@ TEST_F(Connectors, CallBracketsStepOutwards) {
   const int to = audit->Anchors().Y;
   struct Case {
     int distance;
-    int offset;
-  } cases[] = {{0, 0}, {1, 54}, {2, 109}, {3, 164}, {15, 824}};
+    int offset;  // -1: held at the edge of the surface's range (a file may give a huge distance)
+  } cases[] = {{0, 0}, {1, 54}, {2, 109}, {3, 164}, {15, 824}, {-3, 0}, {2147483647, -1}};
   for (const auto& c : cases) {
     check->SetCallMethod(audit);
     check->SetCallMethodLineDistance(c.distance);
@@ -144,7 +144,7 @@ TEST_F(Connectors, CallBracketsStepOutwards) {
     customer->DrawConnectors(canvas);
     const auto lines = canvas.PolylinesIn(clrGreen);  // the colour the last relation line left
     ASSERT_EQ(lines.size(), 3u) << c.distance;
-    const int o = c.offset;
+    const int o = c.offset < 0 ? (1 << 28) - right : c.offset;
     EXPECT_EQ(lines[1], (Points{{right + o, from}, {right + o + 10, from}, {right + o + 10, to}, {right + o, to}})) << c.distance;
     EXPECT_EQ(lines[2], (Points{{right + o + 5, to - 5}, {right + o, to}, {right + o + 5, to + 5}})) << c.distance;
   }
