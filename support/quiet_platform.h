@@ -1,6 +1,7 @@
 // The platform the fuzz harnesses and the benchmarks of the core run the diagram on: no display,
 // nobody to ask. Every input box is answered with its proposal, every Yes/No box with No, every
-// choice dialog with its preselection (nothing where only its button answers); text measures 7
+// choice dialog with its preselection (nothing where only its button answers), every form with
+// Cancel; text measures 7
 // pixels per character and 16 high; there is no picture to paint into.
 #pragma once
 
@@ -36,6 +37,7 @@ class QuietPlatform : public Platform {
   std::optional<std::string> OpenFileDialog(const FileDialogOptions&) override { return std::nullopt; }
   std::optional<std::string> SaveFileDialog(const FileDialogOptions&) override { return std::nullopt; }
   std::string Choose(const ChoiceDialog& dialog) override;
+  std::optional<TFormAnswer> AskForm(const TFormDialog&) override { return std::nullopt; }
   std::unique_ptr<Bitmap> CreateBitmap() override { return nullptr; }
   Canvas& MeasureCanvas() override { return measure_; }
   void Invalidate(Control&) override {}

@@ -20,6 +20,7 @@ class HeadlessPlatform : public Platform {
   std::optional<std::string> OpenFileDialog(const FileDialogOptions& options) override;
   std::optional<std::string> SaveFileDialog(const FileDialogOptions& options) override;
   std::string Choose(const ChoiceDialog& dialog) override;
+  std::optional<TFormAnswer> AskForm(const TFormDialog&) override { return std::nullopt; }
   std::unique_ptr<Bitmap> CreateBitmap() override;
   void SaveDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
                        const std::string& title, const std::function<void(Canvas&)>& draw) override;

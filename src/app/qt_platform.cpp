@@ -5,9 +5,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QFormLayout>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QInputDialog>
@@ -17,6 +19,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSpacerItem>
+#include <QSpinBox>
 #include <QStringList>
 #include <QStyle>
 
@@ -210,6 +213,75 @@ std::string QtPlatform::Choose(const ChoiceDialog& choice) {
   const bool byButton = dialog.exec() == QDialog::Accepted;
   if (choice.AnswerOnlyByButton && !byButton) return {};
   return list->currentText().toStdString();
+}
+
+std::optional<TFormAnswer> QtPlatform::AskForm(const TFormDialog& form) {
+  QDialog dialog(mainWindow_, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                                  Qt::MSWindowsFixedSizeDialogHint);
+  dialog.setObjectName(QStringLiteral("FormDialog"));
+  dialog.setWindowTitle(QString::fromStdString(form.Caption));
+  auto* layout = new QFormLayout(&dialog);
+  const auto label = [&dialog](const std::string& text) {
+    auto* widget = new QLabel(QString::fromStdString(text), &dialog);
+    widget->setTextFormat(Qt::PlainText);
+    return widget;
+  };
+
+  auto* list = new QComboBox(&dialog);
+  list->setObjectName(QStringLiteral("FormList"));
+  list->setEditable(false);
+  for (const std::string& item : form.Items) list->addItem(QString::fromStdString(item));
+  const bool valid = form.ItemIndex >= 0 && form.ItemIndex < list->count();
+  list->setCurrentIndex(valid ? form.ItemIndex : -1);
+  layout->addRow(label(form.ListLabel), list);
+
+  std::vector<QSpinBox*> numbers;
+  for (const TFormDialog::TNumber& number : form.Numbers) {
+    auto* field = new QSpinBox(&dialog);
+    field->setObjectName(QStringLiteral("FormNumber%1").arg(numbers.size() + 1));
+    field->setRange(number.Min, std::max(number.Min, number.Max));
+    field->setValue(number.Value);
+    // Digits only, with the range shown by what the field refuses rather than by a message later.
+    field->setGroupSeparatorShown(false);
+    layout->addRow(label(number.Label), field);
+    numbers.push_back(field);
+  }
+
+  const auto shown = [list, &numbers] {
+    TFormAnswer answer;
+    answer.ItemIndex = list->currentIndex();
+    for (const QSpinBox* field : numbers) answer.Numbers.push_back(field->value());
+    return answer;
+  };
+  QLabel* result = nullptr;
+  if (form.Result) {
+    result = label({});
+    result->setObjectName(QStringLiteral("FormResult"));
+    layout->addRow(label(form.ResultLabel), result);
+    const auto update = [&form, result, &shown] {
+      const TFormAnswer now = shown();
+      result->setText(QString::fromStdString(form.Result(now.ItemIndex, now.Numbers)));
+    };
+    update();
+    QObject::connect(list, &QComboBox::currentIndexChanged, &dialog, update);
+    for (QSpinBox* field : numbers) QObject::connect(field, &QSpinBox::valueChanged, &dialog, update);
+  }
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  layout->addRow(buttons);
+
+  // As wide as its fields need, or wider when its caption needs more; centred on the desktop the
+  // main window stands on.
+  dialog.adjustSize();
+  dialog.setFixedSize(std::max(dialog.width(), captionWidth(dialog.windowTitle())), dialog.height());
+  if (const QScreen* desktop = screen()) {
+    const QRect area = desktop->geometry();
+    dialog.move(area.center() - QPoint(dialog.width() / 2, dialog.height() / 2));
+  }
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return shown();
 }
 
 QScreen* QtPlatform::screen() const {

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "geometry.h"
 
@@ -12,6 +13,15 @@ enum TEntityType { Et_Organization, Et_Form, Et_Data, Et_Concept };
 const char* EntityTypeName(TEntityType type);
 
 enum TPropertyDataType { pdtVachar, pdtInteger, pdtDouble, pdtBool, pdtBinary };
+constexpr int kPropertyDataTypeCount = pdtBinary + 1;
+
+// The kind as the data type dialog shows it and the diagram file spells it ("Varchar", "Integer",
+// "Double", "Bool", "Binary"); and the kind so spelled, exactly, or none.
+const char* DataTypeName(TPropertyDataType type);
+std::optional<TPropertyDataType> DataTypeByName(std::string_view name);
+// The storage a property of the kind, size and scale takes: the size (Double: size + scale + 1;
+// Bool: 5), held within the range of an int for sizes read from a file.
+int PhysicalLengthOf(TPropertyDataType type, int size, int scale);
 
 // The three anchor points of a row or box, in panel coordinates, all at its middle height.
 struct TAnchorPoints {

@@ -1,6 +1,9 @@
 #include "property.h"
 
+#include <optional>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "entity.h"
 #include "method.h"
@@ -30,13 +33,7 @@ void TProperty::SetIsDisplay(bool display) {
 }
 
 int TProperty::PhysicalLength() {
-  switch (dataType_) {
-    case pdtVachar:
-    case pdtInteger:
-    case pdtBinary: physicalLength_ = dataSize_; break;
-    case pdtDouble: physicalLength_ = dataSize_ + dataScale_ + 1; break;
-    case pdtBool: physicalLength_ = 5; break;
-  }
+  physicalLength_ = PhysicalLengthOf(dataType_, dataSize_, dataScale_);
   return physicalLength_;
 }
 
@@ -70,12 +67,41 @@ void TProperty::BuildMenu() {
   menu.Add(" -> Property Move UP", [this] { MoveUp(); });
   menu.Add(" -> Property Move Down", [this] { MoveDown(); });
   menu.Add("-");
-  menu.Add(" -> Property Data Type");
+  menu.Add(" -> Property Data Type", [this] { ChooseDataType(); });
   menu.Add("-");
   menu.Add(" -> Hide This Property", [this] { HideProperty(); });
   menu.Add("-");
   menu.Add(" -> Remove This Property", [this] { RemoveProperty(); });
   menu.Add(" -> Create Property's Relation", [this] { CreatePropertyRelation(); });
+}
+
+void TProperty::ChooseDataType() {
+  Platform* platform = GetPlatform();
+  if (!platform) return;
+  TFormDialog form;
+  form.Caption = "Property Data Type";
+  form.ListLabel = "Data Type";
+  for (int kind = 0; kind < kPropertyDataTypeCount; ++kind)
+    form.Items.push_back(DataTypeName(static_cast<TPropertyDataType>(kind)));
+  form.ItemIndex = dataType_;
+  form.Numbers = {{"Size", dataSize_, 0, MaxDataSize}, {"Scale", dataScale_, 0, MaxDataSize}};
+  form.ResultLabel = "Physical Length";
+  form.Result = [](int item, const std::vector<int>& numbers) {
+    if (item < 0 || item >= kPropertyDataTypeCount || numbers.size() != 2) return std::string();
+    return IntToText(PhysicalLengthOf(static_cast<TPropertyDataType>(item), numbers[0], numbers[1]));
+  };
+  const std::optional<TFormAnswer> answer = platform->AskForm(form);
+  if (!answer) return;
+  const auto inRange = [](int n) { return n >= 0 && n <= MaxDataSize; };
+  if (answer->ItemIndex < 0 || answer->ItemIndex >= kPropertyDataTypeCount || answer->Numbers.size() != 2 ||
+      !inRange(answer->Numbers[0]) || !inRange(answer->Numbers[1])) {
+    platform->ShowMessage("The size and the scale must be whole numbers from 0 to 1000000; the data type is "
+                          "left as it was.");
+    return;
+  }
+  SetDataType(static_cast<TPropertyDataType>(answer->ItemIndex));
+  SetDataSize(answer->Numbers[0]);
+  SetDataScale(answer->Numbers[1]);
 }
 
 void TProperty::SwapWith(TProperty& other) {

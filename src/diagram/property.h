@@ -35,6 +35,10 @@ class TProperty : public TRow {
   void HideProperty();
   void RemoveProperty();
   void CreatePropertyRelation();
+  // " -> Property Data Type": the data type dialog; OK stores the kind, size and scale it shows,
+  // when size and scale lie within 0 to MaxDataSize.
+  void ChooseDataType();
+  static constexpr int MaxDataSize = 1000000;
 
   bool IsShownOn(const std::string& page) const override;
   void DrawOn(Canvas& canvas, int x, int y) override;

@@ -69,6 +69,7 @@ class TDiagramReader {
           break;
         }
       }
+      ResolveCalls();
     }
     panel_.ShowActivePage();
   }
@@ -86,10 +87,15 @@ class TDiagramReader {
 
   // Returns false when the line ends the reading.
   bool Marker(std::string_view line) {
+    // A marker opening anything but a row ends the entity's rows, "#ENTITY" or not.
+    if (line.size() > 1 && line.front() == kSectionOpen && !IsSectionMarker(line, kSectionOpen, kPropertySection) &&
+        !IsSectionMarker(line, kSectionOpen, kMethodSection))
+      ResolveCalls();
     if (IsSectionMarker(line, kSectionClose, kDiagramSection)) {
       if (diagramOpen_ && panel_.OwnPageList().empty()) panel_.OwnPageList().push_back("NewPage1");
       diagramOpen_ = false;
     } else if (IsSectionMarker(line, kSectionClose, kEntitySection)) {
+      ResolveCalls();
       if (entity_) {
         Mark(entity_);
         if (entity_->ActivePages().empty()) entity_->AddPageEntry(panel_.ActivePageName());
@@ -131,6 +137,17 @@ class TDiagramReader {
     return true;
   }
 
+  // The calls read in the entity's method sections: each names a row of the caller's own entity,
+  // other than the caller (a row cannot call itself; no drop makes it do so either).
+  void ResolveCalls() {
+    for (const auto& [caller, name] : calls_) {
+      TEntity* entity = caller->OwnerEntity();
+      TMethod* called = entity ? entity->MethodByName(name) : nullptr;
+      if (called && called != caller) caller->SetCallMethod(called);
+    }
+    calls_.clear();
+  }
+
   // A box read without placement entries stands on the active page, at no position of its own.
   template <class Box>
   void CloseBox(Box*& box) {
@@ -161,6 +178,12 @@ class TDiagramReader {
         } else if (key == kKeyDesc) {
           property_->SetPropertyDesc(value);
           property_->UpdateMenuCaption();
+        } else if (key == kKeyDataType) {
+          property_->SetDataType(DataTypeByName(value).value_or(pdtVachar));
+        } else if (key == kKeyDataSize) {
+          property_->SetDataSize(TextToIntDef(value, 0));
+        } else if (key == kKeyDataScale) {
+          property_->SetDataScale(TextToIntDef(value, 0));
         }
         property_->UpdateAnchors();
         return;
@@ -172,6 +195,11 @@ class TDiagramReader {
         } else if (key == kKeyDesc) {
           method_->SetMethodDesc(value);
           method_->UpdateMenuCaption();
+        } else if (key == kKeyCallMethod) {
+          // Found when the entity's section ends, so that a row written after this one is found.
+          calls_.push_back({method_, value});
+        } else if (key == kKeyCallDistance) {
+          method_->SetCallMethodLineDistance(TextToIntDef(value, 15));
         }
         method_->UpdateAnchors();
         return;
@@ -284,6 +312,7 @@ class TDiagramReader {
   TMethod* method_ = nullptr;
   TRelation* relation_ = nullptr;
   TEntityEvent* event_ = nullptr;
+  std::vector<std::pair<TMethod*, std::string>> calls_;
 };
 
 // Whether some line of the text, trimmed, is one of the twelve section markers of a diagram file.

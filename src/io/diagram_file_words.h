@@ -41,6 +41,13 @@ inline constexpr std::string_view kKeyTop = "TOP";
 inline constexpr std::string_view kKeyLeft = "LEFT";
 inline constexpr std::string_view kKeySourceEntity = "SOURCEENTITY";
 inline constexpr std::string_view kKeyTargetEntity = "TARGETENTITY";
+// A property's data type, size and scale, each only when it is not the default (Varchar, 0, 0).
+inline constexpr std::string_view kKeyDataType = "DATATYPE";
+inline constexpr std::string_view kKeyDataSize = "DATASIZE";
+inline constexpr std::string_view kKeyDataScale = "DATASCALE";
+// A method's call: the called row's name and the bracket's line distance, only when it has one.
+inline constexpr std::string_view kKeyCallMethod = "CALLMETHOD";
+inline constexpr std::string_view kKeyCallDistance = "CALLDISTANCE";
 
 // What relation and event sections differ in: their word, and the keys of the owner entity and of
 // the rows at their ends.

@@ -41,15 +41,33 @@ void PlacementLines(std::string& out, const TFileSection& section, const TEntryL
     if (!entry.empty()) Line(out, section, kKeyDisplayPage, entry);
 }
 
-void AppendRow(std::string& out, const TRow& row, const TFileSection& section) {
+// A row's section: its name and description, then what the row holds beyond the defaults.
+template <class Row, class Extra>
+void AppendRow(std::string& out, const Row& row, const TFileSection& section, Extra extra) {
   Marker(out, kSectionOpen, section);
   Line(out, section, kKeyName, row.Name());
   Line(out, section, kKeyDesc, row.Desc());
+  extra();
   Marker(out, kSectionClose, section);
 }
 
-void AppendProperty(std::string& out, const TProperty& row) { AppendRow(out, row, kPropertySection); }
-void AppendMethod(std::string& out, const TMethod& row) { AppendRow(out, row, kMethodSection); }
+void AppendProperty(std::string& out, const TProperty& row) {
+  const TFileSection& section = kPropertySection;
+  AppendRow(out, row, section, [&] {
+    if (row.DataType() != pdtVachar) Line(out, section, kKeyDataType, DataTypeName(row.DataType()));
+    if (row.DataSize() != 0) Line(out, section, kKeyDataSize, IntToText(row.DataSize()));
+    if (row.DataScale() != 0) Line(out, section, kKeyDataScale, IntToText(row.DataScale()));
+  });
+}
+
+void AppendMethod(std::string& out, const TMethod& row) {
+  const TFileSection& section = kMethodSection;
+  AppendRow(out, row, section, [&] {
+    if (!row.CallMethod()) return;
+    Line(out, section, kKeyCallMethod, row.CallMethod()->Name());
+    Line(out, section, kKeyCallDistance, IntToText(row.CallMethodLineDistance()));
+  });
+}
 
 void AppendEntity(std::string& out, const TEntity& entity) {
   const TFileSection& section = kEntitySection;

@@ -48,6 +48,33 @@ struct ChoiceDialog {
   bool AnswerOnlyByButton = false;
 };
 
+// A small modal form: a selection-only list and whole-number fields, each under its label, and a
+// line worked out from what the fields show, kept up to date while the user edits them; OK and
+// Cancel. The fields hold their values within Min and Max.
+struct TFormDialog {
+  struct TNumber {
+    std::string Label;
+    int Value = 0;
+    int Min = 0;
+    int Max = 0;
+  };
+  std::string Caption;
+  std::string ListLabel;
+  std::vector<std::string> Items;
+  int ItemIndex = 0;
+  std::vector<TNumber> Numbers;
+  std::string ResultLabel;
+  // The worked-out line for the item and the numbers the fields show.
+  std::function<std::string(int item, const std::vector<int>& numbers)> Result;
+};
+
+// What a form showed when OK closed it.
+struct TFormAnswer {
+  int ItemIndex = 0;
+  std::vector<int> Numbers;
+  friend bool operator==(const TFormAnswer&, const TFormAnswer&) = default;
+};
+
 // The vector picture formats a drawing can be written in.
 enum class TDrawingFormat { Svg };
 
@@ -68,6 +95,9 @@ class Platform {
   virtual std::optional<std::string> SaveFileDialog(const FileDialogOptions& options) = 0;
   // Shows the dialog modally and returns the text its list shows when it is closed.
   virtual std::string Choose(const ChoiceDialog& dialog) = 0;
+  // Shows the form modally: what it showed when OK closed it; nothing for Cancel, Escape or the
+  // window's close button.
+  virtual std::optional<TFormAnswer> AskForm(const TFormDialog& form) = 0;
 
   // A new off-screen picture of no size, painted with the same font as the screen.
   virtual std::unique_ptr<Bitmap> CreateBitmap() = 0;

@@ -8,6 +8,8 @@
 #include <functional>
 #include <vector>
 
+#include "diagram_file_reader.h"
+#include "diagram_file_writer.h"
 #include "entity.h"
 #include "entity_event.h"
 #include "headless_platform.h"
@@ -162,6 +164,25 @@ TEST_F(BitmapExport, ASelectedRowsTextColourReachesNothingElse) {
 // What each change leaves in the picture: lines where their rows now stand and only where their
 // box shows, brackets only beside shown rows and never over one another, every box as tall as the
 // rows it shows.
+// The file keeps calls, so a diagram read back from it draws the same brackets, pixel for pixel.
+TEST_F(BitmapExport, CallsLookTheSameAfterTheirFile) {
+  TMethod* audit = AddMethod(*customer, "Audit", true);
+  TMethod* save = AddMethod(*customer, "Save", true);
+  customer->SetSelectedMethod(check);
+  save->DefineCall();
+  customer->SetSelectedMethod(audit);
+  check->DefineCall();
+  customer->SetSelectedMethod(nullptr);  // the selection is not the file's
+  custNo->SetDataType(pdtDouble);
+  panel.ShowActivePage();
+  const QImage before = Export().copy();
+  Scene again;
+  LoadDiagramText(again.panel, DiagramFileText(panel));
+  EXPECT_EQ(DiagramFileText(again.panel), DiagramFileText(panel));
+  EXPECT_EQ(again.Export(), before);
+  EXPECT_NE(before, Scene().Export()) << "the calls show in the picture";
+}
+
 TEST(PictureAfterChanges, ShowsWhatTheScreenShows) {
   const QRgb white = qRgb(255, 255, 255);
   const std::vector<std::pair<const char*, std::function<std::vector<Probe>(Scene&)>>> cases = {

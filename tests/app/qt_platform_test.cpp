@@ -12,6 +12,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QDialogButtonBox>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -152,6 +154,52 @@ TEST(QtPlatformTest, ChoiceDialogAnswersTheListsTextHoweverItCloses) {
       c.close(dialog);
     });
     EXPECT_EQ(platform.Choose(choice), c.expected) << c.itemIndex << " " << c.pick;
+    EXPECT_TRUE(robot.clean());
+  }
+}
+
+// The form shows its worked-out line for what its fields show as they change; only OK answers, with
+// what they show then.
+TEST(QtPlatformTest, FormShowsItsLineAsItsFieldsChangeAndAnswersOnlyByOk) {
+  TFormDialog form;
+  form.Caption = "Property Data Type";
+  form.Items = {"Varchar", "Integer", "Double"};
+  form.ItemIndex = 1;
+  form.Numbers = {{"Size", 4, 0, 1000000}, {"Scale", 0, 0, 1000000}};
+  form.Result = [](int item, const std::vector<int>& n) {
+    return std::to_string(item == 2 ? n[0] + n[1] + 1 : n[0]);
+  };
+  const auto button = [](QDialogButtonBox::StandardButton which) {
+    return [which](QWidget* d) { d->findChild<QDialogButtonBox*>()->button(which)->click(); };
+  };
+  struct Case {
+    std::function<void(QWidget*)> close;
+    std::optional<TFormAnswer> answer;
+  } cases[] = {{button(QDialogButtonBox::Ok), TFormAnswer{2, {10, 1000000}}},
+               {button(QDialogButtonBox::Cancel), std::nullopt},
+               {[](QWidget* d) { QTest::keyClick(d, Qt::Key_Escape); }, std::nullopt},
+               {[](QWidget* d) { d->close(); }, std::nullopt}};
+  for (const Case& c : cases) {
+    QtPlatform platform;
+    QStringList lines;
+    UiRobot robot;
+    robot.onModal([&](QWidget* dialog) {
+      EXPECT_EQ(dialog->windowTitle(), "Property Data Type");
+      const auto* result = dialog->findChild<QLabel*>("FormResult");
+      lines << result->text();
+      dialog->findChild<QComboBox*>("FormList")->setCurrentIndex(2);
+      lines << result->text();
+      auto* size = dialog->findChild<QSpinBox*>("FormNumber1");
+      size->selectAll();
+      QTest::keyClicks(size, "10");
+      auto* scale = dialog->findChild<QSpinBox*>("FormNumber2");
+      EXPECT_EQ(scale->maximum(), 1000000) << "a field takes no number out of its range";
+      scale->setValue(1000000);
+      lines << result->text();
+      c.close(dialog);
+    });
+    EXPECT_EQ(platform.AskForm(form), c.answer);
+    EXPECT_EQ(lines, QStringList({"4", "5", "1000011"}));
     EXPECT_TRUE(robot.clean());
   }
 }

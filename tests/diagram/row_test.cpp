@@ -1,6 +1,8 @@
 // Property and method rows: creation and layout, the row commands, calls, removal and drawing.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "diagram_fixture.h"
 #include "entity_event.h"
 #include "method.h"
@@ -175,12 +177,52 @@ TEST_F(Rows, PhysicalLength) {
     TPropertyDataType type;
     int size, scale, length;
   } cases[] = {{pdtVachar, 30, 2, 30}, {pdtInteger, 4, 0, 4}, {pdtDouble, 10, 2, 13},
-               {pdtBool, 99, 3, 5},    {pdtBinary, 16, 1, 16}};
+               {pdtBool, 99, 3, 5},    {pdtBinary, 16, 1, 16},
+               // Sizes a file may give: the length is held within an int instead of overflowing.
+               {pdtDouble, 2147483647, 5, 2147483647}, {pdtDouble, -2147483647 - 1, -5, -2147483647 - 1}};
   for (const auto& c : cases) {
     row.SetDataType(c.type);
     row.SetDataSize(c.size);
     row.SetDataScale(c.scale);
     EXPECT_EQ(row.PhysicalLength(), c.length) << c.type;
+  }
+}
+
+// The data type dialog shows the row's kind, size and scale and the physical length they give; OK
+// stores what it shows when size and scale are within range, anything else changes nothing.
+TEST_F(Rows, TheDataTypeDialog) {
+  AddPage("P1");
+  TEntity& entity = AddEntity("Order");
+  struct Case {
+    std::optional<TFormAnswer> answer;
+    bool stored;
+    const char* length;  // as the dialog showed it for the answer
+  } cases[] = {
+      {TFormAnswer{pdtDouble, {10, 2}}, true, "13"},    {TFormAnswer{pdtBool, {0, 1000000}}, true, "5"},
+      {std::nullopt, false, ""},                       {TFormAnswer{pdtInteger, {-1, 0}}, false, "-1"},
+      {TFormAnswer{pdtVachar, {5, 1000001}}, false, "5"}, {TFormAnswer{7, {1, 1}}, false, ""},
+  };
+  for (const Case& c : cases) {
+    TProperty& row = *AddProperty(entity, "Amount", true);
+    row.SetDataType(pdtBinary);
+    row.SetDataSize(16);
+    c.answer ? platform.Fill(*c.answer) : platform.CancelForm();
+    row.Menu().Find(" -> Property Data Type")->Click();
+    const PlatformCall form = platform.CallsOf("Form").back();
+    EXPECT_EQ(form.Caption, "Property Data Type");
+    EXPECT_EQ(form.Form.Items, (std::vector<std::string>{"Varchar", "Integer", "Double", "Bool", "Binary"}));
+    EXPECT_EQ(form.Form.ItemIndex, pdtBinary);
+    EXPECT_EQ(form.Text, "16") << "the length as the dialog opens";
+    EXPECT_EQ(form.Default, c.length);
+    const bool refused = c.answer && !c.stored;
+    ASSERT_EQ(platform.CallsOf("Message").size(), refused ? 1u : 0u);
+    if (refused) {
+      EXPECT_NE(platform.CallsOf("Message")[0].Text.find("from 0 to 1000000"), std::string::npos);
+    }
+    platform.Calls.clear();
+    const TFormAnswer kept{row.DataType(), {row.DataSize(), row.DataScale()}};
+    const TFormAnswer unchanged{pdtBinary, {16, 0}};
+    EXPECT_EQ(kept, c.stored ? *c.answer : unchanged);
   }
 }
 
@@ -224,7 +266,6 @@ TEST_F(Rows, MenusOfTheRows) {
             (std::vector<std::string>{"METHOD : Entity1 -> Run", "-", "-> Rename Method", "-> Method Move UP",
                                       "-> Method Move Down", "-> Remove This Method"}));
   EXPECT_EQ(property->GetPopupMenu(), &property->Menu());
-  property->Menu().Find(" -> Property Data Type")->Click();  // does nothing
   // After a rename the header shows the description, never the component name.
   platform.Type("Order");
   entity.RenameEntity();

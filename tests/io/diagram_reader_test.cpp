@@ -153,6 +153,51 @@ TEST(Reader, EntitySections) {
   for (const auto& c : cases) Check(c);
 }
 
+// A property's type, size and scale; a method's call, found by exact name among the rows of its own
+// entity once the entity's rows are all read.
+TEST(Reader, DataTypesAndCalls) {
+  const char* const entity = "  entity Entity1 \"NEWEntity\" Organization [P1 @70,80]\n";
+  const ReaderCase cases[] = {
+      {"the kind word as written, numbers as decimal integers, lower-case keys ignored",
+       WithHeader(" @ENTITY\n  @PROPERTY\n   DATATYPE=Double\n   DATASIZE=10\n   DATASCALE=2\n  #PROPERTY\n"
+                  "  @PROPERTY\n   DATATYPE=double\n   DATASIZE=x\n   DATASCALE=-3\n  #PROPERTY\n"
+                  "  @PROPERTY\n   datatype=Bool\n   DATASIZE= 7 \n   DataScale=1\n  #PROPERTY\n #ENTITY\n"),
+       "diagram \"D\" pages [P1] active \"P1\"\n" + std::string(entity) +
+           "    property Entity1_Prop1 \"NEWProperty\" Double 10,2\n"
+           "    property Entity1_Prop2 \"NEWProperty\" Varchar 0,-3\n"
+           "    property Entity1_Prop3 \"NEWProperty\" Varchar 7,0\n",
+       ""},
+      {"calls to a later and an earlier row; not to the row itself, another spelling or another entity's row",
+       WithHeader(" @ENTITY\n  @METHOD\n   CALLMETHOD=Entity1_Method2\n   CALLDISTANCE=3\n  #METHOD\n"
+                  "  @METHOD\n   CALLMETHOD=Entity1_Method1\n   CALLDISTANCE=two\n  #METHOD\n"
+                  "  @METHOD\n   CALLMETHOD=Entity1_Method3\n  #METHOD\n"
+                  "  @METHOD\n   CALLMETHOD=entity1_method1\n   callmethod=Entity1_Method1\n  #METHOD\n #ENTITY\n"
+                  " @ENTITY\n  @METHOD\n   CALLMETHOD=Entity1_Method1\n  #METHOD\n #ENTITY\n"),
+       "diagram \"D\" pages [P1] active \"P1\"\n" + std::string(entity) +
+           "    method Entity1_Method1 \"NEWMethod\" calls Entity1_Method2 at 3\n"
+           "    method Entity1_Method2 \"NEWMethod\" calls Entity1_Method1 at 15\n"
+           "    method Entity1_Method3 \"NEWMethod\"\n"
+           "    method Entity1_Method4 \"NEWMethod\"\n"
+           "  entity Entity2 \"NEWEntity\" Organization [P1 @70,80]\n"
+           "    method Entity2_Method1 \"NEWMethod\"\n",
+       ""},
+      {"without its closing marker an entity's calls are found at the next section",
+       WithHeader(" @ENTITY\n  @METHOD\n   CALLMETHOD=Entity1_Method2\n  #METHOD\n  @METHOD\n  #METHOD\n"
+                  " @ENTITYEVENT\n #ENTITYEVENT\n"),
+       "diagram \"D\" pages [P1] active \"P1\"\n  entity Entity1 \"NEWEntity\" Organization []\n"
+       "    method Entity1_Method1 \"NEWMethod\" calls Entity1_Method2 at 15\n"
+       "    method Entity1_Method2 \"NEWMethod\"\n",
+       ""},
+      {"or when the reading stops",
+       WithHeader(" @ENTITY\n  @METHOD\n   CALLMETHOD=Entity1_Method2\n  #METHOD\n  @METHOD\n  #METHOD\n @ENTITY\n"),
+       "diagram \"D\" pages [P1] active \"P1\"\n  entity Entity1 \"NEWEntity\" Organization []\n"
+       "    method Entity1_Method1 \"NEWMethod\" calls Entity1_Method2 at 15\n"
+       "    method Entity1_Method2 \"NEWMethod\"\n",
+       kEntityError},
+  };
+  for (const auto& c : cases) Check(c);
+}
+
 TEST(Reader, RelationAndEventSections) {
   const std::string twoEntities =
       " @ENTITY\n  NAME=Entity1\n  DESC=A\n  DISPLAYPAGE=P1 @10,10\n"

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "diagram_file_reader.h"
 #include "diagram_fixture.h"
 #include "entity_event.h"
@@ -72,6 +74,31 @@ TEST_F(Writer, TheFileIsTheHeaderThenEachRecordThenTheClosingMarker) {
       "\r\n" + RecordText(*order.EventList()[0].Object) + "\r\n" + RecordText(*order.EventList()[1].Object) +
       "\r\n#ERDIAGRAM\r\n";
   EXPECT_EQ(DiagramFileText(panel), expected);
+}
+
+// A property's kind, size and scale follow its description, each only when it is not the default;
+// a method's call follows its description while the called row stands.
+TEST_F(Writer, RowsWriteTheirTypeAndTheirCallAfterTheirDescription) {
+  AddPage("Main");
+  TEntity& entity = AddEntity("Customer");
+  TProperty& id = *AddProperty(entity, "Id", true);
+  for (const auto& [type, size, scale, lines] :
+       {std::tuple{pdtVachar, 0, 0, ""}, {pdtVachar, 40, 0, "   DATASIZE=40\n"},
+        {pdtDouble, 10, 2, "   DATATYPE=Double\n   DATASIZE=10\n   DATASCALE=2\n"}}) {
+    id.SetDataType(type);
+    id.SetDataSize(size);
+    id.SetDataScale(scale);
+    EXPECT_EQ(RecordText(id), Crlf("  @PROPERTY\n   NAME=Entity1_Prop1\n   DESC=Id\n" + std::string(lines) + "  #PROPERTY"));
+  }
+  TMethod& check = *AddMethod(entity, "Check", true);
+  TMethod& save = *AddMethod(entity, "Save", true);
+  check.SetCallMethod(&save);
+  check.SetCallMethodLineDistance(2);
+  const std::string head = "  @METHOD\n   NAME=Entity1_Method1\n   DESC=Check\n";
+  EXPECT_EQ(RecordText(check), Crlf(head + "   CALLMETHOD=Entity1_Method2\n   CALLDISTANCE=2\n  #METHOD"));
+  entity.SetSelectedMethod(&save);
+  save.RemoveMethod();
+  EXPECT_EQ(RecordText(check), Crlf(head + "  #METHOD")) << "a removed row leaves no call naming it";
 }
 
 TEST_F(Writer, TheExampleDiagramComesBackByteForByte) {

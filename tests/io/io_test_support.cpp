@@ -87,10 +87,19 @@ std::string DescribeDiagram(const TOOAPanel& panel) {
     if (!entity->ShowProperty()) out << " -properties";
     if (!entity->ShowMethod()) out << " -methods";
     out << " " << Entries(entity->ActivePages()) << "\n";
-    for (const auto& slot : entity->PropertyList())
-      out << "    property " << slot.Object->Name() << " \"" << slot.Object->PropertyDesc() << "\"\n";
-    for (const auto& slot : entity->MethodList())
-      out << "    method " << slot.Object->Name() << " \"" << slot.Object->MethodDesc() << "\"\n";
+    for (const auto& slot : entity->PropertyList()) {
+      const TProperty& row = *slot.Object;
+      out << "    property " << row.Name() << " \"" << row.PropertyDesc() << "\"";
+      if (row.DataType() != pdtVachar || row.DataSize() != 0 || row.DataScale() != 0)
+        out << " " << DataTypeName(row.DataType()) << " " << row.DataSize() << "," << row.DataScale();
+      out << "\n";
+    }
+    for (const auto& slot : entity->MethodList()) {
+      const TMethod& row = *slot.Object;
+      out << "    method " << row.Name() << " \"" << row.MethodDesc() << "\"";
+      if (row.CallMethod()) out << " calls " << row.CallMethod()->Name() << " at " << row.CallMethodLineDistance();
+      out << "\n";
+    }
     for (const auto& slot : entity->RelationList()) Box(out, "relation", *slot.Object, slot.Object->RelationDesc());
     for (const auto& slot : entity->EventList()) Box(out, "event", *slot.Object, slot.Object->EventDesc());
   }

@@ -28,8 +28,9 @@ std::string ReadBytes(const std::string& fileName);
 std::string Crlf(std::string_view text);
 
 // One line for the diagram (name, pages, active page), then per entity one line (name, description,
-// kind, hidden rows, entries) with its rows and its relation and event boxes (name, description,
-// position, ends as entity.row, entries) indented below it.
+// kind, hidden rows, entries) with its rows (a property's data type, size and scale when they are
+// not the defaults, a method's call and its distance) and its relation and event boxes (name,
+// description, position, ends as entity.row, entries) indented below it.
 std::string DescribeDiagram(const TOOAPanel& panel);
 
 // Permission checks do not stop the superuser. While this lives, the process acts as an ordinary

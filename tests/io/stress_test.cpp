@@ -858,8 +858,25 @@ class StressRun : private THostWindow {
       if (caption.find("Remove This") != std::string::npos) return 3;
       return caption == "-" ? 1 : 5;
     });
-    if (menu.Item(index).Caption().find("Rename") != std::string::npos) TypeAnswer(kDescriptions);
+    const std::string& caption = menu.Item(index).Caption();
+    if (caption.find("Rename") != std::string::npos) TypeAnswer(kDescriptions);
+    if (caption == " -> Property Data Type") FormAnswer();
     return index;
+  }
+
+  // The data type dialog: cancelled, answered within range, or now and then with a number out of it.
+  void FormAnswer() {
+    const int roll = Below(8);
+    if (roll < 2) {
+      platform_.CancelForm();
+      Note("[cancel]");
+      return;
+    }
+    const std::vector<int> numbers{roll == 2 ? -1 : Below(3) * 100, roll == 3 ? 1000001 : Below(4)};
+    const int kind = Below(kPropertyDataTypeCount);
+    platform_.Fill({kind, numbers});
+    Note("[" + std::string(DataTypeName(static_cast<TPropertyDataType>(kind))) + " " + IntToText(numbers[0]) + "," +
+         IntToText(numbers[1]) + "]");
   }
 
   size_t BoxCommand(TLinkBox& box, const PopupMenu& menu) {

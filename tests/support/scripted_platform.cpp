@@ -83,6 +83,26 @@ bool ScriptedPlatform::AskYesNo(const std::string& text, const std::string& titl
 void ScriptedPlatform::ShowMessage(const std::string& text) { Calls.push_back({"Message", {}, text, {}, {}, {}}); }
 void ScriptedPlatform::ShowError(const std::string& text) { Calls.push_back({"Error", {}, text, {}, {}, {}}); }
 
+ScriptedPlatform& ScriptedPlatform::Fill(TFormAnswer answer) {
+  script_.push_back({"Form", {}, std::move(answer)});
+  return *this;
+}
+ScriptedPlatform& ScriptedPlatform::CancelForm() {
+  script_.push_back({"CancelForm", {}});
+  return *this;
+}
+
+std::optional<TFormAnswer> ScriptedPlatform::AskForm(const TFormDialog& form) {
+  std::vector<int> shown;
+  for (const auto& number : form.Numbers) shown.push_back(number.Value);
+  const std::string opened = form.Result ? form.Result(form.ItemIndex, shown) : std::string();
+  Calls.push_back({"Form", form.Caption, opened, {}, {}, {}, form});
+  const auto answer = Next({"Form", "CancelForm"}, "form " + form.Caption);
+  if (!answer || answer->Kind == "CancelForm") return std::nullopt;
+  if (form.Result) Calls.back().Default = form.Result(answer->Form.ItemIndex, answer->Form.Numbers);
+  return answer->Form;
+}
+
 std::optional<std::string> ScriptedPlatform::OpenFileDialog(const FileDialogOptions& options) {
   Calls.push_back({"Open", {}, {}, {}, options, {}});
   const auto answer = Next({"File", "NoFile"}, "open dialog");

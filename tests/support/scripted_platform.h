@@ -15,12 +15,13 @@
 #include "recording_canvas.h"
 
 struct PlatformCall {
-  std::string Kind;  // "InputBox", "YesNo", "Message", "Error", "Open", "Save", "Choose", "Drawing"
+  std::string Kind;  // "InputBox", "YesNo", "Message", "Error", "Open", "Save", "Choose", "Form", "Drawing"
   std::string Caption;
-  std::string Text;     // prompt or message text
-  std::string Default;  // proposal of an input box
+  std::string Text;     // prompt or message text; a form's worked-out line as it opened
+  std::string Default;  // proposal of an input box; a form's worked-out line as it was answered
   FileDialogOptions File;
   ChoiceDialog Choice;
+  TFormDialog Form = {};
 };
 
 class ScriptedPlatform : public Platform {
@@ -35,6 +36,8 @@ class ScriptedPlatform : public Platform {
   ScriptedPlatform& Choose(std::string item);  // the list shows this text when the dialog closes
   ScriptedPlatform& KeepChoice();              // the dialog closed with its preselection
   ScriptedPlatform& CloseChoice();             // closed without its button (Escape, the title bar)
+  ScriptedPlatform& Fill(TFormAnswer answer);  // a form closed by OK showing these
+  ScriptedPlatform& CancelForm();              // a form closed by Cancel, Escape or the title bar
   bool ScriptDone() const { return script_.empty(); }
   // The recorded calls of one kind.
   std::vector<PlatformCall> CallsOf(const std::string& kind) const;
@@ -46,6 +49,7 @@ class ScriptedPlatform : public Platform {
   std::optional<std::string> OpenFileDialog(const FileDialogOptions& options) override;
   std::optional<std::string> SaveFileDialog(const FileDialogOptions& options) override;
   std::string Choose(const ChoiceDialog& dialog) override;
+  std::optional<TFormAnswer> AskForm(const TFormDialog& form) override;
   // Recorded as "Drawing" with the file name as its text; the drawing is made on Drawing.
   void SaveDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
                        const std::string& title, const std::function<void(Canvas&)>& draw) override;
@@ -73,8 +77,10 @@ class ScriptedPlatform : public Platform {
 
  private:
   struct Answer {
-    std::string Kind;  // "Input", "Cancel", "Yes", "No", "File", "NoFile", "Choose", "KeepChoice", "CloseChoice"
+    std::string Kind;  // "Input", "Cancel", "Yes", "No", "File", "NoFile", "Choose", "KeepChoice", "CloseChoice",
+                       // "Form", "CancelForm"
     std::string Text;
+    TFormAnswer Form = {};
   };
   std::optional<Answer> Next(std::initializer_list<const char*> kinds, const std::string& question);
   std::deque<Answer> script_;
