@@ -67,6 +67,17 @@ class TNameIndex {
     }
     return entry.First;
   }
+  // The first object with that name other than `except`: a call names its row, and a file may give
+  // the calling row the same name as the called one. Only the first of a name needs the search.
+  T* FirstOther(std::string_view name, const T* except) const {
+    T* first = First(name);
+    if (first != except) return first;
+    const TObjects& entry = map_.find(name)->second;
+    T* other = nullptr;
+    for (T* object : entry.Objects)
+      if (object != except && (!other || before_(object, other))) other = object;
+    return other;
+  }
   // The objects changed their order among themselves (rows moved or numbered again): First works
   // each name's first out again.
   void OrderChanged() { ++orderStamp_; }

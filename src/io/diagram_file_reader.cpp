@@ -138,12 +138,14 @@ class TDiagramReader {
   }
 
   // The calls read in the entity's method sections: each names a row of the caller's own entity,
-  // other than the caller (a row cannot call itself; no drop makes it do so either).
+  // other than the caller (a row cannot call itself; no drop makes it do so either). Where rows
+  // share the name, the first of them other than the caller: so a call written under that name
+  // is read back as a call again.
   void ResolveCalls() {
     for (const auto& [caller, name] : calls_) {
       TEntity* entity = caller->OwnerEntity();
-      TMethod* called = entity ? entity->MethodByName(name) : nullptr;
-      if (called && called != caller) caller->SetCallMethod(called);
+      TMethod* called = entity ? entity->MethodNames().FirstOther(name, caller) : nullptr;
+      if (called) caller->SetCallMethod(called);
     }
     calls_.clear();
   }

@@ -181,6 +181,14 @@ TEST(Reader, DataTypesAndCalls) {
            "  entity Entity2 \"NEWEntity\" Organization [P1 @70,80]\n"
            "    method Entity2_Method1 \"NEWMethod\"\n",
        ""},
+      {"a name two rows share calls the first of them other than the caller",
+       WithHeader(" @ENTITY\n  @METHOD\n   NAME=M\n   CALLMETHOD=M\n  #METHOD\n  @METHOD\n   NAME=M\n   CALLMETHOD=M\n  #METHOD\n"
+                  "  @METHOD\n   NAME=M\n  #METHOD\n #ENTITY\n"),
+       "diagram \"D\" pages [P1] active \"P1\"\n" + std::string(entity) +
+           "    method M \"NEWMethod\" calls M at 15\n"
+           "    method M \"NEWMethod\" calls M at 15\n"
+           "    method M \"NEWMethod\"\n",
+       ""},
       {"without its closing marker an entity's calls are found at the next section",
        WithHeader(" @ENTITY\n  @METHOD\n   CALLMETHOD=Entity1_Method2\n  #METHOD\n  @METHOD\n  #METHOD\n"
                   " @ENTITYEVENT\n #ENTITYEVENT\n"),
