@@ -175,6 +175,8 @@ std::optional<size_t> DiagramHost::ChooseFromMenu(Control&, const PopupMenu& ite
       continue;
     }
     QAction* action = menu.addAction(menuText(item.Caption()));
+    // Shown greyed, and not chosen, while it has nothing to do (undo with no step behind it).
+    action->setEnabled(item.Enabled());
     action->setData(QVariant::fromValue(static_cast<qulonglong>(i)));
   }
   const QAction* chosen = menu.exec(mapToGlobal(QPoint(at.X, at.Y)));

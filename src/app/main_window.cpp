@@ -1,7 +1,9 @@
 // The main window: builds the platform, the panel and its host, and draws the window's icon.
 #include "main_window.h"
 
+#include <QAction>
 #include <QGuiApplication>
+#include <QKeySequence>
 #include <QIcon>
 #include <QPainter>
 #include <QPalette>
@@ -77,6 +79,26 @@ TfMain::TfMain(QWidget* parent) : QWidget(parent) {
 
   resize(kClientWidth, kClientHeight);
   dockAtLeftEdge();
+  bindHistoryKeys();
+}
+
+void TfMain::bindHistoryKeys() {
+  // Keys of the whole window, so that they work wherever its focus is; the page editor, a window of
+  // its own, keeps its keys for its own fields.
+  const auto bind = [this](const QList<QKeySequence>& keys, void (TOOAPanel::*command)()) {
+    auto* action = new QAction(this);
+    action->setShortcuts(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, [this, command] {
+      // A drag holds the objects it moves: the history waits until it ends.
+      if (host_->isDragging()) return;
+      host_->runGuarded([this, command] { (panel_.get()->*command)(); });
+      host_->syncSize();
+    });
+    addAction(action);
+  };
+  bind({QKeySequence(Qt::CTRL | Qt::Key_Z)}, &TOOAPanel::UndoCommand);
+  bind({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}, &TOOAPanel::RedoCommand);
 }
 
 TfMain::~TfMain() {

@@ -245,8 +245,13 @@ void TEntity::BuildMenu() {
   menu.Add("-> (*)Remove This Entity", [this] { RemoveThisEntity(); });
 }
 
+TEditStep TEntity::EditStep(const std::string& what) {
+  return TEditStep(panel_, what + " " + entityDesc_, TDiagramHistory::ScopeOf(this));
+}
+
 void TEntity::RenameEntity() {
   if (!panel_) return;
+  const TEditStep step = EditStep("Rename Entity");
   const auto answer = AskNewName(panel_->GetPlatformRef(), "Entity Rename", "Input New Entity's Name :", entityDesc_);
   if (!answer) return;
   entityDesc_ = *answer;
@@ -256,6 +261,7 @@ void TEntity::RenameEntity() {
 
 void TEntity::SelectEntityType() {
   if (!panel_) return;
+  const TEditStep step = EditStep("Change Type of Entity");
   static const struct {
     const char* suffix;
     TEntityType type;
@@ -272,21 +278,56 @@ void TEntity::SelectEntityType() {
   Invalidate();
 }
 
-void TEntity::AddNewProperty() { AddProperty(*this, "", false); }
-void TEntity::AddNewMethod() { AddMethod(*this, "", false); }
-void TEntity::AddNewEntityEvent() { AddEntityEvent(*this, "", false); }
-void TEntity::AddNewRelation() { AddRelation(*this, "", false); }
-void TEntity::AddNewDisplayPage() { TPlacedControl::AddNewDisplayPage(entityDesc_); }
-void TEntity::RemoveExistsDisplayPage() { TPlacedControl::RemoveExistsDisplayPage(entityDesc_); }
-
-void TEntity::RemoveThisEntity() {
-  if (panel_) panel_->RemoveSelectedEntity();
+void TEntity::AddNewProperty() {
+  const TEditStep step = EditStep("Add Property to");
+  AddProperty(*this, "", false);
+}
+void TEntity::AddNewMethod() {
+  const TEditStep step = EditStep("Add Method to");
+  AddMethod(*this, "", false);
+}
+void TEntity::AddNewEntityEvent() {
+  const TEditStep step = EditStep("Add Event to");
+  AddEntityEvent(*this, "", false);
+}
+void TEntity::AddNewRelation() {
+  const TEditStep step = EditStep("Add Relation to");
+  AddRelation(*this, "", false);
+}
+void TEntity::AddNewDisplayPage() {
+  const TEditStep step = EditStep("Add Display Page to");
+  TPlacedControl::AddNewDisplayPage(entityDesc_);
+}
+void TEntity::RemoveExistsDisplayPage() {
+  const TEditStep step = EditStep("Remove Display Page of");
+  TPlacedControl::RemoveExistsDisplayPage(entityDesc_);
 }
 
-void TEntity::HideAllMethod() { ShowRows(false, false); }
-void TEntity::HideAllProperty() { ShowRows(true, false); }
-void TEntity::ShowAllMethod() { ShowRows(false, true); }
-void TEntity::ShowAllProperty() { ShowRows(true, true); }
+void TEntity::RemoveThisEntity() {
+  if (!panel_) return;
+  // The command removes the selected entity, which the press that opened this menu made this one.
+  TEntity* selected = panel_->SelectedEntity();
+  const TEditStep step(panel_, "Remove Entity " + (selected ? selected->entityDesc_ : std::string()),
+                       TDiagramHistory::ScopeOf(selected));
+  panel_->RemoveSelectedEntity();
+}
+
+void TEntity::HideAllMethod() {
+  const TEditStep step = EditStep("Hide All Methods of");
+  ShowRows(false, false);
+}
+void TEntity::HideAllProperty() {
+  const TEditStep step = EditStep("Hide All Properties of");
+  ShowRows(true, false);
+}
+void TEntity::ShowAllMethod() {
+  const TEditStep step = EditStep("Show All Methods of");
+  ShowRows(false, true);
+}
+void TEntity::ShowAllProperty() {
+  const TEditStep step = EditStep("Show All Properties of");
+  ShowRows(true, true);
+}
 
 void TEntity::ShowRows(bool properties, bool show) {
   // "-> Show ALL Property" runs even while properties are shown: it also brings back the rows

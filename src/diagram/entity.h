@@ -19,6 +19,7 @@ class TOOAPanel;
 class TProperty;
 class TRelation;
 class TRow;
+class TEditStep;
 
 // One slot of a member list: the member it holds, or none while the member is being destroyed.
 template <class T>
@@ -157,9 +158,12 @@ class TEntity : public TPlacedControl, public TLinkTarget {
   // The four show and hide commands: the flag of the kind, the active entry's hide flag, and the
   // rows shown again as the command leaves them.
   void ShowRows(bool properties, bool show);
+  // The step of one of the entity's commands, named what and the entity's description.
+  TEditStep EditStep(const std::string& what);
   void ForgetSelections();
 
   friend class TOOAPanel;
+  friend class TDiagramHistory;
 
   TOOAPanel* panel_;
   long long serial_ = 0;
@@ -167,6 +171,8 @@ class TEntity : public TPlacedControl, public TLinkTarget {
   // The width Resize last widened the rows to. Rows are made that wide and only ever grow, so a
   // change of height alone (every new row makes one) needs no pass over them.
   int rowsWidth_ = -1;
+  // The edit whose step holds this entity's image before it (see TDiagramHistory).
+  mutable long long heldByEdit_ = 0;
   std::string entityDesc_;
   TEntityType entityType_ = Et_Organization;
   int propertyDefHeight_ = 20;

@@ -36,7 +36,7 @@ TEntityEvent* AddEntityEvent(TEntity& entity, const std::string& desc, bool sile
 
 void TEntityEvent::BuildMenu() {
   TLinkBox::BuildMenu({"ENTITYEVENT : ", " -> EntityEvent Rename", " -> Break Link With Event Source Object",
-                       " -> Break Link With Event Target Object", "-> Remove This Event"});
+                       " -> Break Link With Event Target Object", "-> Remove This Event", "Event"});
 }
 
 void TEntityEvent::RenameBox() { Rename("EntityEvent Rename", "Input New EntityEvent's Name :"); }
@@ -84,6 +84,7 @@ void TEntityEvent::DragDrop(Control& source, int x, int y) {
   if (!entity || !entity->SelectedMethod()) return;
   TMethod* row = entity->SelectedMethod();
   Platform& platform = panel->GetPlatformRef();
+  const TEditStep step = EditStep("Link", EventDesc());
   const std::string quoted = "\"" + row->MethodDesc() + "\" ??";
   if (platform.AskYesNo("Define Trigger Method " + quoted, "Define EntityEvent Dialog")) {
     SetSourceEntity(entity);

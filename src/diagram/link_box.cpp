@@ -6,7 +6,10 @@
 #include "platform.h"
 #include "row.h"
 
-TLinkBox::TLinkBox(TEntity& owner) : menu_(std::make_unique<PopupMenu>()), owner_(&owner) {}
+TLinkBox::TLinkBox(TEntity& owner)
+    : menu_(std::make_unique<PopupMenu>()),
+      owner_(&owner),
+      id_(owner.OwnerPanel() ? owner.OwnerPanel()->NextObjectId() : 0) {}
 
 TLinkBox::~TLinkBox() {
   ClearSource();
@@ -93,16 +96,41 @@ void TLinkBox::DragOver(Control&, int, int, TDragState, bool& accept) { accept =
 
 void TLinkBox::BuildMenu(const TMenuCaptions& captions) {
   menuTitle_ = captions.Title;
+  kind_ = captions.Kind;
   PopupMenu& menu = Menu();
   menu.Add(std::string(menuTitle_) + (owner_ ? TEntity::HeaderText(owner_->EntityDesc()) : std::string()) + " -> " +
            desc_);
   menu.Add("-");
-  menu.Add(captions.Rename, [this] { RenameBox(); });
-  menu.Add(captions.BreakSource, [this] { BreakSourceLink(); });
-  menu.Add(captions.BreakTarget, [this] { BreakTargetLink(); });
-  menu.Add(captions.Remove, [this] { RemoveBox(); });
-  menu.Add(" -> Add New Display Page", [this] { AddDisplayPage(); });
-  menu.Add(" -> Remove Exists Display Page", [this] { RemoveDisplayPage(); });
+  menu.Add(captions.Rename, [this] {
+    const TEditStep step = EditStep("Rename", desc_);
+    RenameBox();
+  });
+  menu.Add(captions.BreakSource, [this] {
+    const TEditStep step = EditStep("Break Source Link of", desc_);
+    BreakSourceLink();
+  });
+  menu.Add(captions.BreakTarget, [this] {
+    const TEditStep step = EditStep("Break Target Link of", desc_);
+    BreakTargetLink();
+  });
+  menu.Add(captions.Remove, [this] {
+    // The command removes the owner's selected box of the kind, which the press that opened this
+    // menu made this one.
+    const TEditStep step = EditStep("Remove", desc_);
+    RemoveBox();
+  });
+  menu.Add(" -> Add New Display Page", [this] {
+    const TEditStep step = EditStep("Add Display Page to", desc_);
+    AddDisplayPage();
+  });
+  menu.Add(" -> Remove Exists Display Page", [this] {
+    const TEditStep step = EditStep("Remove Display Page of", desc_);
+    RemoveDisplayPage();
+  });
+}
+
+TEditStep TLinkBox::EditStep(const std::string& what, const std::string& desc) const {
+  return TEditStep(OwnerPanel(), what + " " + kind_ + " " + desc, TDiagramHistory::ScopeOf(owner_));
 }
 
 void TLinkBox::UpdateMenuCaption() {

@@ -31,6 +31,8 @@ class TLinkBox : public TConnectorSource, public TPlacedControl {
   TEntity* OwnerEntity() const { return owner_; }
   void SetOwnerEntity(TEntity* owner) { owner_ = owner; }
   TOOAPanel* OwnerPanel() const override;
+  // The box's number on its panel, kept for its life and given back when an undo brings it back.
+  long long Id() const { return id_; }
 
   // The box's place in its owner's list, and its description.
   int No() const { return no_; }
@@ -83,9 +85,13 @@ class TLinkBox : public TConnectorSource, public TPlacedControl {
     const char* BreakSource;
     const char* BreakTarget;
     const char* Remove;
+    const char* Kind;  // the word the steps of its commands name it by
   };
   // The menu every box has, in the words of its kind; the commands are the box's own.
   void BuildMenu(const TMenuCaptions& captions);
+  // The step of one of the box's commands, named what, the box's kind and its description; it
+  // holds the owner (and the entities whose boxes link to it).
+  TEditStep EditStep(const std::string& what, const std::string& desc) const;
   // Asks for a new description with the kind's rename question.
   void Rename(const std::string& caption, const std::string& prompt);
   virtual void SelectInOwner() = 0;
@@ -94,10 +100,13 @@ class TLinkBox : public TConnectorSource, public TPlacedControl {
   std::unique_ptr<PopupMenu> menu_;
 
  private:
+  friend class TDiagramHistory;
   TEntity* owner_;
+  long long id_ = 0;
   int no_ = 0;
   std::string desc_;
   const char* menuTitle_ = "";
+  const char* kind_ = "";
   TEntity* sourceEntity_ = nullptr;
   TRow* sourceRow_ = nullptr;
   TEntity* targetEntity_ = nullptr;

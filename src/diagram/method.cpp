@@ -112,18 +112,30 @@ void TMethod::SwapWith(TMethod& other) {
   SwapInList(OwnerEntity()->MethodList(), *this, other, [](TMethod& row) { PlaceMethodRow(row); });
 }
 
+void TMethod::RenameMethod() {
+  const TEditStep step = EditStep("Rename Method");
+  Rename("Method Rename", "Input New Method's Name :");
+}
+
 void TMethod::MoveUp() {
   if (!OwnerEntity() || RowIndex() == 0) return;
+  const TEditStep step = EditStep("Move Up Method");
   if (TMethod* above = OwnerEntity()->MethodByIndex(RowIndex() - 1)) SwapWith(*above);
 }
 
 void TMethod::MoveDown() {
   if (!OwnerEntity()) return;
+  const TEditStep step = EditStep("Move Down Method");
   if (TMethod* below = OwnerEntity()->MethodByIndex(RowIndex() + 1)) SwapWith(*below);
 }
 
 void TMethod::RemoveMethod() {
-  if (TEntity* entity = OwnerEntity()) entity->RemoveSelectedMethod();
+  TEntity* entity = OwnerEntity();
+  if (!entity) return;
+  const TMethod* selected = entity->SelectedMethod();
+  const TEditStep step(OwnerPanel(), "Remove Method " + (selected ? selected->MethodDesc() : std::string()),
+                       TDiagramHistory::ScopeOf(entity));
+  entity->RemoveSelectedMethod();
 }
 
 void TMethod::DefineCall() {
@@ -132,6 +144,7 @@ void TMethod::DefineCall() {
   if (!entity || !platform) return;
   TMethod* selected = entity->SelectedMethod();
   if (!selected || selected == this) return;
+  const TEditStep step(OwnerPanel(), "Define Call of Method " + selected->MethodDesc(), TDiagramHistory::ScopeOf(entity));
   if (!platform->AskYesNo("Define Method (" + selected->MethodDesc() + ") Call \"" + MethodDesc() + "\" ??",
                           "Define Method Dialog"))
     return;

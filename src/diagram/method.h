@@ -24,7 +24,7 @@ class TMethod : public TConnectorSource, public TRow {
   const std::vector<TMethod*>& CalledBy() const { return calledBy_; }
 
   void BuildMenu();
-  void RenameMethod() { Rename("Method Rename", "Input New Method's Name :"); }
+  void RenameMethod();
   void MoveUp();
   void MoveDown();
   void RemoveMethod();

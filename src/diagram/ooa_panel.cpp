@@ -323,6 +323,10 @@ void TOOAPanel::DragDrop(Control& source, int x, int y) {
     entity = dropped;
   }
   if (!moved) return;
+  const bool box = moved != entity;
+  const std::string desc = box ? static_cast<TLinkBox*>(moved)->Desc() : entity->EntityDesc();
+  const TEditStep step(this, std::string("Move ") + (box ? (dynamic_cast<TRelation*>(moved) ? "Relation " : "Event ") : "Entity ") + desc,
+                       TDiagramHistory::ScopeOf(entity));
   moved->SetLeft(x);
   moved->SetTop(y);
   moved->StorePagePosition(activePageName_);

@@ -9,6 +9,7 @@
 
 #include "bitmap.h"
 #include "connector_index.h"
+#include "diagram_history.h"
 #include "control.h"
 #include "name_index.h"
 #include "placement.h"
@@ -162,20 +163,44 @@ class TOOAPanel : public Control {
   // Where the connector lines of the diagram run; boxes and rows keep it told.
   TConnectorIndex& Connectors() { return connectors_; }
 
+  // The edits, to be undone and redone. Edit runs one command of the user's as one step named what,
+  // holding the entities of scope (all of them, with the diagram's name and folder, for
+  // wholeDiagram); EditOf holds an entity and what links to it.
+  TDiagramHistory& History() { return history_; }
+  void Edit(const std::string& what, const std::vector<TEntity*>& scope, const std::function<void()>& action) {
+    history_.Edit(what, scope, TEditReach::Scope, action);
+  }
+  void EditOf(TEntity* entity, const std::string& what, const std::function<void()>& action) {
+    history_.Edit(what, TDiagramHistory::ScopeOf(entity), TEditReach::Scope, action);
+  }
+  void EditAll(const std::string& what, const std::function<void()>& action, TEditReach reach = TEditReach::AllEntities) {
+    history_.Edit(what, {}, reach, action);
+  }
+  void UndoCommand();
+  void RedoCommand();
+  // The undo and redo items say what they would take back or do again, greyed when nothing.
+  void HistoryChanged();
+
+  // A number no row or box of this panel has had: what the history knows it by.
+  long long NextObjectId() { return ++lastObjectId_; }
+
   // Called by entities when their component name changes, to keep the name index.
   void EntityRenamed(TEntity& entity, const std::string& oldName);
 
  private:
   void BuildSurfaceMenu();
+  void BuildOwnSurfaceItems(PopupMenu& menu);
   // Tells the user and answers true when the name cannot be given to a new page: it holds the
   // entry separator, or the page list holds it already (letter case ignored).
   bool RefusePageName(const std::string& name);
   // The dialog of the page commands: a blank item and the sorted pages, the active one preselected.
   ChoiceDialog PageListDialog(const std::string& caption, const std::string& label) const;
   void ShowEntity(TEntity& entity, const std::string& page);
+  void ShowEntityInEdit(TEntity& entity, const std::string& page);
   void ShowActivePagePass();
   void ForgetShowMark(TEntity& entity);
   friend class TEntity;
+  friend class TDiagramHistory;
   void DestroyEntityAt(size_t index);
   // Clears every relation and event end that names the entity, before it goes.
   void DetachLinksTo(TEntity& entity);
@@ -193,6 +218,9 @@ class TOOAPanel : public Control {
   TEntity* selectedEntity_ = nullptr;
   // Before the entities, so that it outlives every box and row it lists.
   TConnectorIndex connectors_;
+  TDiagramHistory history_{*this};
+  size_t undoItem_ = 0;  // in the surface menu
+  size_t redoItem_ = 0;
   std::vector<std::unique_ptr<TEntity>> entities_;
   std::vector<TConnectorIndex::TFound> connectorsFound_;
   std::unique_ptr<Bitmap> bitmap_;
@@ -203,6 +231,7 @@ class TOOAPanel : public Control {
   // By creation order; set up in the constructor, where entities are a complete type.
   TNameIndex<TEntity> entityIndex_;
   long long nextSerial_ = 0;
+  long long lastObjectId_ = 0;
   bool partialShow_ = false;
   bool showing_ = false;
   bool showAgain_ = false;

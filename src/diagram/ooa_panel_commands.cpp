@@ -36,16 +36,40 @@ void TOOAPanel::BuildSurfaceMenu() {
   menu.Add("-> Close Diagram ", [this] { CloseDiagramCommand(); });
   menu.Add("-> Save Diagram ", [this] { SaveDiagramCommand(); });
   menu.Add("-> Save Diagram As", [this] { SaveDiagramAsCommand(); });
-  menu.Add("-> Create Entity", [this] { CreateEntity("", false); });
+  menu.Add("-> Create Entity", [this] { Edit("Create Entity", {}, [this] { CreateEntity("", false); }); });
   menu.Add("-> Create Entity With SDF (Tarnesk Export Schema) File", [this] {
-    if (FileHandlers.ImportSchemaFile) FileHandlers.ImportSchemaFile(*this);
+    if (FileHandlers.ImportSchemaFile) Edit("Import Schema", {}, [this] { FileHandlers.ImportSchemaFile(*this); });
   });
   menu.Add("-> Create New Page", [this] { CreatePage(); });
   menu.Add("-> Current Page Rename", [this] { RenameActivePage(); });
   menu.Add("-> Remove Exists Page", [this] { RemoveExistsPage(); });
   menu.Add("-> Save Diagram To BitMap File", [this] { SaveToBitmapCommand(); });
   menu.Add("-> Page Editor", [this] { PageEditorCommand(); });
+  BuildOwnSurfaceItems(menu);
 }
+
+void TOOAPanel::BuildOwnSurfaceItems(PopupMenu& menu) {
+  // The editor's own items stand after the diagram's fourteen, behind one separator.
+  menu.Add("-");
+  undoItem_ = menu.Count();
+  menu.Add("-> Undo ", [this] { UndoCommand(); });
+  redoItem_ = menu.Count();
+  menu.Add("-> Redo ", [this] { RedoCommand(); });
+  HistoryChanged();
+}
+
+void TOOAPanel::HistoryChanged() {
+  if (!surfaceMenu_ || redoItem_ == 0 || redoItem_ >= surfaceMenu_->Count()) return;
+  MenuItem& undo = surfaceMenu_->Item(undoItem_);
+  MenuItem& redo = surfaceMenu_->Item(redoItem_);
+  undo.SetCaption("-> Undo " + history_.UndoName());
+  undo.SetEnabled(history_.CanUndo());
+  redo.SetCaption("-> Redo " + history_.RedoName());
+  redo.SetEnabled(history_.CanRedo());
+}
+
+void TOOAPanel::UndoCommand() { history_.Undo(); }
+void TOOAPanel::RedoCommand() { history_.Redo(); }
 
 void TOOAPanel::SaveToBitmapCommand() {
   FileDialogOptions options;
@@ -75,7 +99,10 @@ void TOOAPanel::LoadDiagramCommand() {
   options.Filter = "ER Diagram File|*.ERD";
   options.DefaultExt = "*.ERD";
   const auto chosen = platform_.OpenFileDialog(options);
-  if (chosen) OpenDiagramFile(*chosen);
+  if (!chosen) return;
+  EditAll("Load Diagram " + std::filesystem::path(*chosen).stem().string(), [&] { OpenDiagramFile(*chosen); },
+          TEditReach::WholeDiagram);
+  history_.MarkClean();
 }
 
 void TOOAPanel::OpenDiagramFile(const std::string& fileName) {
@@ -84,7 +111,7 @@ void TOOAPanel::OpenDiagramFile(const std::string& fileName) {
 }
 
 void TOOAPanel::CloseDiagramCommand() {
-  CloseDiagram();
+  EditAll("Close Diagram " + diagramName_, [this] { CloseDiagram(); }, TEditReach::WholeDiagram);
   RefreshPageEditor();
 }
 
@@ -127,7 +154,9 @@ void TOOAPanel::PageEditorCommand() {
 
 void TOOAPanel::SaveDiagramFile(const std::string& fileName) {
   if (fileName.empty()) return;
-  if (FileHandlers.SaveDiagramFile) FileHandlers.SaveDiagramFile(*this, fileName);
+  if (!FileHandlers.SaveDiagramFile) return;
+  FileHandlers.SaveDiagramFile(*this, fileName);
+  history_.MarkClean();
 }
 
 void TOOAPanel::LoadDiagramFile(const std::string& fileName) {

@@ -75,6 +75,18 @@ void TOOAPanel::ShowEntity(TEntity& entity, const std::string& page) {
     if (slot.Object) ShowBox(*slot.Object, page);
 }
 
+void TOOAPanel::ShowEntityInEdit(TEntity& entity, const std::string& page) {
+  // A page showing inside an edit may place entities the edit was not about (the layout a command
+  // leaves may differ from the one a page showing gives): the step takes those it changes.
+  if (!history_.Watches(entity)) {
+    ShowEntity(entity, page);
+    return;
+  }
+  history_.BeforeShow(entity);
+  ShowEntity(entity, page);
+  history_.AfterShow(entity);
+}
+
 void TOOAPanel::ShowActivePage() {
   // Painting during a pass may ask for another one. Run inside the pass, every widening row would
   // start one more pass over the whole diagram before the first one ended: the cost would grow with
@@ -103,12 +115,12 @@ void TOOAPanel::ShowActivePagePass() {
     marked.swap(showMarks_);
     for (TEntity* entity : marked) entity->showMarked_ = false;
     std::sort(marked.begin(), marked.end(), [](const TEntity* a, const TEntity* b) { return a->Serial() < b->Serial(); });
-    for (TEntity* entity : marked) ShowEntity(*entity, page);
+    for (TEntity* entity : marked) ShowEntityInEdit(*entity, page);
   } else {
     for (TEntity* entity : showMarks_) entity->showMarked_ = false;
     showMarks_.clear();
     for (const auto& entity : entities_)
-      if (entity) ShowEntity(*entity, page);
+      if (entity) ShowEntityInEdit(*entity, page);
   }
   shownOnce_ = true;
   lastShownPage_ = page;
@@ -161,6 +173,7 @@ bool TOOAPanel::RefusePageName(const std::string& name) {
 }
 
 void TOOAPanel::CreatePage() {
+  const TEditStep step(this, "Create Page", {});
   const std::string proposal = "NewPage" + IntToText(static_cast<long long>(ownPageList_.size()) + 1);
   const std::string answer = platform_.InputBox("Create New Page", "Input New Page's Name :", proposal);
   if (IsBlank(answer)) return;
@@ -176,6 +189,8 @@ void TOOAPanel::CreatePage() {
 
 void TOOAPanel::RenameActivePage() {
   if (IsBlank(activePageName_)) return;
+  // A rename may rewrite the entries of every object.
+  const TEditStep step(this, "Rename Page " + activePageName_, {}, TEditReach::AllEntities);
   const std::string oldName = activePageName_;
   int line = -1;
   for (size_t i = 0; i < ownPageList_.size(); ++i)
@@ -227,6 +242,7 @@ void TOOAPanel::RemoveExistsPage() {
 }
 
 void TOOAPanel::RemovePage(const std::string& page) {
+  const TEditStep step(this, "Remove Page " + page, {}, TEditReach::AllEntities);
   // Every line of the name goes (an older file may list a page twice), and every object's entries
   // for it; the objects keep their other pages.
   std::erase(ownPageList_, page);

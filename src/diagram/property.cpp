@@ -78,6 +78,7 @@ void TProperty::BuildMenu() {
 void TProperty::ChooseDataType() {
   Platform* platform = GetPlatform();
   if (!platform) return;
+  const TEditStep step = EditStep("Set Data Type of Property");
   TFormDialog form;
   form.Caption = "Property Data Type";
   form.ListLabel = "Data Type";
@@ -112,19 +113,27 @@ void TProperty::SwapWith(TProperty& other) {
   SwapInList(entity.PropertyList(), *this, other, [&entity](TProperty& row) { entity.PlacePropertyRow(row); });
 }
 
+void TProperty::RenameProperty() {
+  const TEditStep step = EditStep("Rename Property");
+  Rename("Property Rename", "Input New Property's Name :");
+}
+
 void TProperty::MoveUp() {
   if (!OwnerEntity() || RowIndex() == 0) return;
+  const TEditStep step = EditStep("Move Up Property");
   if (TProperty* above = OwnerEntity()->PropertyByIndex(RowIndex() - 1)) SwapWith(*above);
 }
 
 void TProperty::MoveDown() {
   if (!OwnerEntity()) return;
+  const TEditStep step = EditStep("Move Down Property");
   if (TProperty* below = OwnerEntity()->PropertyByIndex(RowIndex() + 1)) SwapWith(*below);
 }
 
 void TProperty::HideProperty() {
   TEntity* entity = OwnerEntity();
   if (!entity) return;
+  const TEditStep step = EditStep("Hide Property");
   isDisplay_ = false;
   entity->SetHeight(30);
   entity->RestackDisplayedProperties();
@@ -133,12 +142,18 @@ void TProperty::HideProperty() {
 
 void TProperty::RemoveProperty() {
   // Removes the entity's selected row, which the press that opened this menu made this one.
-  if (TEntity* entity = OwnerEntity()) entity->RemoveSelectedProperty();
+  TEntity* entity = OwnerEntity();
+  if (!entity) return;
+  const TProperty* selected = entity->SelectedProperty();
+  const TEditStep step(OwnerPanel(), "Remove Property " + (selected ? selected->PropertyDesc() : std::string()),
+                       TDiagramHistory::ScopeOf(entity));
+  entity->RemoveSelectedProperty();
 }
 
 void TProperty::CreatePropertyRelation() {
   TEntity* entity = OwnerEntity();
   if (!entity) return;
+  const TEditStep step = EditStep("Create Relation of Property");
   AddRelation(*entity, "", false);
   TRelation& relation = *entity->RelationList().back().Object;
   relation.SetSourceEntity(entity);

@@ -29,7 +29,7 @@ class TProperty : public TRow {
   int PhysicalLength();
 
   void BuildMenu();
-  void RenameProperty() { Rename("Property Rename", "Input New Property's Name :"); }
+  void RenameProperty();
   void MoveUp();
   void MoveDown();
   void HideProperty();

@@ -36,7 +36,7 @@ TRelation* AddRelation(TEntity& entity, const std::string& desc, bool silent) {
 
 void TRelation::BuildMenu() {
   TLinkBox::BuildMenu({"RELATION : ", " -> Rename Relation", " -> Break Link With Relation Source Object",
-                       " -> Break Link With Relation Target Object", "-> Remove This Relation"});
+                       " -> Break Link With Relation Target Object", "-> Remove This Relation", "Relation"});
 }
 
 void TRelation::RenameBox() { Rename("Relation Rename", "Input New Relation's Name :"); }
@@ -84,6 +84,7 @@ void TRelation::DragDrop(Control& source, int x, int y) {
   if (!entity || !entity->SelectedProperty()) return;
   TProperty* row = entity->SelectedProperty();
   const bool sourceSide = entity == OwnerEntity();
+  const TEditStep step = EditStep("Link", RelationDesc());
   const std::string question =
       std::string(sourceSide ? "Define Source Property " : "Define Target Property ") + "\"" + row->PropertyDesc() + "\" ??";
   if (!panel->GetPlatformRef().AskYesNo(question, "Define Relation Dialog")) return;

@@ -6,7 +6,10 @@
 #include "ooa_panel.h"
 #include "platform.h"
 
-TRow::TRow(TEntity& owner) : menu_(std::make_unique<PopupMenu>()), owner_(&owner) {}
+TRow::TRow(TEntity& owner)
+    : menu_(std::make_unique<PopupMenu>()),
+      owner_(&owner),
+      id_(owner.OwnerPanel() ? owner.OwnerPanel()->NextObjectId() : 0) {}
 
 TRow::~TRow() {
   // The removal notice: every relation or event end that names this row is cleared.
@@ -14,6 +17,10 @@ TRow::~TRow() {
   SetPopupMenu(nullptr);
   menu_.reset();
   owner_ = nullptr;
+}
+
+TEditStep TRow::EditStep(const std::string& what) const {
+  return TEditStep(OwnerPanel(), what + " " + desc_, TDiagramHistory::ScopeOf(owner_));
 }
 
 TOOAPanel* TRow::OwnerPanel() const { return owner_ ? owner_->OwnerPanel() : nullptr; }

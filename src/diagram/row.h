@@ -27,6 +27,8 @@ class TRow : public Control, public TLinkTarget {
   ~TRow() override;
 
   TEntity* OwnerEntity() const { return owner_; }
+  // The row's number on its panel, kept for its life and given back when an undo brings it back.
+  long long Id() const { return id_; }
   TOOAPanel* OwnerPanel() const;
   int RowIndex() const { return rowIndex_; }
   void SetRowIndex(int index) { rowIndex_ = index; }
@@ -59,6 +61,9 @@ class TRow : public Control, public TLinkTarget {
   void BeginMenu(const char* title);
   // Asks for a new name with the kind's rename question.
   void Rename(const std::string& caption, const std::string& prompt);
+  // The step of one of the row's commands, named what and the row's name; it holds the entity and
+  // the entities whose boxes link to it.
+  TEditStep EditStep(const std::string& what) const;
   // Exchanges this row with another of the same list: their places and RowIndex; place re-places
   // each row; both refresh their anchors and the active page is shown again.
   template <class Row, class Place>
@@ -70,7 +75,9 @@ class TRow : public Control, public TLinkTarget {
   std::unique_ptr<PopupMenu> menu_;
 
  private:
+  friend class TDiagramHistory;
   TEntity* owner_;
+  long long id_ = 0;
   int rowIndex_ = 0;
   std::string desc_;
   const char* menuTitle_ = "";

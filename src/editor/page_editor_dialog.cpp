@@ -364,7 +364,11 @@ void TEREditDlg::Button4Click() {
   }
   // The object may have been renamed or removed since the list was filled. The page lists are not
   // reloaded here: the object is listed from the next page change or reload on.
-  if (object) object->AddPageEntry(page);
+  if (!object) return;
+  TEntity* owner = dynamic_cast<TEntity*>(object);
+  if (!owner) owner = static_cast<TLinkBox*>(object)->OwnerEntity();
+  const TEditStep step(panel_, "Add " + desc + " to Page " + page, TDiagramHistory::ScopeOf(owner));
+  object->AddPageEntry(page);
 }
 
 void TEREditDlg::PageControl1Change() {

@@ -41,6 +41,7 @@ void MenuItem::SetCaption(std::string caption) {
 }
 
 void MenuItem::Click() const {
+  if (!enabled_) return;
   const std::function<void()> command = command_;
   if (command) command();
 }

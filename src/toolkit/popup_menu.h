@@ -16,6 +16,9 @@ class MenuItem {
   void SetCaption(std::string caption);
   bool IsSeparator() const { return Caption() == "-"; }
   bool HasCommand() const { return static_cast<bool>(command_); }
+  // A disabled item shows greyed and runs nothing.
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled) { enabled_ = enabled; }
   // Runs the command. The command is copied first: a command may destroy the object that owns this
   // menu (removing an entity removes its menu), and must not pull its own code from under itself.
   void Click() const;
@@ -25,6 +28,7 @@ class MenuItem {
   const std::string* caption_ = nullptr;
   std::unique_ptr<std::string> own_;
   std::function<void()> command_;
+  bool enabled_ = true;
 };
 
 class PopupMenu {

@@ -5,6 +5,7 @@
 #include <QContextMenuEvent>
 #include <QIcon>
 #include <QInputDialog>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -147,7 +148,10 @@ TEST_F(HostTest, RightClickOnTheSurfaceShowsItsMenuAndRunsTheChosenCommand) {
       .onPopup([&](QWidget* popup) {
         auto* menu = qobject_cast<QMenu*>(popup);
         shown = UiRobot::actionTexts(menu);
-        for (QAction* action : menu->actions()) EXPECT_TRUE(action->isEnabled());
+        // Greyed on a new diagram, with nothing to take back or do again: undo and redo alone.
+        for (QAction* action : menu->actions())
+          EXPECT_EQ(action->isEnabled(), !action->text().startsWith("-> Undo") && !action->text().startsWith("-> Redo"))
+              << action->text().toStdString();
         EXPECT_TRUE(UiRobot::choose(menu, "-> Create New Page"));
       })
       .onModal([&](QWidget* modal) {
@@ -233,6 +237,42 @@ TEST_F(HostTest, ACommandMayDestroyTheControlWhoseMenuRanIt) {
   EXPECT_TRUE(again.clean());
   EXPECT_EQ(first, "ER DIAGRAM MENU   ->PAGE : EMPTY");
   EXPECT_EQ(pixel(110, 110), clrWhite);
+}
+
+TEST_F(HostTest, TheWindowsKeysTakeARemovalBackAndDoItAgain) {
+  TEntity& entity = addEntity("Customer", 40, 50);
+  const long long serial = entity.Serial();
+  QCoreApplication::processEvents();
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  UiRobot robot;
+  robot.onPopup([](QWidget* popup) { UiRobot::choose(qobject_cast<QMenu*>(popup), "-> (*)Remove This Entity"); });
+  rightClick(45, 52);
+  ASSERT_TRUE(robot.clean());
+  ASSERT_TRUE(panel().Entities().empty());
+  const auto press = [this](Qt::KeyboardModifiers modifiers, Qt::Key key) {
+    QTest::keyClick(window.get(), key, modifiers);
+    QCoreApplication::processEvents();
+  };
+  const struct {
+    Qt::KeyboardModifiers modifiers;
+    Qt::Key key;
+    bool shown;
+  } keys[] = {
+      {Qt::ControlModifier, Qt::Key_Z, true},
+      {Qt::ControlModifier, Qt::Key_Y, false},
+      {Qt::ControlModifier, Qt::Key_Z, true},
+      {Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z, false},
+  };
+  for (const auto& [modifiers, key, shown] : keys) {
+    press(modifiers, key);
+    ASSERT_EQ(panel().Entities().size(), shown ? 1u : 0u) << QKeySequence(modifiers | key).toString().toStdString();
+    // Back as it was when removed: selected, since the press that opened its menu selected it.
+    EXPECT_EQ(pixel(41, 51), shown ? TEntity::SelectedColour : clrWhite);
+    if (shown) {
+      EXPECT_EQ(panel().Entities()[0]->Serial(), serial);
+    }
+  }
 }
 
 TEST_F(HostTest, DraggingAnEntityMovesItOnlyWhereADropIsTaken) {

@@ -32,8 +32,14 @@ TEST_F(Panel, SurfaceMenuCaptionsInOrder) {
       "-> Remove Exists Page",
       "-> Save Diagram To BitMap File",
       "-> Page Editor",
+      // The editor's own, greyed while there is nothing to take back or do again.
+      "-",
+      "-> Undo ",
+      "-> Redo ",
   };
   EXPECT_EQ(panel.SurfaceMenu().Captions(), expected);
+  EXPECT_FALSE(panel.SurfaceMenu().Item(15).Enabled());
+  EXPECT_FALSE(panel.SurfaceMenu().Item(16).Enabled());
   EXPECT_EQ(panel.GetPopupMenu(), &panel.SurfaceMenu());
 }
 

@@ -106,6 +106,33 @@ std::string DescribeDiagram(const TOOAPanel& panel) {
   return out.str();
 }
 
+std::string DescribeShownState(const TOOAPanel& panel) {
+  std::ostringstream out;
+  // One letter per object: 's' shown, 'h' hidden, and for a property row 'o' when it is not
+  // displayed at all.
+  const auto shown = [&out](const Control& control) { out << (control.Visible() ? 's' : 'h'); };
+  const auto nameOf = [](const Control* control) { return control ? control->Name() : std::string("-"); };
+  for (const auto& entity : panel.Entities()) {
+    out << entity->Name() << " ";
+    shown(*entity);
+    out << " ";
+    for (const auto& slot : entity->PropertyList()) {
+      shown(*slot.Object);
+      if (!slot.Object->IsDisplay()) out << 'o';
+    }
+    out << " ";
+    for (const auto& slot : entity->MethodList()) shown(*slot.Object);
+    out << " ";
+    for (const auto& slot : entity->RelationList()) shown(*slot.Object);
+    for (const auto& slot : entity->EventList()) shown(*slot.Object);
+    out << "\n";
+  }
+  const TEntity* selected = panel.SelectedEntity();
+  out << "page " << panel.ActivePageName() << " selected " << nameOf(selected);
+  if (selected) out << " " << nameOf(selected->SelectedProperty()) << " " << nameOf(selected->SelectedMethod());
+  return out.str();
+}
+
 TAsOrdinaryUser::TAsOrdinaryUser() {
   if (::geteuid() != 0) return;
   constexpr uid_t kNobody = 65534;

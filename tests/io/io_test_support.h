@@ -33,6 +33,10 @@ std::string Crlf(std::string_view text);
 // description, position, ends as entity.row, entries) indented below it.
 std::string DescribeDiagram(const TOOAPanel& panel);
 
+// What an undo must give back beyond the file: whether every entity, row and box is shown (a property
+// row also whether it is displayed), the active page and the selection the next command acts on. Places are in the file; sizes a page showing works out again.
+std::string DescribeShownState(const TOOAPanel& panel);
+
 // Permission checks do not stop the superuser. While this lives, the process acts as an ordinary
 // user for the file system when it runs as the superuser; otherwise it changes nothing.
 class TAsOrdinaryUser {

@@ -3,16 +3,21 @@
 // entries and links.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 
 #include "diagram_file_reader.h"
 #include "diagram_file_writer.h"
 #include "diagram_fixture.h"
+#include "editor_panel.h"
 #include "entity_event.h"
 #include "io_test_support.h"
 #include "method.h"
+#include "popup_menu.h"
 #include "property.h"
 #include "relation.h"
+#include "schema_import.h"
+#include "schema_scrambler.h"
 
 namespace {
 // Texts a user may well type: key words, markers, equals signs, non-ASCII letters, nothing.
@@ -178,4 +183,137 @@ TEST_F(RoundTripOnPanel, APageTypedWithBlanksAroundItKeepsItsObjectsThroughItsFi
   LoadDiagramText(panel, DiagramFileText(panel));
   EXPECT_EQ(panel.OwnPageList(), TEntryList{"Totals"});
   EXPECT_TRUE(panel.Entities().at(0)->Visible());
+}
+
+namespace {
+// Two entities on a page, with rows, a relation and an event between them, selected as a user's
+// presses would leave them: what each kind of edit below starts from.
+struct EditScene {
+  EditScene() {
+    panel.SetBounds(0, 0, TOOAPanel::EditorSurfaceSize, TOOAPanel::EditorSurfaceSize);
+    panel.SetEditorWindow(&window);
+    SetUpEditorPanel(panel);
+    platform.Type("P1");
+    panel.CreatePage();
+    platform.Type("P2");
+    panel.CreatePage();
+    panel.SetLastMouse(40, 30);
+    customer = &panel.CreateEntity("Customer", false);
+    panel.SetLastMouse(400, 30);
+    order = &panel.CreateEntity("Order", false);
+    name = AddProperty(*customer, "Name", true);
+    AddProperty(*customer, "City", true);
+    AddProperty(*order, "Number", true);
+    pay = AddMethod(*customer, "Pay", true);
+    bill = AddMethod(*customer, "Bill", true);
+    relation = AddRelation(*customer, "places", true);
+    event = AddEntityEvent(*order, "ships", true);
+    panel.SetSelectedEntity(customer);
+    customer->SetSelectedProperty(name);
+    customer->SetSelectedMethod(pay);
+    customer->SetSelectedRelation(relation);
+    order->SetSelectedEvent(event);
+  }
+  void Click(PopupMenu& menu, const std::string& caption) {
+    MenuItem* item = menu.Find(caption);
+    ASSERT_NE(item, nullptr) << caption;
+    item->Click();
+  }
+  std::string State() const {
+    return DiagramFileText(panel) + DescribeDiagram(panel) + DescribeShownState(panel) + " in " + panel.DiagramFolder();
+  }
+  ScriptedPlatform platform;
+  ScriptedEditorWindow window;
+  TOOAPanel panel{platform};
+  TEntity* customer;
+  TEntity* order;
+  TProperty* name;
+  TMethod* pay;
+  TMethod* bill;
+  TRelation* relation;
+  TEntityEvent* event;
+};
+}  // namespace
+
+// Each kind of edit is one step, named in the undo item: undone it gives back the diagram as it was,
+// redone the diagram as the edit left it, and the same step can be undone again.
+TEST(History, EveryKindOfEditIsOneStepUndoneAndRedoneExactly) {
+  TTempFolder folder;
+  const std::string saved = folder / "Saved";
+  {
+    EditScene scene;
+    SaveDiagramFile(scene.panel, saved);
+  }
+  const std::string schema = folder / "Order.SFD";
+  WriteBytes(schema, ScrambleSchemaText("A.B.ORDERNO.D,", kSchemaKey) + "\r\n");
+  struct Case {
+    const char* step;
+    std::function<void(EditScene&)> edit;
+    std::function<void(EditScene&)> prepare = nullptr;  // what the scene needs first, not part of the step
+  } cases[] = {
+      {"Create Entity", [](EditScene& s) { s.platform.Type("Supplier"); s.Click(s.panel.SurfaceMenu(), "-> Create Entity"); }},
+      {"Import Schema", [&](EditScene& s) { s.platform.PickFile(schema); s.Click(s.panel.SurfaceMenu(), "-> Create Entity With SDF (Tarnesk Export Schema) File"); }},
+      {"Create Page", [](EditScene& s) { s.platform.Type("P3"); s.Click(s.panel.SurfaceMenu(), "-> Create New Page"); }},
+      {"Rename Page P1", [](EditScene& s) { s.platform.Type("Main"); s.Click(s.panel.SurfaceMenu(), "-> Current Page Rename"); }},
+      {"Remove Page P1", [](EditScene& s) { s.platform.Choose("P1"); s.Click(s.panel.SurfaceMenu(), "-> Remove Exists Page"); }},
+      {"Load Diagram Saved", [&](EditScene& s) { s.platform.PickFile(saved + ".ERD"); s.Click(s.panel.SurfaceMenu(), "-> Load Diagram "); }},
+      {"Close Diagram NewDiagram", [](EditScene& s) { s.Click(s.panel.SurfaceMenu(), "-> Close Diagram "); }},
+      {"Rename Entity Customer", [](EditScene& s) { s.platform.Type("Client"); s.Click(s.customer->Menu(), "-> Rename Entity"); }},
+      {"Change Type of Entity Customer", [](EditScene& s) { s.platform.No().Yes(); s.Click(s.customer->Menu(), "-> Select Entity Type"); }},
+      {"Add Property to Customer", [](EditScene& s) { s.platform.Type("A").Yes().Type("B").No(); s.Click(s.customer->Menu(), "-> Add New Property"); }},
+      {"Add Method to Customer", [](EditScene& s) { s.platform.Type("Ship").No(); s.Click(s.customer->Menu(), "-> Add New Method"); }},
+      {"Add Event to Customer", [](EditScene& s) { s.Click(s.customer->Menu(), "-> Add New EntityEvent"); }},
+      {"Add Relation to Customer", [](EditScene& s) { s.Click(s.customer->Menu(), "-> Add New Relation"); }},
+      {"Add Display Page to Customer", [](EditScene& s) { s.platform.Choose("P2"); s.Click(s.customer->Menu(), "-> Add New Display Page"); }},
+      {"Remove Display Page of Customer", [](EditScene& s) { s.platform.Choose("P1"); s.Click(s.customer->Menu(), "-> (*)Remove Exists Display Page"); }},
+      {"Hide All Properties of Customer", [](EditScene& s) { s.Click(s.customer->Menu(), "-> Hide ALL Property"); }},
+      {"Hide All Methods of Customer", [](EditScene& s) { s.Click(s.customer->Menu(), "-> Hide ALL Method"); }},
+      {"Show All Properties of Customer", [](EditScene& s) { s.Click(s.customer->Menu(), "-> Show ALL Property"); },
+       [](EditScene& s) { s.name->HideProperty(); }},
+      {"Remove Entity Customer", [](EditScene& s) { s.Click(s.customer->Menu(), "-> (*)Remove This Entity"); }},
+      {"Rename Property Name", [](EditScene& s) { s.platform.Type("Surname"); s.Click(s.name->Menu(), " -> Rename Property"); }},
+      {"Move Down Property Name", [](EditScene& s) { s.Click(s.name->Menu(), " -> Property Move Down"); }},
+      {"Set Data Type of Property Name", [](EditScene& s) { s.platform.Fill(TFormAnswer{pdtDouble, {10, 2}}); s.Click(s.name->Menu(), " -> Property Data Type"); }},
+      {"Hide Property Name", [](EditScene& s) { s.Click(s.name->Menu(), " -> Hide This Property"); }},
+      {"Remove Property Name", [](EditScene& s) { s.Click(s.name->Menu(), " -> Remove This Property"); }},
+      {"Create Relation of Property Name", [](EditScene& s) { s.Click(s.name->Menu(), " -> Create Property's Relation"); }},
+      {"Rename Method Pay", [](EditScene& s) { s.platform.Type("Settle"); s.Click(s.pay->Menu(), "-> Rename Method"); }},
+      {"Move Up Method Bill", [](EditScene& s) { s.Click(s.bill->Menu(), "-> Method Move UP"); }},
+      {"Remove Method Pay", [](EditScene& s) { s.Click(s.pay->Menu(), "-> Remove This Method"); }},
+      {"Define Call of Method Pay", [](EditScene& s) { s.platform.Yes(); s.bill->DragDrop(*s.customer, 2, 2); }},
+      {"Rename Relation places", [](EditScene& s) { s.platform.Type("buys"); s.Click(s.relation->Menu(), " -> Rename Relation"); }},
+      {"Link Relation places", [](EditScene& s) { s.platform.Yes(); s.relation->DragDrop(*s.customer, 2, 2); }},
+      {"Break Source Link of Relation places", [](EditScene& s) { s.Click(s.relation->Menu(), " -> Break Link With Relation Source Object"); },
+       [](EditScene& s) { s.relation->SetSourceEntity(s.customer); s.relation->SetSourceProperty(s.name); }},
+      {"Remove Relation places", [](EditScene& s) { s.Click(s.relation->Menu(), "-> Remove This Relation"); }},
+      {"Add Display Page to Event ships", [](EditScene& s) { s.platform.Choose("P2"); s.Click(s.event->Menu(), " -> Add New Display Page"); }},
+      {"Move Entity Order", [](EditScene& s) { s.panel.DragDrop(*s.order, 500, 300); }},
+      {"Move Event ships", [](EditScene& s) { s.panel.DragDrop(*s.event, 90, 400); }},
+  };
+  for (const Case& c : cases) {
+    EditScene scene;
+    TOOAPanel& panel = scene.panel;
+    if (c.prepare) c.prepare(scene);
+    panel.History().Clear();
+    const std::string before = scene.State();
+    c.edit(scene);
+    const std::string after = scene.State();
+    EXPECT_NE(after, before) << c.step << ": the edit changed nothing";
+    EXPECT_EQ(panel.History().Position(), 1u) << c.step;
+    const MenuItem* undo = panel.SurfaceMenu().Find(std::string("-> Undo ") + c.step);
+    ASSERT_NE(undo, nullptr) << c.step << ": the menu offers " << panel.SurfaceMenu().Item(15).Caption();
+    EXPECT_TRUE(undo->Enabled()) << c.step;
+    for (int round = 0; round < 2; ++round) {
+      scene.Click(panel.SurfaceMenu(), std::string("-> Undo ") + c.step);
+      EXPECT_EQ(scene.State(), before) << c.step << ": undo";
+      ASSERT_NE(panel.SurfaceMenu().Find(std::string("-> Redo ") + c.step), nullptr) << c.step;
+      ASSERT_NE(panel.SurfaceMenu().Find("-> Undo "), nullptr) << c.step;
+      EXPECT_FALSE(panel.SurfaceMenu().Find("-> Undo ")->Enabled()) << c.step;
+      scene.Click(panel.SurfaceMenu(), std::string("-> Redo ") + c.step);
+      EXPECT_EQ(scene.State(), after) << c.step << ": redo";
+      ASSERT_NE(panel.SurfaceMenu().Find("-> Redo "), nullptr) << c.step;
+      EXPECT_FALSE(panel.SurfaceMenu().Find("-> Redo ")->Enabled()) << c.step;
+    }
+    EXPECT_TRUE(scene.platform.ScriptDone()) << c.step;
+  }
 }

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <deque>
 #include <functional>
 #include <iostream>
 #include <map>
@@ -517,14 +518,15 @@ class StressRun : private THostWindow {
     CheckErrors();
     if (verbose_) std::cout << "step " << log_.size() << ":" << log_.back() << std::endl;
     if (!platform_.ScriptDone()) ADD_FAILURE() << "the command asked fewer questions than were answered";
-    const std::string paintError = host_.Paint(screen_, {0, 0, panel_.Width(), panel_.Height()});
-    if (!paintError.empty()) ADD_FAILURE() << "painting failed: " << paintError;
+    PaintAll();
     Measure();
     Check(panel_, read_, "after the command");
     if (checkLines_) CheckLines();
     checkLines_ = false;
     CheckPlaceIndexes();
     RoundTrip();
+    CheckTheStep();
+    if (Below(30) == 0) UndoAndRedo();
     return !::testing::Test::HasFailure();
   }
 
@@ -532,6 +534,11 @@ class StressRun : private THostWindow {
   int Below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
   const std::string& Pick(const std::vector<std::string>& texts) { return texts[static_cast<size_t>(Below(static_cast<int>(texts.size())))]; }
   void Note(const std::string& text) { log_.back() += " " + text; }
+  // The window paints after every command; a paint measures texts and may widen a box.
+  void PaintAll() {
+    const std::string paintError = host_.Paint(screen_, {0, 0, panel_.Width(), panel_.Height()});
+    if (!paintError.empty()) ADD_FAILURE() << "painting failed: " << paintError;
+  }
   void Count(const std::string& what) { ++counts_[what]; }
 
   // --- answers, scripted before the command that asks for them -----------------------------------
@@ -647,6 +654,7 @@ class StressRun : private THostWindow {
 
   // The window's menu: an item is chosen, the answers to its command's questions scripted.
   std::optional<size_t> ChooseFromMenu(Control& owner, const PopupMenu& menu, TPoint) override {
+    Before();
     if (auto* panel = dynamic_cast<TOOAPanel*>(&owner)) return SurfaceCommand(*panel, menu);
     if (auto* entity = dynamic_cast<TEntity*>(&owner)) return EntityCommand(*entity, menu);
     if (auto* box = dynamic_cast<TLinkBox*>(&owner)) return BoxCommand(*box, menu);
@@ -663,7 +671,10 @@ class StressRun : private THostWindow {
     const size_t index = pick(random_);
     const MenuItem& item = menu.Item(index);
     Note("-> " + Quoted(item.Caption()));
-    if (item.HasCommand()) Count(Trim(item.Caption()));
+    // Undo and redo are counted as two commands, whatever step they name.
+    const std::string caption = Trim(item.Caption());
+    const bool history = StartsWith(caption, "-> Undo") || StartsWith(caption, "-> Redo");
+    if (item.HasCommand()) Count(history ? caption.substr(0, 7) : caption);
     return index;
   }
 
@@ -678,6 +689,9 @@ class StressRun : private THostWindow {
       return 2;
     });
     const std::string& caption = menu.Item(index).Caption();
+    // The menu's undo and redo give the state of their moment, as the keys do.
+    if (StartsWith(caption, "-> Undo ") && menu.Item(index).Enabled()) after_ = [this] { Undid(); };
+    if (StartsWith(caption, "-> Redo ") && menu.Item(index).Enabled()) after_ = [this] { Redid(); };
     if (caption == "-> Create Entity") {
       if (panel.ActivePageName().empty()) TypeAnswer(kPages);
       TypeAnswer(kDescriptions);
@@ -981,6 +995,7 @@ class StressRun : private THostWindow {
       Count("moves");
     }
     host_.Move(ssLeft, to);
+    Before();
     host_.Release(TMouseButton::Left, to);
   }
 
@@ -988,7 +1003,8 @@ class StressRun : private THostWindow {
   void ReadOwnText() {
     const std::string text = DiagramFileText(panel_);
     Note("read the diagram's own text back");
-    host_.RunGuarded([&] { LoadDiagramText(panel_, text); });
+    Before();
+    host_.RunGuarded([&] { panel_.EditAll("Read", [&] { LoadDiagramText(panel_, text); }, TEditReach::WholeDiagram); });
     Read(panel_, read_);
     const std::string expected = AfterReading(text, panel_.LastMouseX(), panel_.LastMouseY());
     EXPECT_EQ(DiagramFileText(panel_), expected) << FirstDifference(expected, DiagramFileText(panel_));
@@ -997,6 +1013,92 @@ class StressRun : private THostWindow {
   void CloseThePageEditor() {
     Note("close the page editor");
     panel_.SetPageEditorShown(false);
+  }
+
+  // --- undo and redo --------------------------------------------------------------------------------
+
+  // What an undo or redo must give back exactly: the saved text (but the diagram's name, which a
+  // "Save As" after the step changes without a step of its own), the active page and the selection
+  // the next command acts on.
+  std::string State() const {
+    std::string text = DiagramFileText(panel_);
+    if (const size_t name = text.find("\r\n DIAGRAMNAME="); name != std::string::npos)
+      text.erase(name, text.find("\r\n", name + 2) - name);
+    return text + DescribeShownState(panel_);
+  }
+  // The file and the page and selection line, without what is shown.
+  static std::string WithoutShown(const std::string& state) {
+    const std::string end = "#ERDIAGRAM\r\n";
+    return state.substr(0, state.rfind(end) + end.size()) + state.substr(state.rfind("page "));
+  }
+  void ExpectState(const std::string& expected, bool loose, const char* what) {
+    const std::string state = loose ? WithoutShown(State()) : State();
+    const std::string wanted = loose ? WithoutShown(expected) : expected;
+    EXPECT_EQ(state, wanted) << what << ": " << FirstDifference(wanted, state);
+  }
+  // The state just before a command's step, taken where the window hands the command over.
+  void Before() {
+    before_ = State();
+    pageBefore_ = panel_.ActivePageName();
+    recordedBefore_ = panel_.History().Recorded();
+  }
+  // A command that made a step: undone it gives the state before it, redone the state after it.
+  void CheckTheStep() {
+    const long long made = panel_.History().Recorded() - recordedBefore_;
+    recordedBefore_ = panel_.History().Recorded();
+    if (made == 0 && panel_.ActivePageName() != pageBefore_)
+      for (TModelStep& step : model_) step.Loose = true;
+    if (made == 0) return;
+    if (made > 1) ADD_FAILURE() << "one command made " << made << " steps";
+    Count("steps");
+    const std::string after = State();
+    model_.erase(model_.begin() + static_cast<std::ptrdiff_t>(modelAt_), model_.end());
+    model_.push_back({before_, after, false});
+    if (model_.size() > TDiagramHistory::MaxSteps) model_.pop_front();
+    modelAt_ = model_.size();
+    ASSERT_EQ(panel_.History().Position(), modelAt_);
+    Undo();
+    Redo();
+  }
+  void Undo() {
+    if (verbose_) std::cout << "  undo " << panel_.History().UndoName() << std::endl;
+    host_.RunGuarded([&] { panel_.UndoCommand(); });
+    Undid();
+  }
+  void Undid() {
+    ASSERT_GT(modelAt_, 0u) << "an undo with nothing to undo";
+    --modelAt_;
+    PaintAll();
+    ExpectState(model_[modelAt_].Before, model_[modelAt_].Loose, "undo");
+  }
+  void Redo() {
+    if (verbose_) std::cout << "  redo " << panel_.History().RedoName() << std::endl;
+    host_.RunGuarded([&] { panel_.RedoCommand(); });
+    Redid();
+  }
+  void Redid() {
+    ASSERT_LT(modelAt_, model_.size()) << "a redo with nothing to redo";
+    PaintAll();
+    ExpectState(model_[modelAt_].After, model_[modelAt_].Loose, "redo");
+    ++modelAt_;
+  }
+  // Up to 50 undos and redos in a row, each giving the state of its moment; the commands go on from
+  // wherever the run ends.
+  void UndoAndRedo() {
+    const int count = 1 + Below(50);
+    Note("[" + std::to_string(count) + " undos and redos]");
+    for (int i = 0; i < count && !::testing::Test::HasFailure(); ++i) {
+      ASSERT_EQ(panel_.History().Position(), modelAt_);
+      if (modelAt_ > 0 && (Below(3) != 0 || modelAt_ == model_.size())) {
+        Undo();
+        Count("undos");
+      } else if (modelAt_ < model_.size()) {
+        Redo();
+        Count("redos");
+      }
+    }
+    Check(panel_, read_, "after undos and redos");
+    RoundTrip();
   }
 
   // --- checks ---------------------------------------------------------------------------------------
@@ -1134,6 +1236,20 @@ class StressRun : private THostWindow {
   // The error a command is bound to meet, and what is checked once it has run.
   std::string allowed_;
   std::function<void()> after_;
+  // Each step's state before and after it, as the history holds the steps.
+  struct TModelStep {
+    std::string Before;
+    std::string After;
+    // Another page was selected since (no step of its own): an undo or redo to the page of this
+    // step's moment shows the objects the step does not hold as that page shows them, so only the
+    // file, the page and the selection are compared.
+    bool Loose = false;
+  };
+  std::string pageBefore_;
+  std::deque<TModelStep> model_;
+  size_t modelAt_ = 0;
+  std::string before_;
+  long long recordedBefore_ = 0;
   std::vector<std::string> log_;
   std::vector<std::string> saved_;
   std::map<std::string, int> counts_;
