@@ -224,7 +224,7 @@ void TDiagramHistory::Edit(const std::string& what, const std::vector<TEntity*>&
 }
 
 void TDiagramHistory::Begin(const std::string& what, const std::vector<TEntity*>& scope, TEditReach reach) {
-  if (depth_++ > 0 || applying_) return;
+  if (depth_++ > 0 || applying_ || suspended_) return;
   const auto& entities = panel_.Entities();
   const bool withFile = reach == TEditReach::WholeDiagram;
   pending_ = TStep{};
@@ -269,7 +269,7 @@ void TDiagramHistory::AfterShow(const TEntity& entity) {
 }
 
 void TDiagramHistory::End() {
-  if (depth_ == 0 || --depth_ > 0 || applying_) return;
+  if (depth_ == 0 || --depth_ > 0 || applying_ || suspended_) return;
   watching_ = false;
   TStep step = std::move(pending_);
   pending_ = TStep{};

@@ -124,7 +124,8 @@ class TDiagramHistory {
   // The same as two calls around the edit (see TEditStep).
   void Begin(const std::string& what, const std::vector<TEntity*>& scope, TEditReach reach);
   void End();
-  bool Recording() const { return depth_ > 0; }
+  // While suspended, edits leave no step: what recording adds can be measured against it.
+  void Suspend(bool suspended) { suspended_ = suspended; }
 
   bool CanUndo() const { return position_ > 0; }
   bool CanRedo() const { return position_ < steps_.size(); }
@@ -192,6 +193,7 @@ class TDiagramHistory {
   long long clean_ = 0;  // the position that was saved or loaded; -1 when no position is
   int depth_ = 0;
   bool applying_ = false;
+  bool suspended_ = false;
   long long recorded_ = 0;
 };
 

@@ -432,7 +432,9 @@ TEST_F(PageEditorTest, AddToPagePlacesOnlyTheCurrentObjectWhenItIsNotListedYet) 
     ASSERT_NE(target, nullptr);
     const std::string entry = MakeEntry("P2", target->Left(), target->Top());
 
+    const long long recorded = panel().History().Recorded();
     QTest::mouseClick(control<QPushButton>("Button4"), Qt::LeftButton);
+    EXPECT_EQ(panel().History().Recorded() - recorded, c.changed.empty() ? 0 : 1) << "one step, or none";
     auto expected = before;
     if (!c.changed.empty()) expected[c.changed].push_back(entry);
     EXPECT_EQ(placements(panel()), expected);
@@ -442,6 +444,10 @@ TEST_F(PageEditorTest, AddToPagePlacesOnlyTheCurrentObjectWhenItIsNotListedYet) 
     panel().RefreshPageEditor();
     const QStringList reloaded = listed("PageEntityList") + listed("PageRelationList") + listed("PageEventList");
     EXPECT_EQ(reloaded.contains(c.item), !c.changed.empty() || c.item != "CUSTOMER");
+    if (c.changed.empty()) continue;
+    EXPECT_EQ(panel().History().UndoName(), "Add " + c.item.toStdString() + " to Page P2");
+    panel().UndoCommand();
+    EXPECT_EQ(placements(panel()), before) << "undone";
   }
 }
 

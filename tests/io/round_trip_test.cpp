@@ -213,6 +213,7 @@ struct EditScene {
     customer->SetSelectedMethod(pay);
     customer->SetSelectedRelation(relation);
     order->SetSelectedEvent(event);
+    panel.History().Clear();
   }
   void Click(PopupMenu& menu, const std::string& caption) {
     MenuItem* item = menu.Find(caption);
@@ -221,6 +222,15 @@ struct EditScene {
   }
   std::string State() const {
     return DiagramFileText(panel) + DescribeDiagram(panel) + DescribeShownState(panel) + " in " + panel.DiagramFolder();
+  }
+  // The surface menu's last two items, undo and redo, a greyed one in brackets.
+  std::string HistoryItems() {
+    std::string items;
+    for (size_t i = panel.SurfaceMenu().Count() - 2; i < panel.SurfaceMenu().Count(); ++i) {
+      const MenuItem& item = panel.SurfaceMenu().Item(i);
+      items += (items.empty() ? "" : " ") + (item.Enabled() ? item.Caption() : "[" + item.Caption() + "]");
+    }
+    return items;
   }
   ScriptedPlatform platform;
   ScriptedEditorWindow window;
@@ -300,20 +310,73 @@ TEST(History, EveryKindOfEditIsOneStepUndoneAndRedoneExactly) {
     const std::string after = scene.State();
     EXPECT_NE(after, before) << c.step << ": the edit changed nothing";
     EXPECT_EQ(panel.History().Position(), 1u) << c.step;
-    const MenuItem* undo = panel.SurfaceMenu().Find(std::string("-> Undo ") + c.step);
-    ASSERT_NE(undo, nullptr) << c.step << ": the menu offers " << panel.SurfaceMenu().Item(15).Caption();
-    EXPECT_TRUE(undo->Enabled()) << c.step;
+    const std::string step = c.step;
+    const std::string done = "-> Undo " + step + " [-> Redo ]", undone = "[-> Undo ] -> Redo " + step;
+    EXPECT_EQ(scene.HistoryItems(), done);
     for (int round = 0; round < 2; ++round) {
-      scene.Click(panel.SurfaceMenu(), std::string("-> Undo ") + c.step);
-      EXPECT_EQ(scene.State(), before) << c.step << ": undo";
-      ASSERT_NE(panel.SurfaceMenu().Find(std::string("-> Redo ") + c.step), nullptr) << c.step;
-      ASSERT_NE(panel.SurfaceMenu().Find("-> Undo "), nullptr) << c.step;
-      EXPECT_FALSE(panel.SurfaceMenu().Find("-> Undo ")->Enabled()) << c.step;
-      scene.Click(panel.SurfaceMenu(), std::string("-> Redo ") + c.step);
-      EXPECT_EQ(scene.State(), after) << c.step << ": redo";
-      ASSERT_NE(panel.SurfaceMenu().Find("-> Redo "), nullptr) << c.step;
-      EXPECT_FALSE(panel.SurfaceMenu().Find("-> Redo ")->Enabled()) << c.step;
+      scene.Click(panel.SurfaceMenu(), "-> Undo " + step);
+      EXPECT_EQ(scene.State(), before) << step << ": undo";
+      EXPECT_EQ(scene.HistoryItems(), undone);
+      scene.Click(panel.SurfaceMenu(), "-> Redo " + step);
+      EXPECT_EQ(scene.State(), after) << step << ": redo";
+      EXPECT_EQ(scene.HistoryItems(), done);
     }
     EXPECT_TRUE(scene.platform.ScriptDone()) << c.step;
   }
+}
+
+// Saving and loading mark the diagram clean; undoing or redoing back to that point makes it clean
+// again, and a new edit after undos drops a clean point that lay among the steps it drops.
+TEST(History, TheCleanPointFollowsSavesLoadsUndosAndRedos) {
+  TTempFolder folder;
+  EditScene scene;
+  TOOAPanel& panel = scene.panel;
+  TDiagramHistory& history = panel.History();
+  const auto rename = [&](const std::string& text) {
+    scene.platform.Type(text);
+    scene.Click(scene.customer->Menu(), "-> Rename Entity");
+  };
+  const std::string file = folder / "Clean";
+  const struct {
+    const char* what;
+    std::function<void()> action;
+    bool clean;
+  } steps[] = {
+      {"a new diagram", [] {}, true},
+      {"an edit", [&] { rename("Client"); }, false},
+      {"a save that fails", [&] {
+         scene.platform.PickFile(folder / "missing/Clean");
+         EXPECT_ANY_THROW(scene.Click(panel.SurfaceMenu(), "-> Save Diagram As"));
+       }, false},
+      {"saved", [&] { scene.platform.PickFile(file); scene.Click(panel.SurfaceMenu(), "-> Save Diagram As"); }, true},
+      {"undone", [&] { panel.UndoCommand(); }, false},
+      {"redone", [&] { panel.RedoCommand(); }, true},
+      {"another edit", [&] { rename("Buyer"); }, false},
+      {"undone to the save", [&] { panel.UndoCommand(); }, true},
+      {"undone past it", [&] { panel.UndoCommand(); }, false},
+      {"a new edit there", [&] { rename("Payer"); }, false},
+      {"undone: the save's step is gone", [&] { panel.UndoCommand(); }, false},
+      {"loaded", [&] { scene.platform.PickFile(file + ".ERD"); scene.Click(panel.SurfaceMenu(), "-> Load Diagram "); }, true},
+      {"the load undone", [&] { panel.UndoCommand(); }, false},
+      {"and redone", [&] { panel.RedoCommand(); }, true},
+  };
+  for (const auto& [what, action, clean] : steps) {
+    action();
+    EXPECT_EQ(history.IsClean(), clean) << what;
+  }
+  EXPECT_TRUE(scene.platform.ScriptDone());
+}
+
+// Up to 1,000 steps stand; the oldest goes first.
+TEST(History, KeepsTheLastThousandSteps) {
+  EditScene scene;
+  for (int i = 1; i <= 1001; ++i) {
+    scene.platform.Type("Name" + std::to_string(i));
+    scene.Click(scene.customer->Menu(), "-> Rename Entity");
+  }
+  TDiagramHistory& history = scene.panel.History();
+  EXPECT_EQ(history.StepCount(), TDiagramHistory::MaxSteps);
+  while (history.CanUndo()) history.Undo();
+  EXPECT_EQ(scene.customer->EntityDesc(), "Name1");
+  EXPECT_EQ(history.RedoName(), "Rename Entity Name1");
 }
