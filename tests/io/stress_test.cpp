@@ -1018,8 +1018,8 @@ class StressRun : private THostWindow {
   // --- undo and redo --------------------------------------------------------------------------------
 
   // What an undo or redo must give back exactly: the saved text (but the diagram's name, which a
-  // "Save As" after the step changes without a step of its own), the active page and the selection
-  // the next command acts on.
+  // "Save As" after the step changes without a step of its own), what is shown and hidden, the
+  // active page and the selection the next command acts on.
   std::string State() const {
     std::string text = DiagramFileText(panel_);
     if (const size_t name = text.find("\r\n DIAGRAMNAME="); name != std::string::npos)
