@@ -157,11 +157,10 @@ class TDiagramHistory {
   // entity or its members can change.
   static std::vector<TEntity*> ScopeOf(TEntity* entity);
 
-  // The images themselves, for tests and the page editor's edits.
+ private:
   static TEntityImage Capture(const TEntity& entity, size_t position);
   TPanelImage CapturePanel(bool withFile) const;
 
- private:
   struct TEntityChange {
     std::optional<TEntityImage> Before;
     std::optional<TEntityImage> After;
