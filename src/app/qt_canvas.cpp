@@ -92,7 +92,7 @@ class TextWidthCache {
     Measure& known = measure(metrics, text);
     if (!known.inkKnown) {
       const QRect cell(0, 0, known.width, metrics.height());
-      known.ink = IsPlainAscii(text) ? AsciiInk(metrics, text, cell) : DrawnInk(font, metrics, text, cell);
+      known.ink = IsPlainAscii(text) ? AsciiInk(metrics, text, cell) : DrawnInk(font, metrics, shaped(font, metrics, text), cell);
       known.inkKnown = true;
     }
     return known.ink;
@@ -113,18 +113,21 @@ class TextWidthCache {
   }
 
   // Any other text may stack marks above and below its letters, or take letters from other fonts,
-  // beyond what the font's measures tell: it is written once where every pixel it sets is seen. A
-  // text that reaches even the edge of that is taken to reach everywhere.
-  static QRect DrawnInk(const QFont& font, const QFontMetrics& metrics, const std::string& text, const QRect& cell) {
+  // beyond what the font's measures tell: it is written once where every pixel it sets is seen,
+  // shaped and drawn exactly as TextOut draws it (a font another script falls back to may place its
+  // glyphs otherwise when the text is laid out afresh). A text that reaches even the edge of that is
+  // taken to reach everywhere.
+  static QRect DrawnInk(const QFont& font, const QFontMetrics& metrics, const QStaticText& shaped, const QRect& cell) {
     const int margin = 8 * metrics.height();
     QImage scratch(cell.width() + 2 * margin, cell.height() + 2 * margin, QImage::Format_ARGB32_Premultiplied);
     scratch.fill(Qt::transparent);
     {
       QPainter painter(&scratch);
+      painter.setRenderHint(QPainter::Antialiasing, false);
       painter.setRenderHint(QPainter::TextAntialiasing, false);
       painter.setFont(font);
       painter.setPen(Qt::black);
-      painter.drawText(QPoint(margin, margin + metrics.ascent()), QString::fromStdString(text));
+      painter.drawStaticText(QPoint(margin, margin), shaped);
     }
     int left = scratch.width(), top = scratch.height(), right = -1, bottom = -1;
     for (int y = 0; y < scratch.height(); ++y) {
