@@ -10,6 +10,8 @@
 #include "diagram_host.h"
 #include "large_pages.h"
 #include "main_window.h"
+#include "ooa_panel.h"
+#include "recovery_keeper.h"
 
 int main(int argc, char* argv[]) {
   UseLargeMemoryPages();
@@ -37,5 +39,10 @@ int main(int argc, char* argv[]) {
   TfMain window;
   window.show();
   window.host().runGuarded([&] { ApplyCommandLine(window.panel(), line); });
+  RecoveryKeeper& recovery = window.keepRecoveryCopies(TRecoveryStore::DefaultFolder());
+  // Schema files imported at start make a diagram no file holds yet.
+  if (!line.Schemas.empty()) window.panel().History().MarkUnsaved();
+  window.host().runGuarded([&] { recovery.OfferCopies(); });
+  window.host().syncSize();
   return application.exec();
 }

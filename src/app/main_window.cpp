@@ -23,6 +23,7 @@
 #include "qt_canvas.h"
 #include "qt_editor_window.h"
 #include "qt_platform.h"
+#include "recovery_keeper.h"
 
 namespace {
 constexpr int kClientWidth = 792;
@@ -82,6 +83,11 @@ TfMain::TfMain(QWidget* parent) : QWidget(parent) {
   bindHistoryKeys();
 }
 
+RecoveryKeeper& TfMain::keepRecoveryCopies(const std::string& folder) {
+  recovery_ = std::make_unique<RecoveryKeeper>(*panel_, *platform_, folder);
+  return *recovery_;
+}
+
 void TfMain::bindHistoryKeys() {
   // Keys of the whole window, so that they work wherever its focus is; the page editor, a window of
   // its own, keeps its keys for its own fields.
@@ -102,6 +108,8 @@ void TfMain::bindHistoryKeys() {
 }
 
 TfMain::~TfMain() {
+  // A window closed with unsaved changes keeps its copy; a clean one has none.
+  recovery_.reset();
   // The host goes with the child widgets, after this body; the panel must not reach it while the
   // panel's objects are destroyed.
   platform_->setHost(nullptr);

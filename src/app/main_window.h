@@ -5,12 +5,14 @@
 #include <QWidget>
 
 #include <memory>
+#include <string>
 
 class DiagramHost;
 class QScrollArea;
 class QShowEvent;
 class QtEditorWindow;
 class QtPlatform;
+class RecoveryKeeper;
 class TOOAPanel;
 
 class TfMain : public QWidget {
@@ -25,6 +27,10 @@ class TfMain : public QWidget {
   QtEditorWindow& editorWindow() const { return *editorWindow_; }
   DiagramHost& host() const { return *host_; }
   QScrollArea& scrollBox() const { return *scrollBox_; }
+  // From now on the diagram's unsaved state is kept in a recovery copy in the folder (the editor
+  // started by the user; tests and jobs without a display keep none).
+  RecoveryKeeper& keepRecoveryCopies(const std::string& folder);
+  RecoveryKeeper* recovery() const { return recovery_.get(); }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -40,6 +46,8 @@ class TfMain : public QWidget {
   std::unique_ptr<QtPlatform> platform_;
   std::unique_ptr<QtEditorWindow> editorWindow_;
   std::unique_ptr<TOOAPanel> panel_;
+  // Goes before the panel: it writes what is still to be written from the panel as it goes.
+  std::unique_ptr<RecoveryKeeper> recovery_;
   QScrollArea* scrollBox_ = nullptr;
   DiagramHost* host_ = nullptr;
   bool docked_ = false;

@@ -323,6 +323,16 @@ void TDiagramHistory::Redo() {
   Apply(steps_[position_ - 1], true);
 }
 
+void TDiagramHistory::MarkClean() {
+  clean_ = static_cast<long long>(position_);
+  panel_.HistoryChanged();
+}
+
+void TDiagramHistory::MarkUnsaved() {
+  clean_ = -1;
+  panel_.HistoryChanged();
+}
+
 void TDiagramHistory::Clear() {
   steps_.clear();
   position_ = 0;

@@ -143,7 +143,10 @@ class TDiagramHistory {
   void Clear();
 
   // The diagram as it stands is what was last saved or loaded.
-  void MarkClean() { clean_ = static_cast<long long>(position_); }
+  void MarkClean();
+  // The diagram as it stands is no file's (a recovered diagram, schema files imported at start):
+  // no position of the history is clean until the next save.
+  void MarkUnsaved();
   bool IsClean() const { return clean_ == static_cast<long long>(position_); }
 
   // A page showing during an edit: whether the entity is one the step may still have to take, and

@@ -178,8 +178,11 @@ class TOOAPanel : public Control {
   }
   void UndoCommand();
   void RedoCommand();
-  // The undo and redo items say what they would take back or do again, greyed when nothing.
+  // The undo and redo items say what they would take back or do again, greyed when nothing; the
+  // diagram's change is told (DiagramChanged).
   void HistoryChanged();
+  // Called after every step, undo, redo and clean point: what keeps the recovery copy listens.
+  std::function<void()> DiagramChanged;
 
   // A number no row or box of this panel has had: what the history knows it by.
   long long NextObjectId() { return ++lastObjectId_; }

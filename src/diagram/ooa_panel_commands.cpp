@@ -59,6 +59,7 @@ void TOOAPanel::BuildOwnSurfaceItems(PopupMenu& menu) {
 }
 
 void TOOAPanel::HistoryChanged() {
+  if (DiagramChanged) DiagramChanged();
   if (!surfaceMenu_ || redoItem_ == 0 || redoItem_ >= surfaceMenu_->Count()) return;
   MenuItem& undo = surfaceMenu_->Item(undoItem_);
   MenuItem& redo = surfaceMenu_->Item(redoItem_);

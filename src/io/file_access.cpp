@@ -26,11 +26,15 @@ EToolkitError CreateError(const std::string& fileName, int error) {
   return EToolkitError("Cannot create file \"" + FullFileName(fileName) + "\". " + std::strerror(error));
 }
 
-// The permissions a new file gets from the process; the mask can only be read by setting it, which
-// is harmless on the one thread that saves.
+// The permissions a new file gets from the process. The mask can only be read by setting it, and
+// files are written from more than one thread (the recovery copies are written beside the saves),
+// so it is read once, before any file is written, and never set again.
 mode_t NewFileMode() {
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
+  static const mode_t mask = [] {
+    const mode_t current = ::umask(0);
+    ::umask(current);
+    return current;
+  }();
   return 0666 & ~mask;
 }
 

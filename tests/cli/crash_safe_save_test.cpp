@@ -26,6 +26,8 @@
 #include <thread>
 #include <vector>
 
+#include "recovery_store.h"
+
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using Milliseconds = std::chrono::duration<double, std::milli>;
@@ -334,4 +336,40 @@ TEST_F(CrashSafeSave, AnExportThatCannotBeWrittenLeavesTheOldFile) {
   EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
   EXPECT_EQ(ReadFile(dir / "OUT.ERD"), "the old diagram");
   EXPECT_EQ(Others(dir), std::vector<std::string>{"Folder.ERD"});
+}
+
+// An editor killed while it writes its recovery copy leaves the copy before it whole, or the new one
+// whole: a child writes copies of growing versions as fast as it can and is killed at random
+// moments; the orphan it leaves is always one complete version, and a copy's description never
+// stands without its diagram.
+TEST_F(CrashSafeSave, AKilledRecoveryCopyIsAlwaysOneWholeVersion) {
+  const fs::path folder = dir / "recovery";
+  std::mt19937 random(11);
+  int found = 0;
+  for (int kill = 0; kill < 12; ++kill) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      TRecoveryStore store(folder.string());
+      for (int version = 1;; ++version) {
+        std::string name = "V";
+        name += std::to_string(version);
+        store.Write(GeneratedDiagram(name, 200), {name, "/x/", version});
+      }
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20 + random() % 200));
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    TRecoveryStore store(folder.string());
+    for (const TRecoveryCopy& copy : store.Orphans()) {
+      ASSERT_EQ(copy.Problem, "") << "kill " << kill;
+      const std::string text = ReadFile(copy.CopyFile);
+      const size_t name = text.find("DIAGRAMNAME=");
+      ASSERT_NE(name, std::string::npos) << "kill " << kill;
+      const std::string version = text.substr(name + 12, text.find('\r', name) - name - 12);
+      EXPECT_EQ(text, GeneratedDiagram(version, 200)) << "kill " << kill;
+      ++found;
+      store.Discard(copy);
+    }
+  }
+  EXPECT_GT(found, 0) << "no kill came after a first copy";
 }
