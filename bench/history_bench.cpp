@@ -2,7 +2,8 @@
 // object's edit as the user makes it, recorded as a step and with the history suspended (the
 // difference is what recording adds); the undo and the redo of such a step with the page shown
 // again; and the memory 1,000 such steps hold. Then the edits that hold every entity: a page
-// renamed, a diagram loaded over the one shown. Run from a release build:
+// renamed, a diagram loaded over the one shown; and the recovery copy's two halves. Run from a
+// release build:
 //   build/release/bench/quorvane_bench_history
 #include <malloc.h>
 
@@ -12,11 +13,13 @@
 #include <functional>
 #include <string>
 
+#include "diagram_file_writer.h"
 #include "editor_panel.h"
 #include "entity.h"
 #include "generated_diagram.h"
 #include "ooa_panel.h"
 #include "property.h"
+#include "recovery_store.h"
 #include "relation.h"
 
 namespace {
@@ -157,6 +160,22 @@ void BM_ThousandSteps(benchmark::State& state) {
   d.panel.History().Clear();
 }
 
+// The recovery copy of the diagram: what the user-interface thread does (the file text built), and
+// what the copy's own thread does (written, synced and renamed into place, with its description).
+void BM_RecoveryText(benchmark::State& state) {
+  Diagram& d = TheDiagram();
+  for (auto _ : state) benchmark::DoNotOptimize(DiagramFileText(d.panel));
+}
+
+void BM_RecoveryWrite(benchmark::State& state) {
+  Diagram& d = TheDiagram();
+  const std::string text = DiagramFileText(d.panel);
+  TRecoveryStore store((BenchFolder() / "recovery").string());
+  for (auto _ : state) store.Write(text, {d.panel.DiagramName(), "/", 0});
+  store.Remove();
+  state.counters["MB"] = static_cast<double>(text.size()) / (1024.0 * 1024.0);
+}
+
 void RegisterAll() {
   const struct {
     const char* name;
@@ -171,6 +190,8 @@ void RegisterAll() {
     add(std::string("Undo/") + name, BM_UndoRedo, edit, true)->Iterations(100);
     add(std::string("Redo/") + name, BM_UndoRedo, edit, false)->Iterations(100);
   }
+  benchmark::RegisterBenchmark("Recovery/TextOnTheUserInterfaceThread", BM_RecoveryText)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("Recovery/WriteOnItsOwnThread", BM_RecoveryWrite)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("ThousandSteps", BM_ThousandSteps)->Unit(benchmark::kMillisecond)->Iterations(1);
   const struct {
     const char* name;

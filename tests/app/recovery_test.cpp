@@ -15,14 +15,13 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "diagram_file_writer.h"
+#include "io_test_support.h"
 #include "main_window.h"
 #include "ooa_panel.h"
 #include "recovery_keeper.h"
@@ -36,15 +35,6 @@ extern char** environ;
 namespace fs = std::filesystem;
 
 namespace {
-std::string ReadFile(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-
 std::vector<std::string> Listed(const fs::path& folder, const std::string& extension) {
   std::vector<std::string> names;
   std::error_code error;
@@ -62,9 +52,10 @@ class RecoveryTest : public ::testing::Test {
     fs::create_directories(root / "work");
     folder = root / "state" / "quorvane" / "recovery";
     diagram = root / "work" / "Shop.ERD";
-    WriteFile(diagram, "@ERDIAGRAM\r\n DIAGRAMNAME=Shop\r\n OWNPAGE=Main\r\n ACTIVEPAGE=Main\r\n#ERDIAGRAM\r\n");
+    WriteBytes(diagram, "@ERDIAGRAM\r\n DIAGRAMNAME=Shop\r\n OWNPAGE=Main\r\n ACTIVEPAGE=Main\r\n#ERDIAGRAM\r\n");
     schema = root / "work" / "Orders.SFD";
-    WriteFile(schema, ScrambleSchemaText("S.T.ORDERNO.K,S.T.TOTAL.K,", kSchemaKey) + "\r\n");
+    WriteBytes(schema, ScrambleSchemaText("S.T.ORDERNO.K,S.T.TOTAL.K,", kSchemaKey) + "\r\n");
+    ::setenv("XDG_STATE_HOME", (root / "state").c_str(), 1);
   }
   void TearDown() override {
     for (const pid_t pid : running) {
@@ -72,24 +63,16 @@ class RecoveryTest : public ::testing::Test {
       ::waitpid(pid, nullptr, 0);
     }
     fs::remove_all(root);
+    ::unsetenv("XDG_STATE_HOME");
   }
 
-  // The editor as the user starts it, on Qt's offscreen platform, with the schema imported: a
-  // diagram no file holds yet, so it keeps a copy.
+  // The editor as the user starts it (on the tests' offscreen platform), with the schema imported:
+  // a diagram no file holds yet, so it keeps a copy.
   pid_t StartEditor() {
-    const std::string state = "XDG_STATE_HOME=" + (root / "state").string();
-    std::vector<std::string> env{state, "QT_QPA_PLATFORM=offscreen"};
-    for (char** e = environ; *e; ++e)
-      if (std::string(*e).rfind("XDG_STATE_HOME=", 0) != 0 && std::string(*e).rfind("QT_QPA_PLATFORM=", 0) != 0)
-        env.emplace_back(*e);
-    std::vector<std::string> args{QUORVANE_BINARY, "--import-schema=" + schema.string(), diagram.string()};
-    std::vector<char*> argv, envp;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    for (std::string& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
+    std::string import = "--import-schema=" + schema.string(), file = diagram.string();
+    char* argv[] = {const_cast<char*>(QUORVANE_BINARY), import.data(), file.data(), nullptr};
     pid_t pid = 0;
-    EXPECT_EQ(::posix_spawn(&pid, QUORVANE_BINARY, nullptr, nullptr, argv.data(), envp.data()), 0);
+    EXPECT_EQ(::posix_spawn(&pid, QUORVANE_BINARY, nullptr, nullptr, argv, environ), 0);
     running.push_back(pid);
     return pid;
   }
@@ -116,7 +99,7 @@ class RecoveryTest : public ::testing::Test {
                                 diagram.string();
     EXPECT_EQ(std::system(command.c_str()), 0);
     EXPECT_FALSE(fs::exists(root / "export-state"));
-    return ReadFile(out);
+    return ReadBytes(out);
   }
   // A new editor in this process, keeping its copies in the folder.
   std::unique_ptr<TfMain> NewWindow() {
@@ -132,7 +115,7 @@ class RecoveryTest : public ::testing::Test {
 // Two editors run; neither copy is an orphan. One is killed: a third editor offers that one's copy
 // alone, and Yes restores the diagram the killed editor held, unsaved, named and placed as its file.
 TEST_F(RecoveryTest, AKilledEditorsCopyIsOfferedAloneAndRestoredWhole) {
-  const std::string original = ReadFile(diagram);
+  const std::string original = ReadBytes(diagram);
   const pid_t first = StartEditor();
   StartEditor();
   ASSERT_TRUE(WaitForCopies(2));
@@ -157,7 +140,7 @@ TEST_F(RecoveryTest, AKilledEditorsCopyIsOfferedAloneAndRestoredWhole) {
   EXPECT_EQ(DiagramFileText(panel), ExpectedText());
   EXPECT_EQ(panel.DiagramFolder(), diagram.parent_path().string() + "/");
   EXPECT_FALSE(panel.History().IsClean());
-  EXPECT_EQ(ReadFile(diagram), original) << "the file itself is untouched";
+  EXPECT_EQ(ReadBytes(diagram), original) << "the file itself is untouched";
   // The restored diagram is this editor's copy now, still there for the next start.
   EXPECT_TRUE(window->recovery()->store().HasCopy());
   EXPECT_EQ(Listed(folder, ".info").size(), 2u);
@@ -203,7 +186,7 @@ TEST_F(RecoveryTest, TheCopyFollowsSavesClosesAndAnswers) {
 // A folder that cannot be made is told of once; a copy that cannot be read is told of, kept aside
 // and never offered.
 TEST_F(RecoveryTest, FailuresAreToldOnceAndDamagedCopiesAreKeptAside) {
-  WriteFile(root / "state", "a file where the folder should be");
+  WriteBytes(root / "state", "a file where the folder should be");
   {
     auto window = NewWindow();
     QStringList shown;
@@ -234,8 +217,8 @@ TEST_F(RecoveryTest, FailuresAreToldOnceAndDamagedCopiesAreKeptAside) {
       {"VERSION=1\nNAME=Shop\n", "@ERDIAGRAM\r\n#ERDIAGRAM\r\n"},
   };
   for (size_t i = 0; i < std::size(damaged); ++i) {
-    WriteFile(folder / ("old" + std::to_string(i) + ".info"), damaged[i].info);
-    WriteFile(folder / ("old" + std::to_string(i) + ".ERD"), damaged[i].diagram);
+    WriteBytes(folder / ("old" + std::to_string(i) + ".info"), damaged[i].info);
+    WriteBytes(folder / ("old" + std::to_string(i) + ".ERD"), damaged[i].diagram);
   }
   auto window = NewWindow();
   int errors = 0;
