@@ -83,6 +83,10 @@ void RecoveryKeeper::Flush() {
     timer_.stop();
     takeJob();
   }
+  waitIdle();
+}
+
+void RecoveryKeeper::waitIdle() {
   std::unique_lock<std::mutex> lock(mutex_);
   idle_.wait(lock, [this] { return !next_ && !busy_; });
 }
@@ -166,7 +170,10 @@ void RecoveryKeeper::OfferCopies() {
       store_.Discard(copy);
       continue;
     }
-    // The first Yes ends the offers; the copies not asked about stay for the next start.
+    // The first Yes ends the offers; the copies not asked about stay for the next start. A copy of
+    // this editor's still being written must not land over the one taken over.
+    timer_.stop();
+    waitIdle();
     panel_.EditAll("Restore Diagram " + copy.Info.DiagramName, [&] {
       LoadDiagramText(panel_, text, copy.CopyFile);
       panel_.SetDiagramName(copy.Info.DiagramName);

@@ -48,6 +48,7 @@ class RecoveryKeeper : public QObject {
   void changed();
   void takeJob();
   void work();
+  void waitIdle();
   void reportFailure(const std::string& reason);
   void reportSuccess();
 
