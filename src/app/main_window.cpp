@@ -2,6 +2,7 @@
 #include "main_window.h"
 
 #include <QAction>
+#include <QScrollBar>
 #include <QGuiApplication>
 #include <QKeySequence>
 #include <QIcon>
@@ -15,6 +16,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 #include "diagram_host.h"
 #include "editor_panel.h"
@@ -22,6 +25,7 @@
 #include "ooa_panel.h"
 #include "qt_canvas.h"
 #include "qt_editor_window.h"
+#include "popup_menu.h"
 #include "qt_platform.h"
 #include "recovery_keeper.h"
 
@@ -80,7 +84,7 @@ TfMain::TfMain(QWidget* parent) : QWidget(parent) {
 
   resize(kClientWidth, kClientHeight);
   dockAtLeftEdge();
-  bindHistoryKeys();
+  bindKeys();
 }
 
 RecoveryKeeper& TfMain::keepRecoveryCopies(const std::string& folder) {
@@ -88,23 +92,54 @@ RecoveryKeeper& TfMain::keepRecoveryCopies(const std::string& folder) {
   return *recovery_;
 }
 
-void TfMain::bindHistoryKeys() {
+void TfMain::bindKeys() {
   // Keys of the whole window, so that they work wherever its focus is; the page editor, a window of
   // its own, keeps its keys for its own fields.
-  const auto bind = [this](const QList<QKeySequence>& keys, void (TOOAPanel::*command)()) {
+  const auto bind = [this](const QList<QKeySequence>& keys, std::function<void()> command) {
     auto* action = new QAction(this);
     action->setShortcuts(keys);
     action->setShortcutContext(Qt::WindowShortcut);
-    connect(action, &QAction::triggered, this, [this, command] {
-      // A drag holds the objects it moves: the history waits until it ends.
-      if (host_->isDragging()) return;
-      host_->runGuarded([this, command] { (panel_.get()->*command)(); });
-      host_->syncSize();
-    });
+    connect(action, &QAction::triggered, this, std::move(command));
     addAction(action);
   };
-  bind({QKeySequence(Qt::CTRL | Qt::Key_Z)}, &TOOAPanel::UndoCommand);
-  bind({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}, &TOOAPanel::RedoCommand);
+  // A key that stands for a command runs it as the menu does; a drag holds the objects it moves, so
+  // commands wait until it ends.
+  const auto command = [this](std::function<void()> run) {
+    return [this, run] {
+      if (host_->isDragging()) return;
+      host_->runGuarded(run);
+      host_->syncSize();
+    };
+  };
+  const auto surfaceItem = [this, command](const char* caption) {
+    return command([this, caption] {
+      if (const MenuItem* item = panel_->SurfaceMenu().Find(caption)) item->Click();
+    });
+  };
+  bind({QKeySequence(Qt::CTRL | Qt::Key_Z)}, command([this] { panel_->UndoCommand(); }));
+  bind({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
+       command([this] { panel_->RedoCommand(); }));
+  bind({QKeySequence(Qt::CTRL | Qt::Key_S)}, surfaceItem("-> Save Diagram "));
+  bind({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}, surfaceItem("-> Save Diagram As"));
+  bind({QKeySequence(Qt::CTRL | Qt::Key_O)}, surfaceItem("-> Load Diagram "));
+  bind({QKeySequence(Qt::Key_Delete)}, command([this] {
+         if (TEntity* selected = panel_->SelectedEntity())
+           if (const MenuItem* item = selected->Menu().Find("-> (*)Remove This Entity")) item->Click();
+       }));
+  // The keyboard scrolls the surface as the scroll bars do.
+  const auto scroll = [this](bool vertical, QAbstractSlider::SliderAction step) {
+    return [this, vertical, step] {
+      (vertical ? scrollBox_->verticalScrollBar() : scrollBox_->horizontalScrollBar())->triggerAction(step);
+    };
+  };
+  bind({QKeySequence(Qt::Key_Up)}, scroll(true, QAbstractSlider::SliderSingleStepSub));
+  bind({QKeySequence(Qt::Key_Down)}, scroll(true, QAbstractSlider::SliderSingleStepAdd));
+  bind({QKeySequence(Qt::Key_Left)}, scroll(false, QAbstractSlider::SliderSingleStepSub));
+  bind({QKeySequence(Qt::Key_Right)}, scroll(false, QAbstractSlider::SliderSingleStepAdd));
+  bind({QKeySequence(Qt::Key_PageUp)}, scroll(true, QAbstractSlider::SliderPageStepSub));
+  bind({QKeySequence(Qt::Key_PageDown)}, scroll(true, QAbstractSlider::SliderPageStepAdd));
+  bind({QKeySequence(Qt::Key_Home)}, scroll(true, QAbstractSlider::SliderToMinimum));
+  bind({QKeySequence(Qt::Key_End)}, scroll(true, QAbstractSlider::SliderToMaximum));
 }
 
 TfMain::~TfMain() {

@@ -38,8 +38,10 @@ class TfMain : public QWidget {
  private:
   // Left edge of the screen's available area, its full height, the window's own width.
   void dockAtLeftEdge();
-  // Ctrl+Z takes the last edit back; Ctrl+Shift+Z and Ctrl+Y do it again.
-  void bindHistoryKeys();
+  // Ctrl+Z takes the last edit back, Ctrl+Shift+Z and Ctrl+Y do it again; Ctrl+S, Ctrl+Shift+S,
+  // Ctrl+O and Delete run the menu commands they stand for; arrows, Page Up and Down, Home and End
+  // scroll the surface.
+  void bindKeys();
 
   // The platform and the editor window outlive the panel: the panel's objects reach the platform
   // while they are destroyed, and the panel frees its page editor through the window.

@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDir>
+#include <QFile>
 #include <QIcon>
 #include <QInputDialog>
 #include <QKeySequence>
@@ -11,6 +13,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -263,6 +266,9 @@ TEST_F(HostTest, TheWindowsKeysTakeARemovalBackAndDoItAgain) {
       {Qt::ControlModifier, Qt::Key_Y, false},
       {Qt::ControlModifier, Qt::Key_Z, true},
       {Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z, false},
+      {Qt::ControlModifier, Qt::Key_Z, true},
+      {Qt::NoModifier, Qt::Key_Delete, false},  // the selected entity, as its menu's removal
+      {Qt::ControlModifier, Qt::Key_Z, true},
   };
   for (const auto& [modifiers, key, shown] : keys) {
     press(modifiers, key);
@@ -272,6 +278,63 @@ TEST_F(HostTest, TheWindowsKeysTakeARemovalBackAndDoItAgain) {
     if (shown) {
       EXPECT_EQ(panel().Entities()[0]->Serial(), serial);
     }
+  }
+  panel().SetSelectedEntity(nullptr);
+  press(Qt::NoModifier, Qt::Key_Delete);
+  EXPECT_EQ(panel().Entities().size(), 1u) << "nothing selected, nothing removed";
+}
+
+// The file keys run the menu's commands, with their dialogs; the keyboard scrolls the surface.
+TEST_F(HostTest, TheFileKeysRunTheirCommandsAndTheKeyboardScrolls) {
+  const std::string folder = QDir::tempPath().toStdString() + "/quorvane-keys-" + std::to_string(QCoreApplication::applicationPid());
+  QDir().mkpath(QString::fromStdString(folder));
+  panel().SetDiagramFolder(folder + "/");
+  panel().SetDiagramName("Keys");
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  {
+    UiRobot guard(2000);  // nothing is asked
+    QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(guard.clean()) << guard.unexpected().join(",").toStdString();
+  }
+  EXPECT_TRUE(QFile::exists(QString::fromStdString(folder + "/Keys.ERD"))) << "Ctrl+S saves under the diagram's name";
+  QDir(QString::fromStdString(folder)).removeRecursively();
+  QStringList dialogs;
+  UiRobot robot;
+  for (int i = 0; i < 2; ++i)
+    robot.onModal([&](QWidget* modal) {
+      dialogs << modal->metaObject()->className();
+      modal->close();
+    });
+  for (const QKeyCombination key : {Qt::CTRL | Qt::SHIFT | Qt::Key_S, Qt::CTRL | Qt::Key_O}) {
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window.get(), key.key(), key.keyboardModifiers());
+  }
+  EXPECT_TRUE(robot.clean());
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  EXPECT_EQ(dialogs, QStringList({"QFileDialog", "QFileDialog"}));
+  QScrollBar& down = *window->scrollBox().verticalScrollBar();
+  QScrollBar& across = *window->scrollBox().horizontalScrollBar();
+  const struct {
+    Qt::Key key;
+    int vertical;
+    int horizontal;
+  } steps[] = {
+      {Qt::Key_Down, down.singleStep(), 0},
+      {Qt::Key_PageDown, down.singleStep() + down.pageStep(), 0},
+      {Qt::Key_Up, down.pageStep(), 0},
+      {Qt::Key_Right, down.pageStep(), across.singleStep()},
+      {Qt::Key_End, down.maximum(), across.singleStep()},
+      {Qt::Key_PageUp, down.maximum() - down.pageStep(), across.singleStep()},
+      {Qt::Key_Left, down.maximum() - down.pageStep(), 0},
+      {Qt::Key_Home, 0, 0},
+  };
+  for (const auto& [key, vertical, horizontal] : steps) {
+    QTest::keyClick(window.get(), key);
+    EXPECT_EQ(down.value(), vertical) << QKeySequence(key).toString().toStdString();
+    EXPECT_EQ(across.value(), horizontal) << QKeySequence(key).toString().toStdString();
   }
 }
 
