@@ -11,6 +11,8 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QScrollArea>
+#include <QMoveEvent>
+#include <QResizeEvent>
 #include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -159,11 +161,33 @@ void TfMain::showEvent(QShowEvent* event) {
   QTimer::singleShot(0, this, [this] { dockAtLeftEdge(); });
 }
 
+QMargins TfMain::frame() const {
+  const QRect outer = frameGeometry();
+  const QRect inner = geometry();
+  return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                  outer.bottom() - inner.bottom());
+}
+
 void TfMain::dockAtLeftEdge() {
   const QScreen* display = screen() ? screen() : QGuiApplication::primaryScreen();
   if (!display) return;
   const QRect available = display->availableGeometry();
-  const int frameHeight = std::max(0, frameGeometry().height() - height());
+  dockedFrame_ = frame();
+  // A top-level window is moved by its frame's corner and sized by its inside.
   move(available.topLeft());
-  resize(width(), std::max(1, available.height() - frameHeight));
+  resize(width(), std::max(1, available.height() - dockedFrame_.top() - dockedFrame_.bottom()));
+}
+
+void TfMain::dockAgainIfFramed() {
+  if (docked_ && isVisible() && frame() != dockedFrame_) dockAtLeftEdge();
+}
+
+void TfMain::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  dockAgainIfFramed();
+}
+
+void TfMain::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  dockAgainIfFramed();
 }

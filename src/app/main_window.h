@@ -2,6 +2,7 @@
 // so that the page editor can stand beside it.
 #pragma once
 
+#include <QMargins>
 #include <QWidget>
 
 #include <memory>
@@ -9,6 +10,8 @@
 
 class DiagramHost;
 class QScrollArea;
+class QMoveEvent;
+class QResizeEvent;
 class QShowEvent;
 class QtEditorWindow;
 class QtPlatform;
@@ -34,10 +37,17 @@ class TfMain : public QWidget {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
-  // Left edge of the screen's available area, its full height, the window's own width.
+  // Left edge of the screen's available area, its full height, the window's own width: the whole
+  // window, frame included, within the area.
   void dockAtLeftEdge();
+  // The window system framed the window (or framed it anew) since it was docked: dock it again,
+  // now that the frame is known. A move by the user changes no frame and is left alone.
+  void dockAgainIfFramed();
+  QMargins frame() const;
   // Ctrl+Z takes the last edit back, Ctrl+Shift+Z and Ctrl+Y do it again; Ctrl+S, Ctrl+Shift+S,
   // Ctrl+O and Delete run the menu commands they stand for; arrows, Page Up and Down, Home and End
   // scroll the surface.
@@ -53,4 +63,5 @@ class TfMain : public QWidget {
   QScrollArea* scrollBox_ = nullptr;
   DiagramHost* host_ = nullptr;
   bool docked_ = false;
+  QMargins dockedFrame_;
 };
