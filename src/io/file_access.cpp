@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <system_error>
 
 #include "text.h"
 #include "toolkit_error.h"
@@ -23,7 +24,7 @@ EToolkitError OpenError(const std::string& fileName, const std::string& reason) 
 }
 
 EToolkitError CreateError(const std::string& fileName, int error) {
-  return EToolkitError("Cannot create file \"" + FullFileName(fileName) + "\". " + std::strerror(error));
+  return EToolkitError("Cannot create file \"" + FullFileName(fileName) + "\". " + SystemErrorText(error));
 }
 
 // The permissions a new file gets from the process. The mask can only be read by setting it, and
@@ -86,6 +87,8 @@ int TFileSystemCalls::Rename(const std::string& from, const std::string& to) {
 TScopedFileSystemCalls::TScopedFileSystemCalls(TFileSystemCalls& calls) : previous_(gCalls) { gCalls = &calls; }
 TScopedFileSystemCalls::~TScopedFileSystemCalls() { gCalls = previous_; }
 
+std::string SystemErrorText(int error) { return std::generic_category().message(error); }
+
 std::string FullFileName(const std::string& fileName) {
   std::error_code error;
   const std::filesystem::path full = std::filesystem::absolute(std::filesystem::path(fileName), error);
@@ -115,13 +118,13 @@ std::optional<std::string> ReadWholeFile(const std::string& fileName) {
   struct stat info {};
   if (::stat(fileName.c_str(), &info) != 0) {
     if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
-    throw OpenError(fileName, std::strerror(errno));
+    throw OpenError(fileName, SystemErrorText(errno));
   }
-  if (S_ISDIR(info.st_mode)) throw OpenError(fileName, std::strerror(EISDIR));
+  if (S_ISDIR(info.st_mode)) throw OpenError(fileName, SystemErrorText(EISDIR));
   // A pipe or a device could block the editor or never end; a diagram is always a plain file.
   if (!S_ISREG(info.st_mode)) throw OpenError(fileName, "Not a regular file");
   const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) throw OpenError(fileName, std::strerror(errno));
+  if (fd < 0) throw OpenError(fileName, SystemErrorText(errno));
   std::string bytes;
   if (info.st_size > 0) bytes.reserve(static_cast<size_t>(info.st_size));
   char buffer[1 << 16];
@@ -131,7 +134,7 @@ std::optional<std::string> ReadWholeFile(const std::string& fileName) {
       if (errno == EINTR) continue;
       const int error = errno;
       ::close(fd);
-      throw OpenError(fileName, std::strerror(error));
+      throw OpenError(fileName, SystemErrorText(error));
     }
     if (count == 0) break;
     bytes.append(buffer, static_cast<size_t>(count));

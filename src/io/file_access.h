@@ -34,6 +34,10 @@ class TScopedFileSystemCalls {
   TFileSystemCalls* previous_;
 };
 
+// The system's words for an error number, as the file errors show them; safe on any thread (the
+// recovery copy is written beside the saves).
+std::string SystemErrorText(int error);
+
 // The name as the file errors show it: absolute, with "." and ".." resolved.
 std::string FullFileName(const std::string& fileName);
 

@@ -153,7 +153,7 @@ void TRecoveryStore::LockOwn() {
   bool held = false;
   const int fd = TakeLock(PathOf(id_, kLock), held);
   if (fd < 0)
-    throw EToolkitError("Cannot create file \"" + FullFileName(PathOf(id_, kLock)) + "\". " + std::strerror(errno));
+    throw EToolkitError("Cannot create file \"" + FullFileName(PathOf(id_, kLock)) + "\". " + SystemErrorText(errno));
   lock_ = fd;
 }
 

@@ -80,7 +80,7 @@ std::string DecodeSchemaPayload(const std::string& bytes) {
 std::string MissingFileReason(const std::string& fileName) {
   struct stat info {};
   const int error = ::stat(fileName.c_str(), &info) != 0 ? errno : ENOENT;
-  return std::strerror(error);
+  return SystemErrorText(error);
 }
 }  // namespace
 
