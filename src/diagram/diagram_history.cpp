@@ -1,6 +1,7 @@
 #include "diagram_history.h"
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <unordered_set>
@@ -36,27 +37,39 @@ long long IdOf(const Object* object) {
   return object ? object->Id() : 0;
 }
 
+// The fields rows and boxes share, taken and given back alike. A row's text is given back without
+// the repaint its SetDesc makes: a paint measures, and may widen the entity or ask for a page
+// showing, while the entity is only half set.
+template <class Part>
+void CapturePart(const Part& part, TPartImage& image) {
+  image.Id = part.Id();
+  image.Name = part.Name();
+  image.Desc = part.Desc();
+  image.Bounds = BoundsOf(part);
+  image.Visible = part.Visible();
+  image.Color = part.Color();
+}
+
+template <class Part>
+void RestorePart(Part& part, const TPartImage& image, const std::function<void(const std::string&)>& setDesc) {
+  part.SetName(image.Name);
+  setDesc(image.Desc);
+  SetBoundsOf(part, image.Bounds);
+  part.SetVisible(image.Visible);
+  part.SetColor(image.Color);
+}
+
 TRowImage CaptureRow(const TRow& row) {
   TRowImage image;
-  image.Id = row.Id();
-  image.Name = row.Name();
-  image.Desc = row.Desc();
+  CapturePart(row, image);
   image.RowIndex = row.RowIndex();
-  image.Bounds = BoundsOf(row);
-  image.Visible = row.Visible();
-  image.Color = row.Color();
   return image;
 }
 
 TBoxImage CaptureBox(const TLinkBox& box) {
   TBoxImage image;
-  image.Id = box.Id();
-  image.Name = box.Name();
-  image.Desc = box.Desc();
+  CapturePart(box, image);
   image.No = box.No();
-  image.Bounds = BoundsOf(box);
-  image.Visible = box.Visible();
-  image.Color = box.Color();
   image.Entries = box.ActivePages();
   if (box.SourceEntity()) image.Source = {box.SourceEntity()->Serial(), IdOf(box.SourceRow())};
   if (box.TargetEntity()) image.Target = {box.TargetEntity()->Serial(), IdOf(box.TargetRow())};
@@ -213,14 +226,8 @@ std::vector<TEntity*> TDiagramHistory::ScopeOf(TEntity* entity) {
 
 void TDiagramHistory::Edit(const std::string& what, const std::vector<TEntity*>& scope, TEditReach reach,
                            const std::function<void()>& action) {
-  Begin(what, scope, reach);
-  try {
-    action();
-  } catch (...) {
-    End();
-    throw;
-  }
-  End();
+  const TEditStep step(&panel_, what, scope, reach);
+  action();
 }
 
 void TDiagramHistory::Begin(const std::string& what, const std::vector<TEntity*>& scope, TEditReach reach) {
@@ -230,8 +237,6 @@ void TDiagramHistory::Begin(const std::string& what, const std::vector<TEntity*>
   pending_ = TStep{};
   pending_.Name = what;
   pending_.PanelBefore = CapturePanel(withFile);
-  pendingSerials_.clear();
-  pendingWithFile_ = withFile;
   ++edit_;
   watching_ = reach == TEditReach::Scope;
   const auto before = [this](const TEntity& entity, size_t position) { Hold(entity, Capture(entity, position)); };
@@ -248,7 +253,6 @@ void TDiagramHistory::Begin(const std::string& what, const std::vector<TEntity*>
 
 void TDiagramHistory::Hold(const TEntity& entity, TEntityImage image) {
   entity.heldByEdit_ = edit_;
-  pendingSerials_.push_back(entity.Serial());
   pending_.Changes.push_back({std::move(image), std::nullopt});
 }
 
@@ -274,14 +278,14 @@ void TDiagramHistory::End() {
   TStep step = std::move(pending_);
   pending_ = TStep{};
   const auto& now = panel_.Entities();
-  for (size_t i = 0; i < pendingSerials_.size(); ++i)
-    if (const int at = IndexOfSerial(panel_, pendingSerials_[i]); at >= 0)
-      step.Changes[i].After = Capture(*now[static_cast<size_t>(at)], static_cast<size_t>(at));
+  for (TEntityChange& change : step.Changes)
+    if (const int at = IndexOfSerial(panel_, change.Before->Serial); at >= 0)
+      change.After = Capture(*now[static_cast<size_t>(at)], static_cast<size_t>(at));
   // The entities the edit made stand at the end of the list.
   size_t made = now.size();
   while (made > 0 && now[made - 1]->Serial() >= firstNew_) --made;
   for (size_t i = made; i < now.size(); ++i) step.Changes.push_back({std::nullopt, Capture(*now[i], i)});
-  step.PanelAfter = CapturePanel(pendingWithFile_);
+  step.PanelAfter = CapturePanel(step.PanelBefore.WithFile);
   std::erase_if(step.Changes, [](const TEntityChange& change) { return change.Before == change.After; });
   if (step.Changes.empty() && step.PanelBefore == step.PanelAfter) return;
   // A new edit after some undos: what could have been redone is gone, and with it a clean point
@@ -363,16 +367,12 @@ void TDiagramHistory::RestoreEntity(TEntity& entity, const TEntityImage& image) 
   entity.SetShowProperty(image.ShowProperty);
   entity.SetShowMethod(image.ShowMethod);
   entity.SetActivePages(image.Entries);
-  // The text without the repaint SetDesc makes: a paint measures, and may widen the entity or ask
-  // for a page showing, while the entity is only half set.
   const auto restoreRow = [](TRow& row, const TRowImage& rowImage) {
-    row.SetName(rowImage.Name);
-    row.desc_ = rowImage.Desc;
-    row.SetText(rowImage.Desc);
+    RestorePart(row, rowImage, [&row](const std::string& desc) {
+      row.desc_ = desc;
+      row.SetText(desc);
+    });
     row.SetRowIndex(rowImage.RowIndex);
-    SetBoundsOf(row, rowImage.Bounds);
-    row.SetVisible(rowImage.Visible);
-    row.SetColor(rowImage.Color);
   };
   const auto makeRow = [&entity](auto* kind, auto& names, const TRowImage& rowImage) {
     using Row = std::remove_pointer_t<decltype(kind)>;
@@ -413,12 +413,8 @@ void TDiagramHistory::RestoreEntity(TEntity& entity, const TEntityImage& image) 
     return box;
   };
   const auto restoreBox = [](TLinkBox& box, const TBoxImage& boxImage) {
-    box.SetName(boxImage.Name);
-    box.SetDesc(boxImage.Desc);
+    RestorePart(box, boxImage, [&box](const std::string& desc) { box.SetDesc(desc); });
     box.SetNo(boxImage.No);
-    SetBoundsOf(box, boxImage.Bounds);
-    box.SetVisible(boxImage.Visible);
-    box.SetColor(boxImage.Color);
     box.SetActivePages(boxImage.Entries);
   };
   Reconcile(

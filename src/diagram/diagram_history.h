@@ -21,14 +21,19 @@
 class TEntity;
 class TOOAPanel;
 
-struct TRowImage {
+// What rows and boxes alike keep: their number, name, text, place and look.
+struct TPartImage {
   long long Id = 0;
   std::string Name;
   std::string Desc;
-  int RowIndex = 0;
   TRect Bounds;
   bool Visible = true;
   TColor Color = 0;
+  friend bool operator==(const TPartImage&, const TPartImage&) = default;
+};
+
+struct TRowImage : TPartImage {
+  int RowIndex = 0;
   // Properties.
   bool IsDisplay = true;
   int DisplaySlot = 0;
@@ -48,14 +53,8 @@ struct TEndImage {
   friend bool operator==(const TEndImage&, const TEndImage&) = default;
 };
 
-struct TBoxImage {
-  long long Id = 0;
-  std::string Name;
-  std::string Desc;
+struct TBoxImage : TPartImage {
   int No = 0;
-  TRect Bounds;
-  bool Visible = true;
-  TColor Color = 0;
   TEntryList Entries;
   TEndImage Source;
   TEndImage Target;
@@ -182,9 +181,7 @@ class TDiagramHistory {
   TEntity* InsertEntity(const TEntityImage& image);
 
   TOOAPanel& panel_;
-  TStep pending_;
-  std::vector<long long> pendingSerials_;
-  bool pendingWithFile_ = false;
+  TStep pending_;  // its changes hold only images before until the edit ends
   long long firstNew_ = 0;
   long long edit_ = 0;  // counts the outermost edits: what an entity's heldByEdit_ is compared with
   bool watching_ = false;

@@ -312,24 +312,13 @@ void TEntity::RemoveThisEntity() {
   panel_->RemoveSelectedEntity();
 }
 
-void TEntity::HideAllMethod() {
-  const TEditStep step = EditStep("Hide All Methods of");
-  ShowRows(false, false);
-}
-void TEntity::HideAllProperty() {
-  const TEditStep step = EditStep("Hide All Properties of");
-  ShowRows(true, false);
-}
-void TEntity::ShowAllMethod() {
-  const TEditStep step = EditStep("Show All Methods of");
-  ShowRows(false, true);
-}
-void TEntity::ShowAllProperty() {
-  const TEditStep step = EditStep("Show All Properties of");
-  ShowRows(true, true);
-}
+void TEntity::HideAllMethod() { ShowRows(false, false); }
+void TEntity::HideAllProperty() { ShowRows(true, false); }
+void TEntity::ShowAllMethod() { ShowRows(false, true); }
+void TEntity::ShowAllProperty() { ShowRows(true, true); }
 
 void TEntity::ShowRows(bool properties, bool show) {
+  const TEditStep step = EditStep(std::string(show ? "Show" : "Hide") + (properties ? " All Properties of" : " All Methods of"));
   // "-> Show ALL Property" runs even while properties are shown: it also brings back the rows
   // hidden one by one, and numbers the rows again whether or not the entity is on the page.
   const bool everyTime = properties && show;

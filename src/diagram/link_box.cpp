@@ -101,32 +101,21 @@ void TLinkBox::BuildMenu(const TMenuCaptions& captions) {
   menu.Add(std::string(menuTitle_) + (owner_ ? TEntity::HeaderText(owner_->EntityDesc()) : std::string()) + " -> " +
            desc_);
   menu.Add("-");
-  menu.Add(captions.Rename, [this] {
-    const TEditStep step = EditStep("Rename", desc_);
-    RenameBox();
-  });
-  menu.Add(captions.BreakSource, [this] {
-    const TEditStep step = EditStep("Break Source Link of", desc_);
-    BreakSourceLink();
-  });
-  menu.Add(captions.BreakTarget, [this] {
-    const TEditStep step = EditStep("Break Target Link of", desc_);
-    BreakTargetLink();
-  });
-  menu.Add(captions.Remove, [this] {
-    // The command removes the owner's selected box of the kind, which the press that opened this
-    // menu made this one.
-    const TEditStep step = EditStep("Remove", desc_);
-    RemoveBox();
-  });
-  menu.Add(" -> Add New Display Page", [this] {
-    const TEditStep step = EditStep("Add Display Page to", desc_);
-    AddDisplayPage();
-  });
-  menu.Add(" -> Remove Exists Display Page", [this] {
-    const TEditStep step = EditStep("Remove Display Page of", desc_);
-    RemoveDisplayPage();
-  });
+  // Each command is one step, named after the box as it stood when the command began.
+  const auto add = [this, &menu](const char* caption, const char* what, void (TLinkBox::*command)()) {
+    menu.Add(caption, [this, what, command] {
+      const TEditStep step = EditStep(what, desc_);
+      (this->*command)();
+    });
+  };
+  add(captions.Rename, "Rename", &TLinkBox::RenameBox);
+  add(captions.BreakSource, "Break Source Link of", &TLinkBox::BreakSourceLink);
+  add(captions.BreakTarget, "Break Target Link of", &TLinkBox::BreakTargetLink);
+  // The removal takes the owner's selected box of the kind, which the press that opened this menu
+  // made this one.
+  add(captions.Remove, "Remove", &TLinkBox::RemoveBox);
+  add(" -> Add New Display Page", "Add Display Page to", &TLinkBox::AddDisplayPage);
+  add(" -> Remove Exists Display Page", "Remove Display Page of", &TLinkBox::RemoveDisplayPage);
 }
 
 TEditStep TLinkBox::EditStep(const std::string& what, const std::string& desc) const {

@@ -132,9 +132,7 @@ void TMethod::MoveDown() {
 void TMethod::RemoveMethod() {
   TEntity* entity = OwnerEntity();
   if (!entity) return;
-  const TMethod* selected = entity->SelectedMethod();
-  const TEditStep step(OwnerPanel(), "Remove Method " + (selected ? selected->MethodDesc() : std::string()),
-                       TDiagramHistory::ScopeOf(entity));
+  const TEditStep step = RemoveStep("Method", entity->SelectedMethod());
   entity->RemoveSelectedMethod();
 }
 

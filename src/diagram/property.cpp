@@ -144,9 +144,7 @@ void TProperty::RemoveProperty() {
   // Removes the entity's selected row, which the press that opened this menu made this one.
   TEntity* entity = OwnerEntity();
   if (!entity) return;
-  const TProperty* selected = entity->SelectedProperty();
-  const TEditStep step(OwnerPanel(), "Remove Property " + (selected ? selected->PropertyDesc() : std::string()),
-                       TDiagramHistory::ScopeOf(entity));
+  const TEditStep step = RemoveStep("Property", entity->SelectedProperty());
   entity->RemoveSelectedProperty();
 }
 

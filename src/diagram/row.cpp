@@ -23,6 +23,11 @@ TEditStep TRow::EditStep(const std::string& what) const {
   return TEditStep(OwnerPanel(), what + " " + desc_, TDiagramHistory::ScopeOf(owner_));
 }
 
+TEditStep TRow::RemoveStep(const char* kind, const TRow* selected) const {
+  return TEditStep(OwnerPanel(), std::string("Remove ") + kind + " " + (selected ? selected->desc_ : std::string()),
+                   TDiagramHistory::ScopeOf(owner_));
+}
+
 TOOAPanel* TRow::OwnerPanel() const { return owner_ ? owner_->OwnerPanel() : nullptr; }
 
 void TRow::UpdateAnchors() {

@@ -64,6 +64,8 @@ class TRow : public Control, public TLinkTarget {
   // The step of one of the row's commands, named what and the row's name; it holds the entity and
   // the entities whose boxes link to it.
   TEditStep EditStep(const std::string& what) const;
+  // The step of the row menu's removal, which takes the entity's selected row of the kind.
+  TEditStep RemoveStep(const char* kind, const TRow* selected) const;
   // Exchanges this row with another of the same list: their places and RowIndex; place re-places
   // each row; both refresh their anchors and the active page is shown again.
   template <class Row, class Place>
