@@ -9,10 +9,11 @@
 #include "line_stepper.h"
 
 namespace {
-// The smallest rectangle holding every point.
-QRect pointBounds(const std::vector<TPoint>& points) {
-  int left = points.front().X, right = left, top = points.front().Y, bottom = top;
-  for (const TPoint& point : points) {
+// The smallest rectangle holding every point from the first on.
+QRect pointBounds(const std::vector<TPoint>& points, size_t first) {
+  int left = points[first].X, right = left, top = points[first].Y, bottom = top;
+  for (size_t i = first; i < points.size(); ++i) {
+    const TPoint& point = points[i];
     left = std::min(left, point.X);
     right = std::max(right, point.X);
     top = std::min(top, point.Y);
@@ -33,22 +34,43 @@ bool canPlot(const QImage& image) {
 
 DeferredCanvas::DeferredCanvas() = default;
 
+void DeferredCanvas::setZoom(TViewZoom zoom) {
+  zoom_ = zoom;
+  if (clipped_) pixelClip_ = pixelRect(clip_);
+}
+
 void DeferredCanvas::setClip(const QRect& clip) {
   clip_ = clip;
+  pixelClip_ = pixelRect(clip);
   clipped_ = true;
+}
+
+QPoint DeferredCanvas::pixel(int x, int y) const {
+  return QPoint(zoom_.ToWindow(origin_.x() + x), zoom_.ToWindow(origin_.y() + y));
+}
+
+QRect DeferredCanvas::pixelBox(int x1, int y1, int x2, int y2) const {
+  const QPoint from = pixel(x1, y1);
+  const QPoint to = pixel(x2, y2);
+  return QRect(from, QSize(to.x() - from.x(), to.y() - from.y()));
+}
+
+QRect DeferredCanvas::pixelRect(const QRect& rect) const {
+  if (zoom_.IsActual()) return rect;
+  const TRect box = zoom_.ToWindow(TRect{rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()});
+  return QRect(box.Left, box.Top, box.Width(), box.Height());
 }
 
 DeferredCanvas::Op& DeferredCanvas::add(Kind kind, const QRect& bounds) {
   Op& op = ops_.emplace_back();
   op.kind = kind;
-  op.penWidth = PenWidth();
+  op.penWidth = pixelPen();
   op.brush = BrushColor();
   op.pen = PenColor();
   op.font = FontColor();
-  op.origin = origin_;
   op.clipped = clipped_;
-  op.clip = clip_;
-  op.bounds = clipped_ ? bounds & clip_ : bounds;
+  op.clip = pixelClip_;
+  op.bounds = clipped_ ? bounds & pixelClip_ : bounds;
   return op;
 }
 
@@ -56,7 +78,7 @@ void DeferredCanvas::fill(const QRect& box, TColor colour) {
   if (box.isEmpty()) return;
   const TColor brush = BrushColor();
   SetBrushColor(colour);
-  Op& op = add(Kind::Fill, box);
+  Op& op = add(Kind::Fill, pixelRect(box));
   SetBrushColor(brush);
   keepOpaque(op);
 }
@@ -65,11 +87,13 @@ void DeferredCanvas::Rectangle(int x1, int y1, int x2, int y2) {
   normaliseCorners(x1, y1, x2, y2);
   if (x2 <= x1 || y2 <= y1) return;
   // Outline and face together set every pixel of the box.
-  Op& op = add(Kind::Rectangle, QRect(origin_ + QPoint(x1, y1), QSize(x2 - x1, y2 - y1)));
-  op.x1 = x1;
-  op.y1 = y1;
-  op.x2 = x2;
-  op.y2 = y2;
+  const QRect box = pixelBox(x1, y1, x2, y2);
+  if (box.isEmpty()) return;
+  Op& op = add(Kind::Rectangle, box);
+  op.x1 = box.left();
+  op.y1 = box.top();
+  op.x2 = box.left() + box.width();
+  op.y2 = box.top() + box.height();
   keepOpaque(op);
 }
 
@@ -102,56 +126,80 @@ void DeferredCanvas::hideEarlierUnder(const Op& op) {
 void DeferredCanvas::RoundRect(int x1, int y1, int x2, int y2, int cornerWidth, int cornerHeight) {
   normaliseCorners(x1, y1, x2, y2);
   if (x2 <= x1 || y2 <= y1) return;
+  const QRect box = pixelBox(x1, y1, x2, y2);
+  if (box.isEmpty()) return;
+  const int cornerPixelsWide = zoom_.LengthToWindow(cornerWidth);
+  const int cornerPixelsHigh = zoom_.LengthToWindow(cornerHeight);
   // The corners stay as they were; a wide pen reaches past the box, and past it by up to a corner's
   // size where the box is too small for its corners.
-  const int reach = 2 * std::max(1, PenWidth()) + std::max(std::abs(cornerWidth), std::abs(cornerHeight)) + 2;
-  const QRect shape = QRect(origin_ + QPoint(x1, y1), QSize(x2 - x1, y2 - y1)).adjusted(-reach, -reach, reach, reach);
+  const int reach = 2 * pixelPen() + std::max(std::abs(cornerPixelsWide), std::abs(cornerPixelsHigh)) + 2;
+  const QRect shape = box.adjusted(-reach, -reach, reach, reach);
   Op& op = add(Kind::RoundRect, shape);
   op.cover = shape.adjusted(-kShapeMargin, -kShapeMargin, kShapeMargin, kShapeMargin);
-  op.x1 = x1;
-  op.y1 = y1;
-  op.x2 = x2;
-  op.y2 = y2;
-  op.cornerWidth = cornerWidth;
-  op.cornerHeight = cornerHeight;
+  op.x1 = box.left();
+  op.y1 = box.top();
+  op.x2 = box.left() + box.width();
+  op.y2 = box.top() + box.height();
+  op.cornerWidth = cornerPixelsWide;
+  op.cornerHeight = cornerPixelsHigh;
   if (op.bounds.isEmpty()) ops_.pop_back();
 }
 
 void DeferredCanvas::Polygon(const std::vector<TPoint>& points) {
   if (points.size() < 2) return;
-  const int reach = 2 * std::max(1, PenWidth()) + 2;
-  const QRect shape = pointBounds(points).translated(origin_).adjusted(-reach, -reach, reach, reach);
+  const size_t first = points_.size();
+  keepPixels(points);
+  const int reach = 2 * pixelPen() + 2;
+  const QRect shape = pointBounds(points_, first).adjusted(-reach, -reach, reach, reach);
   Op& op = add(Kind::Polygon, shape);
   op.cover = shape.adjusted(-kShapeMargin, -kShapeMargin, kShapeMargin, kShapeMargin);
-  keepPoints(op, points);
+  keepPoints(op, first);
 }
 
 void DeferredCanvas::Polyline(const std::vector<TPoint>& points) {
   if (points.size() < 2) return;
-  const int reach = std::max(1, PenWidth());
-  Op& op = add(Kind::Polyline, pointBounds(points).translated(origin_).adjusted(-reach, -reach, reach, reach));
-  keepPoints(op, points);
+  const size_t first = points_.size();
+  keepPixels(points);
+  const int reach = pixelPen();
+  Op& op = add(Kind::Polyline, pointBounds(points_, first).adjusted(-reach, -reach, reach, reach));
+  keepPoints(op, first);
 }
 
-void DeferredCanvas::keepPoints(Op& op, const std::vector<TPoint>& points) {
+void DeferredCanvas::keepPixels(const std::vector<TPoint>& points) {
+  points_.reserve(points_.size() + points.size());
+  for (const TPoint& point : points) {
+    const QPoint at = pixel(point.X, point.Y);
+    points_.push_back({at.x(), at.y()});
+  }
+}
+
+void DeferredCanvas::keepPoints(Op& op, size_t first) {
   if (op.bounds.isEmpty()) {
     ops_.pop_back();
+    points_.resize(first);
     return;
   }
-  op.first = static_cast<std::uint32_t>(points_.size());
-  op.count = static_cast<std::uint32_t>(points.size());
-  points_.insert(points_.end(), points.begin(), points.end());
+  op.first = static_cast<std::uint32_t>(first);
+  op.count = static_cast<std::uint32_t>(points_.size() - first);
 }
 
 void DeferredCanvas::TextOut(int x, int y, const std::string& text) {
   if (text.empty()) return;
-  const QPoint topLeft = origin_ + QPoint(x, y);
-  Op& op = add(Kind::Text, measure_.textInk(text).translated(topLeft));
-  op.x1 = x;
-  op.y1 = y;
+  const QRect cell = pixelBox(x, y, x + measure_.TextWidth(text), y + measure_.TextHeight(text));
+  QRect ink = measure_.textInk(text).translated(origin_ + QPoint(x, y));
+  if (!zoom_.IsActual()) {
+    // Letters set at another size round to pixels a little otherwise than the ink measured at 100 %.
+    const int margin = 2 + zoom_.LengthToWindow(1);
+    ink = pixelRect(ink).adjusted(-margin, -margin, margin, margin);
+  }
+  Op& op = add(Kind::Text, ink);
+  op.x1 = cell.left();
+  op.y1 = cell.top();
+  op.x2 = cell.left() + cell.width();
+  op.y2 = cell.top() + cell.height();
   // The text stands on a cell filled with the brush.
   op.opaque = true;
-  op.cover = QRect(topLeft, QSize(measure_.TextWidth(text), measure_.TextHeight(text)));
+  op.cover = cell;
   if (op.clipped) op.cover &= op.clip;
   if (op.bounds.isEmpty()) {
     ops_.pop_back();
@@ -239,8 +287,8 @@ void DeferredCanvas::markCoveredRuns(Op& op) {
   bool anyCovered = false;
   const QRect& sight = coverMap_.Picture();
   for (std::uint32_t i = op.first + 1; i < op.first + op.count; ++i) {
-    const TPoint a{points_[i - 1].X + op.origin.x(), points_[i - 1].Y + op.origin.y()};
-    const TPoint b{points_[i].X + op.origin.x(), points_[i].Y + op.origin.y()};
+    const TPoint a = points_[i - 1];
+    const TPoint b = points_[i];
     if (!TLineStepper::IsSlanted(a, b)) continue;
     const TLineStepper line(a, b);
     // Only a segment wholly in sight is walked without looking at each pixel first, and only such a
@@ -269,7 +317,21 @@ void DeferredCanvas::plotPolyline(uchar* bits, const QImage& image, const Op& op
   const QRgb colour = toQColor(op.pen).rgb();
   const qsizetype stride = image.bytesPerLine();
   auto row = [&](int y) { return reinterpret_cast<QRgb*>(bits + static_cast<qsizetype>(y) * stride); };
-  const QPoint shift = op.origin - imageOrigin;
+  const QPoint shift = -imageOrigin;
+  // A wide pen sets a square of its width at every step, and widens straight stretches about their
+  // middle, as the Qt canvas does; the squares and stretches are set as far as they lie in the limit.
+  const int pen = std::max(1, op.penWidth);
+  const int half = (pen - 1) / 2;
+  auto fillBox = [&](int left, int top, int right, int bottom) {
+    left = std::max(left, limit.left());
+    right = std::min(right, limit.right());
+    top = std::max(top, limit.top());
+    bottom = std::min(bottom, limit.bottom());
+    for (int y = top; y <= bottom; ++y) {
+      QRgb* line = row(y);
+      for (int x = left; x <= right; ++x) line[x] = colour;
+    }
+  };
   std::uint32_t nextRuns = op.runs;
   for (std::uint32_t i = op.first + 1; i < op.first + op.count; ++i) {
     // Each segment leaves out its end point, as the Qt canvas draws it.
@@ -282,6 +344,31 @@ void DeferredCanvas::plotPolyline(uchar* bits, const QImage& image, const Op& op
       nextRuns += static_cast<std::uint32_t>(TLineStepper(a, b).Runs(kRunSteps));
     }
     if (a == b) continue;
+    if (pen > 1) {
+      if (a.Y == b.Y || a.X == b.X) {
+        const int from = a.Y == b.Y ? (a.X < b.X ? a.X : b.X + 1) : (a.Y < b.Y ? a.Y : b.Y + 1);
+        const int length = std::abs(b.X - a.X) + std::abs(b.Y - a.Y);
+        if (a.Y == b.Y)
+          fillBox(from, a.Y - half, from + length - 1, a.Y - half + pen - 1);
+        else
+          fillBox(a.X - half, from, a.X - half + pen - 1, from + length - 1);
+        continue;
+      }
+      double from = 0;
+      double to = 1;
+      if (!SegmentComesNear(a, b, limit.adjusted(-pen, -pen, pen, pen), &from, &to)) continue;
+      TLineStepper line(a, b);
+      const long long firstStep = std::clamp<long long>(static_cast<long long>(from * line.Steps()) - 1, 0, line.Steps());
+      const long long lastStep = std::clamp<long long>(static_cast<long long>(to * line.Steps()) + 2, 0, line.Steps());
+      line.JumpTo(firstStep);
+      int movedX = 0;
+      int movedY = 0;
+      for (long long step = firstStep; step < lastStep; ++step) {
+        fillBox(line.X() - half, line.Y() - half, line.X() - half + pen - 1, line.Y() - half + pen - 1);
+        line.Step(movedX, movedY);
+      }
+      continue;
+    }
     if (!QRect(QPoint(std::min(a.X, b.X), std::min(a.Y, b.Y)), QPoint(std::max(a.X, b.X), std::max(a.Y, b.Y)))
              .intersects(limit))
       continue;
@@ -381,7 +468,7 @@ void DeferredCanvas::drawOnto(QImage& image, QPoint imageOrigin, const QRect& vi
     QRect clip;
     for (const Op& op : ops_) {
       if (!op.drawn) continue;
-      if (op.kind == Kind::Polyline && bits && op.penWidth <= 1) {
+      if (op.kind == Kind::Polyline && bits) {
         plotPolyline(bits, image, op, imageOrigin);
         continue;
       }
@@ -400,7 +487,7 @@ void DeferredCanvas::drawOnto(QImage& image, QPoint imageOrigin, const QRect& vi
       canvas.SetPenColor(op.pen);
       canvas.SetPenWidth(op.penWidth);
       canvas.SetFontColor(op.font);
-      canvas.setOrigin(op.origin - imageOrigin);
+      canvas.setOrigin(-imageOrigin);
       switch (op.kind) {
         case Kind::Fill: painter.fillRect(op.bounds.translated(-imageOrigin), toQColor(op.brush)); break;
         case Kind::Rectangle: canvas.Rectangle(op.x1, op.y1, op.x2, op.y2); break;
@@ -413,7 +500,13 @@ void DeferredCanvas::drawOnto(QImage& image, QPoint imageOrigin, const QRect& vi
         case Kind::Polyline:
           canvas.Polyline(std::vector<TPoint>(points_.begin() + op.first, points_.begin() + op.first + op.count));
           break;
-        case Kind::Text: canvas.TextOut(op.x1, op.y1, texts_.substr(op.first, op.count)); break;
+        case Kind::Text:
+          if (zoom_.IsActual())
+            canvas.TextOut(op.x1, op.y1, texts_.substr(op.first, op.count));
+          else
+            canvas.drawScaledText(QRect(op.x1, op.y1, op.x2 - op.x1, op.y2 - op.y1), zoom_.Factor(),
+                                  texts_.substr(op.first, op.count));
+          break;
       }
     }
   }

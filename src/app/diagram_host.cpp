@@ -47,10 +47,12 @@ std::optional<TMouseButton> diagramButton(Qt::MouseButton button) {
   }
 }
 
-QRect boundsInRoot(const Control& control) {
+TRect boundsInRoot(const Control& control) {
   const TPoint origin = control.OriginInRoot();
-  return QRect(origin.X, origin.Y, control.Width(), control.Height());
+  return {origin.X, origin.Y, origin.X + control.Width(), origin.Y + control.Height()};
 }
+
+QRect toQRect(const TRect& rect) { return QRect(rect.Left, rect.Top, rect.Width(), rect.Height()); }
 
 // The one-pixel frame of a rectangle, one pixel wider each way: what a drag outline covers.
 QRegion frameRegion(const QRect& rect) {
@@ -79,8 +81,17 @@ DiagramHost::DiagramHost(TOOAPanel& panel, QWidget* parent) : QWidget(parent), p
 DiagramHost::~DiagramHost() = default;
 
 void DiagramHost::syncSize() {
-  const QSize size(std::max(0, panel_.Width()), std::max(0, panel_.Height()));
+  const QSize size = toQRect(controls_.WindowRect({0, 0, std::max(0, panel_.Width()), std::max(0, panel_.Height())})).size();
   if (minimumSize() != size || maximumSize() != size) setFixedSize(size);
+}
+
+void DiagramHost::setZoom(TViewZoom zoom) {
+  if (zoom == controls_.Zoom()) return;
+  // A drag's outline stands at the old zoom; the drag itself goes on at the new one.
+  setDragOutline(QRect());
+  controls_.SetZoom(zoom);
+  syncSize();
+  update();
 }
 
 void DiagramHost::invalidateControl(Control& control) {
@@ -94,7 +105,8 @@ void DiagramHost::invalidateControl(Control& control) {
     return;
   }
   // A pixel or two around: outlines and erased corners of a box that just moved or shrank.
-  update(boundsInRoot(control).adjusted(-2, -2, 2, 2));
+  const int margin = std::max(2, controls_.Zoom().LengthToWindow(2));
+  update(toQRect(controls_.WindowRect(boundsInRoot(control))).adjusted(-margin, -margin, margin, margin));
 }
 
 void DiagramHost::paintEvent(QPaintEvent* event) {
@@ -103,11 +115,13 @@ void DiagramHost::paintEvent(QPaintEvent* event) {
   wholeInvalidated_ = false;
   const QRect exposed = event->rect();
   // The panel and its controls paint onto a canvas that keeps their drawing; only what stays in
-  // sight of it becomes pixels, in a picture of the exposed part that is then shown whole.
+  // sight of it becomes pixels, in a picture of the exposed part that is then shown whole. They paint
+  // every surface pixel that shows in the exposed part; the canvas zooms their drawing.
+  const TRect surface = controls_.Zoom().ToSurfaceCovering({exposed.left(), exposed.top(), exposed.right() + 1, exposed.bottom() + 1});
   picture_.clear();
-  picture_.setPaintedPart(exposed);
-  const std::string error =
-      controls_.Paint(picture_, {exposed.left(), exposed.top(), exposed.right() + 1, exposed.bottom() + 1});
+  picture_.setZoom(controls_.Zoom());
+  picture_.setPaintedPart(toQRect(surface));
+  const std::string error = controls_.Paint(picture_, surface);
   // No dialog may run inside a paint; the box comes once the paint is over.
   if (!error.empty()) QTimer::singleShot(0, this, [this, error] { controls_.ShowError(error); });
   const QRect drawn = picture_.pictureFor(exposed, rect());

@@ -42,8 +42,10 @@ class DiagramHost : public QWidget, private THostWindow {
   // Runs an action of the diagram. An error it raises is shown in the error box and the editor goes
   // on (a drag in progress ends first); the result tells whether the action ran to its end.
   bool runGuarded(const std::function<void()>& action) { return controls_.RunGuarded(action); }
-  // Keeps the widget exactly as large as the panel, which commands may resize.
+  // Keeps the widget exactly as large as the panel at the zoom, which commands may resize.
   void syncSize();
+  // Shows the panel at the zoom: resized and painted anew; the scrolling view keeps its place.
+  void setZoom(TViewZoom zoom);
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -22,6 +22,7 @@
 #include <utility>
 
 #include "diagram_host.h"
+#include "diagram_view.h"
 #include "editor_panel.h"
 #include "entity.h"
 #include "ooa_panel.h"
@@ -69,15 +70,15 @@ TfMain::TfMain(QWidget* parent) : QWidget(parent) {
   panel_ = std::make_unique<TOOAPanel>(*platform_);
   panel_->SetEditorWindow(editorWindow_.get());
 
-  scrollBox_ = new QScrollArea(this);
+  scrollBox_ = new DiagramView(this);
   scrollBox_->setObjectName(QStringLiteral("ScrollBox1"));
-  scrollBox_->setWidgetResizable(false);
   host_ = new DiagramHost(*panel_);
   host_->setObjectName(QStringLiteral("OOAPanel1"));
   platform_->setHost(host_);
   SetUpEditorPanel(*panel_);
   host_->syncSize();
-  scrollBox_->setWidget(host_);
+  scrollBox_->setHost(host_);
+  editorWindow_->setView(scrollBox_);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -88,6 +89,8 @@ TfMain::TfMain(QWidget* parent) : QWidget(parent) {
   dockAtLeftEdge();
   bindKeys();
 }
+
+QScrollArea& TfMain::scrollBox() const { return *scrollBox_; }
 
 RecoveryKeeper& TfMain::keepRecoveryCopies(const std::string& folder) {
   recovery_ = std::make_unique<RecoveryKeeper>(*panel_, *platform_, folder);
@@ -142,6 +145,12 @@ void TfMain::bindKeys() {
   bind({QKeySequence(Qt::Key_PageDown)}, scroll(true, QAbstractSlider::SliderPageStepAdd));
   bind({QKeySequence(Qt::Key_Home)}, scroll(true, QAbstractSlider::SliderToMinimum));
   bind({QKeySequence(Qt::Key_End)}, scroll(true, QAbstractSlider::SliderToMaximum));
+  // Zooming is no command of the diagram: it may go on during a drag, whose outline follows.
+  const auto zoom = [this](TZoomCommand command) { return [this, command] { scrollBox_->zoom(command); }; };
+  bind({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence::ZoomIn},
+       zoom(TZoomCommand::In));
+  bind({QKeySequence(Qt::CTRL | Qt::Key_Minus), QKeySequence::ZoomOut}, zoom(TZoomCommand::Out));
+  bind({QKeySequence(Qt::CTRL | Qt::Key_0)}, zoom(TZoomCommand::Actual));
 }
 
 TfMain::~TfMain() {

@@ -9,6 +9,7 @@
 #include <string>
 
 class DiagramHost;
+class DiagramView;
 class QScrollArea;
 class QMoveEvent;
 class QResizeEvent;
@@ -29,7 +30,8 @@ class TfMain : public QWidget {
   QtPlatform& platform() const { return *platform_; }
   QtEditorWindow& editorWindow() const { return *editorWindow_; }
   DiagramHost& host() const { return *host_; }
-  QScrollArea& scrollBox() const { return *scrollBox_; }
+  QScrollArea& scrollBox() const;
+  DiagramView& view() const { return *scrollBox_; }
   // From now on the diagram's unsaved state is kept in a recovery copy in the folder (the editor
   // started by the user; tests and jobs without a display keep none).
   RecoveryKeeper& keepRecoveryCopies(const std::string& folder);
@@ -50,7 +52,7 @@ class TfMain : public QWidget {
   QMargins frame() const;
   // Ctrl+Z takes the last edit back, Ctrl+Shift+Z and Ctrl+Y do it again; Ctrl+S, Ctrl+Shift+S,
   // Ctrl+O and Delete run the menu commands they stand for; arrows, Page Up and Down, Home and End
-  // scroll the surface.
+  // scroll the surface; Ctrl and "+" or "=", "-" and "0" zoom in, out and back to 100 %.
   void bindKeys();
 
   // The platform and the editor window outlive the panel: the panel's objects reach the platform
@@ -60,7 +62,7 @@ class TfMain : public QWidget {
   std::unique_ptr<TOOAPanel> panel_;
   // Goes before the panel: it writes what is still to be written from the panel as it goes.
   std::unique_ptr<RecoveryKeeper> recovery_;
-  QScrollArea* scrollBox_ = nullptr;
+  DiagramView* scrollBox_ = nullptr;
   DiagramHost* host_ = nullptr;
   bool docked_ = false;
   QMargins dockedFrame_;

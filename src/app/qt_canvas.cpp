@@ -314,6 +314,19 @@ void QtCanvas::TextOut(int x, int y, const std::string& text) {
   painter_->drawStaticText(topLeft, widths_->shaped(font_, metrics_, text));
 }
 
+void QtCanvas::drawScaledText(const QRect& cell, double scale, const std::string& text) {
+  if (!painter_ || text.empty()) return;
+  const QRect box = cell.translated(origin_);
+  painter_->fillRect(box, toQColor(BrushColor()));
+  painter_->save();
+  painter_->translate(box.topLeft());
+  painter_->scale(scale, scale);
+  painter_->setPen(toQColor(FontColor()));
+  painter_->setFont(font_);
+  painter_->drawStaticText(QPointF(0, 0), widths_->shaped(font_, metrics_, text));
+  painter_->restore();
+}
+
 int QtCanvas::TextWidth(const std::string& text) { return widths_->width(metrics_, text); }
 
 QRect QtCanvas::textInk(const std::string& text) { return widths_->ink(font_, metrics_, text); }

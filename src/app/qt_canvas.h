@@ -50,6 +50,9 @@ class QtCanvas : public Canvas {
   void Polygon(const std::vector<TPoint>& points) override;
   void Polyline(const std::vector<TPoint>& points) override;
   void TextOut(int x, int y, const std::string& text) override;
+  // A zoomed view's text: its cell (device pixels, from the canvas's origin) filled with the brush,
+  // the text set in it at the scale, crisp at any size.
+  void drawScaledText(const QRect& cell, double scale, const std::string& text);
   int TextWidth(const std::string& text) override;
   int TextHeight(const std::string& text) override;
   // Every pixel TextOut sets for the text lies in this rectangle, given relative to the point where

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "diagram_view.h"
 #include "ooa_panel.h"
 #include "page_editor_dialog.h"
 #include "qt_canvas.h"
@@ -78,3 +79,9 @@ void QtEditorWindow::SetMainWindowWidth(int width) {
   const int frame = std::max(0, main->frameGeometry().width() - main->width());
   main->resize(std::max(1, width - frame), main->height());
 }
+
+void QtEditorWindow::ZoomView(TZoomCommand command) {
+  if (view_) view_->zoom(command);
+}
+
+void QtEditorWindow::setView(DiagramView* view) { view_ = view; }

@@ -3,11 +3,13 @@
 #pragma once
 
 #include <QMargins>
+#include <QPointer>
 
 #include <memory>
 
 #include "editor_window.h"
 
+class DiagramView;
 class QtPlatform;
 class TEREditDlg;
 
@@ -24,6 +26,9 @@ class QtEditorWindow : public TEditorWindow {
   void RefreshPageEditor() override;
   void DestroyPageEditor(TOOAPanel& panel) override;
   void SetMainWindowWidth(int width) override;
+  void ZoomView(TZoomCommand command) override;
+  // The scrolling view the zoom commands zoom.
+  void setView(DiagramView* view);
 
   // The page editor shown last, open or closed; none before the first or after its panel went.
   TEREditDlg* pageEditor() const { return pageEditor_.get(); }
@@ -34,4 +39,5 @@ class QtEditorWindow : public TEditorWindow {
 
   QtPlatform& platform_;
   std::unique_ptr<TEREditDlg> pageEditor_;
+  QPointer<DiagramView> view_;
 };

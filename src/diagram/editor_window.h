@@ -3,6 +3,8 @@
 // implements it; a panel without a window (the command line, a test) has no page editor.
 #pragma once
 
+#include "view_zoom.h"
+
 class TOOAPanel;
 
 class TEditorWindow {
@@ -22,4 +24,6 @@ class TEditorWindow {
   virtual void DestroyPageEditor(TOOAPanel& panel) = 0;
   // The main window's new width, frame included.
   virtual void SetMainWindowWidth(int width) = 0;
+  // Zooms the window's view of the surface: a view setting, no part of the diagram or its history.
+  virtual void ZoomView(TZoomCommand command) = 0;
 };

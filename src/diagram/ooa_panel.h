@@ -15,6 +15,7 @@
 #include "placement.h"
 #include "platform.h"
 #include "popup_menu.h"
+#include "view_zoom.h"
 
 class Canvas;
 class Platform;
@@ -178,6 +179,10 @@ class TOOAPanel : public Control {
   }
   void UndoCommand();
   void RedoCommand();
+  // The zoom items ask the window to zoom its view; the window tells the zoom it shows, and the items
+  // that would change nothing are greyed.
+  void ZoomCommand(TZoomCommand command);
+  void ViewZoomed(const TViewZoom& zoom);
   // The undo and redo items say what they would take back or do again, greyed when nothing; the
   // diagram's change is told (DiagramChanged).
   void HistoryChanged();
@@ -224,6 +229,7 @@ class TOOAPanel : public Control {
   TDiagramHistory history_{*this};
   size_t undoItem_ = 0;  // in the surface menu
   size_t redoItem_ = 0;
+  size_t zoomItems_ = 0;  // the first of them
   std::vector<std::unique_ptr<TEntity>> entities_;
   std::vector<TConnectorIndex::TFound> connectorsFound_;
   std::unique_ptr<Bitmap> bitmap_;

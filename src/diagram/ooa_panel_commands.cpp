@@ -55,7 +55,27 @@ void TOOAPanel::BuildOwnSurfaceItems(PopupMenu& menu) {
   menu.Add("-> Undo ", [this] { UndoCommand(); });
   redoItem_ = menu.Count();
   menu.Add("-> Redo ", [this] { RedoCommand(); });
+  zoomItems_ = menu.Count();
+  menu.Add("-> Zoom In", [this] { ZoomCommand(TZoomCommand::In); });
+  menu.Add("-> Zoom Out", [this] { ZoomCommand(TZoomCommand::Out); });
+  menu.Add("-> Zoom 100 %", [this] { ZoomCommand(TZoomCommand::Actual); });
+  menu.Add("-> Zoom Whole Page", [this] { ZoomCommand(TZoomCommand::WholePage); });
   HistoryChanged();
+  ViewZoomed(TViewZoom());
+}
+
+void TOOAPanel::ZoomCommand(TZoomCommand command) {
+  if (editorWindow_) editorWindow_->ZoomView(command);
+}
+
+void TOOAPanel::ViewZoomed(const TViewZoom& zoom) {
+  if (!surfaceMenu_ || zoomItems_ == 0 || zoomItems_ + 4 > surfaceMenu_->Count()) return;
+  surfaceMenu_->Item(zoomItems_).SetEnabled(zoom.PerMille() < TViewZoom::Most);
+  surfaceMenu_->Item(zoomItems_ + 1).SetEnabled(zoom.PerMille() > TViewZoom::Least);
+  MenuItem& actual = surfaceMenu_->Item(zoomItems_ + 2);
+  actual.SetEnabled(!zoom.IsActual());
+  // The one place the zoom shows: the window's caption is the diagram's.
+  actual.SetCaption(zoom.IsActual() ? "-> Zoom 100 %" : "-> Zoom 100 % (now " + std::to_string((zoom.PerMille() + 5) / 10) + " %)");
 }
 
 void TOOAPanel::HistoryChanged() {

@@ -90,8 +90,9 @@ void TControlHost::Move(TShiftState shift, TPoint at) {
       EndDrag();
       return;
     }
-    // The outline stands where a drop on the surface puts the box: its top-left corner at the pointer.
-    drag_->Outline = {at.X, at.Y, at.X + std::max(1, source.Width()), at.Y + std::max(1, source.Height())};
+    // The outline stands where a drop on the surface puts the box: its top-left corner at the root's
+    // point under the pointer, at the window's zoom.
+    drag_->Outline = WindowRect({point.X, point.Y, point.X + std::max(1, source.Width()), point.Y + std::max(1, source.Height())});
     window_.DragMoved(drag_->Outline, accept);
     return;
   }

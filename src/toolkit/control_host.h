@@ -15,6 +15,7 @@
 
 #include "canvas.h"
 #include "control.h"
+#include "view_zoom.h"
 
 class PopupMenu;
 
@@ -48,8 +49,13 @@ class TControlHost {
   TControlHost& operator=(const TControlHost&) = delete;
 
   Control& Root() const { return root_; }
-  // Where a point of the window lies on the root: the one mapping between the two.
-  TPoint RootPoint(TPoint windowPoint) const { return windowPoint; }
+  // How far the window's view of the root is zoomed; the window resizes and repaints itself.
+  const TViewZoom& Zoom() const { return zoom_; }
+  void SetZoom(TViewZoom zoom) { zoom_ = zoom; }
+  // Where a point of the window lies on the root, and a rectangle of the root in the window: the one
+  // mapping between the two.
+  TPoint RootPoint(TPoint windowPoint) const { return zoom_.ToSurface(windowPoint); }
+  TRect WindowRect(const TRect& rootRect) const { return zoom_.ToWindow(rootRect); }
 
   // A press, as the window reports it: delivered to the control under the point; a right press
   // then opens the menu it belongs to and runs the item chosen. A press while a drag is open means
@@ -66,11 +72,11 @@ class TControlHost {
   void BeginDrag(Control& control);
   void CancelDrag();
   bool IsDragging() const { return drag_.has_value(); }
-  // Where the outline of the dragged control stands; empty before the pointer moved.
+  // Where the outline of the dragged control stands, in the window; empty before the pointer moved.
   const TRect& DragOutline() const;
 
-  // Paints the root and every visible control that reaches into the exposed part (window
-  // coordinates), each from a fresh canvas, its box first filled with its colour. A paint must not
+  // Paints the root and every visible control that reaches into the exposed part (root
+  // coordinates; the canvas maps them to the window's zoom), each from a fresh canvas, its box first filled with its colour. A paint must not
   // show a dialog: the error of a failed paint is returned (empty when it painted), and only the
   // first of a row of paints failing alike.
   std::string Paint(THostCanvas& canvas, const TRect& exposed);
@@ -96,6 +102,7 @@ class TControlHost {
   Control& root_;
   THostWindow& window_;
   std::optional<TDrag> drag_;
+  TViewZoom zoom_;
   bool inLeftPress_ = false;
   std::string lastPaintError_;
 };

@@ -173,6 +173,43 @@ TEST(DeferredCanvasTest, DrawsWhatTheQtCanvasDrawsPixelForPixel) {
                           QRect(30 + static_cast<int>(seed) % 50, 20 + static_cast<int>(seed) % 40, 150, 110), seed);
 }
 
+// Zoomed, there is no straight drawing to hold the picture against: each drawing drawn alone, one
+// after the other, leaves nothing out, and the scene drawn at once, whole or in part, must come out
+// the same.
+TEST(DeferredCanvasTest, AZoomedSceneLeavesOutOnlyWhatIsCovered) {
+  for (const int zoom : {1000, 100, 500, 1250, 1730, 3000}) {
+    for (unsigned seed = 1; seed <= 6; ++seed) {
+      // Odd seeds without the shapes, whose room around them makes most parts' pictures the whole.
+      std::vector<Drawing> scene = LinesUnderBoxes(seed);
+      if (seed % 2 == 0) {
+        const std::vector<Drawing> shapes = RandomScene(seed);
+        scene.insert(scene.begin() + 60, shapes.begin(), shapes.end());
+      }
+      const QRect whole(0, 0, kWidth * zoom / 1000, kHeight * zoom / 1000);
+      // Each pass on a canvas of its own: a drawing takes the origin and the clip of the one before.
+      DeferredCanvas one;
+      one.setZoom(TViewZoom(zoom));
+      QImage alone(whole.size(), QImage::Format_RGB32);
+      alone.fill(Qt::gray);
+      for (const Drawing& drawing : scene) {
+        drawing.deferred(one);
+        one.drawOnto(alone, QPoint(), whole);
+      }
+      for (const QRect& visible : {whole, QRect(whole.width() / 5, whole.height() / 4, whole.width() / 2, whole.height() / 3)}) {
+        DeferredCanvas deferred;
+        deferred.setZoom(TViewZoom(zoom));
+        for (const Drawing& drawing : scene) drawing.deferred(deferred);
+        const QRect picture = deferred.pictureFor(visible, whole);
+        QImage part(picture.size(), QImage::Format_RGB32);
+        part.fill(Qt::gray);
+        deferred.drawOnto(part, picture.topLeft(), visible);
+        EXPECT_TRUE(part.copy(visible.translated(-picture.topLeft())) == alone.copy(visible))
+            << "zoom " << zoom << " seed " << seed << " part " << visible.width();
+      }
+    }
+  }
+}
+
 TEST(DeferredCanvasTest, ADrawingOverTheWholePictureLetsGoOfEverythingBefore) {
   DeferredCanvas deferred;
   deferred.setWholePicture(QRect(0, 0, 100, 80));

@@ -223,10 +223,10 @@ struct EditScene {
   std::string State() const {
     return DiagramFileText(panel) + DescribeDiagram(panel) + DescribeShownState(panel) + " in " + panel.DiagramFolder();
   }
-  // The surface menu's last two items, undo and redo, a greyed one in brackets.
+  // The surface menu's undo and redo items, a greyed one in brackets.
   std::string HistoryItems() {
     std::string items;
-    for (size_t i = panel.SurfaceMenu().Count() - 2; i < panel.SurfaceMenu().Count(); ++i) {
+    for (size_t i = 15; i < 17; ++i) {
       const MenuItem& item = panel.SurfaceMenu().Item(i);
       items += (items.empty() ? "" : " ") + (item.Enabled() ? item.Caption() : "[" + item.Caption() + "]");
     }

@@ -98,7 +98,9 @@ class ScriptedEditorWindow : public TEditorWindow {
   void RefreshPageEditor() override { ++EditorRefreshes; }
   void DestroyPageEditor(TOOAPanel&) override {}
   void SetMainWindowWidth(int width) override { MainWindowWidth = width; }
+  void ZoomView(TZoomCommand command) override { Zooms.push_back(command); }
 
+  std::vector<TZoomCommand> Zooms;
   int EditorShows = 0;
   int EditorRefreshes = 0;
   int MainWindowWidth = 0;
