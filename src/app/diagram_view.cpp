@@ -1,6 +1,7 @@
 #include "diagram_view.h"
 
 #include <QCoreApplication>
+#include <QCursor>
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -27,7 +28,12 @@ QPointF DiagramView::surfacePointAt(QPoint anchor) const {
   return QPointF(inHost.x() / factor, inHost.y() / factor);
 }
 
-QPoint DiagramView::viewMiddle() const { return viewport()->rect().center(); }
+QPoint DiagramView::zoomAnchor() const {
+  // Where the user looks: at the pointer when it stands over the view (a key pressed, or the menu
+  // chosen where it opened), else the middle of the view.
+  const QPoint pointer = viewport()->mapFromGlobal(QCursor::pos());
+  return viewport()->rect().contains(pointer) ? pointer : viewport()->rect().center();
+}
 
 void DiagramView::zoomTo(int perMille, QPoint anchor, std::optional<QPointF> surfacePoint) {
   if (!host_) return;
@@ -48,9 +54,9 @@ void DiagramView::zoom(TZoomCommand command) {
   wheel_.reset();
   const int now = zoom().PerMille();
   switch (command) {
-    case TZoomCommand::In: zoomTo(TViewZoom::StepIn(now), viewMiddle()); break;
-    case TZoomCommand::Out: zoomTo(TViewZoom::StepOut(now), viewMiddle()); break;
-    case TZoomCommand::Actual: zoomTo(TViewZoom::Actual, viewMiddle()); break;
+    case TZoomCommand::In: zoomTo(TViewZoom::StepIn(now), zoomAnchor()); break;
+    case TZoomCommand::Out: zoomTo(TViewZoom::StepOut(now), zoomAnchor()); break;
+    case TZoomCommand::Actual: zoomTo(TViewZoom::Actual, zoomAnchor()); break;
     case TZoomCommand::WholePage: {
       // The view without scroll bars: a surface that shows whole needs none.
       const QSize room = maximumViewportSize();

@@ -1,5 +1,5 @@
 // The scrolling frame that shows the diagram host, and zooms it: Ctrl and the wheel about the
-// pointer, the keys' and the menu's steps about the middle of the view, back to 100 %, and the whole
+// pointer, the keys' and the menu's steps too (or about the middle of the view), back to 100 %, and the whole
 // surface in sight. The zoom is a view setting: the diagram, its file and its history never hear of
 // it; the panel is told only to grey the zoom items that would change nothing.
 #pragma once
@@ -29,7 +29,8 @@ class DiagramView : public QScrollArea {
   // Zooms to the factor, the surface point under the anchor (a point of the viewport) staying under
   // it; that point may be given exactly, as a series of wheel steps keeps it.
   void zoomTo(int perMille, QPoint anchor, std::optional<QPointF> surfacePoint = std::nullopt);
-  // A zoom command of the menu or the keys, about the middle of the view.
+  // A zoom command of the menu or the keys, about the pointer when it stands over the view, else
+  // about the middle of the view.
   void zoom(TZoomCommand command);
   // The surface point under a point of the viewport, exactly.
   QPointF surfacePointAt(QPoint anchor) const;
@@ -39,7 +40,7 @@ class DiagramView : public QScrollArea {
   void wheelEvent(QWheelEvent* event) override;
 
  private:
-  QPoint viewMiddle() const;
+  QPoint zoomAnchor() const;
 
   DiagramHost* host_ = nullptr;
   // What a series of wheel steps aims at: the exact factor, fine steps added up (the zoom shown is

@@ -147,9 +147,8 @@ void TfMain::bindKeys() {
   bind({QKeySequence(Qt::Key_End)}, scroll(true, QAbstractSlider::SliderToMaximum));
   // Zooming is no command of the diagram: it may go on during a drag, whose outline follows.
   const auto zoom = [this](TZoomCommand command) { return [this, command] { scrollBox_->zoom(command); }; };
-  bind({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence::ZoomIn},
-       zoom(TZoomCommand::In));
-  bind({QKeySequence(Qt::CTRL | Qt::Key_Minus), QKeySequence::ZoomOut}, zoom(TZoomCommand::Out));
+  bind({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)}, zoom(TZoomCommand::In));
+  bind({QKeySequence(Qt::CTRL | Qt::Key_Minus)}, zoom(TZoomCommand::Out));
   bind({QKeySequence(Qt::CTRL | Qt::Key_0)}, zoom(TZoomCommand::Actual));
 }
 

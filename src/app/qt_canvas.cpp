@@ -316,14 +316,24 @@ void QtCanvas::TextOut(int x, int y, const std::string& text) {
 
 void QtCanvas::drawScaledText(const QRect& cell, double scale, const std::string& text) {
   if (!painter_ || text.empty()) return;
+  // Smoothed: letters of a few pixels are read far more easily so, and larger ones lose their steps.
+  // At 100 % the text stays as the layout was drawn for, unsmoothed.
+  static const QFont smooth = [] {
+    QFont font = diagramFont();
+    font.setStyleStrategy(QFont::PreferAntialias);
+    return font;
+  }();
+  static const QFontMetrics smoothMetrics(smooth);
+  static const std::shared_ptr<TextWidthCache> smoothShapes = TextWidthCache::of(smooth);
   const QRect box = cell.translated(origin_);
   painter_->fillRect(box, toQColor(BrushColor()));
   painter_->save();
+  painter_->setRenderHint(QPainter::TextAntialiasing, true);
   painter_->translate(box.topLeft());
   painter_->scale(scale, scale);
   painter_->setPen(toQColor(FontColor()));
-  painter_->setFont(font_);
-  painter_->drawStaticText(QPointF(0, 0), widths_->shaped(font_, metrics_, text));
+  painter_->setFont(smooth);
+  painter_->drawStaticText(QPointF(0, 0), smoothShapes->shaped(smooth, smoothMetrics, text));
   painter_->restore();
 }
 

@@ -15,9 +15,11 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -81,8 +83,19 @@ class HostTest : public ::testing::Test {
   TOOAPanel& panel() { return window->panel(); }
   DiagramHost& host() { return window->host(); }
   QWindow* handle() { return window->windowHandle(); }
-  // A point of the panel in the window's coordinates.
-  QPoint at(int x, int y) { return host().mapTo(window.get(), QPoint(x, y)); }
+  const TViewZoom& zoom() { return host().controls().Zoom(); }
+  // Where a point or a box of the panel stands on the host at its zoom.
+  QPoint inHost(int x, int y) { return QPoint(zoom().ToWindow(x), zoom().ToWindow(y)); }
+  QRect inHost(const QRect& box) {
+    const TRect shown = zoom().ToWindow(TRect{box.left(), box.top(), box.left() + box.width(), box.top() + box.height()});
+    return QRect(shown.Left, shown.Top, shown.Width(), shown.Height());
+  }
+  // A point of the panel in the window's coordinates, the view scrolled to show it.
+  QPoint at(int x, int y) {
+    const QPoint shown = inHost(x, y);
+    window->view().ensureVisible(shown.x(), shown.y(), 60, 60);
+    return host().mapTo(window.get(), shown);
+  }
   void rightClick(int x, int y) { QTest::mouseClick(handle(), Qt::RightButton, {}, at(x, y)); }
   void drag(QPoint from, QPoint to) {
     QTest::mousePress(handle(), Qt::LeftButton, {}, at(from.x(), from.y()));
@@ -90,7 +103,7 @@ class HostTest : public ::testing::Test {
     QTest::mouseRelease(handle(), Qt::LeftButton, {}, at(to.x(), to.y()));
   }
   TColor pixel(int x, int y) {
-    const QRgb rgb = host().grab(QRect(x, y, 1, 1)).toImage().pixel(0, 0);
+    const QRgb rgb = host().grab(QRect(inHost(x, y), QSize(1, 1))).toImage().pixel(0, 0);
     return MakeColor(qRed(rgb), qGreen(rgb), qBlue(rgb));
   }
   Probe& addProbe(int left, int top, int width, int height, Control* parent = nullptr) {
@@ -341,7 +354,18 @@ TEST_F(HostTest, TheFileKeysRunTheirCommandsAndTheKeyboardScrolls) {
   }
 }
 
-TEST_F(HostTest, DraggingAnEntityMovesItOnlyWhereADropIsTaken) {
+// The same at every zoom: the pointer's place in the panel is what counts.
+class ZoomedHostTest : public HostTest, public ::testing::WithParamInterface<int> {
+ protected:
+  void SetUp() override {
+    HostTest::SetUp();
+    window->view().zoomTo(GetParam(), QPoint());
+    ASSERT_EQ(zoom().PerMille(), GetParam());
+  }
+};
+INSTANTIATE_TEST_SUITE_P(Zooms, ZoomedHostTest, ::testing::Values(500, 1000, 2000));
+
+TEST_P(ZoomedHostTest, DraggingAnEntityMovesItOnlyWhereADropIsTaken) {
   TEntity& entity = addEntity("Customer", 40, 50);
   ASSERT_EQ(entity.ActivePages(), std::vector<std::string>{"Main @40,50"});
   const QSize size(entity.Width(), entity.Height());
@@ -355,10 +379,12 @@ TEST_F(HostTest, DraggingAnEntityMovesItOnlyWhereADropIsTaken) {
   for (const auto& [point, cursor] : moves) {
     QTest::mouseMove(handle(), at(point.x(), point.y()));
     EXPECT_EQ(host().cursor().shape(), cursor) << point.x() << "," << point.y();
-    EXPECT_EQ(host().dragOutline(), QRect(point, size));
+    EXPECT_EQ(host().dragOutline(), inHost(QRect(point, size)));
   }
   EXPECT_EQ(entity.Left(), 40) << "nothing moves before the drop";
-  EXPECT_EQ(pixel(400, 350), clrBlack) << "the outline is drawn at the pointer";
+  // Dotted black and white: one of two neighbours is black.
+  const QImage corner = host().grab(QRect(inHost(400, 350), QSize(2, 1))).toImage();
+  EXPECT_TRUE(corner.pixel(0, 0) == qRgb(0, 0, 0) || corner.pixel(1, 0) == qRgb(0, 0, 0)) << "the outline is drawn at the pointer";
 
   QTest::mouseRelease(handle(), Qt::LeftButton, {}, at(300, 250));
   EXPECT_FALSE(host().isDragging());
@@ -397,7 +423,7 @@ TEST_F(HostTest, ADropOnARowOfTheDraggedEntityGoesToTheRow) {
   EXPECT_EQ(entity.Left(), 40);
 }
 
-TEST_F(HostTest, DroppingAPropertyRowOnARelationLinksItAndDrawsTheLine) {
+TEST_P(ZoomedHostTest, DroppingAPropertyRowOnARelationLinksItAndDrawsTheLine) {
   TEntity& customer = addEntity("Customer", 40, 50);
   TProperty* custNo = AddProperty(customer, "CustNo", true);
   TRelation* relation = AddRelation(customer, "places", false);
@@ -498,5 +524,82 @@ TEST_F(HostTest, ErrorsOfTheDiagramAreShownAndTheEditorGoesOn) {
     EXPECT_EQ(counted, before + 1) << message.toStdString();
   }
   EXPECT_EQ(probe.Name(), "") << "a refused name is not taken";
+}
+}  // namespace
+
+namespace {
+TEST_P(ZoomedHostTest, TheSurfaceMenuOpensAtThePointerAndCreatesTheEntityThere) {
+  panel().SetOwnPageList({"Main"});
+  panel().SetActivePageName("Main");
+  QPoint shownAt;
+  UiRobot robot;
+  robot
+      .onPopup([&](QWidget* popup) {
+        shownAt = popup->pos();
+        EXPECT_TRUE(UiRobot::choose(qobject_cast<QMenu*>(popup), "-> Create Entity"));
+      })
+      .onModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QInputDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        dialog->findChild<QLineEdit*>()->setText("Customer");
+        dialog->accept();
+      });
+  const QPoint pointer = at(150, 30);
+  QTest::mouseMove(handle(), pointer);
+  QTest::mouseClick(handle(), Qt::RightButton, {}, pointer);
+  EXPECT_TRUE(robot.clean()) << robot.unexpected().join(",").toStdString();
+  EXPECT_EQ(shownAt, window->mapToGlobal(pointer));
+  ASSERT_EQ(panel().Entities().size(), 1u);
+  EXPECT_EQ(QPoint(panel().Entities()[0]->Left(), panel().Entities()[0]->Top()), QPoint(150, 30));
+}
+
+TEST_P(ZoomedHostTest, CtrlAndTheWheelZoomAboutThePointerTheKeysStepAndTheWholePageFits) {
+  DiagramView& view = window->view();
+  view.horizontalScrollBar()->setValue(view.horizontalScrollBar()->maximum() / 2);
+  view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum() / 2);
+  const QPoint pointer(300, 200);
+  // Where the window system's turn ends up: the host leaves it to the view it stands in.
+  const auto wheel = [&](int eighths, Qt::KeyboardModifiers modifiers) {
+    QWheelEvent event(pointer, view.viewport()->mapToGlobal(pointer), QPoint(), QPoint(0, eighths), Qt::NoButton,
+                      modifiers, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view.viewport(), &event);
+  };
+  const int start = GetParam();
+  const int notchIn = static_cast<int>(std::lround(start * TViewZoom::WheelFactor));
+  const QPointF under = view.surfacePointAt(pointer);
+  wheel(120, Qt::ControlModifier);
+  EXPECT_EQ(zoom().PerMille(), notchIn);
+  const QPointF after = view.surfacePointAt(pointer);
+  EXPECT_LE(std::abs(after.x() - under.x()) + std::abs(after.y() - under.y()), 2.0 / zoom().Factor());
+  wheel(-120, Qt::ControlModifier);
+  EXPECT_EQ(zoom().PerMille(), start);
+  // A fine wheel's eighth of a notch at a time adds up to the notch.
+  for (int step = 0; step < 8; ++step) wheel(15, Qt::ControlModifier);
+  EXPECT_EQ(zoom().PerMille(), notchIn);
+  wheel(-120, Qt::ControlModifier);
+
+  // Without Ctrl the wheel scrolls: down, and with Shift sideways; the zoom stays.
+  const int down = view.verticalScrollBar()->value(), across = view.horizontalScrollBar()->value();
+  wheel(-120, Qt::NoModifier);
+  EXPECT_GT(view.verticalScrollBar()->value(), down);
+  wheel(-120, Qt::ShiftModifier);
+  EXPECT_GT(view.horizontalScrollBar()->value(), across);
+  EXPECT_EQ(zoom().PerMille(), start);
+
+  const std::vector<std::tuple<Qt::Key, Qt::KeyboardModifiers, int>> keys = {
+      {Qt::Key_Equal, Qt::ControlModifier, TViewZoom::StepIn(start)},
+      {Qt::Key_Minus, Qt::ControlModifier, start},
+      {Qt::Key_0, Qt::ControlModifier, TViewZoom::Actual}};
+  for (const auto& [key, modifiers, expected] : keys) {
+    QTest::keyClick(window.get(), key, modifiers);
+    EXPECT_EQ(zoom().PerMille(), expected) << QKeySequence(key | modifiers).toString().toStdString();
+  }
+
+  view.zoom(TZoomCommand::WholePage);
+  const QSize room = view.maximumViewportSize();
+  EXPECT_LE(host().width(), room.width());
+  EXPECT_LE(host().height(), room.height());
+  EXPECT_GE(std::max(host().width() - room.width(), host().height() - room.height()), -3) << "fits, and no more";
+  EXPECT_EQ(view.horizontalScrollBar()->maximum() + view.verticalScrollBar()->maximum(), 0) << "nothing to scroll";
 }
 }  // namespace
