@@ -10,6 +10,8 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QWheelEvent>
 
 #include <benchmark/benchmark.h>
 
@@ -22,6 +24,7 @@
 #include "diagram_file_writer.h"
 #include "diagram_files.h"
 #include "diagram_host.h"
+#include "diagram_view.h"
 #include "entity.h"
 #include "generated_diagram.h"
 #include "headless_platform.h"
@@ -74,9 +77,10 @@ Editor& EditorOf(int entities) {
   return *size.editor;
 }
 
-// The editor back on the first page with nothing waiting to be painted.
+// The editor back on the first page at 100 % with nothing waiting to be painted.
 Editor& SettledEditorOf(int entities) {
   Editor& editor = EditorOf(entities);
+  if (!editor.window.view().zoom().IsActual()) editor.window.view().zoomTo(TViewZoom::Actual, QPoint());
   if (editor.panel().ActivePageName() != kGeneratedPages[0]) {
     editor.panel().SetActivePageName(kGeneratedPages[0]);
     editor.panel().ShowActivePage();
@@ -153,6 +157,35 @@ void BM_ViewportPaint(benchmark::State& state, int entities) {
   const QRect visible = editor.window.scrollBox().viewport()->rect();
   QImage image(visible.size(), QImage::Format_RGB32);
   for (auto _ : state) editor.host().render(&image, QPoint(), QRegion(visible));
+}
+
+// One paint event of the view zoomed to show the whole surface: every entity of the page in sight.
+void BM_WholePagePaint(benchmark::State& state, int entities) {
+  Editor& editor = SettledEditorOf(entities);
+  editor.window.view().zoom(TZoomCommand::WholePage);
+  QApplication::processEvents();
+  const QRect visible = editor.window.scrollBox().viewport()->rect();
+  QImage image(visible.size(), QImage::Format_RGB32);
+  for (auto _ : state) editor.host().render(&image, QPoint(), QRegion(visible));
+}
+
+// Ctrl and a notch of the wheel over the middle of the view, in and out by turns, from the zoom
+// given: the zoom, the scrolling that keeps the point under the pointer and the paint of the view.
+void BM_WheelStep(benchmark::State& state, int entities, int perMille) {
+  Editor& editor = SettledEditorOf(entities);
+  DiagramView& view = editor.window.view();
+  const QPoint middle = view.viewport()->rect().center();
+  // Somewhere in the middle of the page, where the entities are.
+  view.zoomTo(perMille, middle, QPointF(1024, 1024));
+  QApplication::processEvents();
+  int turn = 120;
+  for (auto _ : state) {
+    QWheelEvent wheel(middle, view.viewport()->mapToGlobal(middle), QPoint(), QPoint(0, turn), Qt::NoButton,
+                      Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view.viewport(), &wheel);
+    QApplication::processEvents();
+    turn = -turn;
+  }
 }
 
 // "-> Save Diagram To BitMap File" once the file is chosen: the picture painted and written.
@@ -249,6 +282,12 @@ void RegisterAll() {
     add("PageSwitch", BM_PageSwitch);
     add("FullPaint", BM_FullPaint);
     add("ViewportPaint", BM_ViewportPaint);
+    add("WholePagePaint", BM_WholePagePaint);
+    for (const int zoom : {378, 500, 2000, 8000}) {
+      const std::string name = "WheelStep" + std::to_string(zoom / 10) + "/" + std::to_string(n);
+      benchmark::RegisterBenchmark(name.c_str(), [n, zoom](benchmark::State& state) { BM_WheelStep(state, n, zoom); })
+          ->Unit(benchmark::kMillisecond);
+    }
     add("DrawToBitmap", BM_DrawToBitmap);
     add("BitmapExport", BM_BitmapExport);
     add("MousePress", BM_MousePress)->Unit(benchmark::kMicrosecond);

@@ -442,13 +442,46 @@ void DeferredCanvas::plotPolyline(uchar* bits, const QImage& image, const Op& op
   }
 }
 
+QRect DeferredCanvas::shapeRoom(const Op& op) const { return whole_.isEmpty() ? op.cover : op.cover & whole_; }
+
+bool DeferredCanvas::drawnApart(const Op& op) const {
+  const QRect room = shapeRoom(op);
+  return !zoom_.IsActual() && (room.width() > kLargestShapeInPicture || room.height() > kLargestShapeInPicture);
+}
+
 QRect DeferredCanvas::pictureFor(const QRect& visible, const QRect& whole) const {
   const QRect sight = visible & whole;
   QRect picture = sight;
   for (const Op& op : ops_)
-    if ((op.kind == Kind::RoundRect || op.kind == Kind::Polygon) && op.bounds.intersects(sight))
+    if ((op.kind == Kind::RoundRect || op.kind == Kind::Polygon) && op.bounds.intersects(sight) && !drawnApart(op))
       picture |= op.cover & whole;
   return picture;
+}
+
+void DeferredCanvas::drawApart(QPainter& target, const Op& op, QPoint imageOrigin) {
+  // Drawn whole on a transparent picture of its own, then set where it shows: an outline Qt draws
+  // without antialiasing sets each pixel fully or not at all, so the pixels are those it would set
+  // on the whole picture.
+  const QRect room = shapeRoom(op);
+  if (scratch_.width() < room.width() || scratch_.height() < room.height())
+    scratch_ = QImage(std::max(scratch_.width(), room.width()), std::max(scratch_.height(), room.height()),
+                      QImage::Format_ARGB32_Premultiplied);
+  {
+    QPainter painter(&scratch_);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(QRect(QPoint(), room.size()), Qt::transparent);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    QtCanvas canvas(painter);
+    canvas.SetBrushColor(op.brush);
+    canvas.SetPenColor(op.pen);
+    canvas.SetPenWidth(op.penWidth);
+    canvas.setOrigin(-room.topLeft());
+    if (op.kind == Kind::RoundRect)
+      canvas.RoundRect(op.x1, op.y1, op.x2, op.y2, op.cornerWidth, op.cornerHeight);
+    else
+      canvas.Polygon(std::vector<TPoint>(points_.begin() + op.first, points_.begin() + op.first + op.count));
+  }
+  target.drawImage(room.topLeft() - imageOrigin, scratch_, QRect(QPoint(), room.size()));
 }
 
 void DeferredCanvas::drawOnto(QImage& image, QPoint imageOrigin, const QRect& visible) {
@@ -492,10 +525,16 @@ void DeferredCanvas::drawOnto(QImage& image, QPoint imageOrigin, const QRect& vi
         case Kind::Fill: painter.fillRect(op.bounds.translated(-imageOrigin), toQColor(op.brush)); break;
         case Kind::Rectangle: canvas.Rectangle(op.x1, op.y1, op.x2, op.y2); break;
         case Kind::RoundRect:
-          canvas.RoundRect(op.x1, op.y1, op.x2, op.y2, op.cornerWidth, op.cornerHeight);
+          if (drawnApart(op))
+            drawApart(painter, op, imageOrigin);
+          else
+            canvas.RoundRect(op.x1, op.y1, op.x2, op.y2, op.cornerWidth, op.cornerHeight);
           break;
         case Kind::Polygon:
-          canvas.Polygon(std::vector<TPoint>(points_.begin() + op.first, points_.begin() + op.first + op.count));
+          if (drawnApart(op))
+            drawApart(painter, op, imageOrigin);
+          else
+            canvas.Polygon(std::vector<TPoint>(points_.begin() + op.first, points_.begin() + op.first + op.count));
           break;
         case Kind::Polyline:
           canvas.Polyline(std::vector<TPoint>(points_.begin() + op.first, points_.begin() + op.first + op.count));

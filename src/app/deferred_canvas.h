@@ -11,6 +11,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPainter>
 #include <QPoint>
 #include <QRect>
 
@@ -71,7 +72,8 @@ class DeferredCanvas : public THostCanvas {
   // From here on, rectangles are in pixels (the zoomed picture's coordinates).
   // The part of the whole picture an image must span for the drawing of the visible part to come
   // out as on the whole picture: Qt draws a shape's outline differently where the edge of the image
-  // cuts it, so every shape Qt draws in sight must lie in the image as far as it lies in the whole.
+  // cuts it, so every shape Qt draws in sight must lie in the image as far as it lies in the whole
+  // (or, zoomed and large, is drawn apart).
   QRect pictureFor(const QRect& visible, const QRect& whole) const;
   // Draws everything kept that reaches into the visible part, in order, onto the image, whose
   // top-left pixel stands at imageOrigin of the picture. Then forgets it all.
@@ -111,6 +113,13 @@ class DeferredCanvas : public THostCanvas {
   // come out a little differently all along it: an image that draws a shape holds this much around
   // it, or reaches the whole picture's edge where the shape does.
   static constexpr int kShapeMargin = 64;
+  // Zoomed in, a shape in sight may be many times larger than the part shown: past this size it is
+  // drawn on a picture of its own rather than widening the picture of the part.
+  static constexpr int kLargestShapeInPicture = 512;
+  // Where a shape must be drawn whole: its room within the whole picture, when known.
+  QRect shapeRoom(const Op& op) const;
+  bool drawnApart(const Op& op) const;
+  void drawApart(QPainter& target, const Op& op, QPoint imageOrigin);
 
   // Where a point or the corner of a box (given from the origin) lands in the pixels.
   QPoint pixel(int x, int y) const;
@@ -160,4 +169,6 @@ class DeferredCanvas : public THostCanvas {
   TCoverMap coverMap_;
   static constexpr int kRunSteps = 8;
   std::vector<std::uint8_t> coveredRuns_;
+  // Where shapes drawn apart are drawn.
+  QImage scratch_;
 };

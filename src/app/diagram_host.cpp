@@ -120,6 +120,7 @@ void DiagramHost::paintEvent(QPaintEvent* event) {
   const TRect surface = controls_.Zoom().ToSurfaceCovering({exposed.left(), exposed.top(), exposed.right() + 1, exposed.bottom() + 1});
   picture_.clear();
   picture_.setZoom(controls_.Zoom());
+  picture_.setWholePicture(rect());
   picture_.setPaintedPart(toQRect(surface));
   const std::string error = controls_.Paint(picture_, surface);
   // No dialog may run inside a paint; the box comes once the paint is over.

@@ -12,7 +12,9 @@
 #include <QPolygon>
 #include <QPolygonF>
 #include <QRect>
+#include <QGlyphRun>
 #include <QStaticText>
+#include <QTextLayout>
 #include <QString>
 
 #include <algorithm>
@@ -88,6 +90,21 @@ class TextWidthCache {
     return *known.shaped;
   }
 
+  // The text's glyphs and where they stand, laid out once: a zoomed view sets them at a new scale at
+  // every step of the wheel, and a text shaped for one scale is shaped again for the next.
+  const QList<QGlyphRun>& glyphs(const QFont& font, const QFontMetrics& metrics, const std::string& text) {
+    Measure& known = measure(metrics, text);
+    if (!known.glyphs) {
+      QTextLayout layout(QString::fromStdString(text), font);
+      layout.setCacheEnabled(false);
+      layout.beginLayout();
+      QTextLine line = layout.createLine();
+      layout.endLayout();
+      known.glyphs.emplace(line.isValid() ? layout.glyphRuns() : QList<QGlyphRun>());
+    }
+    return *known.glyphs;
+  }
+
   QRect ink(const QFont& font, const QFontMetrics& metrics, const std::string& text) {
     Measure& known = measure(metrics, text);
     if (!known.inkKnown) {
@@ -154,6 +171,7 @@ class TextWidthCache {
     bool inkKnown = false;
     QRect ink;
     std::optional<QStaticText> shaped;
+    std::optional<QList<QGlyphRun>> glyphs;
   };
 
   Measure& measure(const QFontMetrics& metrics, const std::string& text) {
@@ -332,8 +350,7 @@ void QtCanvas::drawScaledText(const QRect& cell, double scale, const std::string
   painter_->translate(box.topLeft());
   painter_->scale(scale, scale);
   painter_->setPen(toQColor(FontColor()));
-  painter_->setFont(smooth);
-  painter_->drawStaticText(QPointF(0, 0), smoothShapes->shaped(smooth, smoothMetrics, text));
+  for (const QGlyphRun& run : smoothShapes->glyphs(smooth, smoothMetrics, text)) painter_->drawGlyphRun(QPointF(0, 0), run);
   painter_->restore();
 }
 

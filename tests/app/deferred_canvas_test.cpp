@@ -189,6 +189,7 @@ TEST(DeferredCanvasTest, AZoomedSceneLeavesOutOnlyWhatIsCovered) {
       // Each pass on a canvas of its own: a drawing takes the origin and the clip of the one before.
       DeferredCanvas one;
       one.setZoom(TViewZoom(zoom));
+      one.setWholePicture(whole);
       QImage alone(whole.size(), QImage::Format_RGB32);
       alone.fill(Qt::gray);
       for (const Drawing& drawing : scene) {
@@ -198,6 +199,7 @@ TEST(DeferredCanvasTest, AZoomedSceneLeavesOutOnlyWhatIsCovered) {
       for (const QRect& visible : {whole, QRect(whole.width() / 5, whole.height() / 4, whole.width() / 2, whole.height() / 3)}) {
         DeferredCanvas deferred;
         deferred.setZoom(TViewZoom(zoom));
+        deferred.setWholePicture(whole);
         for (const Drawing& drawing : scene) drawing.deferred(deferred);
         const QRect picture = deferred.pictureFor(visible, whole);
         QImage part(picture.size(), QImage::Format_RGB32);
