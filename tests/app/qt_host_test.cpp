@@ -35,6 +35,7 @@
 #include "ooa_panel.h"
 #include "popup_menu.h"
 #include "property.h"
+#include "qt_bitmap.h"
 #include "relation.h"
 #include "ui_robot.h"
 
@@ -447,6 +448,14 @@ TEST_P(ZoomedHostTest, DroppingAPropertyRowOnARelationLinksItAndDrawsTheLine) {
   // The red line leaves the box's left point 10 pixels to the left.
   const TAnchorPoints anchors = relation->Anchors();
   EXPECT_EQ(pixel(anchors.LeftX - 5, anchors.Y), clrRed);
+  // The picture the file commands write is the diagram's, whatever the view's zoom.
+  const auto picture = [&] {
+    panel().DrawToBitmap();
+    return dynamic_cast<QtBitmap&>(*panel().GetBitmap()).image().copy();
+  };
+  const QImage zoomed = picture();
+  window->view().zoomTo(TViewZoom::Actual, QPoint());
+  EXPECT_TRUE(picture() == zoomed);
 }
 
 TEST_F(HostTest, ADragWhoseSourceDiesEndsWithoutADrop) {
