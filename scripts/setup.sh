@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
   xvfb xauth openbox
+  desktop-file-utils appstream libxml2-utils poppler-utils groff-base dpkg-dev
 )
 
 missing=()

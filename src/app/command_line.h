@@ -8,6 +8,9 @@
 
 struct TCommandLine {
   bool Help = false;
+  bool Version = false;
+  // Every display page exported, in the order of the page list.
+  bool AllPages = false;
   std::optional<std::string> Diagram;
   std::vector<std::string> Schemas;
   std::optional<std::string> Page;
@@ -19,3 +22,5 @@ struct TCommandLine {
 TCommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 // What --help prints.
 std::string CommandLineUsage();
+// What --version prints: the program's name and version, one line.
+std::string VersionLine();

@@ -6,8 +6,10 @@
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <set>
 
 #include "diagram_file_writer.h"
+#include "drawing_file.h"
 #include "editor_panel.h"
 #include "entity.h"
 #include "file_access.h"
@@ -119,15 +121,62 @@ int RunWithoutDisplay(const TCommandLine& line) {
   });
 }
 
+std::string PageFileName(const std::string& pattern, const std::string& page) {
+  // A file name holds no "/" and no NUL, and control characters in one only make trouble.
+  std::string name = page;
+  for (char& c : name)
+    if (c == '/' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '_';
+  std::string fileName = pattern;
+  for (size_t at = fileName.find("%p"); at != std::string::npos; at = fileName.find("%p", at + name.size()))
+    fileName.replace(at, 2, name);
+  return fileName;
+}
+
+namespace {
+// Every display page in the order of the page list: one PDF of a page each, or one picture file
+// each, named by the pattern. Two pages whose names come out alike in a file name are told apart by
+// a number, so that no page's picture overwrites another's.
+void ExportAllPages(TOOAPanel& panel, const std::string& out, bool pdf) {
+  const TEntryList pages = panel.OwnPageList();
+  if (pages.empty()) throw EToolkitError("The diagram has no display page to export");
+  const auto show = [&](const std::string& page) {
+    panel.SetActivePageName(page);
+    panel.ShowActivePage();
+  };
+  if (pdf) {
+    WriteDrawingPages(out, static_cast<int>(pages.size()), panel.Width(), panel.Height(), panel.DiagramName(),
+                      [&](Canvas& canvas, int page) {
+                        show(pages[static_cast<size_t>(page)]);
+                        panel.DrawPicture(canvas, panel.Width(), panel.Height());
+                      });
+    return;
+  }
+  std::set<std::string> written;
+  for (const std::string& page : pages) {
+    std::string fileName = PageFileName(out, page);
+    for (int n = 2; !written.insert(fileName).second; ++n) fileName = PageFileName(out, page + "_" + std::to_string(n));
+    show(page);
+    panel.SavePictureFile(fileName);
+  }
+}
+}  // namespace
+
 int RunExport(const TCommandLine& line) {
   const std::string out = *line.Export;
   const std::string extension = LowerExtension(out);
-  if (extension != ".erd" && extension != ".bmp" && extension != ".png" && extension != ".svg") {
-    std::cerr << "quorvane: cannot export to \"" << out << "\": the file name must end in .ERD, .bmp, .png or .svg\n";
+  const auto refuse = [&](const std::string& why) {
+    std::cerr << "quorvane: cannot export to \"" << out << "\": " << why << '\n';
     return 1;
-  }
+  };
+  if (extension != ".erd" && extension != ".bmp" && extension != ".png" && extension != ".svg" && extension != ".pdf")
+    return refuse("the file name must end in .ERD, .bmp, .png, .svg or .pdf");
+  if (line.AllPages && extension == ".erd") return refuse("--all-pages writes pictures; the diagram file holds every page");
+  if (line.AllPages && extension != ".pdf" && out.find("%p") == std::string::npos)
+    return refuse("with --all-pages the file name must hold %p, where each page's name goes");
   return RunHeadlessJob(line, [&](TOOAPanel& panel) {
-    if (extension == ".erd")
+    if (line.AllPages)
+      ExportAllPages(panel, out, extension == ".pdf");
+    else if (extension == ".erd")
       WriteFileAtomically(out, DiagramFileText(panel));
     else
       panel.SavePictureFile(out);

@@ -21,5 +21,9 @@ int RunExport(const TCommandLine& line);
 // 0, or 1 with one line on standard error when the diagram cannot be read.
 int RunWithoutDisplay(const TCommandLine& line);
 
+// The file of a page exported with --all-pages: the pattern with the page's name in place of every
+// %p, characters a file name cannot hold replaced by "_".
+std::string PageFileName(const std::string& pattern, const std::string& page);
+
 // "diagram "NAME"; 3 pages: "A" (active), "B", "C"; 5 entities, 17 rows, 4 relations, 2 events".
 std::string DiagramSummary(const TOOAPanel& panel);

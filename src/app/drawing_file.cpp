@@ -2,13 +2,35 @@
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QMarginsF>
+#include <QPageLayout>
+#include <QPageSize>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QSvgGenerator>
 
+#include <algorithm>
 #include <string_view>
 
 #include "file_access.h"
 #include "qt_canvas.h"
+#include "toolkit_error.h"
+
+namespace {
+// The pixels of the screen the drawing is measured in, and the points of a PDF page.
+constexpr int kPixelsPerInch = 96;
+constexpr double kPointsPerPixel = 72.0 / kPixelsPerInch;
+
+void WriteBytes(const std::string& fileName, const QByteArray& bytes) {
+  WriteFileAtomically(fileName, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+}
+
+void Draw(QPainter& painter, const std::function<void(Canvas&)>& draw) {
+  QtCanvas canvas(painter);
+  canvas.setVectorMode(true);
+  draw(canvas);
+}
+}  // namespace
 
 void WriteDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
                       const std::string& title, const std::function<void(Canvas&)>& draw) {
@@ -24,12 +46,38 @@ void WriteDrawingFile(const std::string& fileName, TDrawingFormat format, int wi
       generator.setTitle(QString::fromStdString(title));
       {
         QPainter painter(&generator);
-        QtCanvas canvas(painter);
-        canvas.setVectorMode(true);
-        draw(canvas);
+        Draw(painter, draw);
       }
-      WriteFileAtomically(fileName, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+      WriteBytes(fileName, bytes);
       return;
     }
+    case TDrawingFormat::Pdf:
+      WriteDrawingPages(fileName, 1, width, height, title, [&](Canvas& canvas, int) { draw(canvas); });
+      return;
   }
+}
+
+void WriteDrawingPages(const std::string& fileName, int pages, int width, int height, const std::string& title,
+                       const std::function<void(Canvas&, int page)>& draw) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  {
+    QPdfWriter writer(&buffer);
+    writer.setResolution(kPixelsPerInch);
+    writer.setPageLayout(QPageLayout(QPageSize(QSizeF(width * kPointsPerPixel, height * kPointsPerPixel), QPageSize::Point),
+                                     QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Point));
+    writer.setTitle(QString::fromStdString(title));
+    writer.setCreator(QStringLiteral("Quorvane"));
+    QPainter painter;
+    if (!painter.begin(&writer)) throw EToolkitError("Cannot create file \"" + fileName + "\". The PDF writer failed");
+    for (int page = 0; page < std::max(1, pages); ++page) {
+      if (page > 0) writer.newPage();
+      QtCanvas canvas(painter);
+      canvas.setVectorMode(true);
+      draw(canvas, page);
+    }
+    painter.end();
+  }
+  WriteBytes(fileName, bytes);
 }

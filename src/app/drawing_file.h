@@ -9,7 +9,11 @@
 
 class Canvas;
 
-// Paints the drawing of width by height and writes it in the format, replacing the file only when
-// the whole drawing was written; EToolkitError "Cannot create file ..." when it cannot.
+// Paints the drawing of width by height pixels and writes it in the format, replacing the file only
+// when the whole drawing was written; EToolkitError "Cannot create file ..." when it cannot. A PDF
+// page is the drawing's size at 96 pixels an inch.
 void WriteDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
                       const std::string& title, const std::function<void(Canvas&)>& draw);
+// A PDF of as many pages, each drawn in turn; at least one.
+void WriteDrawingPages(const std::string& fileName, int pages, int width, int height, const std::string& title,
+                       const std::function<void(Canvas&, int page)>& draw);

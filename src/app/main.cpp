@@ -25,6 +25,10 @@ int main(int argc, char* argv[]) {
     std::cout << CommandLineUsage();
     return 0;
   }
+  if (line.Version) {
+    std::cout << VersionLine();
+    return 0;
+  }
   if (line.Export) return RunExport(line);
 
   if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&

@@ -166,6 +166,10 @@ std::optional<std::string> QtPlatform::runFileDialog(const FileDialogOptions& op
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList files = dialog.selectedFiles();
   if (files.isEmpty() || files.first().isEmpty()) return std::nullopt;
+  if (save && options.SuffixFromFilter) {
+    const qsizetype chosen = dialog.nameFilters().indexOf(dialog.selectedNameFilter());
+    return NameForFilter(files.first().toStdString(), options.Filter, static_cast<size_t>(std::max<qsizetype>(0, chosen)));
+  }
   return files.first().toStdString();
 }
 

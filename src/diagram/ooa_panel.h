@@ -152,6 +152,9 @@ class TOOAPanel : public Control {
   // The picture of the active page in the format its name asks for: ".svg" a drawing, ".png" a PNG
   // picture (letter case aside), any other name a Windows bitmap.
   void SavePictureFile(const std::string& fileName);
+  // "-> Export Page As...": the active page's picture in the format the dialog's filter or the
+  // name's extension says.
+  void ExportPageCommand();
 
   void Paint() override;
   // The connector lines of every entity that reach into the part of the canvas.

@@ -60,6 +60,7 @@ void TOOAPanel::BuildOwnSurfaceItems(PopupMenu& menu) {
   menu.Add("-> Zoom Out", [this] { ZoomCommand(TZoomCommand::Out); });
   menu.Add("-> Zoom 100 %", [this] { ZoomCommand(TZoomCommand::Actual); });
   menu.Add("-> Zoom Whole Page", [this] { ZoomCommand(TZoomCommand::WholePage); });
+  menu.Add("-> Export Page As...", [this] { ExportPageCommand(); });
   HistoryChanged();
   ViewZoomed(TViewZoom());
 }
@@ -102,14 +103,27 @@ void TOOAPanel::SaveToBitmapCommand() {
   if (chosen) SavePictureFile(*chosen);
 }
 
+void TOOAPanel::ExportPageCommand() {
+  FileDialogOptions options;
+  // Proposed by the page's name, as far as a file name can hold it.
+  std::string name = activePageName_.empty() ? std::string("NoName") : activePageName_;
+  for (char& c : name)
+    if (c == '/') c = '_';
+  options.FileName = JoinFolder(diagramFolder_, name + ".png");
+  options.Filter = "PNG Picture|*.png|SVG Drawing|*.svg|PDF Document|*.pdf|Windows BitMap File|*.bmp";
+  options.SuffixFromFilter = true;
+  const auto chosen = platform_.SaveFileDialog(options);
+  if (chosen) SavePictureFile(*chosen);
+}
+
 void TOOAPanel::SavePictureFile(const std::string& fileName) {
   // The picture is what the name says it is: a file named page.png that held bitmap bytes would be
   // refused or misread by whatever opens it. Every other name is a Windows bitmap.
   std::string extension = std::filesystem::path(fileName).extension().string();
   for (char& c : extension) c = LowerAscii(c);
-  if (extension == ".svg") {
-    platform_.SaveDrawingFile(fileName, TDrawingFormat::Svg, Width(), Height(), diagramName_,
-                              [this](Canvas& canvas) { DrawPicture(canvas, Width(), Height()); });
+  if (extension == ".svg" || extension == ".pdf") {
+    platform_.SaveDrawingFile(fileName, extension == ".svg" ? TDrawingFormat::Svg : TDrawingFormat::Pdf, Width(),
+                              Height(), diagramName_, [this](Canvas& canvas) { DrawPicture(canvas, Width(), Height()); });
   } else {
     SaveToBitmapFile(fileName, extension == ".png" ? TPictureFormat::Png : TPictureFormat::Bmp);
   }

@@ -20,7 +20,15 @@ struct FileDialogOptions {
   std::string DefaultExt;
   std::string FileName;
   std::string InitialDir;
+  // A save dialog whose filters are formats: the name chosen gets the chosen filter's extension
+  // unless it ends in one of the filters' (see NameForFilter).
+  bool SuffixFromFilter = false;
 };
+
+// The name of a file saved through the filter chosen (its index among the filter's pairs): kept
+// when it ends in one of the filters' extensions (letter case ignored), else with the chosen
+// filter's extension added.
+std::string NameForFilter(const std::string& fileName, const std::string& filter, size_t chosen);
 
 // The small fixed-size choice dialog: a label, a selection-only drop-down list and a close button.
 // Items stand in the order given (sorted by the caller where the list is sorted); ItemIndex is the
@@ -76,7 +84,7 @@ struct TFormAnswer {
 };
 
 // The vector picture formats a drawing can be written in.
-enum class TDrawingFormat { Svg };
+enum class TDrawingFormat { Svg, Pdf };
 
 class Platform {
  public:

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "schema_scrambler.h"
 
@@ -95,6 +96,9 @@ TEST_F(CommandLine, HelpDescribesTheExport) {
   EXPECT_NE(run.out.find("--export=OUT"), std::string::npos);
   EXPECT_NE(run.out.find("--import-schema=FILE.SFD"), std::string::npos);
   EXPECT_EQ(run.err, "");
+  const RunResult version = Quorvane({"--version"}, "env -u DISPLAY");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out.rfind("quorvane ", 0), 0u) << version.out;
 }
 
 TEST_F(CommandLine, ExportsTheDiagramFileExactlyAsSaved) {
@@ -130,6 +134,40 @@ TEST_F(CommandLine, ExportsPicturesOfTheActivePage) {
   EXPECT_NE(svg.find(">Customer<"), std::string::npos) << "text stays text";
   EXPECT_NE(svg.find("<polyline"), std::string::npos) << "lines stay lines";
   EXPECT_EQ(svg.find("<image"), std::string::npos) << "no embedded raster";
+}
+
+// A PDF of every page, or of the page asked for: one page the drawing's size each, real text that
+// a reader finds (the page's objects and none of another page's); the other formats a file a page.
+TEST_F(CommandLine, ExportsPdfPagesWithRealTextAndEveryPageToItsOwnFile) {
+  const std::string shop = std::string(QUORVANE_EXAMPLES) + "/shop.ERD";
+  const auto tool = [&](const std::string& command) {
+    EXPECT_EQ(std::system(("cd " + Quote(dir.string()) + " && " + command + " > tool.txt 2>&1").c_str()), 0) << command;
+    return ReadFile(dir / "tool.txt");
+  };
+  RunResult run = Quorvane({"--export=pages.pdf", "--all-pages", shop}, "env -u DISPLAY");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string info = tool("pdfinfo pages.pdf");
+  EXPECT_NE(info.find("Pages:           3"), std::string::npos) << info;
+  EXPECT_NE(info.find("Page size:       1536 x 1536 pts"), std::string::npos) << "2048 pixels at 96 dpi: " << info;
+  run = Quorvane({"--export=billing.pdf", "--page=billing", shop}, "env -u DISPLAY");
+  ASSERT_EQ(run.status, 0) << run.err;
+  struct Case {
+    std::string read;
+    std::vector<std::string> shown, hidden;
+  } cases[] = {
+      {"-f 2 -l 2 pages.pdf", {"Customer", "Order", "LineNo", "Product", "places", "OrderPlaced"}, {"Invoice", "bills", "Amount"}},
+      {"-f 3 -l 3 pages.pdf", {"Customer", "Invoice", "Amount", "bills", "InvoicePaid"}, {"Product", "places", "LineNo"}},
+      {"billing.pdf", {"Customer", "Invoice", "bills"}, {"Product", "places"}},
+  };
+  for (const Case& c : cases) {
+    const std::string text = tool("pdftotext " + c.read + " -");
+    for (const std::string& word : c.shown) EXPECT_NE(text.find(word), std::string::npos) << c.read << ": " << word;
+    for (const std::string& word : c.hidden) EXPECT_EQ(text.find(word), std::string::npos) << c.read << ": " << word;
+  }
+  run = Quorvane({"--export=shop %p.png", "--all-pages", shop}, "env -u DISPLAY");
+  ASSERT_EQ(run.status, 0) << run.err;
+  for (const char* page : {"Overview", "Ordering", "Billing"})
+    EXPECT_EQ(ReadFile(dir / ("shop " + std::string(page) + ".png")).substr(0, 4), "\x89PNG") << page;
 }
 
 TEST_F(CommandLine, PageIsMatchedIgnoringCase) {
@@ -195,7 +233,12 @@ TEST_F(CommandLine, ErrorsGiveOneLineStatusOneAndNoOutput) {
       {{"--export=out.ERD", "--page=Summary", "orders.ERD"}, "The diagram has no page \"Summary\""},
       {{"--export=out.ERD", "--import-schema=empty.SFD", "orders.ERD"}, "List index out of bounds (0)"},
       {{"--export=no/such/folder/out.ERD", "orders.ERD"}, "Cannot create file"},
-      {{"--export=out.txt2", "orders.ERD"}, "must end in .ERD, .bmp, .png or .svg"},
+      {{"--export=out.txt2", "orders.ERD"}, "must end in .ERD, .bmp, .png, .svg or .pdf"},
+      {{"--export=no/such/folder/out.pdf", "orders.ERD"}, "Cannot create file"},
+      {{"--export=out.png", "--all-pages", "orders.ERD"}, "the file name must hold %p"},
+      {{"--export=out.ERD", "--all-pages", "orders.ERD"}, "--all-pages writes pictures"},
+      {{"--all-pages", "orders.ERD"}, "--all-pages needs --export=OUT"},
+      {{"--export=%p.png", "--all-pages", "--page=Summary", "orders.ERD"}, "cannot be given together"},
       {{"--export=out.ERD", "--bogus"}, "unknown option --bogus"},
       {{"--export=out.ERD", "a.ERD", "b.ERD"}, "more than one diagram file"},
   };

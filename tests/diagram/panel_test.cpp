@@ -41,6 +41,7 @@ TEST_F(Panel, SurfaceMenuCaptionsInOrder) {
       "-> Zoom Out",
       "-> Zoom 100 %",
       "-> Zoom Whole Page",
+      "-> Export Page As...",
   };
   EXPECT_EQ(panel.SurfaceMenu().Captions(), expected);
   for (size_t item = 15; item < expected.size(); ++item)
@@ -736,7 +737,7 @@ TEST_F(Panel, BitmapExportCommand) {
   ASSERT_EQ(platform.CallsOf("Drawing").size(), 1u);
   EXPECT_EQ(platform.CallsOf("Drawing")[0].Text, "/data/page.Svg");
   EXPECT_EQ(platform.CallsOf("Drawing")[0].Caption, "Shop") << "titled with the diagram";
-  EXPECT_EQ(platform.CallsOf("Drawing")[0].Default, "2048x2048");
+  EXPECT_EQ(platform.CallsOf("Drawing")[0].Default, "2048x2048 svg");
   EXPECT_EQ(platform.Drawing.Texts(), (std::vector<std::string>{"Customer"})) << "the same drawing as the bitmap";
   // White over the whole picture in a black frame, then the entity.
   const auto& calls = bitmap.Picture.Calls;
@@ -747,4 +748,24 @@ TEST_F(Panel, BitmapExportCommand) {
   EXPECT_EQ(calls[0].Pen, clrBlack);
   EXPECT_EQ(calls[1].Points[0], (TPoint{100, 50}));
   EXPECT_EQ(calls[1].Brush, TEntity::Colour);
+
+  // "-> Export Page As...": the format the chosen filter says, or the name's own extension.
+  platform.Calls.clear();
+  bitmap.Saved.clear();
+  bitmap.Formats.clear();
+  const std::vector<std::pair<std::string, size_t>> exports = {{"/data/a", 0},     {"/data/b", 1},     {"/data/c", 2},
+                                                               {"/data/d", 3},     {"/data/e.SVG", 0}, {"/data/f.txt", 2}};
+  for (const auto& [name, filter] : exports) {
+    platform.PickFile(name, filter);
+    panel.SurfaceMenu().Find("-> Export Page As...")->Click();
+  }
+  const auto save = platform.CallsOf("Save").front().File;
+  EXPECT_EQ(save.FileName, "/data/P1.png") << "named by the page";
+  EXPECT_EQ(save.Filter, "PNG Picture|*.png|SVG Drawing|*.svg|PDF Document|*.pdf|Windows BitMap File|*.bmp");
+  EXPECT_EQ(bitmap.Saved, (std::vector<std::string>{"/data/a.png", "/data/d.bmp"}));
+  EXPECT_EQ(bitmap.Formats, (std::vector<TPictureFormat>{TPictureFormat::Png, TPictureFormat::Bmp}));
+  std::vector<std::string> drawings;
+  for (const auto& call : platform.CallsOf("Drawing")) drawings.push_back(call.Text + " " + call.Default);
+  EXPECT_EQ(drawings, (std::vector<std::string>{"/data/b.svg 2048x2048 svg", "/data/c.pdf 2048x2048 pdf",
+                                                "/data/e.SVG 2048x2048 svg", "/data/f.txt.pdf 2048x2048 pdf"}));
 }

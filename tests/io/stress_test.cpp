@@ -761,7 +761,7 @@ class StressRun : private THostWindow {
       allowed_ = allowed;
     } else if (caption == "-> Load Diagram ") {
       LoadAndCheck();
-    } else if (caption == "-> Save Diagram To BitMap File") {
+    } else if (caption == "-> Save Diagram To BitMap File" || caption == "-> Export Page As...") {
       if (Below(3) == 0) {
         platform_.CancelFile();
         Note("[cancel]");

@@ -26,6 +26,10 @@ ScriptedPlatform& ScriptedPlatform::PickFile(std::string path) {
   script_.push_back({"File", std::move(path)});
   return *this;
 }
+ScriptedPlatform& ScriptedPlatform::PickFile(std::string path, size_t filter) {
+  script_.push_back({"File", std::move(path), {}, filter});
+  return *this;
+}
 ScriptedPlatform& ScriptedPlatform::CancelFile() {
   script_.push_back({"NoFile", {}});
   return *this;
@@ -114,7 +118,7 @@ std::optional<std::string> ScriptedPlatform::SaveFileDialog(const FileDialogOpti
   Calls.push_back({"Save", {}, {}, {}, options, {}});
   const auto answer = Next({"File", "NoFile"}, "save dialog");
   if (!answer || answer->Kind == "NoFile") return std::nullopt;
-  return answer->Text;
+  return options.SuffixFromFilter ? NameForFilter(answer->Text, options.Filter, answer->Filter) : answer->Text;
 }
 
 std::string ScriptedPlatform::Choose(const ChoiceDialog& dialog) {
@@ -131,9 +135,10 @@ std::string ScriptedPlatform::Choose(const ChoiceDialog& dialog) {
   return answer->Text;
 }
 
-void ScriptedPlatform::SaveDrawingFile(const std::string& fileName, TDrawingFormat, int width, int height,
+void ScriptedPlatform::SaveDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
                                        const std::string& title, const std::function<void(Canvas&)>& draw) {
-  Calls.push_back({"Drawing", title, fileName, IntToText(width) + "x" + IntToText(height), {}, {}});
+  Calls.push_back({"Drawing", title, fileName,
+                   IntToText(width) + "x" + IntToText(height) + (format == TDrawingFormat::Svg ? " svg" : " pdf"), {}, {}});
   Drawing.Clear();
   draw(Drawing);
 }

@@ -32,6 +32,8 @@ class ScriptedPlatform : public Platform {
   ScriptedPlatform& Yes();
   ScriptedPlatform& No();
   ScriptedPlatform& PickFile(std::string path);
+  // A save dialog closed on this name with the filter of this index chosen.
+  ScriptedPlatform& PickFile(std::string path, size_t filter);
   ScriptedPlatform& CancelFile();
   ScriptedPlatform& Choose(std::string item);  // the list shows this text when the dialog closes
   ScriptedPlatform& KeepChoice();              // the dialog closed with its preselection
@@ -50,7 +52,8 @@ class ScriptedPlatform : public Platform {
   std::optional<std::string> SaveFileDialog(const FileDialogOptions& options) override;
   std::string Choose(const ChoiceDialog& dialog) override;
   std::optional<TFormAnswer> AskForm(const TFormDialog& form) override;
-  // Recorded as "Drawing" with the file name as its text; the drawing is made on Drawing.
+  // Recorded as "Drawing" with the file name as its text, "WIDTHxHEIGHT svg" (or pdf) as its
+  // default; the drawing is made on Drawing.
   void SaveDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
                        const std::string& title, const std::function<void(Canvas&)>& draw) override;
   std::unique_ptr<Bitmap> CreateBitmap() override {
@@ -81,6 +84,7 @@ class ScriptedPlatform : public Platform {
                        // "Form", "CancelForm"
     std::string Text;
     TFormAnswer Form = {};
+    size_t Filter = 0;
   };
   std::optional<Answer> Next(std::initializer_list<const char*> kinds, const std::string& question);
   std::deque<Answer> script_;
