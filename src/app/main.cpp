@@ -12,6 +12,7 @@
 #include "main_window.h"
 #include "ooa_panel.h"
 #include "recovery_keeper.h"
+#include "window_icon.h"
 
 int main(int argc, char* argv[]) {
   UseLargeMemoryPages();
@@ -40,6 +41,10 @@ int main(int argc, char* argv[]) {
     return 1;
   }
   QApplication application(argc, argv);
+  QGuiApplication::setApplicationName(QStringLiteral("quorvane"));
+  QGuiApplication::setApplicationVersion(QStringLiteral(QUORVANE_VERSION));
+  // The desktop finds the editor's entry and icon by it.
+  QGuiApplication::setDesktopFileName(QString::fromLatin1(kApplicationId));
   TfMain window;
   window.show();
   window.host().runGuarded([&] { ApplyCommandLine(window.panel(), line); });

@@ -31,34 +31,18 @@
 #include "popup_menu.h"
 #include "qt_platform.h"
 #include "recovery_keeper.h"
+#include "window_icon.h"
 
 namespace {
 constexpr int kClientWidth = 792;
 constexpr int kClientHeight = 573;
 
-// An entity box in small: pale-yellow with a title band, two rows, and a connector leaving it.
-QIcon drawWindowIcon() {
-  QPixmap pixmap(32, 32);
-  pixmap.fill(Qt::transparent);
-  QPainter painter(&pixmap);
-  painter.setRenderHint(QPainter::Antialiasing, false);
-  painter.fillRect(QRect(2, 4, 20, 24), Qt::black);
-  painter.fillRect(QRect(3, 5, 18, 22), toQColor(TEntity::Colour));
-  painter.fillRect(QRect(6, 8, 12, 2), Qt::black);
-  for (const int top : {13, 20}) {
-    painter.fillRect(QRect(4, top, 16, 6), toQColor(clrSilver));
-    painter.fillRect(QRect(5, top + 1, 14, 4), Qt::white);
-  }
-  painter.fillRect(QRect(22, 15, 6, 2), toQColor(clrRed));
-  painter.fillRect(QRect(27, 6, 2, 11), toQColor(clrRed));
-  return QIcon(pixmap);
-}
 }  // namespace
 
 TfMain::TfMain(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("fMain"));
   setWindowTitle(QStringLiteral("Quorvane Beta Version"));
-  setWindowIcon(drawWindowIcon());
+  setWindowIcon(WindowIcon());
   QPalette face = palette();
   face.setColor(QPalette::Window, face.color(QPalette::Button));
   setPalette(face);
