@@ -22,6 +22,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "qt_platform.h"
@@ -272,6 +273,26 @@ TEST(QtPlatformTest, FileDialogsProposeTheFileAndAnswerNothingWhenCancelled) {
     const auto answer = c.save ? platform.SaveFileDialog(options) : platform.OpenFileDialog(options);
     EXPECT_TRUE(robot.clean());
     EXPECT_EQ(answer, c.expected) << c.fileName << (c.save ? " saved" : " opened");
+  }
+  // A dialog of formats: the filter chosen gives a name without one of their extensions its own.
+  const std::vector<std::tuple<std::string, int, std::string>> formats = {
+      {"page", 2, "page.pdf"}, {"page", 1, "page.svg"}, {"page.BMP", 0, "page.BMP"}};
+  for (const auto& [typed, filter, expected] : formats) {
+    QtPlatform platform;
+    FileDialogOptions options{"PNG Picture|*.png|SVG Drawing|*.svg|PDF Document|*.pdf|Windows BitMap File|*.bmp", "",
+                              base + "/" + typed, ""};
+    options.SuffixFromFilter = true;
+    UiRobot robot;
+    robot.onModal([&, filter = filter, typed = typed](QWidget* modal) {
+      auto* dialog = qobject_cast<QFileDialog*>(modal);
+      ASSERT_NE(dialog, nullptr);
+      // The filter first (choosing one gives the name typed so far its extension), then the name typed.
+      dialog->selectNameFilter(dialog->nameFilters().value(filter));
+      dialog->findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(typed));
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    EXPECT_EQ(platform.SaveFileDialog(options), base + "/" + expected) << typed << " through filter " << filter;
+    EXPECT_TRUE(robot.clean());
   }
 }
 }  // namespace

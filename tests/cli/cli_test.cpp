@@ -168,6 +168,12 @@ TEST_F(CommandLine, ExportsPdfPagesWithRealTextAndEveryPageToItsOwnFile) {
   ASSERT_EQ(run.status, 0) << run.err;
   for (const char* page : {"Overview", "Ordering", "Billing"})
     EXPECT_EQ(ReadFile(dir / ("shop " + std::string(page) + ".png")).substr(0, 4), "\x89PNG") << page;
+  // A "/" cannot stand in a file name; a page whose name then comes out as another's keeps its own file.
+  WriteFile(dir / "slash.ERD", "@ERDIAGRAM\r\n DIAGRAMNAME=P\r\n OWNPAGE=In/Out\r\n OWNPAGE=In_Out\r\n#ERDIAGRAM\r\n");
+  run = Quorvane({"--export=p %p.svg", "--all-pages", "slash.ERD"}, "env -u DISPLAY");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(fs::exists(dir / "p In_Out.svg"));
+  EXPECT_TRUE(fs::exists(dir / "p In_Out_2.svg"));
 }
 
 TEST_F(CommandLine, PageIsMatchedIgnoringCase) {
