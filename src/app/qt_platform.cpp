@@ -149,6 +149,7 @@ std::optional<std::string> QtPlatform::runFileDialog(const FileDialogOptions& op
   // Qt's own dialog behaves the same on every desktop, and tests can drive it.
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  if (!options.Title.empty()) dialog.setWindowTitle(QString::fromStdString(options.Title));
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   // The diagram asks its own questions before it overwrites anything.
   if (save) dialog.setOption(QFileDialog::DontConfirmOverwrite, true);

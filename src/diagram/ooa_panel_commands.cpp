@@ -112,6 +112,7 @@ void TOOAPanel::ExportPageCommand() {
   options.FileName = JoinFolder(diagramFolder_, name + ".png");
   options.Filter = "PNG Picture|*.png|SVG Drawing|*.svg|PDF Document|*.pdf|Windows BitMap File|*.bmp";
   options.SuffixFromFilter = true;
+  options.Title = "Export Page As";
   const auto chosen = platform_.SaveFileDialog(options);
   if (chosen) SavePictureFile(*chosen);
 }

@@ -23,6 +23,8 @@ struct FileDialogOptions {
   // A save dialog whose filters are formats: the name chosen gets the chosen filter's extension
   // unless it ends in one of the filters' (see NameForFilter).
   bool SuffixFromFilter = false;
+  // The dialog's caption; the platform's own when empty.
+  std::string Title = {};
 };
 
 // The name of a file saved through the filter chosen (its index among the filter's pairs): kept

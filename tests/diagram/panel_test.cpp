@@ -761,6 +761,7 @@ TEST_F(Panel, BitmapExportCommand) {
   }
   const auto save = platform.CallsOf("Save").front().File;
   EXPECT_EQ(save.FileName, "/data/P1.png") << "named by the page";
+  EXPECT_EQ(save.Title, "Export Page As");
   EXPECT_EQ(save.Filter, "PNG Picture|*.png|SVG Drawing|*.svg|PDF Document|*.pdf|Windows BitMap File|*.bmp");
   EXPECT_EQ(bitmap.Saved, (std::vector<std::string>{"/data/a.png", "/data/d.bmp"}));
   EXPECT_EQ(bitmap.Formats, (std::vector<TPictureFormat>{TPictureFormat::Png, TPictureFormat::Bmp}));
