@@ -61,6 +61,13 @@ QRect DeferredCanvas::pixelRect(const QRect& rect) const {
   return QRect(box.Left, box.Top, box.Width(), box.Height());
 }
 
+void DeferredCanvas::setCorners(Op& op, const QRect& box) {
+  op.x1 = box.left();
+  op.y1 = box.top();
+  op.x2 = box.left() + box.width();
+  op.y2 = box.top() + box.height();
+}
+
 DeferredCanvas::Op& DeferredCanvas::add(Kind kind, const QRect& bounds) {
   Op& op = ops_.emplace_back();
   op.kind = kind;
@@ -90,10 +97,7 @@ void DeferredCanvas::Rectangle(int x1, int y1, int x2, int y2) {
   const QRect box = pixelBox(x1, y1, x2, y2);
   if (box.isEmpty()) return;
   Op& op = add(Kind::Rectangle, box);
-  op.x1 = box.left();
-  op.y1 = box.top();
-  op.x2 = box.left() + box.width();
-  op.y2 = box.top() + box.height();
+  setCorners(op, box);
   keepOpaque(op);
 }
 
@@ -136,10 +140,7 @@ void DeferredCanvas::RoundRect(int x1, int y1, int x2, int y2, int cornerWidth, 
   const QRect shape = box.adjusted(-reach, -reach, reach, reach);
   Op& op = add(Kind::RoundRect, shape);
   op.cover = shape.adjusted(-kShapeMargin, -kShapeMargin, kShapeMargin, kShapeMargin);
-  op.x1 = box.left();
-  op.y1 = box.top();
-  op.x2 = box.left() + box.width();
-  op.y2 = box.top() + box.height();
+  setCorners(op, box);
   op.cornerWidth = cornerPixelsWide;
   op.cornerHeight = cornerPixelsHigh;
   if (op.bounds.isEmpty()) ops_.pop_back();
@@ -193,10 +194,7 @@ void DeferredCanvas::TextOut(int x, int y, const std::string& text) {
     ink = pixelRect(ink).adjusted(-margin, -margin, margin, margin);
   }
   Op& op = add(Kind::Text, ink);
-  op.x1 = cell.left();
-  op.y1 = cell.top();
-  op.x2 = cell.left() + cell.width();
-  op.y2 = cell.top() + cell.height();
+  setCorners(op, cell);
   // The text stands on a cell filled with the brush.
   op.opaque = true;
   op.cover = cell;

@@ -129,6 +129,8 @@ class DeferredCanvas : public THostCanvas {
   // The pen's width in pixels, at least one.
   int pixelPen() const { return zoom_.LengthToWindow(std::max(1, PenWidth())); }
   Op& add(Kind kind, const QRect& bounds);
+  // The drawing's box (a rectangle's, a rounded rectangle's, a text's cell) kept as its corners.
+  static void setCorners(Op& op, const QRect& box);
   // The drawing just added sets every pixel of its bounds: kept as covering them, or let go of when
   // it has none to set.
   void keepOpaque(Op& op);

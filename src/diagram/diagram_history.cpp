@@ -374,19 +374,23 @@ void TDiagramHistory::RestoreEntity(TEntity& entity, const TEntityImage& image) 
     });
     row.SetRowIndex(rowImage.RowIndex);
   };
-  const auto makeRow = [&entity](auto* kind, auto& names, const TRowImage& rowImage) {
-    using Row = std::remove_pointer_t<decltype(kind)>;
-    auto row = std::make_unique<Row>(entity);
-    row->id_ = rowImage.Id;
-    names.Add(row->Name(), row.get());
-    row->SetParent(&entity);
-    row->BuildMenu();
-    row->SetPopupMenu(&row->Menu());
-    return row;
+  // A row or box made again: owned by the entity, known by its number, indexed by its name, under
+  // its parent (rows stand in the entity, boxes on the panel), with its menu.
+  const auto makePart = [&entity](auto* kind, auto& names, long long id, Control& parent) {
+    using Part = std::remove_pointer_t<decltype(kind)>;
+    auto part = std::make_unique<Part>(entity);
+    part->id_ = id;
+    names.Add(part->Name(), part.get());
+    part->SetParent(&parent);
+    part->BuildMenu();
+    part->SetPopupMenu(&part->Menu());
+    return part;
   };
   Reconcile(
       entity.properties_, image.Properties,
-      [&](const TRowImage& rowImage) { return makeRow(static_cast<TProperty*>(nullptr), entity.propertyNames_, rowImage); },
+      [&](const TRowImage& rowImage) {
+        return makePart(static_cast<TProperty*>(nullptr), entity.propertyNames_, rowImage.Id, entity);
+      },
       [&](TProperty& row, const TRowImage& rowImage) {
         restoreRow(row, rowImage);
         row.StoreIsDisplay(rowImage.IsDisplay);
@@ -397,21 +401,11 @@ void TDiagramHistory::RestoreEntity(TEntity& entity, const TEntityImage& image) 
       });
   Reconcile(
       entity.methods_, image.Methods,
-      [&](const TRowImage& rowImage) { return makeRow(static_cast<TMethod*>(nullptr), entity.methodNames_, rowImage); },
+      [&](const TRowImage& rowImage) { return makePart(static_cast<TMethod*>(nullptr), entity.methodNames_, rowImage.Id, entity); },
       [&](TMethod& row, const TRowImage& rowImage) {
         restoreRow(row, rowImage);
         row.SetCallMethodLineDistance(rowImage.CallDistance);
       });
-  const auto makeBox = [this, &entity](auto* kind, auto& names, const TBoxImage& boxImage) {
-    using Box = std::remove_pointer_t<decltype(kind)>;
-    auto box = std::make_unique<Box>(entity);
-    box->id_ = boxImage.Id;
-    names.Add(box->Name(), box.get());
-    box->SetParent(&panel_);
-    box->BuildMenu();
-    box->SetPopupMenu(&box->Menu());
-    return box;
-  };
   const auto restoreBox = [](TLinkBox& box, const TBoxImage& boxImage) {
     RestorePart(box, boxImage, [&box](const std::string& desc) { box.SetDesc(desc); });
     box.SetNo(boxImage.No);
@@ -419,11 +413,15 @@ void TDiagramHistory::RestoreEntity(TEntity& entity, const TEntityImage& image) 
   };
   Reconcile(
       entity.relations_, image.Relations,
-      [&](const TBoxImage& boxImage) { return makeBox(static_cast<TRelation*>(nullptr), entity.relationNames_, boxImage); },
+      [&](const TBoxImage& boxImage) {
+        return makePart(static_cast<TRelation*>(nullptr), entity.relationNames_, boxImage.Id, panel_);
+      },
       restoreBox);
   Reconcile(
       entity.events_, image.Events,
-      [&](const TBoxImage& boxImage) { return makeBox(static_cast<TEntityEvent*>(nullptr), entity.eventNames_, boxImage); },
+      [&](const TBoxImage& boxImage) {
+        return makePart(static_cast<TEntityEvent*>(nullptr), entity.eventNames_, boxImage.Id, panel_);
+      },
       restoreBox);
   entity.RowOrderChanged();
   entity.relationNames_.OrderChanged();

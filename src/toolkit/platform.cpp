@@ -33,32 +33,28 @@ bool RunShowingErrors(Platform& platform, const std::function<void()>& action, c
 }
 
 std::string NameForFilter(const std::string& fileName, const std::string& filter, size_t chosen) {
-  // The extensions of each pair's patterns ("*.png;*.PNG" holds two), in the pairs' order.
-  std::vector<std::vector<std::string>> extensions;
-  size_t start = 0;
-  for (size_t part = 0;; ++part) {
-    const size_t end = filter.find('|', start);
-    const std::string text = filter.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    if (part % 2 == 1) {
-      std::vector<std::string>& own = extensions.emplace_back();
-      for (size_t from = 0; from <= text.size();) {
-        const size_t semicolon = text.find(';', from);
-        const std::string pattern = Trim(text.substr(from, semicolon == std::string::npos ? std::string::npos : semicolon - from));
-        if (pattern.rfind("*.", 0) == 0 && pattern.size() > 2) own.push_back(pattern.substr(1));
-        if (semicolon == std::string::npos) break;
-        from = semicolon + 1;
-      }
+  const auto split = [](std::string_view text, char separator) {
+    std::vector<std::string_view> parts;
+    for (size_t from = 0;;) {
+      const size_t at = text.find(separator, from);
+      parts.push_back(text.substr(from, at == std::string_view::npos ? at : at - from));
+      if (at == std::string_view::npos) return parts;
+      from = at + 1;
     }
-    if (end == std::string::npos) break;
-    start = end + 1;
+  };
+  // The extensions of each pair's patterns ("*.png;*.PNG" holds two), in the pairs' order.
+  const std::vector<std::string_view> parts = split(filter, '|');
+  std::vector<std::vector<std::string_view>> extensions;
+  for (size_t pattern = 1; pattern < parts.size(); pattern += 2) {
+    std::vector<std::string_view>& own = extensions.emplace_back();
+    for (const std::string_view raw : split(parts[pattern], ';'))
+      if (const std::string_view one = TrimView(raw); one.size() > 2 && one.substr(0, 2) == "*.") own.push_back(one.substr(1));
   }
   const size_t dot = fileName.find_last_of("./");
-  if (dot != std::string::npos && fileName[dot] == '.') {
-    const std::string extension = fileName.substr(dot);
+  if (dot != std::string::npos && fileName[dot] == '.')
     for (const auto& own : extensions)
-      for (const std::string& known : own)
-        if (SameText(extension, known)) return fileName;
-  }
+      for (const std::string_view known : own)
+        if (SameText(std::string_view(fileName).substr(dot), known)) return fileName;
   if (chosen >= extensions.size() || extensions[chosen].empty()) return fileName;
-  return fileName + extensions[chosen].front();
+  return fileName + std::string(extensions[chosen].front());
 }

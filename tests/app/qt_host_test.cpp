@@ -610,5 +610,9 @@ TEST_P(ZoomedHostTest, CtrlAndTheWheelZoomAboutThePointerTheKeysStepAndTheWholeP
   EXPECT_LE(host().height(), room.height());
   EXPECT_GE(std::max(host().width() - room.width(), host().height() - room.height()), -3) << "fits, and no more";
   EXPECT_EQ(view.horizontalScrollBar()->maximum() + view.verticalScrollBar()->maximum(), 0) << "nothing to scroll";
+  // The menu's way back to 100 % tells the zoom shown and may be chosen.
+  const MenuItem* actual = panel().SurfaceMenu().Find("-> Zoom 100 % (now " + std::to_string((zoom().PerMille() + 5) / 10) + " %)");
+  ASSERT_NE(actual, nullptr);
+  EXPECT_TRUE(actual->Enabled());
 }
 }  // namespace

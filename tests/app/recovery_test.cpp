@@ -46,9 +46,6 @@ std::vector<std::string> Listed(const fs::path& folder, const std::string& exten
 class RecoveryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    root = fs::temp_directory_path() / ("quorvane-recovery-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root);
     fs::create_directories(root / "work");
     folder = root / "state" / "quorvane" / "recovery";
     diagram = root / "work" / "Shop.ERD";
@@ -62,7 +59,6 @@ class RecoveryTest : public ::testing::Test {
       ::kill(pid, SIGKILL);
       ::waitpid(pid, nullptr, 0);
     }
-    fs::remove_all(root);
     ::unsetenv("XDG_STATE_HOME");
   }
 
@@ -108,7 +104,9 @@ class RecoveryTest : public ::testing::Test {
     return window;
   }
 
-  fs::path root, folder, diagram, schema;
+  TTempFolder temp;
+  const fs::path root = temp.Path();
+  fs::path folder, diagram, schema;
   std::vector<pid_t> running;
 };
 

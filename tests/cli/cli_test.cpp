@@ -8,11 +8,10 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "io_test_support.h"
 #include "schema_scrambler.h"
 
 namespace fs = std::filesystem;
@@ -23,17 +22,6 @@ struct RunResult {
   std::string out;
   std::string err;
 };
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
 
 std::string Quote(const std::string& text) {
   std::string quoted = "'";
@@ -49,14 +37,6 @@ std::string Quote(const std::string& text) {
 
 class CommandLine : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("quorvane-cli-" + std::to_string(::getpid()) + "-" +
-                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-
   // Runs the program in the temporary folder with the given arguments and environment prefix.
   RunResult Quorvane(const std::vector<std::string>& arguments, const std::string& environment = "") {
     std::string command = "cd " + Quote(dir.string()) + " && " + environment + " " + Quote(QUORVANE_BINARY);
@@ -68,14 +48,15 @@ class CommandLine : public ::testing::Test {
     RunResult run;
     const int status = std::system(command.c_str());
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = ReadFile(dir / "out.txt");
-    run.err = ReadFile(dir / "err.txt");
+    run.out = ReadBytes(dir / "out.txt");
+    run.err = ReadBytes(dir / "err.txt");
     fs::remove(dir / "out.txt");
     fs::remove(dir / "err.txt");
     return run;
   }
 
-  fs::path dir;
+  TTempFolder folder;
+  const fs::path dir = folder.Path();
 };
 
 const std::string kOrders =
@@ -102,21 +83,21 @@ TEST_F(CommandLine, HelpDescribesTheExport) {
 }
 
 TEST_F(CommandLine, ExportsTheDiagramFileExactlyAsSaved) {
-  WriteFile(dir / "orders.ERD", kOrders);
+  WriteBytes(dir / "orders.ERD", kOrders);
   const RunResult run = Quorvane({"--export=copy.v2.erd", "orders.ERD"}, "env -u DISPLAY");
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "");
-  EXPECT_EQ(ReadFile(dir / "copy.v2.erd"), kOrders) << "written exactly at the path given";
+  EXPECT_EQ(ReadBytes(dir / "copy.v2.erd"), kOrders) << "written exactly at the path given";
 }
 
 TEST_F(CommandLine, ExportsPicturesOfTheActivePage) {
-  WriteFile(dir / "orders.ERD", kOrders);
+  WriteBytes(dir / "orders.ERD", kOrders);
   for (const char* name : {"page.bmp", "page.BMP", "page.png", "page.svg"}) {
     const RunResult run = Quorvane({std::string("--export=") + name, "orders.ERD"}, "env -u DISPLAY");
     EXPECT_EQ(run.status, 0) << name << ": " << run.err;
     EXPECT_EQ(run.err, "") << name;
   }
-  const std::string bmp = ReadFile(dir / "page.bmp");
+  const std::string bmp = ReadBytes(dir / "page.bmp");
   ASSERT_GE(bmp.size(), 54u);
   auto little = [&](size_t at, size_t bytes) {
     unsigned value = 0;
@@ -127,9 +108,9 @@ TEST_F(CommandLine, ExportsPicturesOfTheActivePage) {
   EXPECT_EQ(little(18, 4), 2048u);
   EXPECT_EQ(little(22, 4), 2048u);
   EXPECT_EQ(little(28, 2), 24u) << "bits per pixel";
-  EXPECT_EQ(ReadFile(dir / "page.BMP"), bmp);
-  EXPECT_EQ(ReadFile(dir / "page.png").substr(0, 4), "\x89PNG");
-  const std::string svg = ReadFile(dir / "page.svg");
+  EXPECT_EQ(ReadBytes(dir / "page.BMP"), bmp);
+  EXPECT_EQ(ReadBytes(dir / "page.png").substr(0, 4), "\x89PNG");
+  const std::string svg = ReadBytes(dir / "page.svg");
   EXPECT_NE(svg.find("<svg"), std::string::npos);
   EXPECT_NE(svg.find(">Customer<"), std::string::npos) << "text stays text";
   EXPECT_NE(svg.find("<polyline"), std::string::npos) << "lines stay lines";
@@ -142,7 +123,7 @@ TEST_F(CommandLine, ExportsPdfPagesWithRealTextAndEveryPageToItsOwnFile) {
   const std::string shop = std::string(QUORVANE_EXAMPLES) + "/shop.ERD";
   const auto tool = [&](const std::string& command) {
     EXPECT_EQ(std::system(("cd " + Quote(dir.string()) + " && " + command + " > tool.txt 2>&1").c_str()), 0) << command;
-    return ReadFile(dir / "tool.txt");
+    return ReadBytes(dir / "tool.txt");
   };
   RunResult run = Quorvane({"--export=pages.pdf", "--all-pages", shop}, "env -u DISPLAY");
   ASSERT_EQ(run.status, 0) << run.err;
@@ -167,9 +148,9 @@ TEST_F(CommandLine, ExportsPdfPagesWithRealTextAndEveryPageToItsOwnFile) {
   run = Quorvane({"--export=shop %p.png", "--all-pages", shop}, "env -u DISPLAY");
   ASSERT_EQ(run.status, 0) << run.err;
   for (const char* page : {"Overview", "Ordering", "Billing"})
-    EXPECT_EQ(ReadFile(dir / ("shop " + std::string(page) + ".png")).substr(0, 4), "\x89PNG") << page;
+    EXPECT_EQ(ReadBytes(dir / ("shop " + std::string(page) + ".png")).substr(0, 4), "\x89PNG") << page;
   // A "/" cannot stand in a file name; a page whose name then comes out as another's keeps its own file.
-  WriteFile(dir / "slash.ERD", "@ERDIAGRAM\r\n DIAGRAMNAME=P\r\n OWNPAGE=In/Out\r\n OWNPAGE=In_Out\r\n#ERDIAGRAM\r\n");
+  WriteBytes(dir / "slash.ERD", "@ERDIAGRAM\r\n DIAGRAMNAME=P\r\n OWNPAGE=In/Out\r\n OWNPAGE=In_Out\r\n#ERDIAGRAM\r\n");
   run = Quorvane({"--export=p %p.svg", "--all-pages", "slash.ERD"}, "env -u DISPLAY");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(fs::exists(dir / "p In_Out.svg"));
@@ -177,37 +158,37 @@ TEST_F(CommandLine, ExportsPdfPagesWithRealTextAndEveryPageToItsOwnFile) {
 }
 
 TEST_F(CommandLine, PageIsMatchedIgnoringCase) {
-  WriteFile(dir / "orders.ERD", kOrders);
+  WriteBytes(dir / "orders.ERD", kOrders);
   const RunResult run = Quorvane({"--page=detail", "--export=out.ERD", "orders.ERD"});
   EXPECT_EQ(run.status, 0) << run.err;
-  const std::string out = ReadFile(dir / "out.ERD");
+  const std::string out = ReadBytes(dir / "out.ERD");
   EXPECT_NE(out.find(" ACTIVEPAGE=Detail\r\n"), std::string::npos);
 }
 
 TEST_F(CommandLine, WithoutADiagramStartsEmpty) {
   const RunResult run = Quorvane({"--export=empty.ERD"});
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(ReadFile(dir / "empty.ERD"), "@ERDIAGRAM\r\n DIAGRAMNAME=\r\n ACTIVEPAGE=\r\n#ERDIAGRAM\r\n");
+  EXPECT_EQ(ReadBytes(dir / "empty.ERD"), "@ERDIAGRAM\r\n DIAGRAMNAME=\r\n ACTIVEPAGE=\r\n#ERDIAGRAM\r\n");
 }
 
 TEST_F(CommandLine, QuestionsAreAnsweredWithTheirProposals) {
   // No active page: the entity's creation asks for a page, answered with "NewPage1".
-  WriteFile(dir / "nopage.ERD", "@ERDIAGRAM\n @ENTITY\n  NAME=Entity1\n  DESC=A\n #ENTITY\n#ERDIAGRAM\n");
+  WriteBytes(dir / "nopage.ERD", "@ERDIAGRAM\n @ENTITY\n  NAME=Entity1\n  DESC=A\n #ENTITY\n#ERDIAGRAM\n");
   const RunResult run = Quorvane({"--export=out.ERD", "nopage.ERD"});
   EXPECT_EQ(run.status, 0) << run.err;
-  const std::string out = ReadFile(dir / "out.ERD");
+  const std::string out = ReadBytes(dir / "out.ERD");
   EXPECT_NE(out.find(" OWNPAGE=NewPage1\r\n ACTIVEPAGE=NewPage1\r\n"), std::string::npos) << out;
   EXPECT_NE(out.find("  DISPLAYPAGE=NewPage1 @0,0\r\n"), std::string::npos) << out;
 }
 
 TEST_F(CommandLine, ImportsSchemaFilesInOrder) {
-  WriteFile(dir / "orders.ERD", kOrders);
-  WriteFile(dir / "Invoice.SFD", ScrambleSchemaText("S.T.NUMBER.K,S.T.TOTAL.K,", "krilto", 0x3c) + "\r\n");
-  WriteFile(dir / "Payment.SFD", ScrambleSchemaText("S.T.AMOUNT.K,", "krilto", 0x11) + "\r\n");
+  WriteBytes(dir / "orders.ERD", kOrders);
+  WriteBytes(dir / "Invoice.SFD", ScrambleSchemaText("S.T.NUMBER.K,S.T.TOTAL.K,", "krilto", 0x3c) + "\r\n");
+  WriteBytes(dir / "Payment.SFD", ScrambleSchemaText("S.T.AMOUNT.K,", "krilto", 0x11) + "\r\n");
   const RunResult run =
       Quorvane({"--import-schema=Invoice.SFD", "--import-schema=Payment.SFD", "--export=out.ERD", "orders.ERD"});
   EXPECT_EQ(run.status, 0) << run.err;
-  const std::string out = ReadFile(dir / "out.ERD");
+  const std::string out = ReadBytes(dir / "out.ERD");
   const size_t invoice = out.find("  DESC=Invoice\r\n");
   const size_t payment = out.find("  DESC=Payment\r\n");
   ASSERT_NE(invoice, std::string::npos) << out;
@@ -218,12 +199,12 @@ TEST_F(CommandLine, ImportsSchemaFilesInOrder) {
 }
 
 TEST_F(CommandLine, ErrorsGiveOneLineStatusOneAndNoOutput) {
-  WriteFile(dir / "orders.ERD", kOrders);
-  WriteFile(dir / "twice.ERD", "@ERDIAGRAM\r\n@ERDIAGRAM\r\n#ERDIAGRAM\r\n");
-  WriteFile(dir / "badname.ERD", "@ERDIAGRAM\r\n ACTIVEPAGE=P\r\n @ENTITY\r\n  NAME=Order Lines\r\n #ENTITY\r\n#ERDIAGRAM\r\n");
-  WriteFile(dir / "empty.SFD", "");
-  WriteFile(dir / "notes.txt", "Shopping\r\n milk=2\r\n");
-  WriteFile(dir / "empty.ERD", "");
+  WriteBytes(dir / "orders.ERD", kOrders);
+  WriteBytes(dir / "twice.ERD", "@ERDIAGRAM\r\n@ERDIAGRAM\r\n#ERDIAGRAM\r\n");
+  WriteBytes(dir / "badname.ERD", "@ERDIAGRAM\r\n ACTIVEPAGE=P\r\n @ENTITY\r\n  NAME=Order Lines\r\n #ENTITY\r\n#ERDIAGRAM\r\n");
+  WriteBytes(dir / "empty.SFD", "");
+  WriteBytes(dir / "notes.txt", "Shopping\r\n milk=2\r\n");
+  WriteBytes(dir / "empty.ERD", "");
   fs::create_directories(dir / "folder.ERD");
   struct Case {
     std::vector<std::string> arguments;
@@ -258,12 +239,12 @@ TEST_F(CommandLine, ErrorsGiveOneLineStatusOneAndNoOutput) {
 }
 
 TEST_F(CommandLine, AFailedExportLeavesAnExistingFileAlone) {
-  WriteFile(dir / "orders.ERD", kOrders);
+  WriteBytes(dir / "orders.ERD", kOrders);
   for (const char* name : {"out.ERD", "out.bmp"}) {
-    WriteFile(dir / name, "old contents");
+    WriteBytes(dir / name, "old contents");
     const RunResult run = Quorvane({std::string("--export=") + name, "--page=Nope", "orders.ERD"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(ReadFile(dir / name), "old contents");
+    EXPECT_EQ(ReadBytes(dir / name), "old contents");
   }
 }
 
@@ -277,7 +258,7 @@ TEST_F(CommandLine, TheEditorNeedsADisplay) {
 // diagram that cannot be read fails as an export would, touching nothing.
 TEST_F(CommandLine, WithoutADisplayADiagramIsReadAndDescribed) {
   const std::string noDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM";
-  WriteFile(dir / "orders.ERD", kOrders);
+  WriteBytes(dir / "orders.ERD", kOrders);
   RunResult run = Quorvane({"orders.ERD"}, noDisplay);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out.substr(0, run.out.find('\n')),
@@ -285,10 +266,10 @@ TEST_F(CommandLine, WithoutADisplayADiagramIsReadAndDescribed) {
             "1 relation, 0 events");
   EXPECT_NE(run.out.find("--export=OUT"), std::string::npos);
   EXPECT_EQ(run.err, "");
-  EXPECT_EQ(ReadFile(dir / "orders.ERD"), kOrders);
+  EXPECT_EQ(ReadBytes(dir / "orders.ERD"), kOrders);
 
   // A byte-order mark goes, whatever the rest: here UTF-8 with one Windows-1252 byte.
-  WriteFile(dir / "marked.ERD", "\xEF\xBB\xBF@ERDIAGRAM\r\n DIAGRAMNAME=Caf\xC3\xA9 \xE9\r\n OWNPAGE=P\r\n"
+  WriteBytes(dir / "marked.ERD", "\xEF\xBB\xBF@ERDIAGRAM\r\n DIAGRAMNAME=Caf\xC3\xA9 \xE9\r\n OWNPAGE=P\r\n"
                                 " ACTIVEPAGE=P\r\n#ERDIAGRAM\r\n");
   run = Quorvane({"marked.ERD"}, noDisplay);
   EXPECT_EQ(run.status, 0) << run.err;

@@ -17,15 +17,14 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <optional>
 #include <random>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "io_test_support.h"
 #include "recovery_store.h"
 
 namespace fs = std::filesystem;
@@ -33,15 +32,6 @@ using Clock = std::chrono::steady_clock;
 using Milliseconds = std::chrono::duration<double, std::milli>;
 
 namespace {
-std::string ReadFile(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-
 // A diagram as the editor writes it and reads it back unchanged: every entity and relation box on
 // the active page at its entry, so that exporting it writes exactly these bytes.
 std::string GeneratedDiagram(const std::string& name, int entities) {
@@ -105,18 +95,6 @@ bool EndsInErd(const std::string& name) {
 
 class CrashSafeSave : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("quorvane-crash-" + std::to_string(::getpid()) + "-" +
-                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
-  void TearDown() override {
-    std::error_code error;
-    fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add, error);
-    fs::remove_all(dir, error);
-  }
-
   // Runs the program in the folder, as the given user when one is given; returns its exit status.
   int Export(const std::vector<std::string>& arguments, std::string& err, const std::string& asUser = "") {
     const fs::path errFile = dir.string() + ".err";
@@ -124,12 +102,13 @@ class CrashSafeSave : public ::testing::Test {
     for (const auto& argument : arguments) command += " '" + argument + "'";
     command += " >/dev/null 2>'" + errFile.string() + "'";
     const int status = std::system(command.c_str());
-    err = ReadFile(errFile);
+    err = ReadBytes(errFile);
     fs::remove(errFile);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
-  fs::path dir;
+  TTempFolder folder;
+  const fs::path dir = folder.Path();
 };
 
 // Tells when files appear in a folder: a temporary file of the export being created, the target
@@ -213,7 +192,7 @@ TEST_F(CrashSafeSave, AKilledExportLeavesTheOldDiagramOrTheNewOneWhole) {
   const int kills = killsText && *killsText ? std::atoi(killsText) : defaultKills;
   const std::string fresh = GeneratedDiagram("Fresh", 600);
   const std::string old = GeneratedDiagram("Old", 40);
-  WriteFile(dir / "IN.ERD", fresh);
+  WriteBytes(dir / "IN.ERD", fresh);
 
   // Runs that are not killed: the whole new diagram, and no temporary file. How long the file is
   // written varies from run to run with what else the machine does; the shortest of three is the
@@ -221,10 +200,10 @@ TEST_F(CrashSafeSave, AKilledExportLeavesTheOldDiagramOrTheNewOneWhole) {
   Timeline timeline;
   double writing = 0;
   for (int run = 0; run < 3; ++run) {
-    WriteFile(dir / "OUT.ERD", old);
+    WriteBytes(dir / "OUT.ERD", old);
     const Timeline measured = WatchedExport(dir);
     ASSERT_EQ(measured.status, 0);
-    ASSERT_EQ(ReadFile(dir / "OUT.ERD"), fresh) << "the export writes the diagram read, byte for byte";
+    ASSERT_EQ(ReadBytes(dir / "OUT.ERD"), fresh) << "the export writes the diagram read, byte for byte";
     ASSERT_EQ(Others(dir), std::vector<std::string>{}) << "a save that ends normally leaves no temporary file";
     ASSERT_GE(measured.created, 0) << "the save writes a temporary file first";
     ASSERT_GE(measured.renamed, measured.created);
@@ -251,7 +230,7 @@ TEST_F(CrashSafeSave, AKilledExportLeavesTheOldDiagramOrTheNewOneWhole) {
     ++made;
     const bool withOld = k % 4 != 3;
     if (withOld)
-      WriteFile(dir / "OUT.ERD", old);
+      WriteBytes(dir / "OUT.ERD", old);
     else
       fs::remove(dir / "OUT.ERD");
     const bool whileWriting = k % 2 == 1 || k >= kills;
@@ -285,7 +264,7 @@ TEST_F(CrashSafeSave, AKilledExportLeavesTheOldDiagramOrTheNewOneWhole) {
     const std::string what = "kill " + std::to_string(k) + " " + std::to_string(delay) + " ms after " +
                              (whileWriting ? "the temporary file appeared" : "the start");
     if (fs::exists(dir / "OUT.ERD")) {
-      const std::string target = ReadFile(dir / "OUT.ERD");
+      const std::string target = ReadBytes(dir / "OUT.ERD");
       if (target == fresh) {
         ++replaced;
       } else if (withOld && target == old) {
@@ -305,7 +284,7 @@ TEST_F(CrashSafeSave, AKilledExportLeavesTheOldDiagramOrTheNewOneWhole) {
       EXPECT_EQ(name.rfind(".OUT.ERD.", 0), 0u) << what << ": " << name;
       EXPECT_EQ(name.size(), std::string(".OUT.ERD.").size() + 6) << what << ": " << name;
       EXPECT_FALSE(EndsInErd(name)) << what << ": " << name << " could be taken for a diagram";
-      const std::string part = ReadFile(dir / name);
+      const std::string part = ReadBytes(dir / name);
       EXPECT_EQ(fresh.compare(0, part.size(), part), 0) << what << ": the temporary file holds something else";
       fs::remove(dir / name);
     }
@@ -320,8 +299,8 @@ TEST_F(CrashSafeSave, AKilledExportLeavesTheOldDiagramOrTheNewOneWhole) {
 // The export into a folder that takes no new file, and over a folder, fails with one line and
 // leaves what was there.
 TEST_F(CrashSafeSave, AnExportThatCannotBeWrittenLeavesTheOldFile) {
-  WriteFile(dir / "IN.ERD", GeneratedDiagram("Fresh", 3));
-  WriteFile(dir / "OUT.ERD", "the old diagram");
+  WriteBytes(dir / "IN.ERD", GeneratedDiagram("Fresh", 3));
+  WriteBytes(dir / "OUT.ERD", "the old diagram");
   fs::create_directory(dir / "Folder.ERD");
   std::string err;
   EXPECT_EQ(Export({"--export=Folder.ERD", "IN.ERD"}, err), 1);
@@ -334,7 +313,7 @@ TEST_F(CrashSafeSave, AnExportThatCannotBeWrittenLeavesTheOldFile) {
   EXPECT_EQ(Export({"--export=OUT.ERD", "IN.ERD"}, err, user), 1);
   EXPECT_NE(err.find("Cannot create file \"" + (dir / "OUT.ERD").string() + "\". Permission denied"), std::string::npos) << err;
   EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
-  EXPECT_EQ(ReadFile(dir / "OUT.ERD"), "the old diagram");
+  EXPECT_EQ(ReadBytes(dir / "OUT.ERD"), "the old diagram");
   EXPECT_EQ(Others(dir), std::vector<std::string>{"Folder.ERD"});
 }
 
@@ -362,7 +341,7 @@ TEST_F(CrashSafeSave, AKilledRecoveryCopyIsAlwaysOneWholeVersion) {
     TRecoveryStore store(folder.string());
     for (const TRecoveryCopy& copy : store.Orphans()) {
       ASSERT_EQ(copy.Problem, "") << "kill " << kill;
-      const std::string text = ReadFile(copy.CopyFile);
+      const std::string text = ReadBytes(copy.CopyFile);
       const size_t name = text.find("DIAGRAMNAME=");
       ASSERT_NE(name, std::string::npos) << "kill " << kill;
       const std::string version = text.substr(name + 12, text.find('\r', name) - name - 12);
