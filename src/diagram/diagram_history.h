@@ -1,9 +1,8 @@
 // The edits of a diagram, as steps that can be taken back and done again. A step keeps what its
-// edit changed as plain values (images) of the entities it touched, each with its rows and boxes,
-// before and after the edit, and of the panel's own state; undoing sets those entities and the
-// panel back to the images before, redoing to the images after. An entity the edit made has no
-// image before it, one it removed none after it. Rows and boxes are known by their numbers (Id),
-// entities by their serials, so an object brought back is linked again to what it was linked to.
+// edit changed as images (diagram_images.h) of the entities it touched, each with its rows and
+// boxes, before and after the edit, and of the panel's own state; undoing sets those entities and
+// the panel back to the images before, redoing to the images after. An entity the edit made has no
+// image before it, one it removed none after it. Each object takes and gives back its own image.
 #pragma once
 
 #include <cstddef>
@@ -11,97 +10,13 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
-#include "color.h"
-#include "diagram_types.h"
-#include "geometry.h"
-#include "placement.h"
+#include "diagram_images.h"
 
 class TEntity;
 class TOOAPanel;
-
-// What rows and boxes alike keep: their number, name, text, place and look.
-struct TPartImage {
-  long long Id = 0;
-  std::string Name;
-  std::string Desc;
-  TRect Bounds;
-  bool Visible = true;
-  TColor Color = 0;
-  friend bool operator==(const TPartImage&, const TPartImage&) = default;
-};
-
-struct TRowImage : TPartImage {
-  int RowIndex = 0;
-  // Properties.
-  bool IsDisplay = true;
-  int DisplaySlot = 0;
-  TPropertyDataType DataType = pdtVachar;
-  int DataSize = 0;
-  int DataScale = 0;
-  // Methods: the called row's number (0: no call) and the bracket's distance.
-  long long Call = 0;
-  int CallDistance = 0;
-  friend bool operator==(const TRowImage&, const TRowImage&) = default;
-};
-
-// A link end: the entity's serial (-1: none) and the row's number (0: none).
-struct TEndImage {
-  long long Entity = -1;
-  long long Row = 0;
-  friend bool operator==(const TEndImage&, const TEndImage&) = default;
-};
-
-struct TBoxImage : TPartImage {
-  int No = 0;
-  TEntryList Entries;
-  TEndImage Source;
-  TEndImage Target;
-  friend bool operator==(const TBoxImage&, const TBoxImage&) = default;
-};
-
-struct TEntityImage {
-  long long Serial = 0;
-  size_t Position = 0;  // in the panel's entity list
-  std::string Name;
-  std::string Desc;
-  TEntityType Type = Et_Organization;
-  int PropertyDefHeight = 0;
-  int MethodDefHeight = 0;
-  bool ShowProperty = true;
-  bool ShowMethod = true;
-  TEntryList Entries;
-  TRect Bounds;
-  bool Visible = true;
-  TColor Color = 0;
-  int RowsWidth = -1;
-  // The selected members, by number (0: none).
-  long long SelectedProperty = 0;
-  long long SelectedMethod = 0;
-  long long SelectedRelation = 0;
-  long long SelectedEvent = 0;
-  std::vector<TRowImage> Properties;
-  std::vector<TRowImage> Methods;
-  std::vector<TBoxImage> Relations;
-  std::vector<TBoxImage> Events;
-  friend bool operator==(const TEntityImage&, const TEntityImage&) = default;
-};
-
-// The panel's own state an edit may change: its pages and the selected entity; for loading and
-// closing a diagram also its name and folder.
-struct TPanelImage {
-  std::string ActivePage;
-  TEntryList Pages;
-  long long SelectedEntity = -1;
-  // The rows selected in the selected entity: what its next command acts on.
-  long long SelectedProperty = 0;
-  long long SelectedMethod = 0;
-  bool WithFile = false;
-  std::string DiagramName;
-  std::string DiagramFolder;
-  friend bool operator==(const TPanelImage&, const TPanelImage&) = default;
-};
 
 // What an edit may change: the entities it is given, every entity, or every entity and the
 // diagram's name and folder (a load or a close).
@@ -160,8 +75,7 @@ class TDiagramHistory {
   static std::vector<TEntity*> ScopeOf(TEntity* entity);
 
  private:
-  static TEntityImage Capture(const TEntity& entity, size_t position);
-  TPanelImage CapturePanel(bool withFile) const;
+  TEntityImage ImageOf(const TEntity& entity) const;
 
   struct TEntityChange {
     std::optional<TEntityImage> Before;
@@ -175,18 +89,15 @@ class TDiagramHistory {
   };
 
   void Apply(const TStep& step, bool forward);
-  void Hold(const TEntity& entity, TEntityImage image);
-  void RestoreEntity(TEntity& entity, const TEntityImage& image);
-  void RestoreLinks(TEntity& entity, const TEntityImage& image);
-  TEntity* InsertEntity(const TEntityImage& image);
+  void Hold(TEntityImage image);
 
   TOOAPanel& panel_;
   TStep pending_;  // its changes hold only images before until the edit ends
+  std::unordered_set<long long> held_;  // the serials of the entities pending_ holds
   long long firstNew_ = 0;
-  long long edit_ = 0;  // counts the outermost edits: what an entity's heldByEdit_ is compared with
   bool watching_ = false;
-  std::vector<int> placedBefore_;
-  std::vector<int> placedAfter_;
+  TPlacing placedBefore_;
+  TPlacing placedAfter_;
   std::deque<TStep> steps_;
   size_t position_ = 0;
   long long clean_ = 0;  // the position that was saved or loaded; -1 when no position is

@@ -2,10 +2,12 @@
 // relation and event boxes created from it, with its placement entries, selections and commands.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "diagram_images.h"
 #include "diagram_types.h"
 #include "link_target.h"
 #include "name_index.h"
@@ -78,6 +80,19 @@ class TEntity : public TPlacedControl, public TLinkTarget {
   // description of megabytes, copied whole into thousands of rows, would take gigabytes.
   static constexpr int kHeaderCharacters = 256;
   static std::string HeaderText(const std::string& text);
+
+  // Everything an edit can change in the entity, its rows and its boxes, and that state given back:
+  // members the image lacks go, those it has are kept or made again with their numbers. Links to
+  // other entities' rows wait for RestoreLinks, once every entity stands (entityOf finds one by its
+  // serial). The image's Position is the panel's to fill in.
+  TEntityImage Image() const;
+  void Restore(const TEntityImage& image);
+  void RestoreLinks(const TEntityImage& image, const std::function<TEntity*(long long serial)>& entityOf);
+  // What a page showing sets in the entity, cheaper to take than its image: the history compares
+  // the placings before and after a showing (TEntityImage::SetPlacing gives one back to an image).
+  void Placing(TPlacing& placing) const;
+  // The property or method row of this number, or none.
+  TRow* RowById(long long id) const;
 
   TProperty* PropertyByIndex(int index) const;
   TMethod* MethodByIndex(int index) const;
@@ -162,17 +177,11 @@ class TEntity : public TPlacedControl, public TLinkTarget {
   TEditStep EditStep(const std::string& what);
   void ForgetSelections();
 
-  friend class TOOAPanel;
-  friend class TDiagramHistory;
-
   TOOAPanel* panel_;
   long long serial_ = 0;
-  bool showMarked_ = false;
   // The width Resize last widened the rows to. Rows are made that wide and only ever grow, so a
   // change of height alone (every new row makes one) needs no pass over them.
   int rowsWidth_ = -1;
-  // The edit whose step holds this entity's image before it (see TDiagramHistory).
-  mutable long long heldByEdit_ = 0;
   std::string entityDesc_;
   TEntityType entityType_ = Et_Organization;
   int propertyDefHeight_ = 20;

@@ -8,7 +8,7 @@
 #include "row.h"
 #include "text.h"
 
-TEntityEvent::TEntityEvent(TEntity& owner) : TLinkBox(owner) {}
+TEntityEvent::TEntityEvent(TEntity& owner, long long id) : TLinkBox(owner, id) {}
 
 TEntityEvent::~TEntityEvent() {
   if (TEntity* owner = OwnerEntity()) {

@@ -15,7 +15,7 @@ class TEntityEvent : public TLinkBox {
   static constexpr TColor FillColour = 0xEA9953;
   static constexpr TColor OutlineColour = 0x39ADEC;
 
-  explicit TEntityEvent(TEntity& owner);
+  explicit TEntityEvent(TEntity& owner, long long id = 0);
   ~TEntityEvent() override;
 
   int EventNo() const { return No(); }

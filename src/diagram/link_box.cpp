@@ -6,10 +6,10 @@
 #include "platform.h"
 #include "row.h"
 
-TLinkBox::TLinkBox(TEntity& owner)
+TLinkBox::TLinkBox(TEntity& owner, long long id)
     : menu_(std::make_unique<PopupMenu>()),
       owner_(&owner),
-      id_(owner.OwnerPanel() ? owner.OwnerPanel()->NextObjectId() : 0) {}
+      id_(id != 0 ? id : owner.OwnerPanel() ? owner.OwnerPanel()->NextObjectId() : 0) {}
 
 TLinkBox::~TLinkBox() {
   ClearSource();
@@ -36,6 +36,44 @@ void TLinkBox::SetSourceEntity(TEntity* entity) { Relink(this, sourceEntity_, en
 void TLinkBox::SetSourceRow(TRow* row) { Relink(this, sourceRow_, row); }
 void TLinkBox::SetTargetEntity(TEntity* entity) { Relink(this, targetEntity_, entity); }
 void TLinkBox::SetTargetRow(TRow* row) { Relink(this, targetRow_, row); }
+
+TBoxImage TLinkBox::Image() const {
+  TBoxImage image;
+  image.Id = id_;
+  image.Name = Name();
+  image.Desc = desc_;
+  image.Place = PlaceOf(*this);
+  image.Color = Color();
+  image.No = no_;
+  image.Entries = ActivePages();
+  const auto end = [](const TEntity* entity, const TRow* row) {
+    return entity ? TEndImage{entity->Serial(), row ? row->Id() : 0} : TEndImage{};
+  };
+  image.Source = end(sourceEntity_, sourceRow_);
+  image.Target = end(targetEntity_, targetRow_);
+  return image;
+}
+
+void TLinkBox::Restore(const TBoxImage& image) {
+  SetName(image.Name);
+  desc_ = image.Desc;
+  SetPlace(*this, image.Place);
+  SetColor(image.Color);
+  no_ = image.No;
+  SetActivePages(image.Entries);
+}
+
+void TLinkBox::RestoreLinks(const TBoxImage& image, const std::function<TEntity*(long long serial)>& entityOf) {
+  const auto restore = [&](const TEndImage& end, void (TLinkBox::*setEntity)(TEntity*), void (TLinkBox::*setRow)(TRow*)) {
+    TEntity* entity = end.Entity < 0 ? nullptr : entityOf(end.Entity);
+    (this->*setEntity)(entity);
+    (this->*setRow)(entity && end.Row != 0 ? entity->RowById(end.Row) : nullptr);
+  };
+  ClearSource();
+  ClearTarget();
+  restore(image.Source, &TLinkBox::SetSourceEntity, &TLinkBox::SetSourceRow);
+  restore(image.Target, &TLinkBox::SetTargetEntity, &TLinkBox::SetTargetRow);
+}
 
 void TLinkBox::ClearSource() {
   SetSourceRow(nullptr);

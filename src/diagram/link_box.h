@@ -2,12 +2,14 @@
 // of its rows each), placement entries, anchor points, selection, dragging and the page commands.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "connector_index.h"
 #include "connector_shape.h"
+#include "diagram_images.h"
 #include "diagram_types.h"
 #include "entity.h"
 #include "name_index.h"
@@ -25,7 +27,8 @@ class TRow;
 // box's own destruction makes to its ends.
 class TLinkBox : public TConnectorSource, public TPlacedControl {
  public:
-  explicit TLinkBox(TEntity& owner);
+  // A new box takes a number no row or box of the panel has had; an undo makes one again with its own.
+  explicit TLinkBox(TEntity& owner, long long id = 0);
   ~TLinkBox() override;
 
   TEntity* OwnerEntity() const { return owner_; }
@@ -54,6 +57,12 @@ class TLinkBox : public TConnectorSource, public TPlacedControl {
   void LinkedObjectRemoved(const TLinkTarget* object);
   void BreakSourceLink();
   void BreakTargetLink();
+
+  // Everything an edit can change in the box, and that state given back but for its ends, which are
+  // linked again once every entity stands (entityOf finds one by its serial).
+  TBoxImage Image() const;
+  void Restore(const TBoxImage& image);
+  void RestoreLinks(const TBoxImage& image, const std::function<TEntity*(long long serial)>& entityOf);
 
   const TAnchorPoints& Anchors() const { return anchors_; }
   void UpdateAnchors();
@@ -100,7 +109,6 @@ class TLinkBox : public TConnectorSource, public TPlacedControl {
   std::unique_ptr<PopupMenu> menu_;
 
  private:
-  friend class TDiagramHistory;
   TEntity* owner_;
   long long id_ = 0;
   int no_ = 0;

@@ -10,7 +10,20 @@
 #include "property.h"
 #include "text.h"
 
-TMethod::TMethod(TEntity& owner) : TRow(owner) {}
+TMethod::TMethod(TEntity& owner, long long id) : TRow(owner, id) {}
+
+TMethodImage TMethod::Image() const {
+  TMethodImage image;
+  CaptureRow(image);
+  image.Call = callMethod_ ? callMethod_->Id() : 0;
+  image.CallDistance = callMethodLineDistance_;
+  return image;
+}
+
+void TMethod::Restore(const TMethodImage& image) {
+  RestoreRow(image);
+  SetCallMethodLineDistance(image.CallDistance);
+}
 
 TMethod::~TMethod() {
   // No call may be left pointing at a removed row.

@@ -11,7 +11,7 @@
 // row's own destruction makes to its calls.
 class TMethod : public TConnectorSource, public TRow {
  public:
-  explicit TMethod(TEntity& owner);
+  explicit TMethod(TEntity& owner, long long id = 0);
   ~TMethod() override;
 
   const std::string& MethodDesc() const { return Desc(); }
@@ -22,6 +22,11 @@ class TMethod : public TConnectorSource, public TRow {
   void SetCallMethodLineDistance(int distance);
   // The rows whose CallMethod is this row.
   const std::vector<TMethod*>& CalledBy() const { return calledBy_; }
+
+  // Everything an edit can change in the row, and that state given back but for the call, which the
+  // entity links again once every row of it stands (TEntity::RestoreLinks).
+  TMethodImage Image() const;
+  void Restore(const TMethodImage& image);
 
   void BuildMenu();
   void RenameMethod();

@@ -97,6 +97,17 @@ int TOOAPanel::IndexOfEntity(const TEntity* entity) const {
   return -1;
 }
 
+int TOOAPanel::IndexOfSerial(long long serial) const {
+  auto found = std::lower_bound(entities_.begin(), entities_.end(), serial,
+                                [](const std::unique_ptr<TEntity>& entity, long long s) { return entity->Serial() < s; });
+  return found != entities_.end() && (*found)->Serial() == serial ? static_cast<int>(found - entities_.begin()) : -1;
+}
+
+TEntity* TOOAPanel::EntityBySerial(long long serial) const {
+  const int at = IndexOfSerial(serial);
+  return at < 0 ? nullptr : entities_[static_cast<size_t>(at)].get();
+}
+
 void TOOAPanel::EntityRenamed(TEntity& entity, const std::string& oldName) {
   entityIndex_.Rename(oldName, entity.Name(), &entity);
 }
@@ -137,6 +148,65 @@ TEntity& TOOAPanel::CreateEntity(const std::string& name, bool keepHidden) {
   }
   entity.BuildMenu();
   return entity;
+}
+
+TEntity& TOOAPanel::RemakeEntity(long long serial, size_t position) {
+  auto owned = std::make_unique<TEntity>(*this);
+  TEntity& entity = *owned;
+  entity.SetSerial(serial);
+  entityIndex_.Add(entity.Name(), &entity);
+  const size_t at = std::min(position, entities_.size());
+  entities_.insert(entities_.begin() + static_cast<std::ptrdiff_t>(at), std::move(owned));
+  entity.SetText("");
+  entity.SetVisible(false);
+  entity.SetParent(this);
+  entity.BuildMenu();
+  return entity;
+}
+
+TPanelImage TOOAPanel::Image(bool withFile) const {
+  TPanelImage image;
+  image.ActivePage = activePageName_;
+  image.Pages = ownPageList_;
+  if (const TEntity* selected = selectedEntity_) {
+    image.SelectedEntity = selected->Serial();
+    image.SelectedProperty = selected->SelectedProperty() ? selected->SelectedProperty()->Id() : 0;
+    image.SelectedMethod = selected->SelectedMethod() ? selected->SelectedMethod()->Id() : 0;
+  }
+  image.WithFile = withFile;
+  if (withFile) {
+    image.DiagramName = diagramName_;
+    image.DiagramFolder = diagramFolder_;
+  }
+  return image;
+}
+
+bool TOOAPanel::RestorePages(const TPanelImage& image) {
+  const bool pageChanged = activePageName_ != image.ActivePage;
+  ownPageList_ = image.Pages;
+  activePageName_ = image.ActivePage;
+  if (image.WithFile) {
+    diagramName_ = image.DiagramName;
+    diagramFolder_ = image.DiagramFolder;
+  }
+  return pageChanged;
+}
+
+void TOOAPanel::RestoreSelection(const TPanelImage& image) {
+  // As a press would leave it: the entity selected before lets go of its rows.
+  TEntity* next = EntityBySerial(image.SelectedEntity);
+  if (TEntity* previous = selectedEntity_; previous && previous != next) {
+    previous->SetSelectedProperty(nullptr);
+    previous->SetSelectedMethod(nullptr);
+    previous->Invalidate();
+  }
+  selectedEntity_ = next;
+  if (next) {
+    const auto rowOf = [next](long long id) { return id == 0 ? nullptr : next->RowById(id); };
+    next->SetSelectedProperty(dynamic_cast<TProperty*>(rowOf(image.SelectedProperty)));
+    next->SetSelectedMethod(dynamic_cast<TMethod*>(rowOf(image.SelectedMethod)));
+    next->Invalidate();
+  }
 }
 
 void TOOAPanel::DetachLinksTo(TEntity& entity) {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "bitmap.h"
@@ -99,8 +100,19 @@ class TOOAPanel : public Control {
   TEntity* EntityByName(const std::string& name) const;
   // Position of the entity in the entity list, or -1.
   int IndexOfEntity(const TEntity* entity) const;
+  // The entity list stands in creation order, which is serial order: the position of the entity of
+  // this serial (-1: none), found by halving, and the entity itself.
+  int IndexOfSerial(long long serial) const;
+  TEntity* EntityBySerial(long long serial) const;
+  // The serial the next entity made gets: entities from it on were made after this moment.
+  long long NextSerial() const { return nextSerial_; }
 
   TEntity& CreateEntity(const std::string& name, bool keepHidden);
+  // An entity made again by an undo: its serial, at its place in the list, hidden and empty until
+  // its image is restored.
+  TEntity& RemakeEntity(long long serial, size_t position);
+  // Destroys the entity at this place of the list, every link to it cleared first.
+  void DestroyEntityAt(size_t index);
   void RemoveSelectedEntity();
   void ClearDiagram();
   void CloseDiagram();
@@ -116,6 +128,8 @@ class TOOAPanel : public Control {
   void BeginPartialShow();
   void MarkForShow(TEntity& entity);
   void EndPartialShow();
+  // An entity that goes is no longer to be shown.
+  void ForgetShowMark(TEntity& entity);
   void UpdateMenuCaption();
   void CreatePage();
   void RenameActivePage();
@@ -192,6 +206,13 @@ class TOOAPanel : public Control {
   // Called after every step, undo, redo and clean point: what keeps the recovery copy listens.
   std::function<void()> DiagramChanged;
 
+  // The panel's own state an edit may change (the file's name and folder only withFile), and that
+  // state given back: the pages first (true when another page became active), the selection once
+  // the entities stand again.
+  TPanelImage Image(bool withFile) const;
+  bool RestorePages(const TPanelImage& image);
+  void RestoreSelection(const TPanelImage& image);
+
   // A number no row or box of this panel has had: what the history knows it by.
   long long NextObjectId() { return ++lastObjectId_; }
 
@@ -209,10 +230,6 @@ class TOOAPanel : public Control {
   void ShowEntity(TEntity& entity, const std::string& page);
   void ShowEntityInEdit(TEntity& entity, const std::string& page);
   void ShowActivePagePass();
-  void ForgetShowMark(TEntity& entity);
-  friend class TEntity;
-  friend class TDiagramHistory;
-  void DestroyEntityAt(size_t index);
   // Clears every relation and event end that names the entity, before it goes.
   void DetachLinksTo(TEntity& entity);
 
@@ -250,4 +267,5 @@ class TOOAPanel : public Control {
   bool shownOnce_ = false;
   std::string lastShownPage_;
   std::vector<TEntity*> showMarks_;
+  std::unordered_set<const TEntity*> showMarked_;
 };

@@ -113,11 +113,11 @@ void TOOAPanel::ShowActivePagePass() {
   if (partialShow_ && shownOnce_ && lastShownPage_ == page) {
     std::vector<TEntity*> marked;
     marked.swap(showMarks_);
-    for (TEntity* entity : marked) entity->showMarked_ = false;
+    showMarked_.clear();
     std::sort(marked.begin(), marked.end(), [](const TEntity* a, const TEntity* b) { return a->Serial() < b->Serial(); });
     for (TEntity* entity : marked) ShowEntityInEdit(*entity, page);
   } else {
-    for (TEntity* entity : showMarks_) entity->showMarked_ = false;
+    showMarked_.clear();
     showMarks_.clear();
     for (const auto& entity : entities_)
       if (entity) ShowEntityInEdit(*entity, page);
@@ -134,20 +134,18 @@ void TOOAPanel::BeginPartialShow() {
 }
 
 void TOOAPanel::MarkForShow(TEntity& entity) {
-  if (!partialShow_ || entity.showMarked_) return;
-  entity.showMarked_ = true;
+  if (!partialShow_ || !showMarked_.insert(&entity).second) return;
   showMarks_.push_back(&entity);
 }
 
 void TOOAPanel::EndPartialShow() {
   partialShow_ = false;
-  for (TEntity* entity : showMarks_) entity->showMarked_ = false;
+  showMarked_.clear();
   showMarks_.clear();
 }
 
 void TOOAPanel::ForgetShowMark(TEntity& entity) {
-  if (!entity.showMarked_) return;
-  entity.showMarked_ = false;
+  if (showMarked_.erase(&entity) == 0) return;
   showMarks_.erase(std::remove(showMarks_.begin(), showMarks_.end(), &entity), showMarks_.end());
 }
 

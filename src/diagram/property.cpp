@@ -12,7 +12,27 @@
 #include "relation.h"
 #include "text.h"
 
-TProperty::TProperty(TEntity& owner) : TRow(owner) {}
+TProperty::TProperty(TEntity& owner, long long id) : TRow(owner, id) {}
+
+TPropertyImage TProperty::Image() const {
+  TPropertyImage image;
+  CaptureRow(image);
+  image.IsDisplay = isDisplay_;
+  image.DisplaySlot = displaySlot_;
+  image.DataType = dataType_;
+  image.DataSize = dataSize_;
+  image.DataScale = dataScale_;
+  return image;
+}
+
+void TProperty::Restore(const TPropertyImage& image) {
+  RestoreRow(image);
+  isDisplay_ = image.IsDisplay;
+  displaySlot_ = image.DisplaySlot;
+  dataType_ = image.DataType;
+  dataSize_ = image.DataSize;
+  dataScale_ = image.DataScale;
+}
 
 TProperty::~TProperty() {
   if (TEntity* owner = OwnerEntity()) {

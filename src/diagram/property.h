@@ -8,7 +8,7 @@
 
 class TProperty : public TRow {
  public:
-  explicit TProperty(TEntity& owner);
+  explicit TProperty(TEntity& owner, long long id = 0);
   ~TProperty() override;
 
   bool IsDisplay() const { return isDisplay_; }
@@ -27,6 +27,10 @@ class TProperty : public TRow {
   int DataScale() const { return dataScale_; }
   void SetDataScale(int scale) { dataScale_ = scale; }
   int PhysicalLength();
+
+  // Everything an edit can change in the row, and that state given back.
+  TPropertyImage Image() const;
+  void Restore(const TPropertyImage& image);
 
   void BuildMenu();
   void RenameProperty();

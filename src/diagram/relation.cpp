@@ -8,7 +8,7 @@
 #include "row.h"
 #include "text.h"
 
-TRelation::TRelation(TEntity& owner) : TLinkBox(owner) { SetColor(clrWhite); }
+TRelation::TRelation(TEntity& owner, long long id) : TLinkBox(owner, id) { SetColor(clrWhite); }
 
 TRelation::~TRelation() {
   if (TEntity* owner = OwnerEntity()) {

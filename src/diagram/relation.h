@@ -13,7 +13,7 @@ class TRelation : public TLinkBox {
   static constexpr const char* NameTag = "_Rel_";
   static constexpr bool HiddenAtCreation = true;
 
-  explicit TRelation(TEntity& owner);
+  explicit TRelation(TEntity& owner, long long id = 0);
   ~TRelation() override;
 
   int RelationNo() const { return No(); }

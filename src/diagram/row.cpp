@@ -6,10 +6,10 @@
 #include "ooa_panel.h"
 #include "platform.h"
 
-TRow::TRow(TEntity& owner)
+TRow::TRow(TEntity& owner, long long id)
     : menu_(std::make_unique<PopupMenu>()),
       owner_(&owner),
-      id_(owner.OwnerPanel() ? owner.OwnerPanel()->NextObjectId() : 0) {}
+      id_(id != 0 ? id : owner.OwnerPanel() ? owner.OwnerPanel()->NextObjectId() : 0) {}
 
 TRow::~TRow() {
   // The removal notice: every relation or event end that names this row is cleared.
@@ -70,6 +70,24 @@ void TRow::SetDesc(const std::string& desc) {
   desc_ = desc;
   SetText(desc);
   Repaint();
+}
+
+void TRow::CaptureRow(TRowImage& image) const {
+  image.Id = id_;
+  image.Name = Name();
+  image.Desc = desc_;
+  image.Place = PlaceOf(*this);
+  image.Color = Color();
+  image.RowIndex = rowIndex_;
+}
+
+void TRow::RestoreRow(const TRowImage& image) {
+  SetName(image.Name);
+  desc_ = image.Desc;
+  SetText(image.Desc);
+  SetPlace(*this, image.Place);
+  SetColor(image.Color);
+  rowIndex_ = image.RowIndex;
 }
 
 void TRow::BeginMenu(const char* title) {

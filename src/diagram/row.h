@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "control.h"
+#include "diagram_images.h"
 #include "diagram_types.h"
 #include "entity.h"
 #include "link_target.h"
@@ -23,7 +24,8 @@ class TRow : public Control, public TLinkTarget {
  public:
   static constexpr TColor RowColour = clrSilver;
 
-  explicit TRow(TEntity& owner);
+  // A new row takes a number no row or box of the panel has had; an undo makes one again with its own.
+  explicit TRow(TEntity& owner, long long id = 0);
   ~TRow() override;
 
   TEntity* OwnerEntity() const { return owner_; }
@@ -66,6 +68,11 @@ class TRow : public Control, public TLinkTarget {
   TEditStep EditStep(const std::string& what) const;
   // The step of the row menu's removal, which takes the entity's selected row of the kind.
   TEditStep RemoveStep(const char* kind, const TRow* selected) const;
+  // What every row's image holds, taken and given back alike. The text is given back without the
+  // repaint SetDesc makes: a paint measures, and may widen the entity or ask for a page showing,
+  // while the entity is only half set.
+  void CaptureRow(TRowImage& image) const;
+  void RestoreRow(const TRowImage& image);
   // Exchanges this row with another of the same list: their places and RowIndex; place re-places
   // each row; both refresh their anchors and the active page is shown again.
   template <class Row, class Place>
@@ -77,7 +84,6 @@ class TRow : public Control, public TLinkTarget {
   std::unique_ptr<PopupMenu> menu_;
 
  private:
-  friend class TDiagramHistory;
   TEntity* owner_;
   long long id_ = 0;
   int rowIndex_ = 0;
