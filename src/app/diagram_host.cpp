@@ -180,22 +180,36 @@ void DiagramHost::contextMenuEvent(QContextMenuEvent* event) {
   syncSize();
 }
 
+namespace {
+// Adds the diagram's menu to the Qt menu, each action knowing the item's place in the menu read down
+// with its submenus (PopupMenu::AllItems); returns the place after the last item added.
+size_t addItems(QMenu& menu, const PopupMenu& items, size_t place) {
+  for (size_t i = 0; i < items.Count(); ++i) {
+    const MenuItem& item = items.Item(i);
+    const size_t own = place++;
+    if (item.IsSeparator()) {
+      menu.addSeparator();
+    } else if (const PopupMenu* submenu = item.Submenu()) {
+      QMenu* inner = menu.addMenu(menuText(item.Caption()));
+      inner->setEnabled(item.Enabled());
+      place = addItems(*inner, *submenu, place);
+    } else {
+      QAction* action = menu.addAction(menuText(item.Caption()));
+      // Shown greyed, and not chosen, while it has nothing to do (undo with no step behind it).
+      action->setEnabled(item.Enabled());
+      action->setData(QVariant::fromValue(static_cast<qulonglong>(own)));
+    }
+  }
+  return place;
+}
+}  // namespace
+
 std::optional<size_t> DiagramHost::ChooseFromMenu(Control&, const PopupMenu& items, TPoint at) {
   // Built fresh from the diagram's menu each time: captions change with the diagram.
   QMenu menu(this);
-  for (size_t i = 0; i < items.Count(); ++i) {
-    const MenuItem& item = items.Item(i);
-    if (item.IsSeparator()) {
-      menu.addSeparator();
-      continue;
-    }
-    QAction* action = menu.addAction(menuText(item.Caption()));
-    // Shown greyed, and not chosen, while it has nothing to do (undo with no step behind it).
-    action->setEnabled(item.Enabled());
-    action->setData(QVariant::fromValue(static_cast<qulonglong>(i)));
-  }
+  addItems(menu, items, 0);
   const QAction* chosen = menu.exec(mapToGlobal(QPoint(at.X, at.Y)));
-  if (!chosen) return std::nullopt;
+  if (!chosen || !chosen->data().isValid()) return std::nullopt;
   return static_cast<size_t>(chosen->data().toULongLong());
 }
 

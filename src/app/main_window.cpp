@@ -28,8 +28,8 @@
 #include "ooa_panel.h"
 #include "qt_canvas.h"
 #include "qt_editor_window.h"
-#include "popup_menu.h"
 #include "qt_platform.h"
+#include "window_frame.h"
 #include "recovery_keeper.h"
 #include "window_icon.h"
 
@@ -100,20 +100,15 @@ void TfMain::bindKeys() {
       host_->syncSize();
     };
   };
-  const auto surfaceItem = [this, command](const char* caption) {
-    return command([this, caption] {
-      if (const MenuItem* item = panel_->SurfaceMenu().Find(caption)) item->Click();
-    });
-  };
   bind({QKeySequence(Qt::CTRL | Qt::Key_Z)}, command([this] { panel_->UndoCommand(); }));
   bind({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
        command([this] { panel_->RedoCommand(); }));
-  bind({QKeySequence(Qt::CTRL | Qt::Key_S)}, surfaceItem("-> Save Diagram "));
-  bind({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}, surfaceItem("-> Save Diagram As"));
-  bind({QKeySequence(Qt::CTRL | Qt::Key_O)}, surfaceItem("-> Load Diagram "));
+  bind({QKeySequence(Qt::CTRL | Qt::Key_S)}, command([this] { panel_->SaveDiagramCommand(); }));
+  bind({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}, command([this] { panel_->SaveDiagramAsCommand(); }));
+  bind({QKeySequence(Qt::CTRL | Qt::Key_O)}, command([this] { panel_->LoadDiagramCommand(); }));
+  // The selected entity's removal, as its menu's "-> (*)Remove This Entity".
   bind({QKeySequence(Qt::Key_Delete)}, command([this] {
-         if (TEntity* selected = panel_->SelectedEntity())
-           if (const MenuItem* item = selected->Menu().Find("-> (*)Remove This Entity")) item->Click();
+         if (TEntity* selected = panel_->SelectedEntity()) selected->RemoveThisEntity();
        }));
   // The keyboard scrolls the surface as the scroll bars do.
   const auto scroll = [this](bool vertical, QAbstractSlider::SliderAction step) {
@@ -153,25 +148,18 @@ void TfMain::showEvent(QShowEvent* event) {
   QTimer::singleShot(0, this, [this] { dockAtLeftEdge(); });
 }
 
-QMargins TfMain::frame() const {
-  const QRect outer = frameGeometry();
-  const QRect inner = geometry();
-  return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
-                  outer.bottom() - inner.bottom());
-}
-
 void TfMain::dockAtLeftEdge() {
   const QScreen* display = screen() ? screen() : QGuiApplication::primaryScreen();
   if (!display) return;
   const QRect available = display->availableGeometry();
-  dockedFrame_ = frame();
+  dockedFrame_ = FrameMarginsOf(*this);
   // A top-level window is moved by its frame's corner and sized by its inside.
   move(available.topLeft());
   resize(width(), std::max(1, available.height() - dockedFrame_.top() - dockedFrame_.bottom()));
 }
 
 void TfMain::dockAgainIfFramed() {
-  if (docked_ && isVisible() && frame() != dockedFrame_) dockAtLeftEdge();
+  if (docked_ && isVisible() && FrameMarginsOf(*this) != dockedFrame_) dockAtLeftEdge();
 }
 
 void TfMain::moveEvent(QMoveEvent* event) {

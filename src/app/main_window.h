@@ -49,7 +49,6 @@ class TfMain : public QWidget {
   // The window system framed the window (or framed it anew) since it was docked: dock it again,
   // now that the frame is known. A move by the user changes no frame and is left alone.
   void dockAgainIfFramed();
-  QMargins frame() const;
   // Ctrl+Z takes the last edit back, Ctrl+Shift+Z and Ctrl+Y do it again; Ctrl+S, Ctrl+Shift+S,
   // Ctrl+O and Delete run the menu commands they stand for; arrows, Page Up and Down, Home and End
   // scroll the surface; Ctrl and "+" or "=", "-" and "0" zoom in, out and back to 100 %.

@@ -12,6 +12,7 @@
 #include "page_editor_dialog.h"
 #include "qt_canvas.h"
 #include "qt_platform.h"
+#include "window_frame.h"
 
 QtEditorWindow::QtEditorWindow(QtPlatform& platform) : platform_(platform) {}
 
@@ -26,12 +27,7 @@ QMargins QtEditorWindow::frameEstimate() const {
   // The window system decorates the page editor as it decorated the main window; before the main
   // window is framed, a thin border and a title bar are the usual frame.
   const QWidget* main = platform_.mainWindow();
-  if (main && main->isVisible()) {
-    const QRect outer = main->frameGeometry();
-    const QRect inner = main->geometry();
-    return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
-                    outer.bottom() - inner.bottom());
-  }
+  if (main && main->isVisible()) return FrameMarginsOf(*main);
   return QMargins(4, 24, 4, 4);
 }
 
@@ -76,8 +72,8 @@ void QtEditorWindow::SetMainWindowWidth(int width) {
   QWidget* main = platform_.mainWindow();
   if (!main || width <= 0) return;
   // The width asked for is the outer one, window frame included.
-  const int frame = std::max(0, main->frameGeometry().width() - main->width());
-  main->resize(std::max(1, width - frame), main->height());
+  const QMargins frame = FrameMarginsOf(*main);
+  main->resize(std::max(1, width - std::max(0, frame.left() + frame.right())), main->height());
 }
 
 void QtEditorWindow::ZoomView(TZoomCommand command) {

@@ -9,6 +9,7 @@
 #include "entity.h"
 #include "entity_event.h"
 #include "method.h"
+#include "own_surface_items.h"
 #include "platform.h"
 #include "property.h"
 #include "relation.h"

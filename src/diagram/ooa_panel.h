@@ -27,6 +27,7 @@ class TMethod;
 class TProperty;
 class TRelation;
 class TOOAPanel;
+class TOwnSurfaceItems;
 
 using TOnSelectEntity = std::function<void(TOOAPanel& sender, TEntity& selectObject)>;
 using TOnSelectProperty = std::function<void(TOOAPanel& sender, TEntity& entity, TProperty& selectObject)>;
@@ -221,7 +222,9 @@ class TOOAPanel : public Control {
 
  private:
   void BuildSurfaceMenu();
-  void BuildOwnSurfaceItems(PopupMenu& menu);
+  // The surface menu's title line naming the active page. Where namesNoPage (the menu just built,
+  // the last page removed) "EMPTY" stands for none; elsewhere an empty name leaves it ending in ": ".
+  std::string MenuTitle(bool namesNoPage) const;
   // Tells the user and answers true when the name cannot be given to a new page: it holds the
   // entry separator, or the page list holds it already (letter case ignored).
   bool RefusePageName(const std::string& name);
@@ -247,9 +250,7 @@ class TOOAPanel : public Control {
   // Before the entities, so that it outlives every box and row it lists.
   TConnectorIndex connectors_;
   TDiagramHistory history_{*this};
-  size_t undoItem_ = 0;  // in the surface menu
-  size_t redoItem_ = 0;
-  size_t zoomItems_ = 0;  // the first of them
+  std::unique_ptr<TOwnSurfaceItems> ownItems_;
   std::vector<std::unique_ptr<TEntity>> entities_;
   std::vector<TConnectorIndex::TFound> connectorsFound_;
   std::unique_ptr<Bitmap> bitmap_;

@@ -4,6 +4,7 @@
 
 #include "editor_window.h"
 #include "ooa_panel.h"
+#include "own_surface_items.h"
 #include "platform.h"
 #include "text.h"
 
@@ -28,8 +29,7 @@ std::string JoinFolder(const std::string& folder, const std::string& name) {
 
 void TOOAPanel::BuildSurfaceMenu() {
   PopupMenu& menu = *surfaceMenu_;
-  menu.Add(activePageName_.empty() ? "ER DIAGRAM MENU   ->PAGE : EMPTY"
-                                   : "ER DIAGRAM MENU   ->PAGE : " + activePageName_);
+  menu.Add(MenuTitle(true));
   menu.Add("-");
   menu.Add("-> Select Display Page", [this] { SelectDisplayPage(); });
   menu.Add("-> Load Diagram ", [this] { LoadDiagramCommand(); });
@@ -45,24 +45,7 @@ void TOOAPanel::BuildSurfaceMenu() {
   menu.Add("-> Remove Exists Page", [this] { RemoveExistsPage(); });
   menu.Add("-> Save Diagram To BitMap File", [this] { SaveToBitmapCommand(); });
   menu.Add("-> Page Editor", [this] { PageEditorCommand(); });
-  BuildOwnSurfaceItems(menu);
-}
-
-void TOOAPanel::BuildOwnSurfaceItems(PopupMenu& menu) {
-  // The editor's own items stand after the diagram's fourteen, behind one separator.
-  menu.Add("-");
-  undoItem_ = menu.Count();
-  menu.Add("-> Undo ", [this] { UndoCommand(); });
-  redoItem_ = menu.Count();
-  menu.Add("-> Redo ", [this] { RedoCommand(); });
-  zoomItems_ = menu.Count();
-  menu.Add("-> Zoom In", [this] { ZoomCommand(TZoomCommand::In); });
-  menu.Add("-> Zoom Out", [this] { ZoomCommand(TZoomCommand::Out); });
-  menu.Add("-> Zoom 100 %", [this] { ZoomCommand(TZoomCommand::Actual); });
-  menu.Add("-> Zoom Whole Page", [this] { ZoomCommand(TZoomCommand::WholePage); });
-  menu.Add("-> Export Page As...", [this] { ExportPageCommand(); });
-  HistoryChanged();
-  ViewZoomed(TViewZoom());
+  ownItems_ = std::make_unique<TOwnSurfaceItems>(*this, menu);
 }
 
 void TOOAPanel::ZoomCommand(TZoomCommand command) {
@@ -70,24 +53,12 @@ void TOOAPanel::ZoomCommand(TZoomCommand command) {
 }
 
 void TOOAPanel::ViewZoomed(const TViewZoom& zoom) {
-  if (!surfaceMenu_ || zoomItems_ == 0 || zoomItems_ + 4 > surfaceMenu_->Count()) return;
-  surfaceMenu_->Item(zoomItems_).SetEnabled(zoom.PerMille() < TViewZoom::Most);
-  surfaceMenu_->Item(zoomItems_ + 1).SetEnabled(zoom.PerMille() > TViewZoom::Least);
-  MenuItem& actual = surfaceMenu_->Item(zoomItems_ + 2);
-  actual.SetEnabled(!zoom.IsActual());
-  // The one place the zoom shows: the window's caption is the diagram's.
-  actual.SetCaption(zoom.IsActual() ? "-> Zoom 100 %" : "-> Zoom 100 % (now " + std::to_string((zoom.PerMille() + 5) / 10) + " %)");
+  if (ownItems_) ownItems_->ViewZoomed(zoom);
 }
 
 void TOOAPanel::HistoryChanged() {
   if (DiagramChanged) DiagramChanged();
-  if (!surfaceMenu_ || redoItem_ == 0 || redoItem_ >= surfaceMenu_->Count()) return;
-  MenuItem& undo = surfaceMenu_->Item(undoItem_);
-  MenuItem& redo = surfaceMenu_->Item(redoItem_);
-  undo.SetCaption("-> Undo " + history_.UndoName());
-  undo.SetEnabled(history_.CanUndo());
-  redo.SetCaption("-> Redo " + history_.RedoName());
-  redo.SetEnabled(history_.CanRedo());
+  if (ownItems_) ownItems_->HistoryChanged(history_);
 }
 
 void TOOAPanel::UndoCommand() { history_.Undo(); }

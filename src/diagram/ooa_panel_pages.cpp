@@ -12,7 +12,6 @@
 #include "text.h"
 
 namespace {
-const std::string kMenuTitle = "ER DIAGRAM MENU   ->PAGE : ";
 
 // Places a relation or event box from its entry for the page, or hides it.
 void ShowBox(TLinkBox& box, const std::string& page) {
@@ -149,8 +148,12 @@ void TOOAPanel::ForgetShowMark(TEntity& entity) {
   showMarks_.erase(std::remove(showMarks_.begin(), showMarks_.end(), &entity), showMarks_.end());
 }
 
+std::string TOOAPanel::MenuTitle(bool namesNoPage) const {
+  return "ER DIAGRAM MENU   ->PAGE : " + (namesNoPage && activePageName_.empty() ? "EMPTY" : activePageName_);
+}
+
 void TOOAPanel::UpdateMenuCaption() {
-  if (GetPopupMenu() && GetPopupMenu()->Count() > 0) GetPopupMenu()->Item(0).SetCaption(kMenuTitle + activePageName_);
+  if (GetPopupMenu() && GetPopupMenu()->Count() > 0) GetPopupMenu()->Item(0).SetCaption(MenuTitle(false));
 }
 
 bool TOOAPanel::RefusePageName(const std::string& name) {
@@ -260,7 +263,7 @@ void TOOAPanel::RemovePage(const std::string& page) {
   RefreshPageEditor();
   // After the page editor's reload, which shows the page again: no page is left to name.
   if (wasActive && activePageName_.empty() && GetPopupMenu() && GetPopupMenu()->Count() > 0)
-    GetPopupMenu()->Item(0).SetCaption(kMenuTitle + "EMPTY");
+    GetPopupMenu()->Item(0).SetCaption(MenuTitle(true));
 }
 
 ChoiceDialog TOOAPanel::PageListDialog(const std::string& caption, const std::string& label) const {

@@ -26,6 +26,7 @@
 #include "platform.h"
 #include "relation.h"
 #include "text.h"
+#include "window_frame.h"
 
 namespace {
 constexpr int kItemHeight = 16;
@@ -216,15 +217,8 @@ void TEREditDlg::RunGuarded(const std::function<void()>& action) { RunShowingErr
 
 void TEREditDlg::SetEditorPanel(TOOAPanel* panel) { panel_ = panel; }
 
-QMargins TEREditDlg::FrameMargins() const {
-  const QRect outer = frameGeometry();
-  const QRect inner = geometry();
-  return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
-                  outer.bottom() - inner.bottom());
-}
-
 int TEREditDlg::OuterWidth() const {
-  const QMargins measured = FrameMargins();
+  const QMargins measured = FrameMarginsOf(*this);
   const QMargins frame = measured.isNull() ? frameEstimate_ : measured;
   return ClientWidth + frame.left() + frame.right();
 }
@@ -234,7 +228,7 @@ void TEREditDlg::DockAtRightEdge(const QMargins& frameEstimate, const QScreen* s
   if (!screen) screen = QGuiApplication::primaryScreen();
   if (!screen) return;
   const QRect available = screen->availableGeometry();
-  const QMargins measured = FrameMargins();
+  const QMargins measured = FrameMarginsOf(*this);
   const QMargins frame = measured.isNull() ? frameEstimate_ : measured;
   const int clientHeight = std::max(1, available.height() - frame.top() - frame.bottom());
   setFixedSize(ClientWidth, clientHeight);

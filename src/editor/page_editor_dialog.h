@@ -60,7 +60,6 @@ class TEREditDlg : public QDialog {
   // they leave, for the window's client height.
   void LayOut(int clientHeight);
   void RunGuarded(const std::function<void()>& action);
-  QMargins FrameMargins() const;
 
   void FormShow();
   void FormClose();

@@ -56,17 +56,20 @@ void TControlHost::OpenMenu(Control& control, TPoint at) {
   while (owner && !owner->GetPopupMenu()) owner = owner->Parent();
   if (!owner || owner->GetPopupMenu()->Count() == 0) return;
   const std::weak_ptr<const void> ownerAlive = owner->LifeToken();
-  // The captions as the menu showed them: it may be run after its owner's commands changed it.
-  const std::vector<std::string> captions = owner->GetPopupMenu()->Captions();
+  // The captions as the menu showed them, its submenus' too: it may be run after its owner's commands
+  // changed it.
+  std::vector<std::string> captions;
+  for (const MenuItem* item : owner->GetPopupMenu()->AllItems()) captions.push_back(item->Caption());
   const std::optional<size_t> chosen = window_.ChooseFromMenu(*owner, *owner->GetPopupMenu(), at);
   // The menu's own loop may have let anything happen: the item runs only when its owner still lives
   // and the item still stands where it stood.
   if (!chosen || ownerAlive.expired()) return;
   PopupMenu* current = owner->GetPopupMenu();
-  if (!current || *chosen >= current->Count() || *chosen >= captions.size() ||
-      current->Item(*chosen).Caption() != captions[*chosen])
-    return;
-  RunGuarded([&] { current->Item(*chosen).Click(); });
+  if (!current) return;
+  const std::vector<const MenuItem*> items = current->AllItems();
+  if (*chosen >= items.size() || *chosen >= captions.size() || items[*chosen]->Caption() != captions[*chosen]) return;
+  const MenuItem& item = *items[*chosen];
+  RunGuarded([&] { item.Click(); });
 }
 
 void TControlHost::Move(TShiftState shift, TPoint at) {

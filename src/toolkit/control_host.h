@@ -34,7 +34,8 @@ class THostCanvas : public Canvas {
 class THostWindow {
  public:
   virtual ~THostWindow() = default;
-  // Shows the owner's popup menu at the point and returns the index of the item chosen, or none.
+  // Shows the owner's popup menu at the point and returns the item chosen, by its place in the
+  // menu's AllItems (submenus' items counted where they stand), or none.
   virtual std::optional<size_t> ChooseFromMenu(Control& owner, const PopupMenu& menu, TPoint at) = 0;
   // Where a drop at the pointer would put the dragged control, and whether the control under the
   // pointer takes it.

@@ -31,6 +31,10 @@ MenuItem::MenuItem(std::string_view caption, std::function<void()> command) : co
   }
 }
 
+MenuItem::~MenuItem() = default;
+MenuItem::MenuItem(MenuItem&&) noexcept = default;
+MenuItem& MenuItem::operator=(MenuItem&&) noexcept = default;
+
 void MenuItem::SetCaption(std::string caption) {
   if (own_) {
     *own_ = std::move(caption);
@@ -53,9 +57,30 @@ MenuItem& PopupMenu::Add(std::string_view caption, std::function<void()> command
   return items_.emplace_back(caption, std::move(command));
 }
 
+PopupMenu& PopupMenu::AddSubmenu(std::string_view caption) {
+  MenuItem& item = Add(caption);
+  item.submenu_ = std::make_unique<PopupMenu>();
+  return *item.submenu_;
+}
+
+std::vector<const MenuItem*> PopupMenu::AllItems() const {
+  std::vector<const MenuItem*> all;
+  for (const auto& item : items_) {
+    all.push_back(&item);
+    if (item.submenu_) {
+      const std::vector<const MenuItem*> inner = item.submenu_->AllItems();
+      all.insert(all.end(), inner.begin(), inner.end());
+    }
+  }
+  return all;
+}
+
 MenuItem* PopupMenu::Find(const std::string& caption) {
-  for (auto& item : items_)
+  for (auto& item : items_) {
     if (item.Caption() == caption) return &item;
+    if (item.submenu_)
+      if (MenuItem* inner = item.submenu_->Find(caption)) return inner;
+  }
   return nullptr;
 }
 

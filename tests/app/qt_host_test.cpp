@@ -197,11 +197,15 @@ TEST_F(HostTest, RightClickGoesToTheControlAndOpensTheNearestMenuAsWritten) {
   outer.ownMenu.Add("-");
   outer.ownMenu.Add("Count", [&] { ++counted; });
   outer.ownMenu.Add("Grow Panel", [&] { panel().SetBounds(0, 0, 2100, 2048); });
+  PopupMenu& more = outer.ownMenu.AddSubmenu("More");
+  more.Add("Count Twice", [&] { counted += 2; });
   outer.SetPopupMenu(&outer.ownMenu);
-  // Choosing: a caption without a command does nothing; a command runs once the menu is closed;
-  // the host follows a panel that a command resized.
-  const std::vector<std::tuple<QString, int, QSize>> cases = {
-      {"Probe && Co", 0, {2048, 2048}}, {"Count", 1, {2048, 2048}}, {"Grow Panel", 1, {2100, 2048}}};
+  // Choosing: a caption without a command does nothing; a command runs once the menu is closed,
+  // also from a submenu; the host follows a panel that a command resized.
+  const std::vector<std::tuple<QString, int, QSize>> cases = {{"Probe && Co", 0, {2048, 2048}},
+                                                              {"Count", 1, {2048, 2048}},
+                                                              {"More/Count Twice", 3, {2048, 2048}},
+                                                              {"Grow Panel", 3, {2100, 2048}}};
   for (const auto& [choice, expectedCount, hostSize] : cases) {
     inner.presses.clear();
     QStringList shown;
@@ -212,7 +216,7 @@ TEST_F(HostTest, RightClickGoesToTheControlAndOpensTheNearestMenuAsWritten) {
     });
     rightClick(115, 125);
     EXPECT_TRUE(robot.clean()) << robot.unexpected().join(",").toStdString();
-    EXPECT_EQ(shown, QStringList({"Probe && Co", "-", "Count", "Grow Panel"}));
+    EXPECT_EQ(shown, QStringList({"Probe && Co", "-", "Count", "Grow Panel", "More"}));
     EXPECT_EQ(inner.presses, (std::vector<Probe::Press>{{TMouseButton::Right, 5, 5}}));
     EXPECT_TRUE(outer.presses.empty());
     EXPECT_EQ(counted, expectedCount) << choice.toStdString();

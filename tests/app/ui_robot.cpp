@@ -78,11 +78,18 @@ QStringList UiRobot::actionTexts(QMenu* menu) {
 }
 
 bool UiRobot::choose(QMenu* menu, const QString& text) {
+  // "Group/Item": the item of a submenu, opened as the keyboard opens it.
+  const QString own = text.section(QLatin1Char('/'), 0, 0), inner = text.section(QLatin1Char('/'), 1);
   for (QAction* action : menu->actions()) {
-    if (action->isSeparator() || action->text() != text) continue;
+    if (action->isSeparator() || action->text() != own) continue;
     menu->setActiveAction(action);
-    QTest::keyClick(menu, Qt::Key_Return);
-    return true;
+    if (inner.isEmpty()) {
+      QTest::keyClick(menu, Qt::Key_Return);
+      return true;
+    }
+    if (!action->menu()) return false;
+    QTest::keyClick(menu, Qt::Key_Right);
+    return choose(action->menu(), inner);
   }
   return false;
 }

@@ -36,7 +36,8 @@ class UiRobot : public QObject {
 
   // The menu's texts, a separator as "-".
   static QStringList actionTexts(QMenu* menu);
-  // Chooses the item with this text through the keyboard, as a user would; false when missing.
+  // Chooses the item with this text through the keyboard, as a user would ("Group/Item" for an item
+  // of a submenu); false when missing.
   static bool choose(QMenu* menu, const QString& text);
 
  private:

@@ -32,20 +32,25 @@ TEST_F(Panel, SurfaceMenuCaptionsInOrder) {
       "-> Remove Exists Page",
       "-> Save Diagram To BitMap File",
       "-> Page Editor",
-      // The editor's own, greyed while there is nothing to take back or do again.
+      // The editor's own, greyed while there is nothing to take back or do again, then its groups.
       "-",
       "-> Undo ",
       "-> Redo ",
+      "View",
       // The view's zoom; at 100 % already, that item is greyed.
       "-> Zoom In",
       "-> Zoom Out",
       "-> Zoom 100 %",
       "-> Zoom Whole Page",
+      "Export",
       "-> Export Page As...",
   };
-  EXPECT_EQ(panel.SurfaceMenu().Captions(), expected);
+  std::vector<std::string> all;
+  for (const MenuItem* item : panel.SurfaceMenu().AllItems()) all.push_back(item->Caption());
+  EXPECT_EQ(all, expected);
+  EXPECT_EQ(panel.SurfaceMenu().Count(), 19u) << "the groups' items in their submenus";
   for (size_t item = 15; item < expected.size(); ++item)
-    EXPECT_EQ(panel.SurfaceMenu().Item(item).Enabled(), item != 15 && item != 16 && item != 19) << expected[item];
+    EXPECT_EQ(panel.SurfaceMenu().AllItems()[item]->Enabled(), item != 15 && item != 16 && item != 20) << expected[item];
   EXPECT_EQ(panel.GetPopupMenu(), &panel.SurfaceMenu());
 }
 

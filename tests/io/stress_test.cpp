@@ -663,13 +663,17 @@ class StressRun : private THostWindow {
   void DragMoved(const TRect&, bool) override {}
   void DragEnded() override {}
 
-  // An item of the menu, drawn by weight; every item can come up, those without a command too.
+  // An item of the menu or of its submenus, by its place among them all (as the window tells it).
+  static const MenuItem& ItemAt(const PopupMenu& menu, size_t index) { return *menu.AllItems()[index]; }
+
+  // An item of the menu or a submenu, drawn by weight; every item can come up, those without a
+  // command too.
   size_t ChooseItem(const PopupMenu& menu, const std::function<int(const std::string&)>& weight) {
     std::vector<int> weights;
-    for (size_t i = 0; i < menu.Count(); ++i) weights.push_back(std::max(0, weight(menu.Item(i).Caption())));
+    for (const MenuItem* item : menu.AllItems()) weights.push_back(std::max(0, weight(item->Caption())));
     std::discrete_distribution<size_t> pick(weights.begin(), weights.end());
     const size_t index = pick(random_);
-    const MenuItem& item = menu.Item(index);
+    const MenuItem& item = ItemAt(menu, index);
     Note("-> " + Quoted(item.Caption()));
     // Undo and redo are counted as two commands, whatever step they name.
     const std::string caption = Trim(item.Caption());
@@ -688,10 +692,10 @@ class StressRun : private THostWindow {
       if (caption == "-> Current Page Rename") return 3;
       return 2;
     });
-    const std::string& caption = menu.Item(index).Caption();
+    const std::string& caption = ItemAt(menu, index).Caption();
     // The menu's undo and redo give the state of their moment, as the keys do.
-    if (StartsWith(caption, "-> Undo ") && menu.Item(index).Enabled()) after_ = [this] { Undid(); };
-    if (StartsWith(caption, "-> Redo ") && menu.Item(index).Enabled()) after_ = [this] { Redid(); };
+    if (StartsWith(caption, "-> Undo ") && ItemAt(menu, index).Enabled()) after_ = [this] { Undid(); };
+    if (StartsWith(caption, "-> Redo ") && ItemAt(menu, index).Enabled()) after_ = [this] { Redid(); };
     if (caption == "-> Create Entity") {
       if (panel.ActivePageName().empty()) TypeAnswer(kPages);
       TypeAnswer(kDescriptions);
@@ -846,7 +850,7 @@ class StressRun : private THostWindow {
       if (caption == "-> Rename Entity") return 6;
       return 4;
     });
-    const std::string& caption = menu.Item(index).Caption();
+    const std::string& caption = ItemAt(menu, index).Caption();
     if (caption == "-> Rename Entity") {
       TypeAnswer(kDescriptions);
     } else if (caption == "-> Select Entity Type") {
@@ -872,7 +876,7 @@ class StressRun : private THostWindow {
       if (caption.find("Remove This") != std::string::npos) return 3;
       return caption == "-" ? 1 : 5;
     });
-    const std::string& caption = menu.Item(index).Caption();
+    const std::string& caption = ItemAt(menu, index).Caption();
     if (caption.find("Rename") != std::string::npos) TypeAnswer(kDescriptions);
     if (caption == " -> Property Data Type") FormAnswer();
     return index;
@@ -898,7 +902,7 @@ class StressRun : private THostWindow {
       if (caption.find("Remove This") != std::string::npos) return 3;
       return caption == "-" ? 1 : 5;
     });
-    const std::string& caption = menu.Item(index).Caption();
+    const std::string& caption = ItemAt(menu, index).Caption();
     if (caption.find("Rename") != std::string::npos)
       TypeAnswer(kDescriptions);
     else if (caption == " -> Add New Display Page")

@@ -1,0 +1,32 @@
+// The editor's own items of the surface menu: after the diagram's fourteen, behind one separator,
+// "-> Undo " and "-> Redo " naming the step they would take back or do again, then one submenu per
+// group of commands ("View": the zoom; "Export": the page as a picture), so that the menu stays
+// short as commands arrive. Built once and kept current as the history and the view's zoom change.
+#pragma once
+
+#include <string>
+
+class MenuItem;
+class PopupMenu;
+class TDiagramHistory;
+class TOOAPanel;
+class TViewZoom;
+
+class TOwnSurfaceItems {
+ public:
+  // Adds the items to the end of the panel's surface menu, which holds its own items already.
+  TOwnSurfaceItems(TOOAPanel& panel, PopupMenu& menu);
+
+  // The undo and redo items name their steps, greyed when there is none.
+  void HistoryChanged(const TDiagramHistory& history);
+  // The zoom items that would change nothing are greyed; the way back to 100 % tells the zoom shown
+  // (the window's caption is the diagram's, so this is where the zoom shows).
+  void ViewZoomed(const TViewZoom& zoom);
+
+ private:
+  MenuItem* undo_ = nullptr;
+  MenuItem* redo_ = nullptr;
+  MenuItem* zoomIn_ = nullptr;
+  MenuItem* zoomOut_ = nullptr;
+  MenuItem* zoomActual_ = nullptr;
+};
