@@ -48,7 +48,7 @@ int main(int argc, char* argv[]) {
   TfMain window;
   window.show();
   window.host().runGuarded([&] { ApplyCommandLine(window.panel(), line); });
-  RecoveryKeeper& recovery = window.keepRecoveryCopies(TRecoveryStore::DefaultFolder());
+  TRecoveryKeeper& recovery = window.keepRecoveryCopies(TRecoveryStore::DefaultFolder());
   // Schema files imported at start make a diagram no file holds yet.
   if (!line.Schemas.empty()) window.panel().History().MarkUnsaved();
   window.host().runGuarded([&] { recovery.OfferCopies(); });

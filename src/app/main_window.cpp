@@ -29,8 +29,8 @@
 #include "qt_canvas.h"
 #include "qt_editor_window.h"
 #include "qt_platform.h"
+#include "qt_recovery_keeper.h"
 #include "window_frame.h"
-#include "recovery_keeper.h"
 #include "window_icon.h"
 
 namespace {
@@ -76,10 +76,12 @@ TfMain::TfMain(QWidget* parent) : QWidget(parent) {
 
 QScrollArea& TfMain::scrollBox() const { return *scrollBox_; }
 
-RecoveryKeeper& TfMain::keepRecoveryCopies(const std::string& folder) {
-  recovery_ = std::make_unique<RecoveryKeeper>(*panel_, *platform_, folder);
-  return *recovery_;
+TRecoveryKeeper& TfMain::keepRecoveryCopies(const std::string& folder) {
+  recovery_ = std::make_unique<QtRecoveryKeeper>(*panel_, *platform_, folder);
+  return recovery_->keeper();
 }
+
+TRecoveryKeeper* TfMain::recovery() const { return recovery_ ? &recovery_->keeper() : nullptr; }
 
 void TfMain::bindKeys() {
   // Keys of the whole window, so that they work wherever its focus is; the page editor, a window of

@@ -16,8 +16,9 @@ class QResizeEvent;
 class QShowEvent;
 class QtEditorWindow;
 class QtPlatform;
-class RecoveryKeeper;
+class QtRecoveryKeeper;
 class TOOAPanel;
+class TRecoveryKeeper;
 
 class TfMain : public QWidget {
   Q_OBJECT
@@ -34,8 +35,8 @@ class TfMain : public QWidget {
   DiagramView& view() const { return *scrollBox_; }
   // From now on the diagram's unsaved state is kept in a recovery copy in the folder (the editor
   // started by the user; tests and jobs without a display keep none).
-  RecoveryKeeper& keepRecoveryCopies(const std::string& folder);
-  RecoveryKeeper* recovery() const { return recovery_.get(); }
+  TRecoveryKeeper& keepRecoveryCopies(const std::string& folder);
+  TRecoveryKeeper* recovery() const;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -60,7 +61,7 @@ class TfMain : public QWidget {
   std::unique_ptr<QtEditorWindow> editorWindow_;
   std::unique_ptr<TOOAPanel> panel_;
   // Goes before the panel: it writes what is still to be written from the panel as it goes.
-  std::unique_ptr<RecoveryKeeper> recovery_;
+  std::unique_ptr<QtRecoveryKeeper> recovery_;
   DiagramView* scrollBox_ = nullptr;
   DiagramHost* host_ = nullptr;
   bool docked_ = false;

@@ -1,12 +1,10 @@
 // Unsaved work survives the editor: the real program killed while it runs leaves a copy that the
-// next editor offers back whole, editors running side by side never offer each other's copy, and
-// the copy follows saves, closes, answers, an unwritable folder and damage.
+// next editor offers back whole, and editors running side by side never offer each other's copy.
+// What the copy does in between is the core keeper's (tests/io/recovery_keeper_test.cpp).
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QCoreApplication>
 #include <QMessageBox>
-#include <QTest>
 
 #include <signal.h>
 #include <spawn.h>
@@ -25,7 +23,6 @@
 #include "main_window.h"
 #include "ooa_panel.h"
 #include "recovery_keeper.h"
-#include "recovery_store.h"
 #include "schema_import.h"
 #include "schema_scrambler.h"
 #include "ui_robot.h"
@@ -97,12 +94,6 @@ class RecoveryTest : public ::testing::Test {
     EXPECT_FALSE(fs::exists(root / "export-state"));
     return ReadBytes(out);
   }
-  // A new editor in this process, keeping its copies in the folder.
-  std::unique_ptr<TfMain> NewWindow() {
-    auto window = std::make_unique<TfMain>();
-    window->keepRecoveryCopies(folder.string());
-    return window;
-  }
 
   TTempFolder temp;
   const fs::path root = temp.Path();
@@ -122,7 +113,8 @@ TEST_F(RecoveryTest, AKilledEditorsCopyIsOfferedAloneAndRestoredWhole) {
     EXPECT_TRUE(store.Orphans().empty()) << "both editors run";
   }
   Kill(first);
-  auto window = NewWindow();
+  auto window = std::make_unique<TfMain>();
+  window->keepRecoveryCopies(folder.string());
   QStringList asked;
   UiRobot robot;
   robot.onModal([&](QWidget* modal) {
@@ -140,99 +132,7 @@ TEST_F(RecoveryTest, AKilledEditorsCopyIsOfferedAloneAndRestoredWhole) {
   EXPECT_FALSE(panel.History().IsClean());
   EXPECT_EQ(ReadBytes(diagram), original) << "the file itself is untouched";
   // The restored diagram is this editor's copy now, still there for the next start.
-  EXPECT_TRUE(window->recovery()->store().HasCopy());
+  EXPECT_TRUE(window->recovery()->Store().HasCopy());
   EXPECT_EQ(Listed(folder, ".info").size(), 2u);
-}
-
-// The copy follows what the user does: a save removes it, a close with changes keeps it, No
-// discards it, a window closed clean leaves none.
-TEST_F(RecoveryTest, TheCopyFollowsSavesClosesAndAnswers) {
-  const auto edit = [](TOOAPanel& panel, const std::string& desc) {
-    panel.EditAll("Create Entity", [&] {
-      panel.SetOwnPageList({"Main"});
-      panel.SetActivePageName("Main");
-      panel.CreateEntity(desc, false);
-    });
-  };
-  const auto copies = [this] { return Listed(folder, ".info").size(); };
-  {
-    auto window = NewWindow();
-    edit(window->panel(), "Customer");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return copies() == 1; }, 5000)) << "written within the delay";
-    window->panel().SaveDiagramFile((root / "work" / "Saved").string());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return copies() == 0; }, 5000)) << "a save removes it";
-    edit(window->panel(), "Order");
-  }
-  EXPECT_EQ(copies(), 1u) << "closed with a change not yet written: written as the window closes";
-  {
-    auto window = NewWindow();
-    UiRobot robot;
-    robot.onModal([](QWidget* modal) { qobject_cast<QMessageBox*>(modal)->button(QMessageBox::No)->click(); });
-    window->recovery()->OfferCopies();
-    EXPECT_TRUE(robot.clean());
-    EXPECT_EQ(copies(), 0u) << "No discards it";
-    EXPECT_TRUE(Listed(folder, ".ERD").empty());
-  }
-  {
-    auto window = NewWindow();
-    edit(window->panel(), "Clean");
-    window->panel().History().MarkClean();
-  }
-  EXPECT_EQ(copies(), 0u) << "a window closed clean leaves none";
-}
-
-// A folder that cannot be made is told of once; a copy that cannot be read is told of, kept aside
-// and never offered.
-TEST_F(RecoveryTest, FailuresAreToldOnceAndDamagedCopiesAreKeptAside) {
-  WriteBytes(root / "state", "a file where the folder should be");
-  {
-    auto window = NewWindow();
-    QStringList shown;
-    UiRobot robot;
-    robot.onModal([&](QWidget* modal) {
-      shown << qobject_cast<QMessageBox*>(modal)->text().section(". ", 0, 0);
-      modal->close();
-    });
-    for (const char* desc : {"One", "Two"}) {
-      window->panel().EditAll("Create Entity", [&] {
-        window->panel().SetOwnPageList({"Main"});
-        window->panel().SetActivePageName("Main");
-        window->panel().CreateEntity(desc, false);
-      });
-      QTest::qWait(RecoveryKeeper::DelayMs + 500);
-    }
-    EXPECT_EQ(shown, QStringList({"The unsaved diagram cannot be kept for recovery"})) << "once";
-    EXPECT_TRUE(robot.clean()) << robot.unexpected().join(",").toStdString();
-  }
-  fs::remove(root / "state");
-  fs::create_directories(folder);
-  const struct {
-    const char* info;
-    const char* diagram;
-  } damaged[] = {
-      {"VERSION=1\nNAME=Shop\nFOLDER=/tmp/\nTIME=1\n", "not a diagram at all"},
-      {"VERSION=2\nNAME=Shop\nFOLDER=/tmp/\nTIME=2\n", "@ERDIAGRAM\r\n#ERDIAGRAM\r\n"},
-      {"VERSION=1\nNAME=Shop\n", "@ERDIAGRAM\r\n#ERDIAGRAM\r\n"},
-  };
-  for (size_t i = 0; i < std::size(damaged); ++i) {
-    WriteBytes(folder / ("old" + std::to_string(i) + ".info"), damaged[i].info);
-    WriteBytes(folder / ("old" + std::to_string(i) + ".ERD"), damaged[i].diagram);
-  }
-  auto window = NewWindow();
-  int errors = 0;
-  UiRobot robot;
-  for (size_t i = 0; i < std::size(damaged); ++i)
-    robot.onModal([&](QWidget* modal) {
-      auto* box = qobject_cast<QMessageBox*>(modal);
-      EXPECT_EQ(box->icon(), QMessageBox::Critical);
-      EXPECT_TRUE(box->text().contains("cannot be restored")) << box->text().toStdString();
-      ++errors;
-      box->close();
-    });
-  window->recovery()->OfferCopies();
-  EXPECT_TRUE(robot.clean()) << robot.unexpected().join(",").toStdString();
-  EXPECT_EQ(errors, 3);
-  EXPECT_TRUE(Listed(folder, ".info").empty());
-  EXPECT_EQ(Listed(folder, ".damaged").size(), 6u) << "every copy and description kept aside";
 }
 }  // namespace
