@@ -11,7 +11,7 @@ for config in release asan; do
   echo "== $config build"
   scripts/build.sh "$config"
   echo "== $config tests"
-  ctest --test-dir "build/$config" --output-on-failure -j "$(nproc)"
+  ctest --preset "$config" -j "$(nproc)"
 done
 echo "== fuzz build"
 scripts/build.sh fuzz

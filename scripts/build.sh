@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Configures (once) and builds one configuration in its own folder under build/:
+# Configures (once) and builds one configuration of CMakePresets.json in its own folder under build/:
 #   scripts/build.sh release [targets...]   optimised, used to run the editor and the tests
 #   scripts/build.sh asan [targets...]      AddressSanitizer and UndefinedBehaviorSanitizer, for the tests
 #   scripts/build.sh fuzz [targets...]      the Qt-free core and the libFuzzer harnesses, built by clang
@@ -10,18 +10,13 @@ cd "$(dirname "$0")/.."
 config="${1:?configuration: release, asan or fuzz}"
 shift
 case "$config" in
-  release) options=(-DCMAKE_BUILD_TYPE=Release) ;;
-  asan) options=(-DCMAKE_BUILD_TYPE=Debug -DQUORVANE_SANITIZE=ON -DCMAKE_CXX_FLAGS_DEBUG="-g -O1") ;;
-  fuzz) options=(-DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++-14 -DQUORVANE_SANITIZE=ON
-                 -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DQUORVANE_BUILD_APP=OFF -DQUORVANE_BUILD_TESTS=OFF
-                 -DQUORVANE_BUILD_BENCH=OFF -DQUORVANE_BUILD_FUZZ=ON) ;;
+  release | asan | fuzz) ;;
   *) echo "unknown configuration: $config" >&2; exit 2 ;;
 esac
 
-dir="build/$config"
-if [ ! -f "$dir/build.ninja" ]; then
-  cmake -S . -B "$dir" -G Ninja "${options[@]}" >/dev/null
+if [ ! -f "build/$config/build.ninja" ]; then
+  cmake --preset "$config" >/dev/null
 fi
 targets=()
 for target in "$@"; do targets+=(--target "$target"); done
-cmake --build "$dir" -j "$(nproc)" "${targets[@]}"
+cmake --build --preset "$config" -j "$(nproc)" "${targets[@]}"

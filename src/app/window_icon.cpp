@@ -7,6 +7,8 @@
 #include "entity.h"
 #include "qt_canvas.h"
 
+const char kApplicationId[] = QUORVANE_APP_ID;
+
 void PaintWindowIcon(QPainter& painter) {
   painter.fillRect(QRect(2, 4, 20, 24), Qt::black);
   painter.fillRect(QRect(3, 5, 18, 22), toQColor(TEntity::Colour));

@@ -8,7 +8,7 @@
 class QPainter;
 
 // The id the desktop knows the editor by: its desktop entry, icon, file type and metainfo.
-inline constexpr const char* kApplicationId = QUORVANE_APP_ID;
+extern const char kApplicationId[];
 
 // Draws the icon on a 32 by 32 square (scale the painter for other sizes).
 void PaintWindowIcon(QPainter& painter);
