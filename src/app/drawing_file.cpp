@@ -25,40 +25,27 @@ void WriteBytes(const std::string& fileName, const QByteArray& bytes) {
   WriteFileAtomically(fileName, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
 
-void Draw(QPainter& painter, const std::function<void(Canvas&)>& draw) {
-  QtCanvas canvas(painter);
-  canvas.setVectorMode(true);
-  draw(canvas);
-}
-}  // namespace
-
-void WriteDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
-                      const std::string& title, const std::function<void(Canvas&)>& draw) {
-  switch (format) {
-    case TDrawingFormat::Svg: {
-      QByteArray bytes;
-      QBuffer buffer(&bytes);
-      buffer.open(QIODevice::WriteOnly);
-      QSvgGenerator generator;
-      generator.setOutputDevice(&buffer);
-      generator.setSize(QSize(width, height));
-      generator.setViewBox(QRect(0, 0, width, height));
-      generator.setTitle(QString::fromStdString(title));
-      {
-        QPainter painter(&generator);
-        Draw(painter, draw);
-      }
-      WriteBytes(fileName, bytes);
-      return;
-    }
-    case TDrawingFormat::Pdf:
-      WriteDrawingPages(fileName, 1, width, height, title, [&](Canvas& canvas, int) { draw(canvas); });
-      return;
+void WriteSvg(const std::string& fileName, int width, int height, const std::string& title,
+              const std::function<void(Canvas&, int page)>& draw) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QSvgGenerator generator;
+  generator.setOutputDevice(&buffer);
+  generator.setSize(QSize(width, height));
+  generator.setViewBox(QRect(0, 0, width, height));
+  generator.setTitle(QString::fromStdString(title));
+  {
+    QPainter painter(&generator);
+    QtCanvas canvas(painter);
+    canvas.setVectorMode(true);
+    draw(canvas, 0);
   }
+  WriteBytes(fileName, bytes);
 }
 
-void WriteDrawingPages(const std::string& fileName, int pages, int width, int height, const std::string& title,
-                       const std::function<void(Canvas&, int page)>& draw) {
+void WritePdf(const std::string& fileName, int pages, int width, int height, const std::string& title,
+              const std::function<void(Canvas&, int page)>& draw) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
@@ -80,4 +67,18 @@ void WriteDrawingPages(const std::string& fileName, int pages, int width, int he
     painter.end();
   }
   WriteBytes(fileName, bytes);
+}
+}  // namespace
+
+void WriteDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
+                      const std::string& title, int pages, const std::function<void(Canvas&, int page)>& draw) {
+  switch (format) {
+    case TDrawingFormat::Svg:
+      if (pages != 1) throw EToolkitError("Cannot create file \"" + fileName + "\". An SVG drawing holds one page");
+      WriteSvg(fileName, width, height, title, draw);
+      return;
+    case TDrawingFormat::Pdf:
+      WritePdf(fileName, pages, width, height, title, draw);
+      return;
+  }
 }

@@ -9,11 +9,9 @@
 
 class Canvas;
 
-// Paints the drawing of width by height pixels and writes it in the format, replacing the file only
-// when the whole drawing was written; EToolkitError "Cannot create file ..." when it cannot. A PDF
-// page is the drawing's size at 96 pixels an inch.
+// Paints the drawing of width by height pixels, page by page, and writes it in the format,
+// replacing the file only when the whole drawing was written; EToolkitError "Cannot create file ..."
+// when it cannot, or when an SVG is asked for more than one page. A PDF page is the drawing's size at
+// 96 pixels an inch; a PDF holds at least one.
 void WriteDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
-                      const std::string& title, const std::function<void(Canvas&)>& draw);
-// A PDF of as many pages, each drawn in turn; at least one.
-void WriteDrawingPages(const std::string& fileName, int pages, int width, int height, const std::string& title,
-                       const std::function<void(Canvas&, int page)>& draw);
+                      const std::string& title, int pages, const std::function<void(Canvas&, int page)>& draw);

@@ -10,6 +10,6 @@ void HeadlessPlatform::Tell(const std::string& text) { std::cerr << "quorvane: "
 std::unique_ptr<Bitmap> HeadlessPlatform::CreateBitmap() { return std::make_unique<QtBitmap>(); }
 
 void HeadlessPlatform::SaveDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
-                                       const std::string& title, const std::function<void(Canvas&)>& draw) {
-  WriteDrawingFile(fileName, format, width, height, title, draw);
+                                       const std::string& title, int pages, const std::function<void(Canvas&, int page)>& draw) {
+  WriteDrawingFile(fileName, format, width, height, title, pages, draw);
 }

@@ -8,11 +8,31 @@
 #include "command_line.h"
 #include "command_line_job.h"
 #include "diagram_host.h"
+#include "headless_platform.h"
 #include "large_pages.h"
 #include "main_window.h"
 #include "ooa_panel.h"
 #include "recovery_keeper.h"
 #include "window_icon.h"
+
+namespace {
+// The frame of every job without a display: Qt serves only the font metrics and the picture writers,
+// on its offscreen platform unless another is asked for, and its own warnings (about a missing
+// runtime folder and the like) are kept quiet, for they would break the promise of one clear line on
+// standard error.
+int RunHeadless(const THeadlessWork& work) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtFatalMsg) std::cerr << "quorvane: " << message.toStdString() << '\n';
+  });
+  int argc = 1;
+  char name[] = "quorvane";
+  char* argv[] = {name, nullptr};
+  QGuiApplication application(argc, argv);
+  HeadlessPlatform platform;
+  return work(platform);
+}
+}  // namespace
 
 int main(int argc, char* argv[]) {
   UseLargeMemoryPages();
@@ -27,15 +47,15 @@ int main(int argc, char* argv[]) {
     return 0;
   }
   if (line.Version) {
-    std::cout << VersionLine();
+    std::cout << VersionLine(QUORVANE_VERSION);
     return 0;
   }
-  if (line.Export) return RunExport(line);
+  if (line.Export) return RunExport(line, RunHeadless);
 
   if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
       qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
     // A diagram to open but nowhere to show it: it is read and described instead.
-    if (line.Diagram || !line.Schemas.empty()) return RunWithoutDisplay(line);
+    if (line.Diagram || !line.Imports.empty()) return RunWithoutDisplay(line, RunHeadless);
     std::cerr << "quorvane: no display to show the editor on; to work without one, use --export=OUT "
                  "(see --help)\n";
     return 1;
@@ -49,8 +69,8 @@ int main(int argc, char* argv[]) {
   window.show();
   window.host().runGuarded([&] { ApplyCommandLine(window.panel(), line); });
   TRecoveryKeeper& recovery = window.keepRecoveryCopies(TRecoveryStore::DefaultFolder());
-  // Schema files imported at start make a diagram no file holds yet.
-  if (!line.Schemas.empty()) window.panel().History().MarkUnsaved();
+  // Sources imported at start make a diagram no file holds yet.
+  if (!line.Imports.empty()) window.panel().History().MarkUnsaved();
   window.host().runGuarded([&] { recovery.OfferCopies(); });
   window.host().syncSize();
   return application.exec();

@@ -306,6 +306,6 @@ void QtPlatform::BeginDrag(Control& control) {
 std::unique_ptr<Bitmap> QtPlatform::CreateBitmap() { return std::make_unique<QtBitmap>(); }
 
 void QtPlatform::SaveDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
-                                 const std::string& title, const std::function<void(Canvas&)>& draw) {
-  WriteDrawingFile(fileName, format, width, height, title, draw);
+                                 const std::string& title, int pages, const std::function<void(Canvas&, int page)>& draw) {
+  WriteDrawingFile(fileName, format, width, height, title, pages, draw);
 }

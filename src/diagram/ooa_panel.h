@@ -164,8 +164,8 @@ class TOOAPanel : public Control {
   void SaveToBitmapFile(const std::string& fileName, TPictureFormat format = TPictureFormat::Bmp);
   Bitmap* GetBitmap() const { return bitmap_.get(); }
   void SaveToBitmapCommand();
-  // The picture of the active page in the format its name asks for: ".svg" a drawing, ".png" a PNG
-  // picture (letter case aside), any other name a Windows bitmap.
+  // The picture of the active page in the format its name asks for (PictureFileFormatOf): ".svg"
+  // and ".pdf" a drawing, ".png" a PNG picture, any other name a Windows bitmap.
   void SavePictureFile(const std::string& fileName);
   // "-> Export Page As...": the active page's picture in the format the dialog's filter or the
   // name's extension says.

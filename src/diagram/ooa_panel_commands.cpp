@@ -5,6 +5,7 @@
 #include "editor_window.h"
 #include "ooa_panel.h"
 #include "own_surface_items.h"
+#include "picture_file.h"
 #include "platform.h"
 #include "text.h"
 
@@ -77,9 +78,7 @@ void TOOAPanel::SaveToBitmapCommand() {
 void TOOAPanel::ExportPageCommand() {
   FileDialogOptions options;
   // Proposed by the page's name, as far as a file name can hold it.
-  std::string name = activePageName_.empty() ? std::string("NoName") : activePageName_;
-  for (char& c : name)
-    if (c == '/') c = '_';
+  const std::string name = activePageName_.empty() ? std::string("NoName") : PageNameForFile(activePageName_);
   options.FileName = JoinFolder(diagramFolder_, name + ".png");
   options.Filter = "PNG Picture|*.png|SVG Drawing|*.svg|PDF Document|*.pdf|Windows BitMap File|*.bmp";
   options.SuffixFromFilter = true;
@@ -91,13 +90,20 @@ void TOOAPanel::ExportPageCommand() {
 void TOOAPanel::SavePictureFile(const std::string& fileName) {
   // The picture is what the name says it is: a file named page.png that held bitmap bytes would be
   // refused or misread by whatever opens it. Every other name is a Windows bitmap.
-  std::string extension = std::filesystem::path(fileName).extension().string();
-  for (char& c : extension) c = LowerAscii(c);
-  if (extension == ".svg" || extension == ".pdf") {
-    platform_.SaveDrawingFile(fileName, extension == ".svg" ? TDrawingFormat::Svg : TDrawingFormat::Pdf, Width(),
-                              Height(), diagramName_, [this](Canvas& canvas) { DrawPicture(canvas, Width(), Height()); });
-  } else {
-    SaveToBitmapFile(fileName, extension == ".png" ? TPictureFormat::Png : TPictureFormat::Bmp);
+  const auto draw = [this](Canvas& canvas, int) { DrawPicture(canvas, Width(), Height()); };
+  switch (PictureFileFormatOf(fileName).value_or(TPictureFileFormat::Bmp)) {
+    case TPictureFileFormat::Bmp:
+      SaveToBitmapFile(fileName, TPictureFormat::Bmp);
+      return;
+    case TPictureFileFormat::Png:
+      SaveToBitmapFile(fileName, TPictureFormat::Png);
+      return;
+    case TPictureFileFormat::Svg:
+      platform_.SaveDrawingFile(fileName, TDrawingFormat::Svg, Width(), Height(), diagramName_, 1, draw);
+      return;
+    case TPictureFileFormat::Pdf:
+      platform_.SaveDrawingFile(fileName, TDrawingFormat::Pdf, Width(), Height(), diagramName_, 1, draw);
+      return;
   }
 }
 

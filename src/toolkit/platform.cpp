@@ -5,8 +5,8 @@
 #include "text.h"
 #include "toolkit_error.h"
 
-void Platform::SaveDrawingFile(const std::string& fileName, TDrawingFormat, int, int, const std::string&,
-                               const std::function<void(Canvas&)>&) {
+void Platform::SaveDrawingFile(const std::string& fileName, TDrawingFormat, int, int, const std::string&, int,
+                               const std::function<void(Canvas&, int)>&) {
   throw EToolkitError("Cannot create file \"" + fileName + "\". No drawing can be written here");
 }
 

@@ -112,11 +112,13 @@ class Platform {
   // A new off-screen picture of no size, painted with the same font as the screen.
   virtual std::unique_ptr<Bitmap> CreateBitmap() = 0;
   // Writes a drawing of width by height as a vector picture, with the same font as the screen;
-  // draw paints it on the canvas it is given. The file is replaced only when the whole picture was
-  // written; EToolkitError "Cannot create file ..." when it cannot be. A platform without picture
-  // writers refuses every drawing that way.
+  // draw paints each of its pages (numbered from 0) on the canvas it is given. A PDF holds as many
+  // pages as asked, one after the other; an SVG only one. The file is replaced only when the whole
+  // picture was written; EToolkitError "Cannot create file ..." when it cannot be. A platform
+  // without picture writers refuses every drawing that way.
   virtual void SaveDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
-                               const std::string& title, const std::function<void(Canvas&)>& draw);
+                               const std::string& title, int pages,
+                               const std::function<void(Canvas&, int page)>& draw);
 
   // Measures text with the real font and draws nowhere; used whenever a control paints outside the
   // host's paint, so that painting's side effects (sizes, visibility) happen at once.

@@ -774,4 +774,9 @@ TEST_F(Panel, BitmapExportCommand) {
   for (const auto& call : platform.CallsOf("Drawing")) drawings.push_back(call.Text + " " + call.Default);
   EXPECT_EQ(drawings, (std::vector<std::string>{"/data/b.svg 2048x2048 svg", "/data/c.pdf 2048x2048 pdf",
                                                 "/data/e.SVG 2048x2048 svg", "/data/f.txt.pdf 2048x2048 pdf"}));
+  // A proposed name holds no "/" (a path) and no control character or DEL, which nobody sees.
+  panel.SetActivePageName("In/Out\tNew\x7F" "Draft");
+  platform.CancelFile();
+  panel.SurfaceMenu().Find("-> Export Page As...")->Click();
+  EXPECT_EQ(platform.CallsOf("Save").back().File.FileName, "/data/In_Out_New_Draft.png");
 }

@@ -136,10 +136,11 @@ std::string ScriptedPlatform::Choose(const ChoiceDialog& dialog) {
 }
 
 void ScriptedPlatform::SaveDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
-                                       const std::string& title, const std::function<void(Canvas&)>& draw) {
-  Calls.push_back({"Drawing", title, fileName,
-                   IntToText(width) + "x" + IntToText(height) + (format == TDrawingFormat::Svg ? " svg" : " pdf"), {}, {}});
+                                       const std::string& title, int pages, const std::function<void(Canvas&, int page)>& draw) {
+  std::string shape = IntToText(width) + "x" + IntToText(height) + (format == TDrawingFormat::Svg ? " svg" : " pdf");
+  if (pages != 1) shape.append(" ").append(IntToText(pages)).append(" pages");
+  Calls.push_back({"Drawing", title, fileName, shape, {}, {}});
   Drawing.Clear();
-  draw(Drawing);
+  for (int page = 0; page < pages; ++page) draw(Drawing, page);
 }
 

@@ -52,10 +52,10 @@ class ScriptedPlatform : public Platform {
   std::optional<std::string> SaveFileDialog(const FileDialogOptions& options) override;
   std::string Choose(const ChoiceDialog& dialog) override;
   std::optional<TFormAnswer> AskForm(const TFormDialog& form) override;
-  // Recorded as "Drawing" with the file name as its text, "WIDTHxHEIGHT svg" (or pdf) as its
-  // default; the drawing is made on Drawing.
+  // Recorded as "Drawing" with the file name as its text, "WIDTHxHEIGHT svg" (or pdf, and " N pages"
+  // when not one) as its default; every page is drawn on Drawing.
   void SaveDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
-                       const std::string& title, const std::function<void(Canvas&)>& draw) override;
+                       const std::string& title, int pages, const std::function<void(Canvas&, int page)>& draw) override;
   std::unique_ptr<Bitmap> CreateBitmap() override {
     auto bitmap = std::make_unique<RecordingBitmap>();
     Bitmaps.push_back(bitmap.get());

@@ -1,4 +1,4 @@
-// The program's command line: the diagram to open, the schema files to import, the page to show
+// The program's command line: the diagram to open, the outside sources to import, the page to show
 // and, for work without a display, the file to export to.
 #pragma once
 
@@ -6,13 +6,22 @@
 #include <string>
 #include <vector>
 
+class TOOAPanel;
+
+// An outside source to import into the diagram, and the importer that reads it.
+struct TImport {
+  std::string Source;
+  void (*Import)(TOOAPanel& panel, const std::string& source) = nullptr;
+};
+
 struct TCommandLine {
   bool Help = false;
   bool Version = false;
   // Every display page exported, in the order of the page list.
   bool AllPages = false;
   std::optional<std::string> Diagram;
-  std::vector<std::string> Schemas;
+  // Imported in the order given, after the diagram is opened.
+  std::vector<TImport> Imports;
   std::optional<std::string> Page;
   std::optional<std::string> Export;
   // Set when the arguments make no sense; the rest is then not to be used.
@@ -22,5 +31,5 @@ struct TCommandLine {
 TCommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 // What --help prints.
 std::string CommandLineUsage();
-// What --version prints: the program's name and version, one line.
-std::string VersionLine();
+// What --version prints: the program's name and the version given, one line.
+std::string VersionLine(const std::string& version);

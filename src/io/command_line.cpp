@@ -1,6 +1,22 @@
 #include "command_line.h"
 
+#include <algorithm>
+
+#include "export_format.h"
+#include "schema_import.h"
+
 namespace {
+// Every outside source the command line imports from: its option, what the option's value names,
+// and the importer that reads it. An importer goes in here and nowhere else.
+struct TImportOption {
+  const char* Option;
+  const char* Value;
+  void (*Import)(TOOAPanel& panel, const std::string& source);
+};
+const TImportOption kImportOptions[] = {
+    {"--import-schema", "a file name", ImportSchemaFromFile},
+};
+
 bool TakeValue(const std::string& argument, const std::string& option, std::string& value) {
   if (argument.rfind(option + "=", 0) != 0) return false;
   value = argument.substr(option.size() + 1);
@@ -23,9 +39,13 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       line.Export = value;
     } else if (TakeValue(argument, "--page", value)) {
       line.Page = value;
-    } else if (TakeValue(argument, "--import-schema", value)) {
-      if (value.empty()) line.Error = "--import-schema needs a file name";
-      line.Schemas.push_back(value);
+    } else if (const auto import = std::find_if(std::begin(kImportOptions), std::end(kImportOptions),
+                                                [&](const TImportOption& option) {
+                                                  return TakeValue(argument, option.Option, value);
+                                                });
+               import != std::end(kImportOptions)) {
+      if (value.empty()) line.Error = std::string(import->Option) + " needs " + import->Value;
+      line.Imports.push_back({value, import->Import});
     } else if (argument.rfind("-", 0) == 0 && argument != "-") {
       line.Error = "unknown option " + argument + " (see --help)";
     } else if (line.Diagram) {
@@ -40,7 +60,24 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   return line;
 }
 
-std::string VersionLine() { return std::string("quorvane ") + QUORVANE_VERSION + "\n"; }
+std::string VersionLine(const std::string& version) { return "quorvane " + version + "\n"; }
+
+namespace {
+// The export formats as --help lists them: each extension in a column of its own, its lines beside.
+std::string ExportFormatsUsage() {
+  size_t width = 0;
+  for (const TExportFormat& format : ExportFormats()) width = std::max(width, format.Extension.size());
+  std::string usage;
+  for (const TExportFormat& format : ExportFormats()) {
+    std::string lead = "       " + format.Extension + std::string(width - format.Extension.size() + 2, ' ');
+    for (const std::string& line : format.Usage) {
+      usage += lead + line + "\n";
+      lead.assign(lead.size(), ' ');
+    }
+  }
+  return usage;
+}
+}  // namespace
 
 std::string CommandLineUsage() {
   return R"(Usage: quorvane [--page=NAME] [--import-schema=FILE.SFD ...] [FILE.ERD]
@@ -56,14 +93,7 @@ With --export, works without a display, for scripts:
   2. imports each schema export file (.SFD) in order, as a new entity;
   3. switches to page NAME if given (matched ignoring letter case; an unknown page is an error);
   4. writes OUT, chosen by its extension (letter case ignored):
-       .ERD  the diagram file, exactly as "-> Save Diagram " writes it
-       .bmp  the picture of the active page, exactly as "-> Save Diagram To BitMap File"
-             writes it (2048 by 2048 pixels, 24 bits per pixel)
-       .png  the same picture as PNG
-       .svg  the same drawing as SVG, with real lines, shapes and text
-       .pdf  the same drawing as a one-page PDF the size of the picture (2048 by 2048
-             pixels at 96 dpi), with real lines, shapes and text
-     OUT is written exactly at the path given, and only when everything before succeeded.
+)" + ExportFormatsUsage() + R"(     OUT is written exactly at the path given, and only when everything before succeeded.
   With --all-pages, every display page is written, in the order of the page list: a
   .pdf holds one page each; the other pictures are one file each, named by OUT with
   the page's name in place of %p (which OUT must then hold; characters a file name
