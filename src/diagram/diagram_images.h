@@ -36,6 +36,11 @@ struct TPartImage {
   friend bool operator==(const TPartImage&, const TPartImage&) = default;
 };
 
+// What rows and boxes alike take and give back: their number and text (each kind keeps its own),
+// name, place and colour.
+void CapturePart(const Control& part, long long id, const std::string& desc, TPartImage& image);
+void RestorePart(Control& part, const TPartImage& image);
+
 struct TRowImage : TPartImage {
   int RowIndex = 0;
   friend bool operator==(const TRowImage&, const TRowImage&) = default;

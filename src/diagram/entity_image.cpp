@@ -25,6 +25,20 @@ void SetPlace(Control& control, const TPlaceImage& place) {
   control.SetVisible(place.Visible);
 }
 
+void CapturePart(const Control& part, long long id, const std::string& desc, TPartImage& image) {
+  image.Id = id;
+  image.Name = part.Name();
+  image.Desc = desc;
+  image.Place = PlaceOf(part);
+  image.Color = part.Color();
+}
+
+void RestorePart(Control& part, const TPartImage& image) {
+  part.SetName(image.Name);
+  SetPlace(part, image.Place);
+  part.SetColor(image.Color);
+}
+
 namespace {
 template <class Member>
 long long IdOf(const Member* member) {

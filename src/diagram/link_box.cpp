@@ -39,11 +39,7 @@ void TLinkBox::SetTargetRow(TRow* row) { Relink(this, targetRow_, row); }
 
 TBoxImage TLinkBox::Image() const {
   TBoxImage image;
-  image.Id = id_;
-  image.Name = Name();
-  image.Desc = desc_;
-  image.Place = PlaceOf(*this);
-  image.Color = Color();
+  CapturePart(*this, id_, desc_, image);
   image.No = no_;
   image.Entries = ActivePages();
   const auto end = [](const TEntity* entity, const TRow* row) {
@@ -55,10 +51,8 @@ TBoxImage TLinkBox::Image() const {
 }
 
 void TLinkBox::Restore(const TBoxImage& image) {
-  SetName(image.Name);
   desc_ = image.Desc;
-  SetPlace(*this, image.Place);
-  SetColor(image.Color);
+  RestorePart(*this, image);
   no_ = image.No;
   SetActivePages(image.Entries);
 }

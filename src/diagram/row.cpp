@@ -73,20 +73,14 @@ void TRow::SetDesc(const std::string& desc) {
 }
 
 void TRow::CaptureRow(TRowImage& image) const {
-  image.Id = id_;
-  image.Name = Name();
-  image.Desc = desc_;
-  image.Place = PlaceOf(*this);
-  image.Color = Color();
+  CapturePart(*this, id_, desc_, image);
   image.RowIndex = rowIndex_;
 }
 
 void TRow::RestoreRow(const TRowImage& image) {
-  SetName(image.Name);
   desc_ = image.Desc;
   SetText(image.Desc);
-  SetPlace(*this, image.Place);
-  SetColor(image.Color);
+  RestorePart(*this, image);
   rowIndex_ = image.RowIndex;
 }
 

@@ -274,6 +274,10 @@ TEST_F(HostTest, TheWindowsKeysTakeARemovalBackAndDoItAgain) {
   rightClick(45, 52);
   ASSERT_TRUE(robot.clean());
   ASSERT_TRUE(panel().Entities().empty());
+  // The window's keys reach it while it is the active window, which the closed menu hands back in
+  // its own time.
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   const auto press = [this](Qt::KeyboardModifiers modifiers, Qt::Key key) {
     QTest::keyClick(window.get(), key, modifiers);
     QCoreApplication::processEvents();
