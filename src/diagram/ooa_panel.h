@@ -5,7 +5,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "bitmap.h"
@@ -233,6 +232,8 @@ class TOOAPanel : public Control {
   void ShowEntity(TEntity& entity, const std::string& page);
   void ShowEntityInEdit(TEntity& entity, const std::string& page);
   void ShowActivePagePass();
+  bool ShowMarked(const TEntity& entity) const;
+  void ClearShowMarks(const std::vector<TEntity*>& marked);
   // Clears every relation and event end that names the entity, before it goes.
   void DetachLinksTo(TEntity& entity);
 
@@ -268,5 +269,5 @@ class TOOAPanel : public Control {
   bool shownOnce_ = false;
   std::string lastShownPage_;
   std::vector<TEntity*> showMarks_;
-  std::unordered_set<const TEntity*> showMarked_;
+  std::vector<char> showMarked_;  // by serial
 };

@@ -112,11 +112,11 @@ void TOOAPanel::ShowActivePagePass() {
   if (partialShow_ && shownOnce_ && lastShownPage_ == page) {
     std::vector<TEntity*> marked;
     marked.swap(showMarks_);
-    showMarked_.clear();
+    ClearShowMarks(marked);
     std::sort(marked.begin(), marked.end(), [](const TEntity* a, const TEntity* b) { return a->Serial() < b->Serial(); });
     for (TEntity* entity : marked) ShowEntityInEdit(*entity, page);
   } else {
-    showMarked_.clear();
+    ClearShowMarks(showMarks_);
     showMarks_.clear();
     for (const auto& entity : entities_)
       if (entity) ShowEntityInEdit(*entity, page);
@@ -132,19 +132,35 @@ void TOOAPanel::BeginPartialShow() {
   shownOnce_ = false;
 }
 
+bool TOOAPanel::ShowMarked(const TEntity& entity) const {
+  const auto serial = static_cast<size_t>(entity.Serial());
+  return serial < showMarked_.size() && showMarked_[serial] != 0;
+}
+
+void TOOAPanel::ClearShowMarks(const std::vector<TEntity*>& marked) {
+  for (const TEntity* entity : marked) showMarked_[static_cast<size_t>(entity->Serial())] = 0;
+}
+
 void TOOAPanel::MarkForShow(TEntity& entity) {
-  if (!partialShow_ || !showMarked_.insert(&entity).second) return;
+  if (!partialShow_) return;
+  // By serial, which a reading hands out one after the other: the reader marks at every line, and a
+  // mark costs no search.
+  const auto serial = static_cast<size_t>(entity.Serial());
+  if (serial < showMarked_.size() && showMarked_[serial]) return;
+  if (serial >= showMarked_.size()) showMarked_.resize(serial + 1);
+  showMarked_[serial] = 1;
   showMarks_.push_back(&entity);
 }
 
 void TOOAPanel::EndPartialShow() {
   partialShow_ = false;
-  showMarked_.clear();
+  ClearShowMarks(showMarks_);
   showMarks_.clear();
 }
 
 void TOOAPanel::ForgetShowMark(TEntity& entity) {
-  if (showMarked_.erase(&entity) == 0) return;
+  if (!ShowMarked(entity)) return;
+  showMarked_[static_cast<size_t>(entity.Serial())] = 0;
   showMarks_.erase(std::remove(showMarks_.begin(), showMarks_.end(), &entity), showMarks_.end());
 }
 

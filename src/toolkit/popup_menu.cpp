@@ -31,10 +31,6 @@ MenuItem::MenuItem(std::string_view caption, std::function<void()> command) : co
   }
 }
 
-MenuItem::~MenuItem() = default;
-MenuItem::MenuItem(MenuItem&&) noexcept = default;
-MenuItem& MenuItem::operator=(MenuItem&&) noexcept = default;
-
 void MenuItem::SetCaption(std::string caption) {
   if (own_) {
     *own_ = std::move(caption);

@@ -62,3 +62,8 @@ class PopupMenu {
  private:
   std::vector<MenuItem> items_;
 };
+
+// Inline, where a submenu is a complete type: menus are made and grown by the thousand.
+inline MenuItem::~MenuItem() = default;
+inline MenuItem::MenuItem(MenuItem&&) noexcept = default;
+inline MenuItem& MenuItem::operator=(MenuItem&&) noexcept = default;
