@@ -140,7 +140,10 @@ void TRecoveryKeeper::OfferCopies() {
     platform_.ShowError("The recovery copy \"" + FullFileName(copy.CopyFile) + "\" cannot be restored (" +
                         copy.Problem + "); it is kept as \"" + FullFileName(aside) + "\".");
   }
-  for (const auto& [copy, text] : offers) {
+  for (const auto& offer : offers) {
+    // Named, not bound: a lambda below takes them, which a structured binding cannot give it.
+    const TRecoveryCopy& copy = offer.first;
+    const std::string& text = offer.second;
     const std::string question = "Restore the unsaved diagram \"" + copy.Info.DiagramName + "\" of " +
                                  clock_.UserTime(TMoment(std::chrono::seconds(copy.Info.WrittenAt))) + "?";
     if (!platform_.AskYesNo(question, "Recover Diagram")) {
