@@ -171,7 +171,7 @@ void BM_RecoveryWrite(benchmark::State& state) {
   Diagram& d = TheDiagram();
   const std::string text = DiagramFileText(d.panel);
   TRecoveryStore store((BenchFolder() / "recovery").string());
-  for (auto _ : state) store.Write(text, {d.panel.DiagramName(), "/", 0});
+  for (auto _ : state) store.Write(text, {d.panel.DiagramName(), "/", 0, ""});
   store.Remove();
   state.counters["MB"] = static_cast<double>(text.size()) / (1024.0 * 1024.0);
 }

@@ -126,13 +126,26 @@ std::string TDiagramHistory::RedoName() const { return CanRedo() ? steps_[positi
 void TDiagramHistory::Undo() {
   if (!CanUndo() || depth_ > 0) return;
   --position_;
-  Apply(steps_[position_], false);
+  ApplyOrStay(steps_[position_], false, 1);
 }
 
 void TDiagramHistory::Redo() {
   if (!CanRedo() || depth_ > 0) return;
   ++position_;
-  Apply(steps_[position_ - 1], true);
+  ApplyOrStay(steps_[position_ - 1], true, -1);
+}
+
+void TDiagramHistory::ApplyOrStay(const TStep& step, bool forward, int back) {
+  try {
+    Apply(step, forward);
+  } catch (...) {
+    // A command that failed half way (a toolkit error) leaves the step where it stood, to be taken
+    // again, and the history recording: every later edit is a step as before.
+    applying_ = false;
+    position_ = static_cast<size_t>(static_cast<long long>(position_) + back);
+    panel_.HistoryChanged();
+    throw;
+  }
 }
 
 void TDiagramHistory::MarkClean() {

@@ -89,6 +89,8 @@ class TDiagramHistory {
   };
 
   void Apply(const TStep& step, bool forward);
+  // Apply, and on failure back to the position before (back steps) with the history usable.
+  void ApplyOrStay(const TStep& step, bool forward, int back);
   void Hold(TEntityImage image);
 
   TOOAPanel& panel_;

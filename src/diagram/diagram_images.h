@@ -117,7 +117,7 @@ struct TEntityImage {
 };
 
 // The panel's own state an edit may change: its pages and the selected entity; for loading and
-// closing a diagram also its name and folder.
+// closing a diagram also its name, folder and file.
 struct TPanelImage {
   std::string ActivePage;
   TEntryList Pages;
@@ -128,5 +128,6 @@ struct TPanelImage {
   bool WithFile = false;
   std::string DiagramName;
   std::string DiagramFolder;
+  std::string DiagramFile;
   friend bool operator==(const TPanelImage&, const TPanelImage&) = default;
 };

@@ -85,13 +85,23 @@ int FreeCallDistance(const TEntity& entity, const TMethod& caller) {
   return distance;
 }
 
+namespace {
+// The last property row the entity shows, or none. A row hidden one by one keeps its old place: the
+// methods stand under the rows that show, or the box would keep a band where the hidden row was.
+const TProperty* LastShownProperty(const TEntity& entity) {
+  if (!entity.ShowProperty()) return nullptr;
+  const auto& rows = entity.PropertyList();
+  for (auto it = rows.rbegin(); it != rows.rend(); ++it)
+    if (it->Object && it->Object->IsDisplay()) return it->Object.get();
+  return nullptr;
+}
+}  // namespace
+
 void PlaceMethodRow(TMethod& row) {
   TEntity* entity = row.OwnerEntity();
   if (!entity || !row.Parent()) return;
-  if (entity->ShowProperty() && entity->PropertyCount() > 0) {
-    const TProperty& lastProperty = *entity->PropertyByIndex(entity->PropertyCount() - 1);
-    row.SetTop(lastProperty.Top() + entity->PropertyDefHeight() +
-               entity->MethodDefHeight() * row.RowIndex() + 1);
+  if (const TProperty* lastProperty = LastShownProperty(*entity)) {
+    row.SetTop(lastProperty->Top() + entity->PropertyDefHeight() + entity->MethodDefHeight() * row.RowIndex() + 1);
   } else {
     row.SetTop(entity->MethodDefHeight() * row.RowIndex() + 20);
   }
@@ -103,10 +113,7 @@ TMethod* AddMethod(TEntity& entity, const std::string& desc, bool silent) {
                                   "Input New Method's Name :", "Continue New Method ??"};
   const auto top = [&entity](TMethod& row) {
     int base = 20;
-    if (entity.PropertyCount() > 0 && entity.ShowProperty()) {
-      const Control& lastProperty = *entity.PropertyList().back().Object;
-      base = lastProperty.Top() + lastProperty.Height();
-    }
+    if (const TProperty* lastProperty = LastShownProperty(entity)) base = lastProperty->Top() + lastProperty->Height();
     return base + 2 + entity.MethodDefHeight() * row.RowIndex();
   };
   return AddEntityRow(entity, kind, desc, silent, top, [](TMethod&) {});

@@ -178,6 +178,7 @@ TPanelImage TOOAPanel::Image(bool withFile) const {
   if (withFile) {
     image.DiagramName = diagramName_;
     image.DiagramFolder = diagramFolder_;
+    image.DiagramFile = diagramFile_;
   }
   return image;
 }
@@ -189,6 +190,7 @@ bool TOOAPanel::RestorePages(const TPanelImage& image) {
   if (image.WithFile) {
     diagramName_ = image.DiagramName;
     diagramFolder_ = image.DiagramFolder;
+    diagramFile_ = image.DiagramFile;
   }
   return pageChanged;
 }
@@ -264,6 +266,7 @@ void TOOAPanel::ClearDiagram() {
 
 void TOOAPanel::CloseDiagram() {
   diagramName_.clear();
+  diagramFile_.clear();
   activePageName_.clear();
   ClearDiagram();
 }

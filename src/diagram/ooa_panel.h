@@ -36,7 +36,13 @@ using TOnEntityPopup =
 
 // What the panel's file and picture commands call; the file layer and the host fill it in.
 struct TDiagramFileHandlers {
+  // Writes the diagram to the name the way a diagram file's name is derived from it (".ERD").
   std::function<void(TOOAPanel&, const std::string& fileName)> SaveDiagramFile;
+  // Writes the diagram into exactly this file.
+  std::function<void(TOOAPanel&, const std::string& fileName)> WriteDiagramFile;
+  // The file a save of this name writes: the one its folder holds under the name in another
+  // letter case, when there is one.
+  std::function<std::string(const std::string& fileName)> FileToWrite;
   std::function<void(TOOAPanel&, const std::string& fileName)> LoadDiagramFile;
   std::function<void(TOOAPanel&)> ImportSchemaFile;
 };
@@ -63,6 +69,10 @@ class TOOAPanel : public Control {
   void SetEntityPopList(const std::vector<std::string>& lines) { entityPopList_ = lines; }
   const std::string& DiagramFolder() const { return diagramFolder_; }
   void SetDiagramFolder(const std::string& folder) { diagramFolder_ = folder; }
+  // The diagram's own file: the one it was read from or last saved to with Save As, or that a
+  // recovered diagram came from; empty when it has none yet. "-> Save Diagram " writes it.
+  const std::string& DiagramFile() const { return diagramFile_; }
+  void SetDiagramFile(const std::string& file) { diagramFile_ = file; }
 
   TOnSelectEntity OnSelectEntity;
   TOnSelectProperty OnSelectProperty;
@@ -148,6 +158,8 @@ class TOOAPanel : public Control {
   void SaveDiagramAsCommand();
   void PageEditorCommand();
   void SaveDiagramFile(const std::string& fileName);
+  // Writes the diagram into exactly this file; the clean point.
+  void WriteDiagramFile(const std::string& fileName);
   void LoadDiagramFile(const std::string& fileName);
   // Loads the file and makes its folder the diagram folder, as "-> Load Diagram " does.
   void OpenDiagramFile(const std::string& fileName);
@@ -221,6 +233,11 @@ class TOOAPanel : public Control {
 
  private:
   void BuildSurfaceMenu();
+  // Whether the file may be written: nothing or a folder stands there, or the user answers Yes to
+  // the question of a save dialog whose caption is given.
+  bool MayReplace(const std::string& fileName, const std::string& caption);
+  // The same for a picture, which never replaces the diagram's own file (refused with a message).
+  bool MayWritePicture(const std::string& fileName, const std::string& caption);
   // The surface menu's title line naming the active page. Where namesNoPage (the menu just built,
   // the last page removed) "EMPTY" stands for none; elsewhere an empty name leaves it ending in ": ".
   std::string MenuTitle(bool namesNoPage) const;
@@ -245,6 +262,7 @@ class TOOAPanel : public Control {
   std::vector<std::string> entityPopList_;
   TEntryList ownPageList_;
   std::string diagramFolder_;
+  std::string diagramFile_;
   bool pageEditorShown_ = false;
   int editorRefreshHeld_ = 0;
   TEntity* selectedEntity_ = nullptr;
@@ -268,6 +286,7 @@ class TOOAPanel : public Control {
   bool showAgain_ = false;
   bool shownOnce_ = false;
   std::string lastShownPage_;
+  std::string toldPage_;  // the active page DiagramChanged last told of
   std::vector<TEntity*> showMarks_;
   std::vector<char> showMarked_;  // by serial
 };

@@ -26,6 +26,26 @@ std::string JoinFolder(const std::string& folder, const std::string& name) {
   if (folder.empty() || folder.back() == kSeparator) return folder + name;
   return folder + kSeparator + name;
 }
+
+// Whether the two names stand for one file: the same file when both exist (a link or another
+// spelling of its path included), else the same absolute path.
+bool SameFile(const std::string& a, const std::string& b) {
+  if (a.empty() || b.empty()) return false;
+  std::error_code error;
+  if (std::filesystem::equivalent(a, b, error) && !error) return true;
+  const auto absolute = [](const std::string& name) {
+    std::error_code ignored;
+    return std::filesystem::absolute(name, ignored).lexically_normal();
+  };
+  return absolute(a) == absolute(b);
+}
+
+// The file a diagram saved as the chosen name goes to: the name itself when its extension is
+// ".ERD" in any letter case, else the name with ".ERD" added ("library.v2" is "library.v2.ERD").
+std::string WithDiagramExtension(const std::string& chosen) {
+  const std::string extension = std::filesystem::path(chosen).extension().string();
+  return SameText(extension, ".ERD") ? chosen : chosen + ".ERD";
+}
 }  // namespace
 
 void TOOAPanel::BuildSurfaceMenu() {
@@ -65,6 +85,23 @@ void TOOAPanel::HistoryChanged() {
 void TOOAPanel::UndoCommand() { history_.Undo(); }
 void TOOAPanel::RedoCommand() { history_.Redo(); }
 
+bool TOOAPanel::MayReplace(const std::string& fileName, const std::string& caption) {
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(fileName, error);
+  // Nothing there, or a folder, which no save replaces (it fails, as it says).
+  if (error || !std::filesystem::exists(status) || std::filesystem::is_directory(status)) return true;
+  return platform_.AskYesNo(std::filesystem::path(fileName).filename().string() + " already exists.\nDo you want to replace it?",
+                            caption);
+}
+
+bool TOOAPanel::MayWritePicture(const std::string& fileName, const std::string& caption) {
+  if (SameFile(fileName, diagramFile_)) {
+    platform_.ShowMessage("A picture cannot replace the diagram's own file \"" + diagramFile_ + "\".");
+    return false;
+  }
+  return MayReplace(fileName, caption);
+}
+
 void TOOAPanel::SaveToBitmapCommand() {
   FileDialogOptions options;
   // Proposed in the diagram folder: there is no drive root to propose on this system.
@@ -72,7 +109,7 @@ void TOOAPanel::SaveToBitmapCommand() {
   options.DefaultExt = "bmp";
   options.Filter = "Windows BitMap File|*.bmp";
   const auto chosen = platform_.SaveFileDialog(options);
-  if (chosen) SavePictureFile(*chosen);
+  if (chosen && MayWritePicture(*chosen, "Save Diagram To BitMap File")) SavePictureFile(*chosen);
 }
 
 void TOOAPanel::ExportPageCommand() {
@@ -84,7 +121,7 @@ void TOOAPanel::ExportPageCommand() {
   options.SuffixFromFilter = true;
   options.Title = "Export Page As";
   const auto chosen = platform_.SaveFileDialog(options);
-  if (chosen) SavePictureFile(*chosen);
+  if (chosen && MayWritePicture(*chosen, options.Title)) SavePictureFile(*chosen);
 }
 
 void TOOAPanel::SavePictureFile(const std::string& fileName) {
@@ -121,6 +158,9 @@ void TOOAPanel::LoadDiagramCommand() {
 void TOOAPanel::OpenDiagramFile(const std::string& fileName) {
   LoadDiagramFile(fileName);
   diagramFolder_ = FolderOf(fileName);
+  // The reader leaves the diagram as it was when there is no such file: then it is not the diagram's.
+  std::error_code error;
+  if (std::filesystem::exists(fileName, error)) diagramFile_ = fileName;
 }
 
 void TOOAPanel::CloseDiagramCommand() {
@@ -129,13 +169,13 @@ void TOOAPanel::CloseDiagramCommand() {
 }
 
 void TOOAPanel::SaveDiagramCommand() {
-  // A diagram without a name has no file to go to (it would be the hidden ".ERD"): the user is
-  // asked for one, as "-> Save Diagram As" asks.
-  if (IsBlank(diagramName_)) {
+  // The diagram's own file, the one it was read from or last saved as; a diagram that has none yet
+  // is saved as the user chooses, never into a name of the editor's own making.
+  if (diagramFile_.empty()) {
     SaveDiagramAsCommand();
     return;
   }
-  SaveDiagramFile(JoinFolder(diagramFolder_, diagramName_));
+  WriteDiagramFile(diagramFile_);
 }
 
 void TOOAPanel::SaveDiagramAsCommand() {
@@ -147,15 +187,23 @@ void TOOAPanel::SaveDiagramAsCommand() {
   options.Filter = "ER Diagram File|*.ERD";
   const auto chosen = platform_.SaveFileDialog(options);
   if (!chosen) return;
+  // Exactly the file chosen, as its folder spells it; another file than the diagram's own is
+  // replaced only when the user says so.
+  std::string fileName = WithDiagramExtension(*chosen);
+  if (FileHandlers.FileToWrite) fileName = FileHandlers.FileToWrite(fileName);
+  if (!SameFile(fileName, diagramFile_) && !MayReplace(fileName, "Save Diagram As")) return;
+  // Taken before the write, and kept when it fails: the next Save tries the same file again.
   diagramFolder_ = FolderOf(*chosen);
-  const std::string fileName = std::filesystem::path(*chosen).filename().string();
-  const size_t dot = fileName.find('.');
-  diagramName_ = fileName.substr(0, dot);
-  // The extension goes with the name when it is ".ERD" in another letter case: the file chosen as
-  // plan.erd is the one written, not a second plan.ERD beside it.
-  const std::string extension = dot == std::string::npos ? std::string() : fileName.substr(dot);
-  const bool otherCase = extension != ".ERD" && SameText(extension, ".ERD");
-  SaveDiagramFile(diagramFolder_ + diagramName_ + (otherCase ? extension : std::string()));
+  const std::string chosenName = std::filesystem::path(*chosen).filename().string();
+  diagramName_ = chosenName.substr(0, chosenName.find('.'));
+  diagramFile_ = fileName;
+  WriteDiagramFile(fileName);
+}
+
+void TOOAPanel::WriteDiagramFile(const std::string& fileName) {
+  if (!FileHandlers.WriteDiagramFile) return;
+  FileHandlers.WriteDiagramFile(*this, fileName);
+  history_.MarkClean();
 }
 
 void TOOAPanel::PageEditorCommand() {

@@ -105,6 +105,12 @@ void TOOAPanel::ShowActivePage() {
     throw;
   }
   showing_ = false;
+  // Another page chosen changes what the file would hold (its active page) without an edit: the
+  // recovery copy follows it all the same.
+  if (activePageName_ != toldPage_) {
+    toldPage_ = activePageName_;
+    if (DiagramChanged) DiagramChanged();
+  }
 }
 
 void TOOAPanel::ShowActivePagePass() {

@@ -60,19 +60,27 @@ class TDiagramReader {
   void Read(std::string_view text) {
     {
       TPartialShow partialShow(panel_);
+      bool ended = false;
       while (!text.empty()) {
         const std::string_view trimmed = TrimView(NextLine(text));
         const size_t equals = trimmed.find('=');
         if (equals != std::string_view::npos) {
           Key(TrimView(trimmed.substr(0, equals)), std::string(TrimView(trimmed.substr(equals + 1))));
         } else if (!Marker(trimmed)) {
+          ended = true;
           break;
         }
       }
+      // A file read to its end whose last marker does not close the diagram was cut short (a disk
+      // that filled, a copy stopped half way): what it holds is read, and the user told, before a
+      // save makes the loss permanent.
+      cut_ = !ended && !closedLast_;
       ResolveCalls();
     }
     panel_.ShowActivePage();
   }
+
+  bool Cut() const { return cut_; }
 
  private:
   // Every entity whose state the reading changes is shown again by the next page showing.
@@ -87,6 +95,9 @@ class TDiagramReader {
 
   // Returns false when the line ends the reading.
   bool Marker(std::string_view line) {
+    for (const TFileSection& section : kFileSections)
+      if (IsSectionMarker(line, kSectionOpen, section) || IsSectionMarker(line, kSectionClose, section))
+        closedLast_ = IsSectionMarker(line, kSectionClose, kDiagramSection);
     // A marker opening anything but a row ends the entity's rows, "#ENTITY" or not.
     if (line.size() > 1 && line.front() == kSectionOpen && !IsSectionMarker(line, kSectionOpen, kPropertySection) &&
         !IsSectionMarker(line, kSectionOpen, kMethodSection))
@@ -142,6 +153,12 @@ class TDiagramReader {
   // share the name, the first of them other than the caller: so a call written under that name
   // is read back as a call again.
   void ResolveCalls() {
+    // The rows shown stand one under the other, as hiding rows leaves them.
+    if (hiddenIn_) {
+      hiddenIn_->RestackDisplayedProperties();
+      Mark(hiddenIn_);
+      hiddenIn_ = nullptr;
+    }
     for (const auto& [caller, name] : calls_) {
       TEntity* entity = caller->OwnerEntity();
       TMethod* called = entity ? entity->MethodNames().FirstOther(name, caller) : nullptr;
@@ -186,6 +203,9 @@ class TDiagramReader {
           property_->SetDataSize(TextToIntDef(value, 0));
         } else if (key == kKeyDataScale) {
           property_->SetDataScale(TextToIntDef(value, 0));
+        } else if (key == kKeyHidden && value == kHiddenValue) {
+          property_->StoreIsDisplay(false);
+          hiddenIn_ = entity_;
         }
         property_->UpdateAnchors();
         return;
@@ -309,6 +329,9 @@ class TDiagramReader {
   TOOAPanel& panel_;
   TSection section_ = TSection::Header;
   bool diagramOpen_ = false;
+  bool closedLast_ = false;  // the last marker read closes the diagram
+  bool cut_ = false;
+  TEntity* hiddenIn_ = nullptr;  // an entity whose rows the reading hid, to be stacked again
   TEntity* entity_ = nullptr;
   TProperty* property_ = nullptr;
   TMethod* method_ = nullptr;
@@ -345,10 +368,17 @@ void LoadDiagramText(TOOAPanel& panel, std::string_view fileBytes, const std::st
                         "relation or an event.");
   // A load creates every box before its entries are read: an open page editor is reloaded once,
   // with the diagram whole.
+  bool cut = false;
   panel.WithOneEditorRefresh([&] {
     panel.ClearDiagram();
-    TDiagramReader(panel).Read(text);
+    TDiagramReader reader(panel);
+    reader.Read(text);
+    cut = reader.Cut();
   });
+  if (cut)
+    panel.GetPlatformRef().ShowNotice(
+        (fileName.empty() ? std::string("The text") : "The file \"" + FullFileName(fileName) + "\"") +
+        " ends before its last line: what it holds up to there was read, the rest of it is missing.");
 }
 
 void LoadDiagramFile(TOOAPanel& panel, const std::string& fileName) {

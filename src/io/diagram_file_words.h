@@ -45,6 +45,9 @@ inline constexpr std::string_view kKeyTargetEntity = "TARGETENTITY";
 inline constexpr std::string_view kKeyDataType = "DATATYPE";
 inline constexpr std::string_view kKeyDataSize = "DATASIZE";
 inline constexpr std::string_view kKeyDataScale = "DATASCALE";
+// A property row hidden one by one ("-> Hide This Property"), only when it is: HIDDEN=TRUE.
+inline constexpr std::string_view kKeyHidden = "HIDDEN";
+inline constexpr std::string_view kHiddenValue = "TRUE";
 // A method's call: the called row's name and the bracket's line distance, only when it has one.
 inline constexpr std::string_view kKeyCallMethod = "CALLMETHOD";
 inline constexpr std::string_view kKeyCallDistance = "CALLDISTANCE";

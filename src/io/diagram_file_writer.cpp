@@ -57,6 +57,7 @@ void AppendProperty(std::string& out, const TProperty& row) {
     if (row.DataType() != pdtVachar) Line(out, section, kKeyDataType, DataTypeName(row.DataType()));
     if (row.DataSize() != 0) Line(out, section, kKeyDataSize, IntToText(row.DataSize()));
     if (row.DataScale() != 0) Line(out, section, kKeyDataScale, IntToText(row.DataScale()));
+    if (!row.IsDisplay()) Line(out, section, kKeyHidden, kHiddenValue);
   });
 }
 
@@ -180,5 +181,9 @@ std::string DiagramFileName(const std::string& fileName) {
 
 void SaveDiagramFile(TOOAPanel& panel, const std::string& fileName) {
   if (fileName.empty()) return;
-  WriteFileAtomically(ExistingSpellingOf(DiagramFileName(fileName)), DiagramFileText(panel));
+  WriteDiagramFile(panel, ExistingSpellingOf(DiagramFileName(fileName)));
+}
+
+void WriteDiagramFile(TOOAPanel& panel, const std::string& fileName) {
+  WriteFileAtomically(fileName, DiagramFileText(panel));
 }

@@ -32,3 +32,5 @@ std::string DiagramFileName(const std::string& fileName);
 // from that only in letter case (ExistingSpellingOf), replacing it atomically; does nothing for an
 // empty name. Raises EToolkitError "Cannot create file ..." when it cannot.
 void SaveDiagramFile(TOOAPanel& panel, const std::string& fileName);
+// Writes the diagram into exactly this file, replacing it atomically.
+void WriteDiagramFile(TOOAPanel& panel, const std::string& fileName);

@@ -15,10 +15,6 @@ void ShowPage(TOOAPanel& panel, const std::string& page) {
   panel.ShowActivePage();
 }
 
-void WriteDiagramFile(TOOAPanel& panel, const std::string& fileName) {
-  WriteFileAtomically(fileName, DiagramFileText(panel));
-}
-
 void WritePicture(TOOAPanel& panel, const std::string& fileName) { panel.SavePictureFile(fileName); }
 
 // One PDF, a page of it each: every page is shown only when its turn comes to be drawn.

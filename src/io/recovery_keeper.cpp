@@ -94,7 +94,8 @@ void TRecoveryKeeper::TakeJob() {
   } else {
     // Only the text is built here; writing and syncing it are the worker's.
     job = [text = DiagramFileText(panel_),
-           info = TRecoveryInfo{panel_.DiagramName(), panel_.DiagramFolder(), SecondsOf(clock_.Now())}](
+           info = TRecoveryInfo{panel_.DiagramName(), panel_.DiagramFolder(), SecondsOf(clock_.Now()),
+                                panel_.DiagramFile()}](
               TRecoveryStore& store) { store.Write(text, info); };
   }
   worker_.Run([&store = store_, job = std::move(job)] {
@@ -158,6 +159,7 @@ void TRecoveryKeeper::OfferCopies() {
       LoadDiagramText(panel_, text, copy.CopyFile);
       panel_.SetDiagramName(copy.Info.DiagramName);
       panel_.SetDiagramFolder(copy.Info.DiagramFolder);
+      panel_.SetDiagramFile(copy.Info.DiagramFile);
     }, TEditReach::WholeDiagram);
     store_.Adopt(copy);
     panel_.History().MarkUnsaved();

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "file_access.h"
@@ -82,6 +83,8 @@ std::string ReadInfo(const std::string& text, TRecoveryInfo& info) {
     return "its description is damaged";
   info.DiagramName = values["NAME"];
   info.DiagramFolder = values["FOLDER"];
+  // Descriptions written before the diagram had a file of its own have none.
+  info.DiagramFile = values["FILE"];
   return {};
 }
 
@@ -161,9 +164,17 @@ void TRecoveryStore::Write(std::string_view diagramText, const TRecoveryInfo& in
   const std::lock_guard<std::mutex> guard(mutex_);
   LockOwn();
   WriteFileAtomically(PathOf(id_, kCopy), diagramText);
-  WriteFileAtomically(PathOf(id_, kInfo), "VERSION=" + IntToText(Version) + "\nNAME=" + Escaped(info.DiagramName) +
-                                              "\nFOLDER=" + Escaped(info.DiagramFolder) +
-                                              "\nTIME=" + IntToText(info.WrittenAt) + "\n");
+  try {
+    WriteFileAtomically(PathOf(id_, kInfo), "VERSION=" + IntToText(Version) + "\nNAME=" + Escaped(info.DiagramName) +
+                                                "\nFOLDER=" + Escaped(info.DiagramFolder) +
+                                                "\nFILE=" + Escaped(info.DiagramFile) +
+                                                "\nTIME=" + IntToText(info.WrittenAt) + "\n");
+  } catch (...) {
+    // A copy no description tells of is never offered, and nothing would ever remove it: unless an
+    // earlier description stands beside it (then the copy is whole and described), it goes.
+    if (!hasCopy_) RemoveQuietly(PathOf(id_, kCopy));
+    throw;
+  }
   hasCopy_ = true;
 }
 
@@ -252,13 +263,20 @@ void TRecoveryStore::Discard(const TRecoveryCopy& copy) {
 
 std::string TRecoveryStore::PutAside(const TRecoveryCopy& copy) {
   const std::lock_guard<std::mutex> guard(mutex_);
-  const std::string aside = PathOf(copy.Id, kCopy) + kDamaged;
-  if (!held_.count(copy.Id)) return aside;
-  std::error_code error;
-  fs::rename(PathOf(copy.Id, kCopy), aside, error);
-  fs::rename(PathOf(copy.Id, kInfo), PathOf(copy.Id, kInfo) + kDamaged, error);
+  const std::string copyFile = PathOf(copy.Id, kCopy);
+  if (!held_.count(copy.Id)) return copyFile;
+  // Each file is renamed aside when it can be, else left where it stands; what is told is where the
+  // copy is kept, or its description when the copy itself is missing.
+  const auto setAside = [](const std::string& path) -> std::optional<std::string> {
+    std::error_code error;
+    if (!fs::exists(path, error)) return std::nullopt;
+    fs::rename(path, path + kDamaged, error);
+    return error ? path : path + kDamaged;
+  };
+  const std::optional<std::string> copyKept = setAside(copyFile);
+  const std::optional<std::string> infoKept = setAside(PathOf(copy.Id, kInfo));
   Release(copy.Id);
-  return aside;
+  return copyKept ? *copyKept : infoKept.value_or(copyFile);
 }
 
 void TRecoveryStore::Adopt(const TRecoveryCopy& copy) {

@@ -19,6 +19,7 @@ struct TRecoveryInfo {
   std::string DiagramName;    // an orphan's is the description's; its copy's own name is the truer
   std::string DiagramFolder;  // the folder of the file the diagram came from; empty for none
   long long WrittenAt = 0;    // seconds since 1970, UTC; an orphan's is when its copy was written
+  std::string DiagramFile;    // the diagram's own file (TOOAPanel::DiagramFile); empty for none
 };
 
 struct TRecoveryCopy {
@@ -61,7 +62,8 @@ class TRecoveryStore {
   // An orphan the user does not want back: its files go.
   void Discard(const TRecoveryCopy& copy);
   // An orphan that cannot be restored: renamed to ID.ERD.damaged (its description to
-  // ID.info.damaged), never deleted; returns the name the copy now has.
+  // ID.info.damaged), never deleted; returns the name the copy now has (where it stands when it
+  // cannot be renamed; its description's when the copy itself is missing).
   std::string PutAside(const TRecoveryCopy& copy);
   // An orphan restored into this editor: it becomes this editor's copy, still recoverable.
   void Adopt(const TRecoveryCopy& copy);

@@ -101,6 +101,9 @@ class Platform {
   virtual void ShowMessage(const std::string& text) = 0;
   // The standard error box for errors raised by services (see EToolkitError).
   virtual void ShowError(const std::string& text) = 0;
+  // Something the user must know that is no failure of the command (a file read that was cut
+  // short): a plain message box; work without a display shows it and goes on.
+  virtual void ShowNotice(const std::string& text) { ShowMessage(text); }
   virtual std::optional<std::string> OpenFileDialog(const FileDialogOptions& options) = 0;
   virtual std::optional<std::string> SaveFileDialog(const FileDialogOptions& options) = 0;
   // Shows the dialog modally and returns the text its list shows when it is closed.

@@ -19,6 +19,8 @@ class TUnattendedPlatform : public Platform {
   bool AskYesNo(const std::string& text, const std::string& title) override;
   void ShowMessage(const std::string& text) override;
   void ShowError(const std::string& text) override;
+  // Told, and not kept among the messages: a job goes on after a notice.
+  void ShowNotice(const std::string& text) override { Tell(text); }
   std::optional<std::string> OpenFileDialog(const FileDialogOptions& options) override;
   std::optional<std::string> SaveFileDialog(const FileDialogOptions& options) override;
   std::string Choose(const ChoiceDialog& dialog) override;

@@ -576,7 +576,7 @@ TEST_F(PageEditorTest, ALoadReloadsTheOpenEditorWithTheWholeDiagram) {
   ASSERT_TRUE(file.open(QIODevice::WriteOnly));
   file.write("@ERDIAGRAM\r\n OWNPAGE=Two\r\n ACTIVEPAGE=Two\r\n @ENTITY\r\n  NAME=A\r\n #ENTITY\r\n"
              "  @ENTITYEVENT\r\n   EVTOWNERENTITY=A\r\n   DESC=first\r\n   DISPLAYPAGE=Two @200,10\r\n  #ENTITYEVENT\r\n"
-             "  @ENTITYEVENT\r\n   EVTOWNERENTITY=A\r\n   DESC=second\r\n   DISPLAYPAGE=Two @200,80\r\n  #ENTITYEVENT\r\n");
+             "  @ENTITYEVENT\r\n   EVTOWNERENTITY=A\r\n   DESC=second\r\n   DISPLAYPAGE=Two @200,80\r\n  #ENTITYEVENT\r\n#ERDIAGRAM\r\n");
   file.close();
   panel().OpenDiagramFile(file.fileName().toStdString());
   EXPECT_EQ(texts(pages()), QStringList({"Two"}));

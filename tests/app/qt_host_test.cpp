@@ -315,6 +315,7 @@ TEST_F(HostTest, TheFileKeysRunTheirCommandsAndTheKeyboardScrolls) {
   QDir().mkpath(QString::fromStdString(folder));
   panel().SetDiagramFolder(folder + "/");
   panel().SetDiagramName("Keys");
+  panel().SetDiagramFile(folder + "/Keys.ERD");
   window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   {
@@ -322,7 +323,7 @@ TEST_F(HostTest, TheFileKeysRunTheirCommandsAndTheKeyboardScrolls) {
     QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
     EXPECT_TRUE(guard.clean()) << guard.unexpected().join(",").toStdString();
   }
-  EXPECT_TRUE(QFile::exists(QString::fromStdString(folder + "/Keys.ERD"))) << "Ctrl+S saves under the diagram's name";
+  EXPECT_TRUE(QFile::exists(QString::fromStdString(folder + "/Keys.ERD"))) << "Ctrl+S saves the diagram's file";
   QDir(QString::fromStdString(folder)).removeRecursively();
   QStringList dialogs;
   UiRobot robot;

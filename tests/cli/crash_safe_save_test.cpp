@@ -332,7 +332,7 @@ TEST_F(CrashSafeSave, AKilledRecoveryCopyIsAlwaysOneWholeVersion) {
       for (int version = 1;; ++version) {
         std::string name = "V";
         name += std::to_string(version);
-        store.Write(GeneratedDiagram(name, 200), {name, "/x/", version});
+        store.Write(GeneratedDiagram(name, 200), {name, "/x/", version, ""});
       }
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(20 + random() % 200));

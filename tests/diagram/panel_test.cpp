@@ -624,30 +624,31 @@ TEST_F(Panel, MouseMoveOverTheSurfaceIsRemembered) {
   EXPECT_EQ(panel.LastMouseY(), 654);
 }
 
-TEST_F(Panel, SaveWritesIntoTheDiagramFolder) {
+TEST_F(Panel, SaveWritesTheDiagramsOwnFileOrAsksForOne) {
   std::vector<std::string> saved;
-  panel.FileHandlers.SaveDiagramFile = [&](TOOAPanel&, const std::string& name) { saved.push_back(name); };
+  panel.FileHandlers.WriteDiagramFile = [&](TOOAPanel&, const std::string& name) { saved.push_back(name); };
   AddPage("P1");
-  panel.SurfaceMenu().Find("-> Save Diagram ")->Click();
-  const std::string cwd = std::filesystem::current_path().string();
-  ASSERT_EQ(saved.size(), 1u);
-  EXPECT_EQ(saved[0], cwd + "/NewDiagram");
+  // A diagram made from nothing has no file: Save asks for one, as Save As does, proposing its name
+  // in the diagram folder.
   panel.SetDiagramFolder("/data/");
-  panel.SaveDiagramCommand();
-  EXPECT_EQ(saved[1], "/data/NewDiagram");
-  // Without a name there is no file to write into (it would be the hidden ".ERD"): Save asks for
-  // one as Save As does.
-  panel.CloseDiagram();
   platform.PickFile("/data/Plan.ERD");
-  panel.SaveDiagramCommand();
+  panel.SurfaceMenu().Find("-> Save Diagram ")->Click();
   EXPECT_EQ(platform.CallsOf("Save").back().File.FileName, "/data/NewDiagram.ERD");
-  EXPECT_EQ(saved.back(), "/data/Plan");
+  EXPECT_EQ(saved, std::vector<std::string>{"/data/Plan.ERD"});
   EXPECT_EQ(panel.DiagramName(), "Plan");
+  panel.SetDiagramFolder("/elsewhere/");
+  panel.SaveDiagramCommand();
+  EXPECT_EQ(saved.back(), "/data/Plan.ERD") << "its own file, whatever the folder";
+  panel.CloseDiagram();
+  EXPECT_EQ(panel.DiagramFile(), "");
+  platform.CancelFile();
+  panel.SaveDiagramCommand();
+  EXPECT_EQ(saved.size(), 2u) << "closed, it has no file; cancel writes nothing";
 }
 
 TEST_F(Panel, SaveAsTakesNameAndFolderFromTheChosenFile) {
   std::vector<std::string> saved;
-  panel.FileHandlers.SaveDiagramFile = [&](TOOAPanel&, const std::string& name) { saved.push_back(name); };
+  panel.FileHandlers.WriteDiagramFile = [&](TOOAPanel&, const std::string& name) { saved.push_back(name); };
   panel.SetDiagramFolder("/work/diagrams");
   platform.PickFile("/srv/orders.final.ERD");
   panel.SurfaceMenu().Find("-> Save Diagram As")->Click();
@@ -657,16 +658,18 @@ TEST_F(Panel, SaveAsTakesNameAndFolderFromTheChosenFile) {
   EXPECT_EQ(dialog.Filter, "ER Diagram File|*.ERD");
   EXPECT_EQ(panel.DiagramName(), "orders");
   EXPECT_EQ(panel.DiagramFolder(), "/srv/");
-  EXPECT_EQ(saved, std::vector<std::string>{"/srv/orders"});
+  EXPECT_EQ(saved, std::vector<std::string>{"/srv/orders.final.ERD"});
 
   platform.CancelFile();
   panel.SaveDiagramAsCommand();
   EXPECT_EQ(platform.CallsOf("Save").back().File.FileName, "/srv/orders.ERD");
   EXPECT_EQ(saved.size(), 1u) << "cancel writes nothing";
 
-  // ".ERD" in another letter case is the extension the user chose: it goes with the name.
-  const std::pair<const char*, const char*> chosen[] = {
-      {"/srv/plan.erd", "/srv/plan.erd"}, {"/srv/Plan.Erd", "/srv/Plan.Erd"}, {"/srv/plan.erd.old", "/srv/plan"}};
+  // The file chosen is the file written; ".ERD" is added only to a name without it in any case.
+  const std::pair<const char*, const char*> chosen[] = {{"/srv/plan.erd", "/srv/plan.erd"},
+                                                        {"/srv/Plan.Erd", "/srv/Plan.Erd"},
+                                                        {"/srv/plan.erd.old", "/srv/plan.erd.old.ERD"},
+                                                        {"/srv/plan", "/srv/plan.ERD"}};
   for (const auto& [file, written] : chosen) {
     platform.PickFile(file);
     panel.SaveDiagramAsCommand();

@@ -139,8 +139,10 @@ TEST_F(Rows, HidingOnePropertyRestacksTheOthersButNotTheMethods) {
   EXPECT_EQ(b->Top(), 20);
   EXPECT_EQ(c->DisplaySlot(), 1);
   EXPECT_EQ(b->RowIndex(), 1) << "the row index stays";
+  EXPECT_EQ(run->Top(), c->Top() + entity.PropertyDefHeight() + 1);
   c->HideProperty();
-  EXPECT_EQ(run->Top(), methodTop) << "methods stack below the last property of the list, hidden or not";
+  EXPECT_LT(run->Top(), methodTop) << "methods stand below the last property row shown, leaving no band";
+  EXPECT_EQ(run->Top(), b->Top() + entity.PropertyDefHeight() + 1);
   // Removing a row renumbers every row, so displayed rows may stand with gaps.
   panel.SetSelectedEntity(&entity);
   entity.SetSelectedProperty(c);

@@ -231,44 +231,73 @@ TEST_F(DiagramFiles, LoadingAFileThatCannotBeReadKeepsTheDiagram) {
   EXPECT_EQ(platform.CallsOf("InputBox").size(), asked) << "no page asked for";
 }
 
-// Diagram files come from a system where letter case does not tell two files apart: a save goes
-// to the folder's file of the target's name in whatever letter case it has, and an extension of
-// ".erd" chosen in the dialog stays as chosen.
-TEST_F(DiagramFiles, SavingWritesTheFolderFileOfTheSameNameInAnyLetterCase) {
+// What each save writes, and only that: "-> Save Diagram " the diagram's own file (the one it was
+// read from or saved as; Save As when it has none), Save As exactly the file chosen (".ERD" added
+// only when it has no such extension), another file than its own replaced only on Yes. Diagram files
+// come from a system where letter case does not tell two files apart: the folder's file of the
+// chosen name in another letter case is the one written. A picture from the menu never replaces the
+// diagram's own file, and another only on Yes.
+TEST_F(DiagramFiles, EachSaveWritesTheFileChosenAndAsksBeforeReplacingAnother) {
   InstallDiagramFiles(panel);
   BuildSmallDiagram("Customer");
-  panel.SetDiagramFolder(folder.Path().string());
   struct Case {
     const char* what;
     std::vector<std::string> before;  // files in the folder, each holding "old"
-    std::string name;                 // the diagram's name for Save; empty: Save As picks pick
-    std::string pick;
-    std::string written;
+    std::string own;                  // the diagram's own file; empty: none
+    std::string command;
+    std::string pick;                 // the file chosen in the dialog
+    int answer;                       // to the replace question: -1 none asked, 0 No, 1 Yes
+    std::string written;              // the file written; empty: none
+    std::string name = "Orders";      // the diagram's name after
   };
+  const std::string save = "-> Save Diagram ", saveAs = "-> Save Diagram As", bitmap = "-> Save Diagram To BitMap File";
   const std::vector<Case> cases = {
-      {"Save over the file opened", {"shop.ERD"}, "Shop", "", "shop.ERD"},
-      {"Save As onto a chosen .erd", {"plan.erd"}, "", "plan.erd", "plan.erd"},
-      {"Save As to a new .erd", {}, "", "Fresh.erd", "Fresh.erd"},
-      {"Save As onto another letter case", {"ORDERS.erd"}, "", "Orders.ERD", "ORDERS.erd"},
-      {"the exact name first", {"Exact.ERD", "exact.erd"}, "Exact", "", "Exact.ERD"},
+      {"Save over the file opened", {"shop.ERD"}, "shop.ERD", save, "", -1, "shop.ERD"},
+      {"Save into the file read, not its name's", {"orders.ERD", "orders.final.ERD"}, "orders.final.ERD", save, "", -1, "orders.final.ERD"},
+      {"the exact name first", {"Exact.ERD", "exact.erd"}, "Exact.ERD", save, "", -1, "Exact.ERD"},
+      {"Save without a file saves as", {}, "", save, "New.ERD", -1, "New.ERD", "New"},
+      {"Save As onto a chosen .erd, Yes", {"plan.erd"}, "", saveAs, "plan.erd", 1, "plan.erd", "plan"},
+      {"Save As onto another file, No", {"plan.ERD"}, "", saveAs, "plan.ERD", 0, ""},
+      {"Save As onto its own file asks nothing", {"plan.ERD"}, "plan.ERD", saveAs, "plan.ERD", -1, "plan.ERD", "plan"},
+      {"Save As to a new .erd", {}, "", saveAs, "Fresh.erd", -1, "Fresh.erd", "Fresh"},
+      {"Save As onto another letter case", {"ORDERS.erd"}, "", saveAs, "Orders.ERD", 1, "ORDERS.erd"},
+      {"Save As of a name with a dot", {"library.ERD"}, "", saveAs, "library.v2.ERD", -1, "library.v2.ERD", "library"},
+      {"Save As of a name whose extension is another", {"library.ERD"}, "", saveAs, "library.v2", -1, "library.v2.ERD", "library"},
+      {"a picture over the diagram's own file", {"Orders.ERD"}, "Orders.ERD", bitmap, "Orders.ERD", -1, ""},
+      {"a picture over another diagram, No", {"Other.ERD"}, "Orders.ERD", bitmap, "Other.ERD", 0, ""},
+      {"a picture over another file, Yes", {"old.bmp"}, "Orders.ERD", bitmap, "old.bmp", 1, "old.bmp"},
   };
   for (const Case& c : cases) {
     for (const auto& entry : fs::directory_iterator(folder.Path())) fs::remove(entry.path());
     for (const std::string& file : c.before) WriteBytes(folder / file, "old");
-    if (c.pick.empty()) {
-      panel.SetDiagramName(c.name);
-      panel.SaveDiagramCommand();
-    } else {
-      platform.PickFile(folder / c.pick);
-      panel.SaveDiagramAsCommand();
+    panel.SetDiagramName("Orders");
+    panel.SetDiagramFolder(folder.Path().string() + "/");
+    panel.SetDiagramFile(c.own.empty() ? std::string() : folder / c.own);
+    platform.Calls.clear();
+    if (!c.pick.empty()) platform.PickFile(folder / c.pick);
+    if (c.answer >= 0) c.answer ? platform.Yes() : platform.No();
+    const size_t pictures = platform.Bitmaps.empty() ? 0 : platform.Bitmaps.back()->Saved.size();
+    panel.SurfaceMenu().Find(c.command)->Click();
+    EXPECT_TRUE(platform.ScriptDone()) << c.what << ": the replace question asked as expected";
+    EXPECT_EQ(platform.CallsOf("YesNo").size(), c.answer >= 0 ? 1u : 0u) << c.what;
+    if (c.command == bitmap) {
+      const auto& saved = platform.Bitmaps.back()->Saved;
+      EXPECT_EQ(saved.size() - pictures, c.written.empty() ? 0u : 1u) << c.what;
+      if (c.own == c.pick) {
+        EXPECT_EQ(platform.CallsOf("Message").at(0).Text, "A picture cannot replace the diagram's own file \"" + folder / c.own + "\".");
+      }
+    } else if (!c.written.empty()) {
+      EXPECT_EQ(ReadBytes(folder / c.written), DiagramFileText(panel)) << c.what;
+      EXPECT_EQ(panel.DiagramFile(), folder / c.written) << c.what;
     }
-    EXPECT_EQ(ReadBytes(folder / c.written), DiagramFileText(panel)) << c.what;
+    EXPECT_EQ(panel.DiagramName(), c.name) << c.what;
     std::vector<std::string> expected = c.before;
-    if (std::find(expected.begin(), expected.end(), c.written) == expected.end()) expected.push_back(c.written);
+    if (!c.written.empty() && c.command != bitmap && std::find(expected.begin(), expected.end(), c.written) == expected.end())
+      expected.push_back(c.written);
     EXPECT_EQ(OtherFiles(folder, expected), std::vector<std::string>{}) << c.what << ": a second file beside it";
     for (const std::string& file : c.before) {
-      if (file == c.written) continue;
-      EXPECT_EQ(ReadBytes(folder / file), "old") << c.what;
+      if (file == c.written && c.command != bitmap) continue;
+      EXPECT_EQ(ReadBytes(folder / file), "old") << c.what << ": " << file;
     }
   }
 }
@@ -306,6 +335,7 @@ TEST_F(DiagramFiles, ThePanelsFileCommandsSaveAndLoad) {
   InstallDiagramFiles(panel);
   BuildSmallDiagram("Customer");
   panel.SetDiagramFolder(folder.Path().string());
+  platform.PickFile(folder / "Orders.ERD");
   panel.SurfaceMenu().Find("-> Save Diagram ")->Click();
   const std::string saved = ReadBytes(folder / "Orders.ERD");
   EXPECT_EQ(saved, DiagramFileText(panel));
@@ -319,4 +349,5 @@ TEST_F(DiagramFiles, ThePanelsFileCommandsSaveAndLoad) {
   platform.PickFile(folder / "Orders.ERD");
   panel.SurfaceMenu().Find("-> Load Diagram ")->Click();
   EXPECT_EQ(DiagramFileText(panel), saved);
+  EXPECT_EQ(panel.DiagramFile(), folder / "Orders.ERD");
 }

@@ -44,6 +44,7 @@ class FailedSave : public DiagramTest {
     AddPage("Main");
     panel.SetDiagramName("Orders");
     panel.SetDiagramFolder(folder.Path().string() + "/");
+    panel.SetDiagramFile(folder / "Orders.ERD");
     AddProperty(AddEntity("Customer"), "Id", true);
   }
 
@@ -129,7 +130,7 @@ TEST_F(FailedSave, SaveAsKeepsTheChosenNameAndTheFileThatWasThere) {
   platform.PickFile(folder / "Archive/Copy.final.ERD");
   {
     TScopedFileSystemCalls scoped(device);
-    EXPECT_EQ(ErrorOfCommand("-> Save Diagram As"), CannotCreate("Archive/Copy.ERD", "No space left on device"));
+    EXPECT_EQ(ErrorOfCommand("-> Save Diagram As"), CannotCreate("Archive/Copy.final.ERD", "No space left on device"));
   }
   EXPECT_EQ(panel.DiagramName(), "Copy");
   EXPECT_EQ(panel.DiagramFolder(), (folder.Path() / "Archive").string() + "/");
@@ -138,7 +139,8 @@ TEST_F(FailedSave, SaveAsKeepsTheChosenNameAndTheFileThatWasThere) {
       << "no temporary file is left";
 
   EXPECT_EQ(ErrorOfCommand("-> Save Diagram "), "");
-  EXPECT_EQ(ReadBytes(folder / "Archive/Copy.ERD"), DiagramFileText(panel));
+  EXPECT_EQ(ReadBytes(folder / "Archive/Copy.final.ERD"), DiagramFileText(panel));
+  EXPECT_EQ(ReadBytes(folder / "Archive/Copy.ERD"), "the old copy") << "another diagram's file";
 }
 
 // A save whose write fails at any step, however far it came, never leaves the target empty or cut

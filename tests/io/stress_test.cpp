@@ -711,13 +711,10 @@ class StressRun : private THostWindow {
       if (chosen.empty())  // the preselection: the page shown, found ignoring letter case
         for (const auto& page : panel.OwnPageList()) shows = shows || SameText(page, panel.ActivePageName());
       after_ = [this, shows] { checkLines_ = shows && !IsBlank(panel_.ActivePageName()); };
-    } else if (caption == "-> Save Diagram " && !IsBlank(panel.DiagramName())) {
-      const std::string& folder = panel.DiagramFolder();
-      const std::string joined = folder.empty() || folder.back() == '/' ? folder + panel.DiagramName()
-                                                                         : folder + "/" + panel.DiagramName();
-      SaveAndCheck(DiagramFileName(joined));
+    } else if (caption == "-> Save Diagram " && !panel.DiagramFile().empty()) {
+      SaveAndCheck(panel.DiagramFile(), false);
     } else if (caption == "-> Save Diagram As" || caption == "-> Save Diagram ") {
-      // Save without a name asks for one as Save As does.
+      // Save without a file asks for one as Save As does.
       if (Below(6) == 0) {
         platform_.CancelFile();
         Note("[cancel]");
@@ -726,13 +723,10 @@ class StressRun : private THostWindow {
       const fs::path chosen = folder_.Path() / Pick(kSaveNames);
       platform_.PickFile(chosen.string());
       Note("[file " + Quoted(chosen.filename().string()) + "]");
-      // The name up to its first "."; an extension that is ".ERD" in another letter case goes with it.
-      const std::string file = chosen.filename().string();
-      const size_t dot = file.find('.');
-      const std::string extension = dot == std::string::npos ? std::string() : file.substr(dot);
-      const bool otherCase = extension != ".ERD" && SameText(extension, ".ERD");
-      SaveAndCheck(DiagramFileName(chosen.parent_path().string() + "/" + file.substr(0, dot) +
-                                   (otherCase ? extension : std::string())));
+      // Exactly the file chosen, ".ERD" added to a name without it, as the folder spells it.
+      const std::string file = chosen.string() + (SameText(chosen.extension().string(), ".ERD") ? "" : ".ERD");
+      const std::string target = ExistingSpellingOf(file);
+      SaveAndCheck(target, RefusesToReplace(target, panel.DiagramFile()));
     } else if (caption == "-> Remove Exists Page") {
       if (panel.OwnPageList().empty()) {
         Note("[no page]");
@@ -770,8 +764,21 @@ class StressRun : private THostWindow {
         platform_.CancelFile();
         Note("[cancel]");
       } else {
-        platform_.PickFile(folder_ / "picture.bmp");
-        Note("[file picture.bmp]");
+        // Now and then over the diagram's own file, which a picture never replaces (the export's
+        // dialog gives a name its filter's picture extension).
+        const bool own = caption == "-> Save Diagram To BitMap File" && !panel.DiagramFile().empty() && Below(4) == 0;
+        const std::string file = own ? panel.DiagramFile() : folder_ / "picture.bmp";
+        platform_.PickFile(file);
+        Note("[file " + Quoted(fs::path(file).filename().string()) + "]");
+        if (own) {
+          const std::string before = ReadBytes(file);
+          after_ = [this, file, before] {
+            EXPECT_EQ(ReadBytes(file), before) << "a picture replaced the diagram's own file";
+            EXPECT_EQ(platform_.CallsOf("Message").size(), 1u);
+          };
+        } else {
+          RefusesToReplace(file, panel.DiagramFile());
+        }
       }
     }
     return index;
@@ -780,15 +787,25 @@ class StressRun : private THostWindow {
   // The file a save writes holds exactly the diagram's text, and a failed save leaves the file that
   // was there and reports "Cannot create file". A file of the folder whose name differs from the
   // target's only in letter case is the one written.
-  void SaveAndCheck(const std::string& target) {
-    const std::string path = ExistingSpellingOf(target);
+  // Another file than the diagram's own is replaced only when the user says Yes: the answer is
+  // scripted when the file is there; true when it is No.
+  bool RefusesToReplace(const std::string& file, const std::string& own) {
+    std::error_code error;
+    if (!fs::exists(file, error) || (!own.empty() && fs::equivalent(file, own, error))) return false;
+    const bool yes = Below(3) != 0;
+    yes ? platform_.Yes() : platform_.No();
+    Note(yes ? "[replace]" : "[keep]");
+    return !yes;
+  }
+
+  void SaveAndCheck(const std::string& path, bool refused) {
     std::error_code error;
     const bool existed = fs::exists(path, error);
     const std::string before = existed ? ReadBytes(path) : std::string();
     allowed_ = "Cannot create file \"";
-    after_ = [this, path, existed, before] {
+    after_ = [this, path, existed, before, refused] {
       std::error_code error;
-      if (!platform_.CallsOf("Error").empty()) {
+      if (refused || !platform_.CallsOf("Error").empty()) {
         EXPECT_EQ(fs::exists(path, error), existed) << path;
         if (existed) {
           EXPECT_EQ(ReadBytes(path), before) << "a failed save changed " << path;
@@ -799,7 +816,7 @@ class StressRun : private THostWindow {
       }
       for (const auto& entry : fs::recursive_directory_iterator(folder_.Path(), error)) {
         const std::string name = entry.path().filename().string();
-        if (name.size() > 1 && name[0] == '.' && name != ".ERD") ADD_FAILURE() << "a temporary file is left: " << name;
+        if (name.size() > 1 && name[0] == '.' && name != ".hidden.ERD") ADD_FAILURE() << "a temporary file is left: " << name;
       }
     };
   }

@@ -86,6 +86,7 @@ bool ScriptedPlatform::AskYesNo(const std::string& text, const std::string& titl
 
 void ScriptedPlatform::ShowMessage(const std::string& text) { Calls.push_back({"Message", {}, text, {}, {}, {}}); }
 void ScriptedPlatform::ShowError(const std::string& text) { Calls.push_back({"Error", {}, text, {}, {}, {}}); }
+void ScriptedPlatform::ShowNotice(const std::string& text) { Calls.push_back({"Notice", {}, text, {}, {}, {}}); }
 
 ScriptedPlatform& ScriptedPlatform::Fill(TFormAnswer answer) {
   script_.push_back({"Form", {}, std::move(answer)});

@@ -48,6 +48,7 @@ class ScriptedPlatform : public Platform {
   bool AskYesNo(const std::string& text, const std::string& title) override;
   void ShowMessage(const std::string& text) override;
   void ShowError(const std::string& text) override;
+  void ShowNotice(const std::string& text) override;
   std::optional<std::string> OpenFileDialog(const FileDialogOptions& options) override;
   std::optional<std::string> SaveFileDialog(const FileDialogOptions& options) override;
   std::string Choose(const ChoiceDialog& dialog) override;
