@@ -179,6 +179,13 @@ TEST_F(CommandLine, QuestionsAreAnsweredWithTheirProposals) {
   const std::string out = ReadBytes(dir / "out.ERD");
   EXPECT_NE(out.find(" OWNPAGE=NewPage1\r\n ACTIVEPAGE=NewPage1\r\n"), std::string::npos) << out;
   EXPECT_NE(out.find("  DISPLAYPAGE=NewPage1 @0,0\r\n"), std::string::npos) << out;
+  // A file cut short is read as far as it goes and told of on standard error; the job goes on.
+  WriteBytes(dir / "cut.ERD", kOrders.substr(0, kOrders.find("  @RELATION")));
+  const RunResult cut = Quorvane({"--export=cut-out.ERD", "cut.ERD"});
+  EXPECT_EQ(cut.status, 0);
+  EXPECT_EQ(cut.err, "quorvane: The file \"" + (dir / "cut.ERD").string() +
+                         "\" ends before its last line: what it holds up to there was read, the rest of it is missing.\n");
+  EXPECT_NE(ReadBytes(dir / "cut-out.ERD").find("  DESC=Order\r\n"), std::string::npos);
 }
 
 TEST_F(CommandLine, ImportsSchemaFilesInOrder) {

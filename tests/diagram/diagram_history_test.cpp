@@ -21,6 +21,7 @@
 #include "relation.h"
 #include "schema_import.h"
 #include "schema_scrambler.h"
+#include "toolkit_error.h"
 
 namespace {
 // Two entities on a page, with rows, a relation and an event between them, selected as a user's
@@ -218,6 +219,34 @@ TEST(History, KeepsTheLastThousandSteps) {
   EXPECT_EQ(history.RedoName(), "Rename Entity Name1");
 }
 
+// A step whose undo or redo fails half way (a toolkit error while the page is shown) stays where it
+// was, to be taken again, and the history goes on recording every later edit.
+TEST(History, AStepThatFailsToBeUndoneStaysAndTheHistoryGoesOn) {
+  EditScene scene;
+  TOOAPanel& panel = scene.panel;
+  const auto rename = [&](const std::string& text) {
+    scene.platform.Type(text);
+    scene.Click(scene.customer->Menu(), "-> Rename Entity");
+  };
+  rename("Client");
+  panel.SetActivePageName("P2");  // another page chosen: undoing shows the step's page again
+  panel.ShowActivePage();
+  for (const bool redo : {false, true}) {
+    scene.platform.BeforeMeasure = [] { throw EToolkitError("the canvas failed"); };
+    EXPECT_THROW(redo ? panel.RedoCommand() : panel.UndoCommand(), EToolkitError);
+    scene.platform.BeforeMeasure = nullptr;
+    EXPECT_EQ(redo ? panel.History().RedoName() : panel.History().UndoName(), "Rename Entity Customer") << redo;
+    redo ? panel.RedoCommand() : panel.UndoCommand();
+    EXPECT_EQ(scene.customer->EntityDesc(), redo ? "Client" : "Customer") << redo;
+    panel.SetActivePageName("P2");
+    panel.ShowActivePage();
+  }
+  rename("Buyer");
+  EXPECT_EQ(panel.History().Position(), 2u) << "a later edit is recorded";
+  panel.UndoCommand();
+  EXPECT_EQ(scene.customer->EntityDesc(), "Client");
+}
+
 namespace {
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -234,7 +263,7 @@ std::string KeyOf(const std::string& line) {
 std::string ValueOf(const std::string& line) { return line.substr(line.find('=') + 1); }
 
 // The file with the value of line `at` changed as a user's edit could change it: a name renamed
-// wherever it is named, a kind or data type the next one, a reference another name of its kind
+// wherever it is named, a hidden row shown, a kind or data type the next one, a reference another name of its kind
 // ("Entity2_Prop1" for "Entity2_Prop3"), a number (an entry's last) one more, a text longer.
 std::string Changed(std::vector<std::string> lines, size_t at) {
   const std::string key = KeyOf(lines[at]), value = ValueOf(lines[at]);
@@ -254,7 +283,9 @@ std::string Changed(std::vector<std::string> lines, size_t at) {
       others.push_back(ValueOf(line));
   }
   const size_t digits = value.find_last_of("0123456789");
-  if (key == "NAME") {
+  if (key == "HIDDEN") {
+    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(at));  // the row shown again
+  } else if (key == "NAME") {
     for (size_t i = 0; i < lines.size(); ++i)
       if (ValueOf(lines[i]) == value && KeyOf(lines[i]) != "DESC" && !KeyOf(lines[i]).empty()) set(i, value + "x");
   } else if (key == "ENTITYTYPE" || key == "DATATYPE") {

@@ -22,6 +22,7 @@ constexpr const char* kInitError = "File Format Error !! When Init Diagram !! ";
 constexpr const char* kEntityError = "File Format Error !! When Create A Entity Object !! ";
 constexpr const char* kPropertyError = "File Format Error !! When Create A Property Object !! ";
 constexpr const char* kMethodError = "File Format Error !! When Create A Method Object !! ";
+constexpr const char* kCutNotice = "The text ends before its last line: what it holds up to there was read, the rest of it is missing.";
 
 struct ReaderCase {
   const char* name;
@@ -29,6 +30,7 @@ struct ReaderCase {
   std::string diagram;  // DescribeDiagram after loading
   const char* message;  // the one message box shown, or nothing
   std::vector<std::string> answers = {};  // typed into the input boxes, in order
+  const char* notice = "";                // the one notice shown (a file cut short), or nothing
 };
 
 // Loads the file into a panel that held a diagram named "Before", with the mouse last at (70, 80).
@@ -49,6 +51,11 @@ void Check(const ReaderCase& c) {
     EXPECT_TRUE(messages.empty()) << c.name;
   }
   EXPECT_TRUE(platform.ScriptDone()) << c.name;
+  const auto notices = platform.CallsOf("Notice");
+  EXPECT_EQ(notices.size(), *c.notice ? 1u : 0u) << c.name;
+  if (*c.notice && !notices.empty()) {
+    EXPECT_EQ(notices[0].Text, c.notice) << c.name;
+  }
 }
 
 using ReaderOnPanel = DiagramTest;
@@ -196,6 +203,14 @@ TEST(Reader, DataTypesAndCalls) {
        "    method Entity1_Method1 \"NEWMethod\" calls Entity1_Method2 at 15\n"
        "    method Entity1_Method2 \"NEWMethod\"\n",
        ""},
+      {"a row hidden one by one (HIDDEN=TRUE exactly) stays hidden",
+       WithHeader(" @ENTITY\n  @PROPERTY\n   HIDDEN=TRUE\n  #PROPERTY\n  @PROPERTY\n   HIDDEN=yes\n  #PROPERTY\n"
+                  "  @PROPERTY\n  #PROPERTY\n #ENTITY\n"),
+       "diagram \"D\" pages [P1] active \"P1\"\n" + std::string(entity) +
+           "    property Entity1_Prop1 \"NEWProperty\" hidden\n"
+           "    property Entity1_Prop2 \"NEWProperty\"\n"
+           "    property Entity1_Prop3 \"NEWProperty\"\n",
+       ""},
       {"or when the reading stops",
        WithHeader(" @ENTITY\n  @METHOD\n   CALLMETHOD=Entity1_Method2\n  #METHOD\n  @METHOD\n  #METHOD\n @ENTITY\n"),
        "diagram \"D\" pages [P1] active \"P1\"\n  entity Entity1 \"NEWEntity\" Organization []\n"
@@ -291,6 +306,13 @@ TEST(Reader, FormatErrorsStopTheReadingAndKeepWhatWasRead) {
        "diagram \"Before\" pages [] active \"P1\"\n  entity Entity1 \"NEWEntity\" Organization [P1 @70,80]\n", kMethodError},
       {"an entity inside an open entity", WithHeader(" @ENTITY\n  NAME=Entity1\n @ENTITY\n  NAME=Entity2\n #ENTITY\n"),
        "diagram \"D\" pages [P1] active \"P1\"\n  entity Entity1 \"NEWEntity\" Organization []\n", kEntityError},
+      // A file cut short (a disk that filled) is read as far as it goes and told of once.
+      {"cut inside a row", std::string(kPageHeader) + " @ENTITY\n  NAME=Entity1\n  @PROPERTY\n   DESC=Na",
+       "diagram \"D\" pages [P1] active \"P1\"\n  entity Entity1 \"NEWEntity\" Organization []\n"
+       "    property Entity1_Prop1 \"Na\"\n", "", {}, kCutNotice},
+      {"cut before its last line", std::string(kPageHeader) + " @ENTITY\n #ENTITY\n#ERDIA",
+       "diagram \"D\" pages [P1] active \"P1\"\n  entity Entity1 \"NEWEntity\" Organization [P1 @70,80]\n", "", {},
+       kCutNotice},
   };
   for (const auto& c : cases) Check(c);
 }

@@ -94,6 +94,7 @@ std::string DescribeDiagram(const TOOAPanel& panel) {
       out << "    property " << row.Name() << " \"" << row.PropertyDesc() << "\"";
       if (row.DataType() != pdtVachar || row.DataSize() != 0 || row.DataScale() != 0)
         out << " " << DataTypeName(row.DataType()) << " " << row.DataSize() << "," << row.DataScale();
+      if (!row.IsDisplay()) out << " hidden";
       out << "\n";
     }
     for (const auto& slot : entity->MethodList()) {
@@ -210,7 +211,9 @@ class Generator {
       if (Below(2) == 0) row.SetDataType(static_cast<TPropertyDataType>(Below(kPropertyDataTypeCount)));
       if (Below(2) == 0) row.SetDataSize(Below(3) * 40);
       if (Below(3) == 0) row.SetDataScale(Below(3));
+      if (Below(4) == 0) row.StoreIsDisplay(false);  // hidden one by one
     }
+    entity.RestackDisplayedProperties();
     for (int i = 0, count = Below(4); i < count; ++i) AddMethod(entity, "m", true)->SetMethodDesc(Pick(kTexts));
     // Calls to earlier and later rows, at the distances the drops give and at others a file may hold.
     for (const auto& slot : entity.MethodList()) {

@@ -29,13 +29,13 @@ std::string Crlf(std::string_view text);
 
 // A random diagram of every kind of object and value a file holds, the same for the same seed:
 // pages with a name repeated (not in a row), entities of every kind on one or more pages with hide
-// flags, rows with types, sizes, scales and calls, some entities removed, rows moved, and boxes with
+// flags, rows with types, sizes, scales, calls and rows hidden one by one, some entities removed, rows moved, and boxes with
 // full, half and no ends. Every object has an entry, so that the reader adds none.
 void GenerateDiagram(TOOAPanel& panel, unsigned seed);
 
 // One line for the diagram (name, pages, active page), then per entity one line (name, description,
 // kind, hidden rows, entries) with its rows (a property's data type, size and scale when they are
-// not the defaults, a method's call and its distance) and its relation and event boxes (name,
+// not the defaults, whether it is hidden one by one, a method's call and its distance) and its relation and event boxes (name,
 // description, position, ends as entity.row, entries) indented below it.
 std::string DescribeDiagram(const TOOAPanel& panel);
 

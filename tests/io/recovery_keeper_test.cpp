@@ -26,18 +26,20 @@ class TScriptedRecovery : public TRecoveryClock, public TRecoveryWorker, public 
   void Run(std::function<std::string()> job) override { ++jobs, keeper->JobDone(job()); }
   void WaitIdle() override {}
   int Rename(const std::string& from, const std::string& to) override {
-    return failing ? (errno = EIO, -1) : TFileSystemCalls::Rename(from, to);
+    const bool fails = failing || (failingInfo && to.ends_with(".info"));
+    return fails ? (errno = EIO, -1) : TFileSystemCalls::Rename(from, to);
   }
   TMoment now, wakeAt;
   int jobs = 0;
   bool failing = false;
+  bool failingInfo = false;  // only a description fails to be written
   TRecoveryKeeper* keeper = nullptr;
 };
 
 class RecoveryKeeperTest : public DiagramTest {
  protected:
   RecoveryKeeperTest() {
-    panel.SetOwnPageList({"Main"});
+    panel.SetOwnPageList({"Main", "Other"});
     panel.SetActivePageName("Main");
     recovery.keeper = &keeper;
   }
@@ -64,12 +66,13 @@ TEST_F(RecoveryKeeperTest, TheCopyIsWrittenASecondAfterASeriesStartsAndAFailureT
       {0, "edit One", 1000, 0, -1, 0},    {500, "edit Two", 1000, 0, -1, 0},    {999, "wake", 1000, 0, -1, 0},
       {1000, "wake", 1000, 1, 1, 0},      {1500, "wake", 1000, 1, 1, 0},        {1600, "edit Three", 2600, 1, 1, 0},
       {2600, "wake", 2600, 2, 5, 0},      {3000, "save", 4000, 2, 5, 0},        {4000, "wake", 4000, 3, -1, 0},
-      {4100, "edit Four", 5100, 3, -1, 0}, {5100, "fail", 5100, 4, -1, 1},      {5200, "edit Five", 6200, 4, -1, 1},
+      {4100, "edit Four", 5100, 3, -1, 0}, {5100, "fail info", 5100, 4, -1, 1},      {5200, "edit Five", 6200, 4, -1, 1},
       {6200, "fail", 6200, 5, -1, 1},     {6300, "edit Six", 7300, 5, -1, 1},   {7300, "wake", 7300, 6, 13, 1},
       {7400, "edit Seven", 8400, 6, 13, 1}, {8400, "fail", 8400, 7, 13, 2},     {8500, "flush", 8400, 7, 13, 2},
       {8600, "edit Eight", 9600, 7, 13, 2}, {8700, "flush", 9600, 8, 18, 2},   {8800, "save", 9800, 8, 18, 2},
       {8900, "flush", 9800, 9, -1, 2},    {9000, "edit Nine", 10000, 9, -1, 2}, {10000, "wake", 10000, 10, 22, 2},
-      {10100, "close", 11100, 10, 22, 2}, {11100, "wake", 11100, 10, 22, 2},
+      {10050, "page", 11050, 10, 22, 2},  {11050, "wake", 11050, 11, 24, 2},
+      {11100, "close", 12100, 11, 24, 2}, {12100, "wake", 12100, 11, 24, 2},
   };
   std::vector<std::string> texts;
   for (const auto& step : steps) {
@@ -77,8 +80,13 @@ TEST_F(RecoveryKeeperTest, TheCopyIsWrittenASecondAfterASeriesStartsAndAFailureT
     SCOPED_TRACE(action + " at " + std::to_string(step.at));
     recovery.now = TMoment(std::chrono::milliseconds(step.at));
     recovery.failing = action == "fail";
+    recovery.failingInfo = action == "fail info";
     if (action.starts_with("edit ")) panel.EditAll("Create Entity", [&] { AddEntity(action.substr(5)); });
-    if (action == "wake" || action == "fail") keeper.Wake();
+    if (action == "wake" || action.starts_with("fail")) keeper.Wake();
+    if (action == "page") {  // another page chosen: no edit, but the file would hold it
+      panel.SetActivePageName("Other");
+      panel.ShowActivePage();
+    }
     if (action == "save") panel.History().MarkClean();
     if (action == "close") panel.CloseDiagramCommand();
     if (action == "flush") keeper.Flush();
@@ -110,21 +118,27 @@ TEST_F(RecoveryKeeperTest, OrphansAreCheckedThenOfferedNewestFirst) {
       {"newer", "VERSION=2\nNAME=X\nFOLDER=/\nTIME=1\n", diagram("X"), 700,
        "it was written by a newer version of the editor"},
       {"undescribed", "VERSION=1\nNAME=X\n", diagram("X"), 800, "its description is damaged"},
+      // A copy that cannot be set aside (a folder stands in the way) is told where it stays; one whose
+      // diagram is missing, where its description went.
+      {"stuck", described, "not a diagram either", 900, "The file \"" + store + "/stuck.ERD\" is not a "
+       "diagram file: none of its lines begins or ends a diagram, an entity, a row, a relation or an event."},
+      {"bare", described, "", 950, "its diagram is missing"},
       {"old", described, diagram("Old"), 300, ""},
       {"newest", described, diagram("Newest"), 500, ""},
       {"middle", described, diagram("Middle"), 400, ""},
   };
   std::filesystem::create_directories(store);
   std::set<std::string> told, shown;
+  std::filesystem::create_directories(store + "/stuck.ERD.damaged/in the way");
   for (const auto& [id, info, text, writtenAt, problem] : orphans) {
     const std::string path = store + "/" + id + ".ERD";
     WriteBytes(store + "/" + id + ".info", info);
-    WriteBytes(path, text);
+    if (!text.empty()) WriteBytes(path, text);
     const utimbuf times{writtenAt, writtenAt};
     ::utime(path.c_str(), &times);
+    const std::string kept = id == std::string("stuck") ? path : text.empty() ? store + "/" + id + ".info.damaged" : path + ".damaged";
     if (!problem.empty())
-      told.insert("The recovery copy \"" + path + "\" cannot be restored (" + problem + "); it is kept as \"" + path +
-                  ".damaged\".");
+      told.insert("The recovery copy \"" + path + "\" cannot be restored (" + problem + "); it is kept as \"" + kept + "\".");
   }
   platform.No().Yes();
   keeper.OfferCopies();
@@ -141,8 +155,9 @@ TEST_F(RecoveryKeeperTest, OrphansAreCheckedThenOfferedNewestFirst) {
   EXPECT_FALSE(panel.History().IsClean()) << "no moment of a restored diagram is a file's";
   // Newest discarded, Middle this editor's copy now, Old left for the next start; damaged ones aside.
   EXPECT_TRUE(keeper.Store().HasCopy());
-  EXPECT_EQ(Files(".ERD").size(), 2u);
+  EXPECT_EQ(Files(".ERD").size(), 3u);
   EXPECT_EQ(Files(".ERD").count("old"), 1u);
-  EXPECT_EQ(Files(".damaged").size(), 6u);
+  EXPECT_EQ(Files(".damaged").size(), 9u) << "the folder in the way among them";
+  EXPECT_EQ(Files(".ERD").count("stuck"), 1u) << "told, and kept where it stands";
 }
 }  // namespace

@@ -62,7 +62,12 @@ class ScriptedPlatform : public Platform {
     Bitmaps.push_back(bitmap.get());
     return bitmap;
   }
-  Canvas& MeasureCanvas() override { return Measure; }
+  Canvas& MeasureCanvas() override {
+    if (BeforeMeasure) BeforeMeasure();
+    return Measure;
+  }
+  // Runs before every measuring (a test makes painting fail by throwing from it).
+  std::function<void()> BeforeMeasure;
   void Invalidate(Control&) override { ++Invalidations; }
   void BeginDrag(Control& control) override {
     Drags.push_back(&control);
