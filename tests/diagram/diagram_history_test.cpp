@@ -219,32 +219,25 @@ TEST(History, KeepsTheLastThousandSteps) {
   EXPECT_EQ(history.RedoName(), "Rename Entity Name1");
 }
 
-// A step whose undo or redo fails half way (a toolkit error while the page is shown) stays where it
+// A step whose undo fails half way (a toolkit error while the page is shown again) stays where it
 // was, to be taken again, and the history goes on recording every later edit.
 TEST(History, AStepThatFailsToBeUndoneStaysAndTheHistoryGoesOn) {
   EditScene scene;
   TOOAPanel& panel = scene.panel;
-  const auto rename = [&](const std::string& text) {
-    scene.platform.Type(text);
-    scene.Click(scene.customer->Menu(), "-> Rename Entity");
-  };
-  rename("Client");
+  scene.platform.Type("Client");
+  scene.Click(scene.customer->Menu(), "-> Rename Entity");
   panel.SetActivePageName("P2");  // another page chosen: undoing shows the step's page again
   panel.ShowActivePage();
-  for (const bool redo : {false, true}) {
-    scene.platform.BeforeMeasure = [] { throw EToolkitError("the canvas failed"); };
-    EXPECT_THROW(redo ? panel.RedoCommand() : panel.UndoCommand(), EToolkitError);
-    scene.platform.BeforeMeasure = nullptr;
-    EXPECT_EQ(redo ? panel.History().RedoName() : panel.History().UndoName(), "Rename Entity Customer") << redo;
-    redo ? panel.RedoCommand() : panel.UndoCommand();
-    EXPECT_EQ(scene.customer->EntityDesc(), redo ? "Client" : "Customer") << redo;
-    panel.SetActivePageName("P2");
-    panel.ShowActivePage();
-  }
-  rename("Buyer");
+  scene.platform.BeforeMeasure = [] { throw EToolkitError("the canvas failed"); };
+  EXPECT_THROW(panel.UndoCommand(), EToolkitError);
+  scene.platform.BeforeMeasure = nullptr;
+  EXPECT_EQ(panel.History().UndoName(), "Rename Entity Customer");
+  scene.platform.Type("Buyer");
+  scene.Click(scene.customer->Menu(), "-> Rename Entity");
   EXPECT_EQ(panel.History().Position(), 2u) << "a later edit is recorded";
   panel.UndoCommand();
-  EXPECT_EQ(scene.customer->EntityDesc(), "Client");
+  panel.UndoCommand();
+  EXPECT_EQ(scene.customer->EntityDesc(), "Customer");
 }
 
 namespace {
