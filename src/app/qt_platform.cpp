@@ -3,6 +3,7 @@
 #include "qt_platform.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -103,8 +104,18 @@ DiagramHost* QtPlatform::host() const { return host_; }
 
 std::string QtPlatform::InputBox(const std::string& caption, const std::string& prompt,
                                  const std::string& defaultValue) {
+  return askText(caption, prompt, defaultValue, QLineEdit::Normal).value_or(defaultValue);
+}
+
+std::optional<std::string> QtPlatform::AskPassword(const std::string& caption, const std::string& prompt) {
+  return askText(caption, prompt, {}, QLineEdit::Password);
+}
+
+std::optional<std::string> QtPlatform::askText(const std::string& caption, const std::string& prompt,
+                                               const std::string& defaultValue, int echo) {
   QInputDialog dialog(mainWindow_);
   dialog.setInputMode(QInputDialog::TextInput);
+  dialog.setTextEchoMode(static_cast<QLineEdit::EchoMode>(echo));
   dialog.setWindowTitle(QString::fromStdString(caption));
   dialog.setLabelText(QString::fromStdString(prompt));
   dialog.setTextValue(QString::fromStdString(defaultValue));
@@ -116,7 +127,7 @@ std::string QtPlatform::InputBox(const std::string& caption, const std::string& 
     const int margins = style->pixelMetric(QStyle::PM_LayoutLeftMargin) + style->pixelMetric(QStyle::PM_LayoutRightMargin);
     field->setMinimumWidth(std::max(field->minimumWidth(), captionWidth(dialog.windowTitle()) - margins));
   }
-  if (dialog.exec() != QDialog::Accepted) return defaultValue;
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return dialog.textValue().toStdString();
 }
 
@@ -252,10 +263,12 @@ std::optional<TFormAnswer> QtPlatform::AskForm(const TFormDialog& form) {
     numbers.push_back(field);
   }
 
-  const auto shown = [list, &numbers] {
+  std::vector<QCheckBox*> checks;
+  const auto shown = [list, &numbers, &checks] {
     TFormAnswer answer;
     answer.ItemIndex = list->currentIndex();
     for (const QSpinBox* field : numbers) answer.Numbers.push_back(field->value());
+    for (const QCheckBox* box : checks) answer.Checks.push_back(box->isChecked());
     return answer;
   };
   QLabel* result = nullptr;
@@ -270,6 +283,14 @@ std::optional<TFormAnswer> QtPlatform::AskForm(const TFormDialog& form) {
     update();
     QObject::connect(list, &QComboBox::currentIndexChanged, &dialog, update);
     for (QSpinBox* field : numbers) QObject::connect(field, &QSpinBox::valueChanged, &dialog, update);
+  }
+
+  for (const TFormDialog::TCheck& check : form.Checks) {
+    auto* box = new QCheckBox(QString::fromStdString(check.Label), &dialog);
+    box->setObjectName(QStringLiteral("FormCheck%1").arg(checks.size() + 1));
+    box->setChecked(check.Checked);
+    layout->addRow(box);
+    checks.push_back(box);
   }
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);

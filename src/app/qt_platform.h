@@ -37,6 +37,7 @@ class QtPlatform : public Platform {
   void setHost(DiagramHost* host);
   DiagramHost* host() const;
 
+  std::optional<std::string> AskPassword(const std::string& caption, const std::string& prompt) override;
   std::string InputBox(const std::string& caption, const std::string& prompt,
                        const std::string& defaultValue) override;
   bool AskYesNo(const std::string& text, const std::string& title) override;
@@ -55,6 +56,9 @@ class QtPlatform : public Platform {
   void BeginDrag(Control& control) override;
 
  private:
+  // The input box; nothing when it is cancelled. echo is the field's QLineEdit::EchoMode.
+  std::optional<std::string> askText(const std::string& caption, const std::string& prompt,
+                                     const std::string& defaultValue, int echo);
   std::optional<std::string> runFileDialog(const FileDialogOptions& options, bool save);
 
   QPointer<QWidget> mainWindow_;

@@ -52,6 +52,8 @@ struct TPropertyImage : TRowImage {
   TPropertyDataType DataType = pdtVachar;
   int DataSize = 0;
   int DataScale = 0;
+  bool PrimaryKey = false;
+  bool NotNull = false;
   friend bool operator==(const TPropertyImage&, const TPropertyImage&) = default;
 };
 

@@ -45,6 +45,9 @@ struct TDiagramFileHandlers {
   std::function<std::string(const std::string& fileName)> FileToWrite;
   std::function<void(TOOAPanel&, const std::string& fileName)> LoadDiagramFile;
   std::function<void(TOOAPanel&)> ImportSchemaFile;
+  // The database imports: from a file chosen in a dialog, and from a PostgreSQL connection.
+  std::function<void(TOOAPanel&)> ImportDatabaseFile;
+  std::function<void(TOOAPanel&)> ImportPostgres;
 };
 
 class TOOAPanel : public Control {
@@ -181,6 +184,9 @@ class TOOAPanel : public Control {
   // "-> Export Page As...": the active page's picture in the format the dialog's filter or the
   // name's extension says.
   void ExportPageCommand();
+  // The database imports of the surface menu's "Import" group (nothing without the file layer).
+  void ImportDatabaseFileCommand();
+  void ImportPostgresCommand();
 
   void Paint() override;
   // The connector lines of every entity that reach into the part of the canvas.

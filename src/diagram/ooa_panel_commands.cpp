@@ -69,6 +69,14 @@ void TOOAPanel::BuildSurfaceMenu() {
   ownItems_ = std::make_unique<TOwnSurfaceItems>(*this, menu);
 }
 
+void TOOAPanel::ImportDatabaseFileCommand() {
+  if (FileHandlers.ImportDatabaseFile) FileHandlers.ImportDatabaseFile(*this);
+}
+
+void TOOAPanel::ImportPostgresCommand() {
+  if (FileHandlers.ImportPostgres) FileHandlers.ImportPostgres(*this);
+}
+
 void TOOAPanel::ZoomCommand(TZoomCommand command) {
   if (editorWindow_) editorWindow_->ZoomView(command);
 }

@@ -20,6 +20,9 @@ TOwnSurfaceItems::TOwnSurfaceItems(TOOAPanel& panel, PopupMenu& menu) {
   zoomOut_ = &view.Add("-> Zoom Out", [p] { p->ZoomCommand(TZoomCommand::Out); });
   zoomActual_ = &view.Add(kZoomActual, [p] { p->ZoomCommand(TZoomCommand::Actual); });
   view.Add("-> Zoom Whole Page", [p] { p->ZoomCommand(TZoomCommand::WholePage); });
+  PopupMenu& imports = menu.AddSubmenu("Import");
+  imports.Add("-> Import Database Schema...", [p] { p->ImportDatabaseFileCommand(); });
+  imports.Add("-> Import PostgreSQL Database...", [p] { p->ImportPostgresCommand(); });
   PopupMenu& exports = menu.AddSubmenu("Export");
   exports.Add("-> Export Page As...", [p] { p->ExportPageCommand(); });
   // Taken once the menu's own items are all added: an item stays where it is until the next one.

@@ -22,6 +22,8 @@ TPropertyImage TProperty::Image() const {
   image.DataType = dataType_;
   image.DataSize = dataSize_;
   image.DataScale = dataScale_;
+  image.PrimaryKey = primaryKey_;
+  image.NotNull = notNull_;
   return image;
 }
 
@@ -32,6 +34,8 @@ void TProperty::Restore(const TPropertyImage& image) {
   dataType_ = image.DataType;
   dataSize_ = image.DataSize;
   dataScale_ = image.DataScale;
+  primaryKey_ = image.PrimaryKey;
+  notNull_ = image.NotNull;
 }
 
 TProperty::~TProperty() {
@@ -107,6 +111,7 @@ void TProperty::ChooseDataType() {
   form.ItemIndex = dataType_;
   form.Numbers = {{"Size", dataSize_, 0, MaxDataSize}, {"Scale", dataScale_, 0, MaxDataSize}};
   form.ResultLabel = "Physical Length";
+  form.Checks = {{"Primary Key", primaryKey_}, {"Not Null", notNull_}};
   form.Result = [](int item, const std::vector<int>& numbers) {
     if (item < 0 || item >= kPropertyDataTypeCount || numbers.size() != 2) return std::string();
     return IntToText(PhysicalLengthOf(static_cast<TPropertyDataType>(item), numbers[0], numbers[1]));
@@ -115,7 +120,7 @@ void TProperty::ChooseDataType() {
   if (!answer) return;
   const auto inRange = [](int n) { return n >= 0 && n <= MaxDataSize; };
   if (answer->ItemIndex < 0 || answer->ItemIndex >= kPropertyDataTypeCount || answer->Numbers.size() != 2 ||
-      !inRange(answer->Numbers[0]) || !inRange(answer->Numbers[1])) {
+      !inRange(answer->Numbers[0]) || !inRange(answer->Numbers[1]) || answer->Checks.size() != 2) {
     platform->ShowMessage("The size and the scale must be whole numbers from 0 to 1000000; the data type is "
                           "left as it was.");
     return;
@@ -123,6 +128,8 @@ void TProperty::ChooseDataType() {
   SetDataType(static_cast<TPropertyDataType>(answer->ItemIndex));
   SetDataSize(answer->Numbers[0]);
   SetDataScale(answer->Numbers[1]);
+  SetPrimaryKey(answer->Checks[0]);
+  SetNotNull(answer->Checks[1]);
 }
 
 void TProperty::SwapWith(TProperty& other) {

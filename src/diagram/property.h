@@ -27,6 +27,12 @@ class TProperty : public TRow {
   int DataScale() const { return dataScale_; }
   void SetDataScale(int scale) { dataScale_ = scale; }
   int PhysicalLength();
+  // Whether the row is (part of) its entity's primary key, and whether its value may be left out:
+  // what a database's column says, kept so that the model can go back to one.
+  bool PrimaryKey() const { return primaryKey_; }
+  void SetPrimaryKey(bool key) { primaryKey_ = key; }
+  bool NotNull() const { return notNull_; }
+  void SetNotNull(bool notNull) { notNull_ = notNull; }
 
   // Everything an edit can change in the row, and that state given back.
   TPropertyImage Image() const;
@@ -40,7 +46,7 @@ class TProperty : public TRow {
   void RemoveProperty();
   void CreatePropertyRelation();
   // " -> Property Data Type": the data type dialog; OK stores the kind, size and scale it shows,
-  // when size and scale lie within 0 to MaxDataSize.
+  // when size and scale lie within 0 to MaxDataSize, and whether the row is a key and not null.
   void ChooseDataType();
   static constexpr int MaxDataSize = 1000000;
 
@@ -59,6 +65,8 @@ class TProperty : public TRow {
   TPropertyDataType dataType_ = pdtVachar;
   int dataSize_ = 0;
   int dataScale_ = 0;
+  bool primaryKey_ = false;
+  bool notNull_ = false;
   int physicalLength_ = 0;
 };
 

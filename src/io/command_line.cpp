@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "export_format.h"
-#include "schema_import.h"
+#include "database_import.h"
 
 namespace {
 // Every outside source the command line imports from: its option, what the option's value names,
@@ -14,7 +14,7 @@ struct TImportOption {
   void (*Import)(TOOAPanel& panel, const std::string& source);
 };
 const TImportOption kImportOptions[] = {
-    {"--import-schema", "a file name", ImportSchemaFromFile},
+    {"--import-schema", "a file name or a PostgreSQL URI", ImportSchemaSource},
 };
 
 bool TakeValue(const std::string& argument, const std::string& option, std::string& value) {
@@ -34,6 +34,8 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       line.Version = true;
     } else if (argument == "--all-pages") {
       line.AllPages = true;
+    } else if (argument == "--arrange") {
+      line.Arrange = true;
     } else if (TakeValue(argument, "--export", value)) {
       if (value.empty()) line.Error = "--export needs a file name";
       line.Export = value;
@@ -80,19 +82,28 @@ std::string ExportFormatsUsage() {
 }  // namespace
 
 std::string CommandLineUsage() {
-  return R"(Usage: quorvane [--page=NAME] [--import-schema=FILE.SFD ...] [FILE.ERD]
-       quorvane --export=OUT [--page=NAME | --all-pages] [--import-schema=FILE.SFD ...] [FILE.ERD]
+  return R"(Usage: quorvane [--page=NAME] [--import-schema=SOURCE ...] [--arrange] [FILE.ERD]
+       quorvane --export=OUT [--page=NAME | --all-pages] [--import-schema=SOURCE ...] [--arrange] [FILE.ERD]
   quorvane --help | --version
 
+SOURCE is told apart by what it holds: a schema export file (.SFD), made one entity; an SQL
+script (PostgreSQL, MySQL/MariaDB or SQLite flavour, dumps included), a SQLite database file,
+or a PostgreSQL database given as postgresql://USER@HOST:PORT/DATABASE (or postgres://...),
+each made one entity per table and one relation per foreign key column, laid out on a new
+page named after the source (split into pages with an overview when they do not fit on one).
+What was imported is told on standard error.
+
 Without --export, starts the editor: on FILE.ERD when given (its folder becomes the
-diagram folder), then imports each schema file and shows page NAME. Without a display,
+diagram folder), then imports each source and shows page NAME. Without a display,
 it reads them the same way instead and prints one line of what the diagram holds.
+--arrange lays out the page shown anew, as "-> Arrange Page" does.
 
 With --export, works without a display, for scripts:
   1. loads FILE.ERD if given, else starts from an empty diagram;
-  2. imports each schema export file (.SFD) in order, as a new entity;
+  2. imports each source in order;
   3. switches to page NAME if given (matched ignoring letter case; an unknown page is an error);
-  4. writes OUT, chosen by its extension (letter case ignored):
+  4. lays the page out anew with --arrange;
+  5. writes OUT, chosen by its extension (letter case ignored):
 )" + ExportFormatsUsage() + R"(     OUT is written exactly at the path given, and only when everything before succeeded.
   With --all-pages, every display page is written, in the order of the page list: a
   .pdf holds one page each; the other pictures are one file each, named by OUT with

@@ -19,6 +19,8 @@ struct TCommandLine {
   bool Version = false;
   // Every display page exported, in the order of the page list.
   bool AllPages = false;
+  // The page shown is laid out anew (as "-> Arrange Page" does) before OUT is written.
+  bool Arrange = false;
   std::optional<std::string> Diagram;
   // Imported in the order given, after the diagram is opened.
   std::vector<TImport> Imports;

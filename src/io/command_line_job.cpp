@@ -10,6 +10,7 @@
 #include "export_format.h"
 #include "file_access.h"
 #include "ooa_panel.h"
+#include "page_arrangement.h"
 #include "text.h"
 #include "toolkit_error.h"
 #include "unattended_platform.h"
@@ -33,6 +34,9 @@ void ApplyCommandLine(TOOAPanel& panel, const TCommandLine& line) {
     panel.SetActivePageName(*page);
     panel.ShowActivePage();
   }
+  if (line.Arrange && !ArrangeActivePage(panel))
+    panel.GetPlatformRef().ShowNotice("The page \"" + panel.ActivePageName() +
+                                      "\" holds more than fits on the surface without overlaps.");
 }
 
 namespace {

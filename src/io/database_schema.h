@@ -65,5 +65,6 @@ struct TColumnKind {
 };
 // Character types: Varchar with their length; integer types: Integer; numeric and decimal: Double
 // with precision and scale; floating types: Double; boolean: Bool; binary and blob types: Binary;
-// anything else Varchar, not known. Letter case, blanks, quotes and array brackets do not matter.
+// anything else (arrays, dates, a column without a type) Varchar, not known. Letter case, blanks and
+// quotes do not matter; sizes beyond the row's largest are held at it.
 TColumnKind ColumnKindOf(std::string_view type);

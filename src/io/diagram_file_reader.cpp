@@ -203,9 +203,13 @@ class TDiagramReader {
           property_->SetDataSize(TextToIntDef(value, 0));
         } else if (key == kKeyDataScale) {
           property_->SetDataScale(TextToIntDef(value, 0));
-        } else if (key == kKeyHidden && value == kHiddenValue) {
+        } else if (key == kKeyHidden && value == kTrueValue) {
           property_->StoreIsDisplay(false);
           hiddenIn_ = entity_;
+        } else if (key == kKeyPrimaryKey) {
+          property_->SetPrimaryKey(value == kTrueValue);
+        } else if (key == kKeyNotNull) {
+          property_->SetNotNull(value == kTrueValue);
         }
         property_->UpdateAnchors();
         return;

@@ -47,7 +47,12 @@ inline constexpr std::string_view kKeyDataSize = "DATASIZE";
 inline constexpr std::string_view kKeyDataScale = "DATASCALE";
 // A property row hidden one by one ("-> Hide This Property"), only when it is: HIDDEN=TRUE.
 inline constexpr std::string_view kKeyHidden = "HIDDEN";
-inline constexpr std::string_view kHiddenValue = "TRUE";
+// A row that is (part of) its entity's primary key, and one whose value may not be left out; each
+// written only when set, so that a file without them reads as before in every reader.
+inline constexpr std::string_view kKeyPrimaryKey = "PRIMARYKEY";
+inline constexpr std::string_view kKeyNotNull = "NOTNULL";
+// The value of the keys above that are written only when set.
+inline constexpr std::string_view kTrueValue = "TRUE";
 // A method's call: the called row's name and the bracket's line distance, only when it has one.
 inline constexpr std::string_view kKeyCallMethod = "CALLMETHOD";
 inline constexpr std::string_view kKeyCallDistance = "CALLDISTANCE";

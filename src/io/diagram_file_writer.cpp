@@ -57,7 +57,9 @@ void AppendProperty(std::string& out, const TProperty& row) {
     if (row.DataType() != pdtVachar) Line(out, section, kKeyDataType, DataTypeName(row.DataType()));
     if (row.DataSize() != 0) Line(out, section, kKeyDataSize, IntToText(row.DataSize()));
     if (row.DataScale() != 0) Line(out, section, kKeyDataScale, IntToText(row.DataScale()));
-    if (!row.IsDisplay()) Line(out, section, kKeyHidden, kHiddenValue);
+    if (!row.IsDisplay()) Line(out, section, kKeyHidden, kTrueValue);
+    if (row.PrimaryKey()) Line(out, section, kKeyPrimaryKey, kTrueValue);
+    if (row.NotNull()) Line(out, section, kKeyNotNull, kTrueValue);
   });
 }
 

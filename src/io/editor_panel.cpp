@@ -1,5 +1,6 @@
 #include "editor_panel.h"
 
+#include "database_import.h"
 #include "diagram_files.h"
 #include "ooa_panel.h"
 #include "schema_import.h"
@@ -9,4 +10,5 @@ void SetUpEditorPanel(TOOAPanel& panel) {
   panel.SetEntityPopList({"Add New Property"});
   InstallDiagramFiles(panel);
   InstallSchemaImport(panel);
+  InstallDatabaseImport(panel);
 }

@@ -114,6 +114,14 @@ std::string ExistingSpellingOf(const std::string& fileName) {
   return (path.has_parent_path() ? (path.parent_path() / found) : fs::path(found)).string();
 }
 
+std::string ReadExistingFile(const std::string& fileName) {
+  if (std::optional<std::string> bytes = ReadWholeFile(fileName)) return std::move(*bytes);
+  // The reason a file found missing cannot be opened, as the system words it.
+  struct stat info {};
+  const int error = ::stat(fileName.c_str(), &info) != 0 ? errno : ENOENT;
+  throw EToolkitError("Cannot open file \"" + FullFileName(fileName) + "\". " + SystemErrorText(error));
+}
+
 std::optional<std::string> ReadWholeFile(const std::string& fileName) {
   struct stat info {};
   if (::stat(fileName.c_str(), &info) != 0) {

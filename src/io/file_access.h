@@ -51,6 +51,8 @@ std::string ExistingSpellingOf(const std::string& fileName);
 // The bytes of the file, or nothing when no file of that name exists. A file that exists but cannot
 // be read (a folder included) raises EToolkitError "Cannot open file "NAME". REASON".
 std::optional<std::string> ReadWholeFile(const std::string& fileName);
+// The same for a file that must be there: a missing one raises "Cannot open file "NAME". REASON" too.
+std::string ReadExistingFile(const std::string& fileName);
 
 // Writes the bytes to a new file in the target's folder, syncs it and renames it over the target.
 // On any failure the new file is removed, the target is left as it was, and EToolkitError

@@ -1,7 +1,5 @@
 #include "schema_import.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -76,12 +74,6 @@ std::string DecodeSchemaPayload(const std::string& bytes) {
   return IsValidUtf8(bytes) ? bytes : DecodeFileText(bytes);
 }
 
-// The reason a file that ReadWholeFile found missing cannot be opened, as the system words it.
-std::string MissingFileReason(const std::string& fileName) {
-  struct stat info {};
-  const int error = ::stat(fileName.c_str(), &info) != 0 ? errno : ENOENT;
-  return SystemErrorText(error);
-}
 }  // namespace
 
 std::string UnscrambleSchemaText(const std::string& text, const std::string& key) {
@@ -158,10 +150,7 @@ void ImportSchemaBytes(TOOAPanel& panel, const std::string& entityName, std::str
 
 void ImportSchemaFromFile(TOOAPanel& panel, const std::string& fileName) {
   const std::string entityName = SchemaEntityName(fileName);
-  const std::optional<std::string> bytes = ReadWholeFile(fileName);
-  if (!bytes)
-    throw EToolkitError("Cannot open file \"" + FullFileName(fileName) + "\". " + MissingFileReason(fileName));
-  ImportSchemaBytes(panel, entityName, *bytes);
+  ImportSchemaBytes(panel, entityName, ReadExistingFile(fileName));
 }
 
 void ImportSchemaFile(TOOAPanel& panel) {

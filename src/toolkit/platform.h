@@ -58,15 +58,19 @@ struct ChoiceDialog {
   bool AnswerOnlyByButton = false;
 };
 
-// A small modal form: a selection-only list and whole-number fields, each under its label, and a
-// line worked out from what the fields show, kept up to date while the user edits them; OK and
-// Cancel. The fields hold their values within Min and Max.
+// A small modal form: a selection-only list and whole-number fields, each under its label, a line
+// worked out from what the fields show, kept up to date while the user edits them, and check boxes
+// below; OK and Cancel. The fields hold their values within Min and Max.
 struct TFormDialog {
   struct TNumber {
     std::string Label;
     int Value = 0;
     int Min = 0;
     int Max = 0;
+  };
+  struct TCheck {
+    std::string Label;
+    bool Checked = false;
   };
   std::string Caption;
   std::string ListLabel;
@@ -76,12 +80,14 @@ struct TFormDialog {
   std::string ResultLabel;
   // The worked-out line for the item and the numbers the fields show.
   std::function<std::string(int item, const std::vector<int>& numbers)> Result;
+  std::vector<TCheck> Checks;
 };
 
 // What a form showed when OK closed it.
 struct TFormAnswer {
   int ItemIndex = 0;
   std::vector<int> Numbers;
+  std::vector<bool> Checks;
   friend bool operator==(const TFormAnswer&, const TFormAnswer&) = default;
 };
 
@@ -111,6 +117,12 @@ class Platform {
   // Shows the form modally: what it showed when OK closed it; nothing for Cancel, Escape or the
   // window's close button.
   virtual std::optional<TFormAnswer> AskForm(const TFormDialog& form) = 0;
+  // A password, typed unseen; nothing when cancelled. Work nobody watches has none to give.
+  virtual std::optional<std::string> AskPassword(const std::string& caption, const std::string& prompt) {
+    (void)caption;
+    (void)prompt;
+    return std::nullopt;
+  }
 
   // A new off-screen picture of no size, painted with the same font as the screen.
   virtual std::unique_ptr<Bitmap> CreateBitmap() = 0;

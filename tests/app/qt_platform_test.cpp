@@ -2,6 +2,7 @@
 // they are closed.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -170,13 +171,14 @@ TEST(QtPlatformTest, FormShowsItsLineAsItsFieldsChangeAndAnswersOnlyByOk) {
   form.Result = [](int item, const std::vector<int>& n) {
     return std::to_string(item == 2 ? n[0] + n[1] + 1 : n[0]);
   };
+  form.Checks = {{"Primary Key", false}, {"Not Null", true}};
   const auto button = [](QDialogButtonBox::StandardButton which) {
     return [which](QWidget* d) { d->findChild<QDialogButtonBox*>()->button(which)->click(); };
   };
   struct Case {
     std::function<void(QWidget*)> close;
     std::optional<TFormAnswer> answer;
-  } cases[] = {{button(QDialogButtonBox::Ok), TFormAnswer{2, {10, 1000000}}},
+  } cases[] = {{button(QDialogButtonBox::Ok), TFormAnswer{2, {10, 1000000}, {true, true}}},
                {button(QDialogButtonBox::Cancel), std::nullopt},
                {[](QWidget* d) { QTest::keyClick(d, Qt::Key_Escape); }, std::nullopt},
                {[](QWidget* d) { d->close(); }, std::nullopt}};
@@ -197,6 +199,10 @@ TEST(QtPlatformTest, FormShowsItsLineAsItsFieldsChangeAndAnswersOnlyByOk) {
       EXPECT_EQ(scale->maximum(), 1000000) << "a field takes no number out of its range";
       scale->setValue(1000000);
       lines << result->text();
+      auto* key = dialog->findChild<QCheckBox*>("FormCheck1");
+      EXPECT_EQ(key->text(), "Primary Key");
+      EXPECT_TRUE(dialog->findChild<QCheckBox*>("FormCheck2")->isChecked());
+      key->click();
       c.close(dialog);
     });
     EXPECT_EQ(platform.AskForm(form), c.answer);

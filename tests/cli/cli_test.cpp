@@ -75,7 +75,7 @@ TEST_F(CommandLine, HelpDescribesTheExport) {
   const RunResult run = Quorvane({"--help"}, "env -u DISPLAY");
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.out.find("--export=OUT"), std::string::npos);
-  EXPECT_NE(run.out.find("--import-schema=FILE.SFD"), std::string::npos);
+  EXPECT_NE(run.out.find("--import-schema=SOURCE"), std::string::npos);
   EXPECT_EQ(run.err, "");
   const RunResult version = Quorvane({"--version"}, "env -u DISPLAY");
   EXPECT_EQ(version.status, 0);

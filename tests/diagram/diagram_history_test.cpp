@@ -121,7 +121,7 @@ TEST(History, EveryKindOfEditIsOneStepUndoneAndRedoneExactly) {
       {"Remove Entity Customer", [](EditScene& s) { s.Click(s.customer->Menu(), "-> (*)Remove This Entity"); }},
       {"Rename Property Name", [](EditScene& s) { s.platform.Type("Surname"); s.Click(s.name->Menu(), " -> Rename Property"); }},
       {"Move Down Property Name", [](EditScene& s) { s.Click(s.name->Menu(), " -> Property Move Down"); }},
-      {"Set Data Type of Property Name", [](EditScene& s) { s.platform.Fill(TFormAnswer{pdtDouble, {10, 2}}); s.Click(s.name->Menu(), " -> Property Data Type"); }},
+      {"Set Data Type of Property Name", [](EditScene& s) { s.platform.Fill(TFormAnswer{pdtDouble, {10, 2}, {}}); s.Click(s.name->Menu(), " -> Property Data Type"); }},
       {"Hide Property Name", [](EditScene& s) { s.Click(s.name->Menu(), " -> Hide This Property"); }},
       {"Remove Property Name", [](EditScene& s) { s.Click(s.name->Menu(), " -> Remove This Property"); }},
       {"Create Relation of Property Name", [](EditScene& s) { s.Click(s.name->Menu(), " -> Create Property's Relation"); }},
@@ -276,8 +276,8 @@ std::string Changed(std::vector<std::string> lines, size_t at) {
       others.push_back(ValueOf(line));
   }
   const size_t digits = value.find_last_of("0123456789");
-  if (key == "HIDDEN") {
-    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(at));  // the row shown again
+  if (key == "HIDDEN" || key == "PRIMARYKEY" || key == "NOTNULL") {
+    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(at));  // the mark taken off
   } else if (key == "NAME") {
     for (size_t i = 0; i < lines.size(); ++i)
       if (ValueOf(lines[i]) == value && KeyOf(lines[i]) != "DESC" && !KeyOf(lines[i]).empty()) set(i, value + "x");

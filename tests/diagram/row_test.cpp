@@ -190,8 +190,9 @@ TEST_F(Rows, PhysicalLength) {
   }
 }
 
-// The data type dialog shows the row's kind, size and scale and the physical length they give; OK
-// stores what it shows when size and scale are within range, anything else changes nothing.
+// The data type dialog shows the row's kind, size, scale, key and not-null marks and the physical
+// length they give; OK stores what it shows when size and scale are within range, anything else
+// changes nothing.
 TEST_F(Rows, TheDataTypeDialog) {
   AddPage("P1");
   TEntity& entity = AddEntity("Order");
@@ -200,20 +201,28 @@ TEST_F(Rows, TheDataTypeDialog) {
     bool stored;
     const char* length;  // as the dialog showed it for the answer
   } cases[] = {
-      {TFormAnswer{pdtDouble, {10, 2}}, true, "13"},    {TFormAnswer{pdtBool, {0, 1000000}}, true, "5"},
-      {std::nullopt, false, ""},                       {TFormAnswer{pdtInteger, {-1, 0}}, false, "-1"},
-      {TFormAnswer{pdtVachar, {5, 1000001}}, false, "5"}, {TFormAnswer{7, {1, 1}}, false, ""},
+      {TFormAnswer{pdtDouble, {10, 2}, {}}, true, "13"},    {TFormAnswer{pdtBool, {0, 1000000}, {}}, true, "5"},
+      {std::nullopt, false, ""},                       {TFormAnswer{pdtInteger, {-1, 0}, {}}, false, "-1"},
+      {TFormAnswer{pdtVachar, {5, 1000001}, {}}, false, "5"}, {TFormAnswer{7, {1, 1}, {}}, false, ""},
+      {TFormAnswer{pdtInteger, {4, 0}, {true, false}}, true, "4"}, {TFormAnswer{pdtInteger, {4, 0}, {false, false}}, true, "4"},
+      {TFormAnswer{pdtInteger, {-4, 0}, {false, false}}, false, "-4"},
   };
   for (const Case& c : cases) {
     TProperty& row = *AddProperty(entity, "Amount", true);
     row.SetDataType(pdtBinary);
     row.SetDataSize(16);
+    row.SetPrimaryKey(false);
+    row.SetNotNull(true);
     c.answer ? platform.Fill(*c.answer) : platform.CancelForm();
     row.Menu().Find(" -> Property Data Type")->Click();
     const PlatformCall form = platform.CallsOf("Form").back();
     EXPECT_EQ(form.Caption, "Property Data Type");
     EXPECT_EQ(form.Form.Items, (std::vector<std::string>{"Varchar", "Integer", "Double", "Bool", "Binary"}));
     EXPECT_EQ(form.Form.ItemIndex, pdtBinary);
+    ASSERT_EQ(form.Form.Checks.size(), 2u);
+    EXPECT_EQ(form.Form.Checks[0].Label + form.Form.Checks[1].Label, "Primary KeyNot Null");
+    EXPECT_FALSE(form.Form.Checks[0].Checked);
+    EXPECT_TRUE(form.Form.Checks[1].Checked);
     EXPECT_EQ(form.Text, "16") << "the length as the dialog opens";
     EXPECT_EQ(form.Default, c.length);
     const bool refused = c.answer && !c.stored;
@@ -222,9 +231,11 @@ TEST_F(Rows, TheDataTypeDialog) {
       EXPECT_NE(platform.CallsOf("Message")[0].Text.find("from 0 to 1000000"), std::string::npos);
     }
     platform.Calls.clear();
-    const TFormAnswer kept{row.DataType(), {row.DataSize(), row.DataScale()}};
-    const TFormAnswer unchanged{pdtBinary, {16, 0}};
-    EXPECT_EQ(kept, c.stored ? *c.answer : unchanged);
+    const TFormAnswer kept{row.DataType(), {row.DataSize(), row.DataScale()}, {row.PrimaryKey(), row.NotNull()}};
+    const TFormAnswer unchanged{pdtBinary, {16, 0}, {false, true}};
+    TFormAnswer stored = c.answer.value_or(unchanged);
+    if (stored.Checks.empty()) stored.Checks = unchanged.Checks;  // answered as the boxes opened
+    EXPECT_EQ(kept, c.stored ? stored : unchanged);
   }
 }
 

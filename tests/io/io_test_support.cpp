@@ -95,6 +95,8 @@ std::string DescribeDiagram(const TOOAPanel& panel) {
       if (row.DataType() != pdtVachar || row.DataSize() != 0 || row.DataScale() != 0)
         out << " " << DataTypeName(row.DataType()) << " " << row.DataSize() << "," << row.DataScale();
       if (!row.IsDisplay()) out << " hidden";
+      if (row.PrimaryKey()) out << " key";
+      if (row.NotNull()) out << " not-null";
       out << "\n";
     }
     for (const auto& slot : entity->MethodList()) {
@@ -212,6 +214,8 @@ class Generator {
       if (Below(2) == 0) row.SetDataSize(Below(3) * 40);
       if (Below(3) == 0) row.SetDataScale(Below(3));
       if (Below(4) == 0) row.StoreIsDisplay(false);  // hidden one by one
+      if (Below(4) == 0) row.SetPrimaryKey(true);
+      if (Below(3) == 0) row.SetNotNull(true);
     }
     entity.RestackDisplayedProperties();
     for (int i = 0, count = Below(4); i < count; ++i) AddMethod(entity, "m", true)->SetMethodDesc(Pick(kTexts));

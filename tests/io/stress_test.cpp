@@ -897,7 +897,7 @@ class StressRun : private THostWindow {
     }
     const std::vector<int> numbers{roll == 2 ? -1 : Below(3) * 100, roll == 3 ? 1000001 : Below(4)};
     const int kind = Below(kPropertyDataTypeCount);
-    platform_.Fill({kind, numbers});
+    platform_.Fill({kind, numbers, {Below(2) == 0, Below(2) == 0}});
     Note("[" + std::string(DataTypeName(static_cast<TPropertyDataType>(kind))) + " " + IntToText(numbers[0]) + "," +
          IntToText(numbers[1]) + "]");
   }

@@ -104,8 +104,12 @@ std::optional<TFormAnswer> ScriptedPlatform::AskForm(const TFormDialog& form) {
   Calls.push_back({"Form", form.Caption, opened, {}, {}, {}, form});
   const auto answer = Next({"Form", "CancelForm"}, "form " + form.Caption);
   if (!answer || answer->Kind == "CancelForm") return std::nullopt;
-  if (form.Result) Calls.back().Default = form.Result(answer->Form.ItemIndex, answer->Form.Numbers);
-  return answer->Form;
+  TFormAnswer filled = answer->Form;
+  // A form answered without its check boxes shows them as they opened.
+  if (filled.Checks.empty())
+    for (const auto& check : form.Checks) filled.Checks.push_back(check.Checked);
+  if (form.Result) Calls.back().Default = form.Result(filled.ItemIndex, filled.Numbers);
+  return filled;
 }
 
 std::optional<std::string> ScriptedPlatform::OpenFileDialog(const FileDialogOptions& options) {
