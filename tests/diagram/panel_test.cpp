@@ -42,13 +42,16 @@ TEST_F(Panel, SurfaceMenuCaptionsInOrder) {
       "-> Zoom Out",
       "-> Zoom 100 %",
       "-> Zoom Whole Page",
+      "Import",
+      "-> Import Database Schema...",
+      "-> Import PostgreSQL Database...",
       "Export",
       "-> Export Page As...",
   };
   std::vector<std::string> all;
   for (const MenuItem* item : panel.SurfaceMenu().AllItems()) all.push_back(item->Caption());
   EXPECT_EQ(all, expected);
-  EXPECT_EQ(panel.SurfaceMenu().Count(), 19u) << "the groups' items in their submenus";
+  EXPECT_EQ(panel.SurfaceMenu().Count(), 20u) << "the groups' items in their submenus";
   for (size_t item = 15; item < expected.size(); ++item)
     EXPECT_EQ(panel.SurfaceMenu().AllItems()[item]->Enabled(), item != 15 && item != 16 && item != 20) << expected[item];
   EXPECT_EQ(panel.GetPopupMenu(), &panel.SurfaceMenu());
