@@ -333,7 +333,7 @@ void TEntity::ShowRows(bool properties, bool show) {
     (properties ? flags.Property : flags.Method) = !show;
     ReplaceEntry(static_cast<size_t>(index), BaseOfEntry(entry) + HideFlagsText(flags));
     // The box shrinks to its title band and 10 pixels; the rows that show grow it back as they paint.
-    SetHeight(30);
+    SetHeight(TitleHeight);
     for (auto& slot : properties_) {
       if (everyTime) slot.Object->StoreIsDisplay(true);
       slot.Object->SetVisible(showProperty_);

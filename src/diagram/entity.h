@@ -33,6 +33,8 @@ class TEntity : public TPlacedControl, public TLinkTarget {
  public:
   static constexpr TColor Colour = 0x8BE4E0;
   static constexpr TColor SelectedColour = 0xBAF480;
+  // The height of an entity showing its title alone (rows hidden, or none).
+  static constexpr int TitleHeight = 30;
 
   explicit TEntity(TOOAPanel& panel);
   ~TEntity() override;

@@ -134,7 +134,7 @@ TEntity& TOOAPanel::CreateEntity(const std::string& name, bool keepHidden) {
   entity.SetTop(lastMouseY_);
   entity.SetLeft(lastMouseX_);
   entity.SetWidth(128);
-  entity.SetHeight(30);
+  entity.SetHeight(TEntity::TitleHeight);
 
   if (!name.empty()) {
     entity.SetEntityDesc(name);

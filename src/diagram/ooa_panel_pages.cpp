@@ -41,7 +41,7 @@ void TOOAPanel::ShowEntity(TEntity& entity, const std::string& page) {
     // The box fits the rows it shows on this page, as the hide commands fit it: the title band and
     // 10 pixels, grown by each row that paints. A last method row fits the box to itself; without
     // one, a box whose entry hides its methods would keep the height of every row.
-    if (!entity.ShowMethod() || entity.MethodCount() == 0) entity.SetHeight(30);
+    if (!entity.ShowMethod() || entity.MethodCount() == 0) entity.SetHeight(TEntity::TitleHeight);
     for (const auto& slot : entity.PropertyList()) {
       TProperty& row = *slot.Object;
       if (entity.ShowProperty()) {

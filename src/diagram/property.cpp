@@ -72,7 +72,7 @@ TProperty* AddProperty(TEntity& entity, const std::string& desc, bool silent) {
   // The method rows stand below the properties: one row lower for each property shown.
   const auto placed = [&entity](TProperty&) {
     if (!entity.ShowProperty()) {
-      entity.SetHeight(30);
+      entity.SetHeight(TEntity::TitleHeight);
     } else if (entity.MethodCount() > 0) {
       entity.SetHeight(entity.Height() + entity.PropertyDefHeight());
       for (auto& slot : entity.MethodList()) {
@@ -162,7 +162,7 @@ void TProperty::HideProperty() {
   if (!entity) return;
   const TEditStep step = EditStep("Hide Property");
   isDisplay_ = false;
-  entity->SetHeight(30);
+  entity->SetHeight(TEntity::TitleHeight);
   entity->RestackDisplayedProperties();
   if (TOOAPanel* panel = OwnerPanel()) panel->ShowActivePage();
 }

@@ -137,6 +137,7 @@ struct TMade {
   std::vector<TRelation*> Relations;    // by column link
   std::vector<std::string> Pages;       // the overview first, when there is one
   bool Overview = false;
+  size_t OverviewPages = 1;
   bool Crowded = false;
 };
 
@@ -231,38 +232,44 @@ class TSchemaBuilder {
   }
 
   // One page when the tables fit readably on it; else one page per group the relations make, each
-  // with the tables its own reference, and the first page an overview of every table by its title.
+  // with the tables its own reference, behind an overview of every table by its title (itself on
+  // several pages when even the titles do not fit on one).
   void Lay(const std::string& page) {
     const std::vector<TLayoutLink> links = TableLinks();
-    const std::vector<std::vector<int>> groups =
-        GroupBoxesForPages(TableBoxes(), links, TOOAPanel::EditorSurfaceSize);
+    std::vector<TLayoutBox> boxes = TableBoxes();
+    const std::vector<std::vector<int>> groups = GroupBoxesForPages(boxes, links, TOOAPanel::EditorSurfaceSize);
     if (groups.size() <= 1) {
       Arrange(page);
       return;
     }
     made_.Overview = true;
-    for (TEntity* entity : made_.Entities)
-      entity->ReplaceEntry(0, MakeEntry(page, 0, 0) + HideFlagsText({true, false}));
     for (TRelation* relation : made_.Relations) relation->ClearEntries();
+    for (TLayoutBox& box : boxes) box.Height = TEntity::TitleHeight;
+    const std::vector<std::vector<int>> overviews = GroupBoxesForPages(boxes, links, TOOAPanel::EditorSurfaceSize);
+    for (size_t o = 0; o < overviews.size(); ++o) {
+      if (o > 0) made_.Pages.push_back(NewPage(panel_, page + " overview " + IntToText(static_cast<long long>(o + 1))));
+      for (const int table : overviews[o])
+        made_.Entities[static_cast<size_t>(table)]->ReplaceEntry(0, MakeEntry(made_.Pages.back(), 0, 0) +
+                                                                        HideFlagsText({true, false}));
+    }
+    const size_t firstGroupPage = made_.OverviewPages = made_.Pages.size();
     std::vector<size_t> groupOf(made_.Entities.size());
-    for (size_t g = 0; g < groups.size(); ++g)
-      for (const int table : groups[g]) groupOf[static_cast<size_t>(table)] = g;
-    std::vector<std::string> pages;
     for (size_t g = 0; g < groups.size(); ++g) {
-      pages.push_back(NewPage(panel_, page + " " + IntToText(static_cast<long long>(g + 1))));
-      for (const int table : groups[g]) made_.Entities[static_cast<size_t>(table)]->AppendEntry(MakeEntry(pages.back(), 0, 0));
+      made_.Pages.push_back(NewPage(panel_, page + " " + IntToText(static_cast<long long>(g + 1))));
+      for (const int table : groups[g]) {
+        groupOf[static_cast<size_t>(table)] = g;
+        made_.Entities[static_cast<size_t>(table)]->AppendEntry(MakeEntry(made_.Pages.back(), 0, 0));
+      }
     }
     for (size_t i = 0; i < made_.Relations.size(); ++i) {
       const TColumnLink& link = resolved_.Links[i];
-      const std::string& own = pages[groupOf[link.Table]];
+      const std::string& own = made_.Pages[firstGroupPage + groupOf[link.Table]];
       made_.Relations[i]->AppendEntry(MakeEntry(own, 0, 0));
       // The referenced table stands on the page too, so that the relation's line reaches its row.
       TEntity& target = *made_.Entities[link.RefTable];
       if (!target.IsOnPage(own)) target.AppendEntry(MakeEntry(own, 0, 0));
     }
-    made_.Pages.insert(made_.Pages.end(), pages.begin(), pages.end());
-    Arrange(page);
-    for (const std::string& groupPage : pages) Arrange(groupPage);
+    for (const std::string& each : made_.Pages) Arrange(each);
   }
 
   TOOAPanel& panel_;
@@ -292,9 +299,11 @@ std::string Summary(const TDatabaseSchema& schema, const TResolved& resolved, co
   if (made.Pages.size() == 1) {
     text += " onto the page " + Quoted(made.Pages.front()) + ".";
   } else {
+    const size_t overviews = made.OverviewPages;
     text += " onto " + Count(made.Pages.size(), "page", "pages") + ": " + Quoted(made.Pages.front()) +
-            " shows every table by its title, " + Quoted(made.Pages[1]) +
-            (made.Pages.size() > 2 ? " to " + Quoted(made.Pages.back()) : std::string()) +
+            (overviews > 1 ? " to " + Quoted(made.Pages[overviews - 1]) + " show" : " shows") +
+            " every table by its title, " + Quoted(made.Pages[overviews]) +
+            (made.Pages.size() > overviews + 1 ? " to " + Quoted(made.Pages.back()) : std::string()) +
             " the tables linked, group by group.";
   }
   constexpr size_t kNamed = 8;
