@@ -327,13 +327,17 @@ class TScriptReader {
     const char* from = first.Text.data();
     const std::string_view source(from, std::min<size_t>(last.Text.data() + last.Text.size() - from, 240));
     std::string text;
-    for (const char c : source) {
-      if (text.size() >= 60) break;
+    size_t used = 0;
+    for (; used < source.size() && text.size() < 60; ++used) {
+      const char c = source[used];
       if (static_cast<unsigned char>(c) > ' ' && c != 0x7F)
         text += c;
       else if (!text.empty() && text.back() != ' ')
         text += ' ';
     }
+    // Whole words only, where the first word is not longer than all that is kept.
+    if (used < source.size() && static_cast<unsigned char>(source[used]) > ' ' && text.rfind(' ') != std::string::npos)
+      text.resize(text.rfind(' '));
     while (!text.empty() && (static_cast<unsigned char>(text.back()) & 0xC0) == 0x80) text.pop_back();
     if (!text.empty() && static_cast<unsigned char>(text.back()) >= 0xC0) text.pop_back();
     if (!IsValidUtf8(text))
