@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <map>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -23,9 +24,7 @@ struct TToken {
   TKind Kind;
 };
 
-bool IsWordStart(unsigned char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c >= 0x80;
-}
+bool IsWordStart(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c >= 0x80; }
 bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 bool IsWordChar(unsigned char c) { return IsWordStart(c) || IsDigit(c) || c == '$'; }
 
@@ -102,7 +101,8 @@ std::vector<TToken> Tokenize(std::string_view s) {
       push(TKind::End);
     } else if (atLineStart && (c == '\\' || c == '#')) {
       skipLine();  // a psql meta-command (\connect, \restrict) or a MySQL "#" comment
-    } else if (atLineStart && n - i > 10 && SameText(s.substr(i, 9), "DELIMITER") && (s[i + 9] == ' ' || s[i + 9] == '\t')) {
+    } else if (atLineStart && n - i > 10 && SameText(s.substr(i, 9), "DELIMITER") &&
+               (s[i + 9] == ' ' || s[i + 9] == '\t')) {
       i += 10;
       skipLine();
       const std::string_view chosen = TrimView(s.substr(start + 10, i - start - 10));
@@ -160,12 +160,16 @@ std::vector<TToken> Tokenize(std::string_view s) {
   return tokens;
 }
 
-bool IsWord(const TToken& token, std::string_view word) { return token.Kind == TKind::Word && SameText(token.Text, word); }
+bool IsWord(const TToken& token, std::string_view word) {
+  return token.Kind == TKind::Word && SameText(token.Text, word);
+}
 bool IsWordIn(const TToken& token, std::initializer_list<std::string_view> words) {
   return token.Kind == TKind::Word &&
          std::any_of(words.begin(), words.end(), [&](std::string_view word) { return SameText(token.Text, word); });
 }
-bool IsPunct(const TToken& token, char c) { return token.Kind == TKind::Punct && token.Text.size() == 1 && token.Text[0] == c; }
+bool IsPunct(const TToken& token, char c) {
+  return token.Kind == TKind::Punct && token.Text.size() == 1 && token.Text[0] == c;
+}
 bool IsNameToken(const TToken& token) {
   return token.Kind == TKind::Word || token.Kind == TKind::Name || token.Kind == TKind::String;
 }
@@ -242,6 +246,34 @@ std::vector<TRange> SplitStatements(const std::vector<TToken>& t) {
   return statements;
 }
 
+// A table as it is read: its columns found by name through an index (the exact spelling first,
+// then letter-case-blind), and a generation that moves on when the table is created again, which
+// leaves out the foreign keys of the earlier definition.
+struct TTable {
+  TSchemaTable Schema;
+  std::unordered_map<std::string, size_t> ColumnsByName, ColumnsByFoldedName;
+  int Generation = 0;
+
+  void Add(TSchemaColumn column) {
+    ColumnsByName.try_emplace(column.Name, Schema.Columns.size());
+    ColumnsByFoldedName.try_emplace(LowerCase(column.Name), Schema.Columns.size());
+    Schema.Columns.push_back(std::move(column));
+  }
+  TSchemaColumn* Find(const std::string& name) {
+    if (const auto exact = ColumnsByName.find(name); exact != ColumnsByName.end())
+      return &Schema.Columns[exact->second];
+    const auto folded = ColumnsByFoldedName.find(LowerCase(name));
+    return folded == ColumnsByFoldedName.end() ? nullptr : &Schema.Columns[folded->second];
+  }
+};
+
+// A foreign key with the table it belongs to, as that table then was.
+struct TKey {
+  TSchemaForeignKey Key;
+  size_t Table;
+  int Generation;
+};
+
 // Reads the statements of one script into the schema.
 class TScriptReader {
  public:
@@ -252,9 +284,13 @@ class TScriptReader {
       MatchParentheses(statement);
       ReadStatement(statement);
     }
-    for (TSchemaTable& table : schema_.Tables)
-      for (TSchemaColumn& column : table.Columns)
+    for (TKey& key : keys_)
+      if (key.Generation == tables_[key.Table].Generation) schema_.ForeignKeys.push_back(std::move(key.Key));
+    for (TTable& table : tables_) {
+      for (TSchemaColumn& column : table.Schema.Columns)
         if (column.PrimaryKey) column.NotNull = true;
+      schema_.Tables.push_back(std::move(table.Schema));
+    }
     return std::move(schema_);
   }
 
@@ -356,22 +392,25 @@ class TScriptReader {
       SkipCreateModifiers(k, end);
       if (IsWord(At(k, end), "TABLE")) {
         if (!ReadCreateTable(k + 1, end)) Skip(statement);
-      } else if (!IsWordIn(At(k, end), {"INDEX", "VIEW", "SEQUENCE", "FUNCTION", "PROCEDURE", "TRIGGER", "TYPE", "DOMAIN",
-                                        "EXTENSION", "SCHEMA", "DATABASE", "ROLE", "USER", "GROUP", "RULE", "POLICY",
-                                        "AGGREGATE", "OPERATOR", "CAST", "COLLATION", "CONVERSION", "EVENT", "SERVER",
-                                        "TABLESPACE", "PUBLICATION", "SUBSCRIPTION", "STATISTICS", "TEXT", "FOREIGN",
-                                        "LANGUAGE", "ACCESS", "TRANSFORM", "VIRTUAL", "LOGFILE", "SYNONYM"})) {
+      } else if (!IsWordIn(
+                     At(k, end),
+                     {"INDEX",   "VIEW",      "SEQUENCE",   "FUNCTION",    "PROCEDURE",    "TRIGGER",    "TYPE",
+                      "DOMAIN",  "EXTENSION", "SCHEMA",     "DATABASE",    "ROLE",         "USER",       "GROUP",
+                      "RULE",    "POLICY",    "AGGREGATE",  "OPERATOR",    "CAST",         "COLLATION",  "CONVERSION",
+                      "EVENT",   "SERVER",    "TABLESPACE", "PUBLICATION", "SUBSCRIPTION", "STATISTICS", "TEXT",
+                      "FOREIGN", "LANGUAGE",  "ACCESS",     "TRANSFORM",   "VIRTUAL",      "LOGFILE",    "SYNONYM"})) {
         Skip(statement);
       }
     } else if (IsWord(head, "ALTER")) {
       if (IsWord(At(k + 1, end), "TABLE")) ReadAlterTable(k + 2, end);
-    } else if (!IsWordIn(head, {"SET", "SELECT", "INSERT", "REPLACE", "UPDATE", "DELETE", "COMMENT", "GRANT", "REVOKE",
-                                "LOCK", "UNLOCK", "BEGIN", "COMMIT", "END", "START", "ROLLBACK", "SAVEPOINT", "RELEASE",
-                                "PRAGMA", "USE", "ANALYZE", "ANALYSE", "VACUUM", "REINDEX", "COPY", "DO", "CALL",
-                                "EXECUTE", "PREPARE", "DEALLOCATE", "DECLARE", "FLUSH", "OPTIMIZE", "CHECKPOINT",
-                                "CLUSTER", "LISTEN", "NOTIFY", "UNLISTEN", "DISCARD", "RESET", "SHOW", "TRUNCATE",
-                                "WITH", "VALUES", "SECURITY", "REFRESH", "IMPORT", "ATTACH", "DETACH", "EXPLAIN",
-                                "RENAME", "ABORT", "DROP", "REASSIGN", "LOAD"})) {
+    } else if (!IsWordIn(head, {"SET",     "SELECT",     "INSERT",    "REPLACE", "UPDATE",   "DELETE",     "COMMENT",
+                                "GRANT",   "REVOKE",     "LOCK",      "UNLOCK",  "BEGIN",    "COMMIT",     "END",
+                                "START",   "ROLLBACK",   "SAVEPOINT", "RELEASE", "PRAGMA",   "USE",        "ANALYZE",
+                                "ANALYSE", "VACUUM",     "REINDEX",   "COPY",    "DO",       "CALL",       "EXECUTE",
+                                "PREPARE", "DEALLOCATE", "DECLARE",   "FLUSH",   "OPTIMIZE", "CHECKPOINT", "CLUSTER",
+                                "LISTEN",  "NOTIFY",     "UNLISTEN",  "DISCARD", "RESET",    "SHOW",       "TRUNCATE",
+                                "WITH",    "VALUES",     "SECURITY",  "REFRESH", "IMPORT",   "ATTACH",     "DETACH",
+                                "EXPLAIN", "RENAME",     "ABORT",     "DROP",    "REASSIGN", "LOAD"})) {
       Skip(statement);
     }
   }
@@ -381,9 +420,10 @@ class TScriptReader {
   void SkipCreateModifiers(size_t& k, size_t end) const {
     while (k < end) {
       const TToken& token = tokens_[k];
-      if (IsWordIn(token, {"OR", "REPLACE", "TEMP", "TEMPORARY", "GLOBAL", "LOCAL", "UNLOGGED", "UNIQUE", "FULLTEXT",
-                           "SPATIAL", "MATERIALIZED", "RECURSIVE", "CONSTRAINT", "TRUSTED", "PROCEDURAL", "DEFAULT",
-                           "ONLINE", "OFFLINE", "SQL", "SECURITY", "INVOKER", "UNDEFINED", "MERGE", "TEMPTABLE"})) {
+      if (IsWordIn(token, {"OR",         "REPLACE",  "TEMP",       "TEMPORARY", "GLOBAL",       "LOCAL",
+                           "UNLOGGED",   "UNIQUE",   "FULLTEXT",   "SPATIAL",   "MATERIALIZED", "RECURSIVE",
+                           "CONSTRAINT", "TRUSTED",  "PROCEDURAL", "DEFAULT",   "ONLINE",       "OFFLINE",
+                           "SQL",        "SECURITY", "INVOKER",    "UNDEFINED", "MERGE",        "TEMPTABLE"})) {
         ++k;
       } else if (IsWordIn(token, {"DEFINER", "ALGORITHM"}) && IsPunct(At(k + 1, end), '=')) {
         k += 2;
@@ -404,51 +444,41 @@ class TScriptReader {
       ifNotExists = true;
       k += 3;
     }
-    TSchemaTable table;
-    if (!ReadQualifiedName(k, end, table.Schema, table.Name) || !IsPunct(At(k, end), '(')) return false;
+    TTable table;
+    if (!ReadQualifiedName(k, end, table.Schema.Schema, table.Schema.Name) || !IsPunct(At(k, end), '(')) return false;
     const size_t close = close_[k];
     if (IsWord(At(close + 1, end), "AS")) return false;
-    std::vector<TSchemaForeignKey> keys;
-    for (const TRange element : SplitAtCommas(k + 1, close)) ReadElement(element, table, keys);
     // SQLite's own tables (sqlite_sequence, sqlite_stat1) are none of the user's.
-    if (table.Name.size() >= 7 && SameText(table.Name.substr(0, 7), "sqlite_")) return true;
-    const std::string lower = LowerCase(table.Name);
-    std::vector<size_t>& sameName = tablesByName_[lower];
-    for (const size_t index : sameName) {
-      TSchemaTable& earlier = schema_.Tables[index];
-      if (earlier.Schema != table.Schema || earlier.Name != table.Name) continue;
-      if (ifNotExists) return true;
-      // Created again (after a DROP TABLE): the later definition stands.
-      std::erase_if(schema_.ForeignKeys, [&](const TSchemaForeignKey& key) {
-        return key.Schema == table.Schema && key.Table == table.Name;
-      });
-      earlier = std::move(table);
-      schema_.ForeignKeys.insert(schema_.ForeignKeys.end(), keys.begin(), keys.end());
-      return true;
+    const std::string& name = table.Schema.Name;
+    if (name.size() >= 7 && SameText(name.substr(0, 7), "sqlite_")) return true;
+    const auto earlier = tablesByName_.find({table.Schema.Schema, name});
+    if (earlier != tablesByName_.end() && ifNotExists) return true;
+    size_t index = tables_.size();
+    if (earlier != tablesByName_.end()) {  // created again (after a DROP TABLE): the later definition stands
+      index = earlier->second;
+      table.Generation = tables_[index].Generation + 1;
+      tables_[index] = std::move(table);
+    } else {
+      tablesByName_.try_emplace({table.Schema.Schema, name}, index);
+      tablesByFoldedName_.try_emplace({LowerCase(table.Schema.Schema), LowerCase(name)}, index);
+      tablesByNameAlone_.try_emplace(LowerCase(name), index);
+      tables_.push_back(std::move(table));
     }
-    sameName.push_back(schema_.Tables.size());
-    schema_.Tables.push_back(std::move(table));
-    schema_.ForeignKeys.insert(schema_.ForeignKeys.end(), keys.begin(), keys.end());
+    for (const TRange element : SplitAtCommas(k + 1, close)) ReadElement(element, index);
     return true;
   }
 
   // The table a later statement names: the same name exactly, else letter-case-blind; a schema
   // named on one side only does not keep them apart.
-  TSchemaTable* FindTable(const std::string& schema, const std::string& name) {
-    const auto found = tablesByName_.find(LowerCase(name));
-    if (found == tablesByName_.end()) return nullptr;
-    TSchemaTable* best = nullptr;
-    int bestScore = -1;
-    for (const size_t index : found->second) {
-      TSchemaTable& table = schema_.Tables[index];
-      if (!schema.empty() && !table.Schema.empty() && !SameText(schema, table.Schema)) continue;
-      const int score = (table.Name == name ? 2 : 0) + (table.Schema == schema ? 1 : 0);
-      if (score > bestScore) {
-        best = &table;
-        bestScore = score;
-      }
-    }
-    return best;
+  TTable* FindTable(const std::string& schema, const std::string& name) {
+    if (const auto exact = tablesByName_.find({schema, name}); exact != tablesByName_.end())
+      return &tables_[exact->second];
+    const auto folded = tablesByFoldedName_.find({LowerCase(schema), LowerCase(name)});
+    if (folded != tablesByFoldedName_.end()) return &tables_[folded->second];
+    const auto alone = tablesByNameAlone_.find(LowerCase(name));
+    if (alone == tablesByNameAlone_.end()) return nullptr;
+    TTable& table = tables_[alone->second];
+    return schema.empty() || table.Schema.Schema.empty() ? &table : nullptr;
   }
 
   void ReadAlterTable(size_t k, size_t end) {
@@ -457,8 +487,9 @@ class TScriptReader {
     std::string schema, name;
     if (!ReadQualifiedName(k, end, schema, name)) return;
     if (IsPunct(At(k, end), '*')) ++k;
-    TSchemaTable* table = FindTable(schema, name);
+    TTable* table = FindTable(schema, name);
     if (table == nullptr) return;  // nothing to add to
+    const size_t index = table - tables_.data();
     for (TRange action : SplitAtCommas(k, end)) {
       size_t a = action.Begin;
       const size_t b = action.End;
@@ -467,36 +498,35 @@ class TScriptReader {
         if (IsWord(At(a, b), "COLUMN")) ++a;
         if (IsWord(At(a, b), "IF") && IsWord(At(a + 1, b), "NOT") && IsWord(At(a + 2, b), "EXISTS")) {
           a += 3;
-          if (IsNameToken(At(a, b)) && FindColumn(*table, NameOf(tokens_[a])) != nullptr) continue;
+          if (IsNameToken(At(a, b)) && table->Find(NameOf(tokens_[a])) != nullptr) continue;
         }
         std::vector<TRange> elements{{a, b}};
-        if (IsPunct(At(a, b), '(')) elements = SplitAtCommas(a + 1, std::min(close_[a], b));  // MySQL's ADD (a int, b int)
-        for (const TRange element : elements) ReadElement(element, *table, schema_.ForeignKeys);
+        if (IsPunct(At(a, b), '('))
+          elements = SplitAtCommas(a + 1, std::min(close_[a], b));  // MySQL's ADD (a int, b int)
+        for (const TRange element : elements) ReadElement(element, index);
       } else if (IsWord(At(a, b), "ALTER")) {
         ++a;
         if (IsWord(At(a, b), "COLUMN")) ++a;
         if (!IsNameToken(At(a, b))) continue;
-        TSchemaColumn* column = FindColumn(*table, NameOf(tokens_[a]));
+        TSchemaColumn* column = table->Find(NameOf(tokens_[a]));
         if (column != nullptr && IsWord(At(a + 2, b), "NOT") && IsWord(At(a + 3, b), "NULL"))
           column->NotNull = IsWord(At(a + 1, b), "SET");  // SET NOT NULL, DROP NOT NULL
       }
     }
   }
 
-  static TSchemaColumn* FindColumn(TSchemaTable& table, const std::string& name) {
-    for (TSchemaColumn& column : table.Columns)
-      if (column.Name == name) return &column;
-    for (TSchemaColumn& column : table.Columns)
-      if (SameText(column.Name, name)) return &column;
-    return nullptr;
+  void AddKey(TSchemaForeignKey key, size_t table) {
+    if (!key.Columns.empty() && !key.RefTable.empty())
+      keys_.push_back({std::move(key), table, tables_[table].Generation});
   }
 
   // One element of a column list, or of ALTER TABLE ... ADD: a column or a table constraint. An
   // element that cannot be read is passed over, the rest of the table kept.
-  void ReadElement(TRange element, TSchemaTable& table, std::vector<TSchemaForeignKey>& keys) {
+  void ReadElement(TRange element, size_t index) {
     size_t k = element.Begin;
     const size_t end = element.End;
     if (k >= end) return;
+    TTable& table = tables_[index];
     std::string constraintName;
     bool named = false;
     if (IsWord(tokens_[k], "CONSTRAINT")) {
@@ -510,16 +540,16 @@ class TScriptReader {
       k += 2;
       while (k < end && !IsPunct(tokens_[k], '(')) ++k;  // USING BTREE, CLUSTERED
       for (const std::string& name : ReadNameList(k, end))
-        if (TSchemaColumn* column = FindColumn(table, name)) column->PrimaryKey = true;
+        if (TSchemaColumn* column = table.Find(name)) column->PrimaryKey = true;
     } else if (IsWord(first, "FOREIGN") && IsWord(At(k + 1, end), "KEY")) {
       k += 2;
       if (IsNameToken(At(k, end))) ++k;  // MySQL's index name
-      TSchemaForeignKey key{constraintName, table.Schema, table.Name, ReadNameList(k, end), {}, {}, {}};
+      TSchemaForeignKey key{constraintName, table.Schema.Schema, table.Schema.Name, ReadNameList(k, end), {}, {}, {}};
       if (!IsWord(At(k, end), "REFERENCES")) return;
       ReadReference(++k, end, key);
-      if (!key.Columns.empty() && !key.RefTable.empty()) keys.push_back(std::move(key));
+      AddKey(std::move(key), index);
     } else if (!named && IsNameToken(first) && !IsTableConstraint(k, end)) {
-      ReadColumn(k, end, table, keys);
+      ReadColumn(k, end, index);
     }
   }
 
@@ -545,7 +575,7 @@ class TScriptReader {
   }
 
   // A column: its name, its type up to the first constraint, then the constraints that matter here.
-  void ReadColumn(size_t k, size_t end, TSchemaTable& table, std::vector<TSchemaForeignKey>& keys) {
+  void ReadColumn(size_t k, size_t end, size_t table) {
     TSchemaColumn column;
     column.Name = NameOf(tokens_[k++]);
     while (k < end && !IsTypeEnd(k, end)) {
@@ -566,24 +596,26 @@ class TScriptReader {
         column.NotNull = true;
         k += 2;
       } else if (IsWord(token, "REFERENCES")) {
-        TSchemaForeignKey key{constraintName, table.Schema, table.Name, {column.Name}, {}, {}, {}};
+        const TSchemaTable& owner = tables_[table].Schema;
+        TSchemaForeignKey key{constraintName, owner.Schema, owner.Name, {column.Name}, {}, {}, {}};
         ReadReference(++k, end, key);
-        if (!key.RefTable.empty()) keys.push_back(std::move(key));
+        AddKey(std::move(key), table);
         constraintName.clear();
       } else {
         k = Next(k);  // defaults, checks, collations, comments: a group at a time
       }
     }
-    table.Columns.push_back(std::move(column));
+    tables_[table].Add(std::move(column));
   }
 
   bool IsTypeEnd(size_t k, size_t end) const {
     const TToken& token = tokens_[k];
     if (token.Kind == TKind::Word)
-      return IsWordIn(token, {"CONSTRAINT", "PRIMARY", "NOT", "NULL", "DEFAULT", "REFERENCES", "UNIQUE", "CHECK",
-                              "GENERATED", "COLLATE", "AUTO_INCREMENT", "AUTOINCREMENT", "COMMENT", "ON", "AS", "KEY",
-                              "IDENTITY", "CHARSET", "INVISIBLE", "VISIBLE", "STORED", "VIRTUAL", "COLUMN_FORMAT",
-                              "STORAGE", "SRID", "COMPRESSION"}) ||
+      return IsWordIn(token, {"CONSTRAINT", "PRIMARY",    "NOT",       "NULL",    "DEFAULT",        "REFERENCES",
+                              "UNIQUE",     "CHECK",      "GENERATED", "COLLATE", "AUTO_INCREMENT", "AUTOINCREMENT",
+                              "COMMENT",    "ON",         "AS",        "KEY",     "IDENTITY",       "CHARSET",
+                              "INVISIBLE",  "VISIBLE",    "STORED",    "VIRTUAL", "COLUMN_FORMAT",  "STORAGE",
+                              "SRID",       "COMPRESSION"}) ||
              (IsWord(token, "CHARACTER") && IsWord(At(k + 1, end), "SET"));
     if (token.Kind == TKind::Name || token.Kind == TKind::Number) return false;
     return !(IsPunct(token, '(') || IsPunct(token, '.') || IsPunct(token, '[') || IsPunct(token, ']'));
@@ -602,7 +634,11 @@ class TScriptReader {
   std::vector<TToken> tokens_;
   std::vector<size_t> close_;
   TDatabaseSchema schema_;
-  std::unordered_map<std::string, std::vector<size_t>> tablesByName_;
+  std::vector<TTable> tables_;
+  std::vector<TKey> keys_;
+  // Tables by schema and name as written, by both in lower case, and by the name alone in lower case.
+  std::map<std::pair<std::string, std::string>, size_t> tablesByName_, tablesByFoldedName_;
+  std::unordered_map<std::string, size_t> tablesByNameAlone_;
 };
 }  // namespace
 
