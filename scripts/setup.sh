@@ -11,6 +11,7 @@ packages=(
   fonts-dejavu-core
   xvfb xauth openbox
   desktop-file-utils appstream libxml2-utils poppler-utils groff-base dpkg-dev
+  mariadb-server mariadb-client sqlite3 libsqlite3-dev
 )
 
 missing=()
@@ -19,7 +20,10 @@ for package in "${packages[@]}"; do
     missing+=("$package")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+  "$(dirname "$0")/fetch_schemas.sh"
+  exit 0
+fi
 
 echo "Installing: ${missing[*]}"
 sudo=""
@@ -27,3 +31,4 @@ if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+"$(dirname "$0")/fetch_schemas.sh"

@@ -1,0 +1,6 @@
+CREATE TABLE t AS SELECT 1;
+/* two
+lines */ FROBNICATE the thing;
+CREATE TABLE p PARTITION OF q FOR VALUES IN (1); 'x'; (1); CREATE TABLE;
+CREATE TABLE u (a int, + 1, (b) int, CONSTRAINT c, d text);
+ALTER TABLE u ADD COLUMN e text NOT NULL, ADD (f int, g int), ALTER COLUMN d SET NOT NULL;

@@ -1,0 +1,1 @@
+CREATE TABLE t (a int); SELECT $x$ never; CREATE TABLE [u (b int); /* open
