@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <random>
 #include <string>
 
@@ -164,8 +163,9 @@ TEST(ReadSqlSchema, HostileInputNeverBreaksIt) {
   for (size_t size = 0; size <= script.size(); ++size) ReadSqlSchema(script.substr(0, size));
 }
 
-// A generated script of 2,000 tables reads in well under a second: the reader is linear in the script.
-TEST(ReadSqlSchema, ReadsThousandsOfTablesQuickly) {
+// A generated script of 2,000 tables, keys to tables made before and after: all of it read (its speed
+// is the import benchmark's).
+TEST(ReadSqlSchema, ReadsThousandsOfTables) {
   std::string script;
   for (int t = 0; t < 2000; ++t) {
     script += "CREATE TABLE public.t" + std::to_string(t) + " (\n  id integer NOT NULL,\n";
@@ -174,14 +174,7 @@ TEST(ReadSqlSchema, ReadsThousandsOfTablesQuickly) {
     script += "  ref integer REFERENCES public.t" + std::to_string(t / 2) + " (id) ON DELETE CASCADE\n);\n";
     script += "ALTER TABLE ONLY public.t" + std::to_string(t) + " ADD CONSTRAINT k PRIMARY KEY (id);\n";
   }
-  const auto start = std::chrono::steady_clock::now();
   const TDatabaseSchema schema = ReadSqlSchema(script);
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_EQ(schema.Tables.size() + schema.ForeignKeys.size(), 4000u);
   EXPECT_TRUE(schema.Tables.back().Columns.front().PrimaryKey);
-#ifdef QUORVANE_SANITIZED
-  EXPECT_LT(seconds, 5.0);
-#else
-  EXPECT_LT(seconds, 1.0);
-#endif
 }
