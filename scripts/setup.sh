@@ -9,9 +9,10 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
-  libsqlite3-dev sqlite3 libpq-dev postgresql postgresql-client
+  libpq-dev postgresql postgresql-client
   xvfb xauth openbox
   desktop-file-utils appstream libxml2-utils poppler-utils groff-base dpkg-dev
+  mariadb-server mariadb-client sqlite3 libsqlite3-dev
 )
 
 missing=()
@@ -20,7 +21,10 @@ for package in "${packages[@]}"; do
     missing+=("$package")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+  "$(dirname "$0")/fetch_schemas.sh"
+  exit 0
+fi
 
 echo "Installing: ${missing[*]}"
 sudo=""
@@ -28,3 +32,4 @@ if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+"$(dirname "$0")/fetch_schemas.sh"
