@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -255,6 +256,7 @@ class TScriptReader {
     for (TSchemaTable& table : schema_.Tables)
       for (TSchemaColumn& column : table.Columns)
         if (column.PrimaryKey) column.NotNull = true;
+    DropPartitions();
     return std::move(schema_);
   }
 
@@ -472,6 +474,12 @@ class TScriptReader {
         std::vector<TRange> elements{{a, b}};
         if (IsPunct(At(a, b), '(')) elements = SplitAtCommas(a + 1, std::min(close_[a], b));  // MySQL's ADD (a int, b int)
         for (const TRange element : elements) ReadElement(element, *table, schema_.ForeignKeys);
+      } else if (IsWord(At(a, b), "ATTACH") && IsWord(At(a + 1, b), "PARTITION")) {
+        a += 2;
+        std::string partitionSchema, partitionName;
+        if (!ReadQualifiedName(a, b, partitionSchema, partitionName)) continue;
+        const TSchemaTable* partition = FindTable(partitionSchema, partitionName);
+        if (partition && partition != table) partitions_.push_back(static_cast<size_t>(partition - schema_.Tables.data()));
       } else if (IsWord(At(a, b), "ALTER")) {
         ++a;
         if (IsWord(At(a, b), "COLUMN")) ++a;
@@ -481,6 +489,24 @@ class TScriptReader {
           column->NotNull = IsWord(At(a + 1, b), "SET");  // SET NOT NULL, DROP NOT NULL
       }
     }
+  }
+
+  // pg_dump writes a partition as a table of its own and attaches it to its parent afterwards; the
+  // parent stands for its partitions, as a database's catalog is read. Their keys go with them.
+  void DropPartitions() {
+    if (partitions_.empty()) return;
+    std::set<std::pair<std::string, std::string>> names;
+    std::vector<bool> dropped(schema_.Tables.size());
+    for (const size_t index : partitions_) {
+      dropped[index] = true;
+      names.emplace(schema_.Tables[index].Schema, schema_.Tables[index].Name);
+    }
+    std::erase_if(schema_.ForeignKeys,
+                  [&](const TSchemaForeignKey& key) { return names.contains({key.Schema, key.Table}); });
+    std::vector<TSchemaTable> kept;
+    for (size_t index = 0; index < dropped.size(); ++index)
+      if (!dropped[index]) kept.push_back(std::move(schema_.Tables[index]));
+    schema_.Tables = std::move(kept);
   }
 
   static TSchemaColumn* FindColumn(TSchemaTable& table, const std::string& name) {
@@ -603,6 +629,7 @@ class TScriptReader {
   std::vector<size_t> close_;
   TDatabaseSchema schema_;
   std::unordered_map<std::string, std::vector<size_t>> tablesByName_;
+  std::vector<size_t> partitions_;
 };
 }  // namespace
 
