@@ -4,9 +4,13 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <span>
+#include <vector>
 
+#include "sql_schema_reader.h"
 #include "text.h"
 #include "toolkit_error.h"
 
@@ -71,14 +75,19 @@ class TSqliteReader {
     // In the schema table's order, which is the order the tables were made in. Virtual tables are left
     // out: their columns are their module's, which this program may not have.
     TStatement tables = Prepare(
-        "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'"
+        "SELECT name, sql FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'"
         " AND coalesce(sql, '') NOT LIKE 'CREATE VIRTUAL TABLE%' ORDER BY rowid");
-    while (Step(tables.get())) schema.Tables.emplace_back().Name = ColumnText(tables.get(), 0);
+    std::vector<std::string> sqlOf;
+    while (Step(tables.get())) {
+      schema.Tables.emplace_back().Name = ColumnText(tables.get(), 0);
+      sqlOf.push_back(ColumnText(tables.get(), 1));
+    }
     TStatement columns = Prepare("SELECT name, type, \"notnull\", pk FROM pragma_table_info(?1) ORDER BY cid");
     // Ids count the keys from the last declared back; descending, they come in the table's order.
     TStatement keys = Prepare(
         "SELECT id, \"table\", \"from\", \"to\" FROM pragma_foreign_key_list(?1) ORDER BY id DESC, seq");
-    for (TSchemaTable& table : schema.Tables) {
+    for (size_t index = 0; index < schema.Tables.size(); ++index) {
+      TSchemaTable& table = schema.Tables[index];
       Bind(columns.get(), table.Name);
       while (Step(columns.get())) {
         const bool primaryKey = sqlite3_column_int(columns.get(), 3) > 0;
@@ -87,7 +96,10 @@ class TSqliteReader {
                                  .PrimaryKey = primaryKey,
                                  .NotNull = primaryKey || sqlite3_column_int(columns.get(), 2) != 0});
       }
+      const size_t firstKey = schema.ForeignKeys.size();
       ReadForeignKeys(keys.get(), table.Name, schema);
+      if (schema.ForeignKeys.size() > firstKey)
+        NameForeignKeys(sqlOf[index], std::span(schema.ForeignKeys).subspan(firstKey));
     }
     return schema;
   }
@@ -115,6 +127,21 @@ class TSqliteReader {
       else
         key.RefColumns.push_back(ColumnText(keys, 3));
     }
+  }
+
+  // SQLite's pragmas do not name the keys; the table's SQL does where it names them, and a key is
+  // known there by its columns and the table it references.
+  static void NameForeignKeys(const std::string& sql, std::span<TSchemaForeignKey> keys) {
+    const auto sameNames = [](const std::vector<std::string>& a, const std::vector<std::string>& b) {
+      return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) { return SameText(x, y); });
+    };
+    const TDatabaseSchema declared = ReadSqlSchema(sql);
+    for (TSchemaForeignKey& key : keys)
+      for (const TSchemaForeignKey& named : declared.ForeignKeys)
+        if (!named.Name.empty() && sameNames(named.Columns, key.Columns) && SameText(named.RefTable, key.RefTable)) {
+          key.Name = named.Name;
+          break;
+        }
   }
 
   // SQLite finds tables by name whatever the letter case; a reference is given the table's own

@@ -125,7 +125,7 @@ TEST_F(PostgresSchema, ReadsARealSchemaAsTheInformationSchemaHasIt) {
   EXPECT_GT(schema.Tables.size(), 150u);
   for (TSchemaTable& table : schema.Tables)
     for (TSchemaColumn& column : table.Columns) column.Type.clear();
-  const std::string told = RunCommand(server.Client("psql") + " -X -At -d zabbix -f " +
+  const std::string told = RunCommand(server.Client("psql") + " -X -q -At -d zabbix -f " +
                                       std::string(QUORVANE_TESTS_DIR) + "/database/information_schema.sql");
   EXPECT_EQ(DescribeSchema(schema), told);
 }

@@ -5,6 +5,9 @@
 #include <sqlite3.h>
 
 #include <filesystem>
+#include <optional>
+
+using namespace std::string_literals;
 
 #include "io_test_support.h"
 #include "toolkit_error.h"
@@ -15,17 +18,18 @@ TEST(SqliteSchemaReader, ReadsTablesColumnsKeysAndForeignKeys) {
     const char* described;
   } cases[] = {
       // A composite key, a column without a type, quoted names, keys to a primary key named in
-      // another letter case, WITHOUT ROWID; neither the view nor SQLite's own table is a table.
+      // another letter case, WITHOUT ROWID, a named key; neither the view nor SQLite's own table is a table.
       {"CREATE TABLE customers(id INTEGER PRIMARY KEY AUTOINCREMENT, \"full \"\"nick\"\" name\" VARCHAR(40) NOT NULL);"
        "CREATE VIEW big AS SELECT id FROM customers;"
        "CREATE TABLE \"order lines\"(\"order\" INT, line INT, note, PRIMARY KEY(\"order\", line),"
        " FOREIGN KEY(\"order\") REFERENCES Customers) WITHOUT ROWID;"
        "CREATE TABLE 'it''s'(id TEXT PRIMARY KEY, o INT NOT NULL, l INT,"
-       " FOREIGN KEY(o, l) REFERENCES \"order lines\"(\"order\", line), FOREIGN KEY(id) REFERENCES customers(id))",
+       " CONSTRAINT \"to lines\" FOREIGN KEY(o, l) REFERENCES \"order lines\"(\"order\", line),"
+       " FOREIGN KEY(id) REFERENCES customers(id))",
        "customers: id INTEGER pk nn, full \"nick\" name VARCHAR(40) nn\n"
        "order lines: order INT pk nn, line INT pk nn, note\n"
        "it's: id TEXT pk nn, o INT nn, l INT\n"
-       "order lines(order) -> customers()\nit's(o, l) -> order lines(order, line)\nit's(id) -> customers(id)\n"},
+       "order lines(order) -> customers()\nit's(o, l) -> order lines(order, line) to lines\nit's(id) -> customers(id)\n"},
       // Tables dropped and made again stand where the schema table has them; a key to a table that
       // is not there is read as written.
       {"CREATE TABLE a(x); CREATE TABLE z(y REFERENCES gone(w)); DROP TABLE a; CREATE TABLE a(x)",
@@ -46,39 +50,28 @@ TEST(SqliteSchemaReader, ReadsTablesColumnsKeysAndForeignKeys) {
 
 TEST(SqliteSchemaReader, RefusesWhatIsNoDatabaseAndCreatesNothing) {
   const struct {
-    const char* bytes;  // nullptr: no file
+    std::optional<std::string> bytes;  // none: no file
+    bool header;
     const char* reason;
   } cases[] = {
-      {nullptr, "unable to open database file"},
-      {"", "file is not a database"},
-      {"CREATE TABLE t(x);\n", "file is not a database"},
+      {std::nullopt, false, "unable to open database file"},
+      {"", false, "file is not a database"},
+      {"CREATE TABLE t(x);\n", false, "file is not a database"},
+      {"SQLite format 3", false, "file is not a database"},  // the zero byte is part of the header
+      {"SQLite format 3\0"s + std::string(200, 'x'), true, "file is not a database"},
+      {"SQLite format 2\0"s + std::string(200, '\0'), false, "file is not a database"},
   };
   for (const auto& c : cases) {
     TTempFolder folder;
     const std::string fileName = folder / "x.db";
-    if (c.bytes) WriteBytes(fileName, c.bytes);
+    if (c.bytes) WriteBytes(fileName, *c.bytes);
+    EXPECT_EQ(IsSqliteHeader(c.bytes.value_or("")), c.header);
     try {
       ReadSqliteSchema(fileName);
-      ADD_FAILURE() << "read " << (c.bytes ? c.bytes : "no file");
+      ADD_FAILURE() << "read " << c.bytes.value_or("no file");
     } catch (const EToolkitError& error) {
       EXPECT_EQ(error.what(), "Cannot read the SQLite database \"" + fileName + "\": " + c.reason);
     }
-    EXPECT_EQ(std::filesystem::exists(fileName), c.bytes != nullptr);
-    EXPECT_EQ(c.bytes ? ReadBytes(fileName) : "", c.bytes ? c.bytes : "");
+    EXPECT_EQ(std::filesystem::exists(fileName) ? std::optional(ReadBytes(fileName)) : std::nullopt, c.bytes);
   }
-}
-
-TEST(SqliteSchemaReader, KnowsTheHeader) {
-  const struct {
-    std::string_view bytes;
-    bool header;
-  } cases[] = {
-      {std::string_view("SQLite format 3\0\x10\0", 19), true},
-      {std::string_view("SQLite format 3\0", 16), true},
-      {"SQLite format 3", false},  // the zero byte is part of it
-      {std::string_view("SQLite format 2\0", 16), false},
-      {std::string_view("sqlite format 3\0", 16), false},
-      {"", false},
-  };
-  for (const auto& c : cases) EXPECT_EQ(IsSqliteHeader(c.bytes), c.header) << c.bytes;
 }
