@@ -7,38 +7,32 @@
 #include <filesystem>
 #include <optional>
 
-using namespace std::string_literals;
-
 #include "io_test_support.h"
 #include "toolkit_error.h"
 
+using namespace std::string_literals;
+
 TEST(SqliteSchemaReader, ReadsTablesColumnsKeysAndForeignKeys) {
   const struct {
-    const char* sql;
-    const char* described;
+    const char *sql, *described;
   } cases[] = {
-      // A composite key, a column without a type, quoted names, keys to a primary key named in
-      // another letter case, WITHOUT ROWID, a named key; neither the view nor SQLite's own table is a table.
+      // Composite and WITHOUT ROWID keys, an untyped column, quoted names, keys to a primary key named
+      // in another letter case, a named key; neither the view nor SQLite's own table is a table.
       {"CREATE TABLE customers(id INTEGER PRIMARY KEY AUTOINCREMENT, \"full \"\"nick\"\" name\" VARCHAR(40) NOT NULL);"
-       "CREATE VIEW big AS SELECT id FROM customers;"
-       "CREATE TABLE \"order lines\"(\"order\" INT, line INT, note, PRIMARY KEY(\"order\", line),"
-       " FOREIGN KEY(\"order\") REFERENCES Customers) WITHOUT ROWID;"
-       "CREATE TABLE 'it''s'(id TEXT PRIMARY KEY, o INT NOT NULL, l INT,"
-       " CONSTRAINT \"to lines\" FOREIGN KEY(o, l) REFERENCES \"order lines\"(\"order\", line),"
-       " FOREIGN KEY(id) REFERENCES customers(id))",
-       "customers: id INTEGER pk nn, full \"nick\" name VARCHAR(40) nn\n"
-       "order lines: order INT pk nn, line INT pk nn, note\n"
-       "it's: id TEXT pk nn, o INT nn, l INT\n"
-       "order lines(order) -> customers()\nit's(o, l) -> order lines(order, line) to lines\nit's(id) -> customers(id)\n"},
-      // Tables dropped and made again stand where the schema table has them; a key to a table that
-      // is not there is read as written.
+       "CREATE VIEW big AS SELECT id FROM customers; CREATE TABLE \"order lines\"(\"order\" INT, line INT, note,"
+       " PRIMARY KEY(\"order\", line), FOREIGN KEY(\"order\") REFERENCES Customers) WITHOUT ROWID;"
+       "CREATE TABLE 'it''s'(id TEXT PRIMARY KEY, o INT NOT NULL, l INT, CONSTRAINT \"to lines\" FOREIGN KEY(o, l)"
+       " REFERENCES \"order lines\"(\"order\", line), FOREIGN KEY(id) REFERENCES customers(id))",
+       "customers: id INTEGER pk nn, full \"nick\" name VARCHAR(40) nn\norder lines: order INT pk nn, line INT pk nn, note\n"
+       "it's: id TEXT pk nn, o INT nn, l INT\norder lines(order) -> customers()\n"
+       "it's(o, l) -> order lines(order, line) to lines\nit's(id) -> customers(id)\n"},
+      // A table made again stands where the schema table has it; a key to no table is read as written.
       {"CREATE TABLE a(x); CREATE TABLE z(y REFERENCES gone(w)); DROP TABLE a; CREATE TABLE a(x)",
        "z: y\na: x\nz(y) -> gone(w)\n"},
   };
   for (const auto& c : cases) {
     TTempFolder folder;
-    // Letters a URI gives a meaning of its own, in the file's name.
-    const std::string fileName = folder / "shop?#%41 data.sqlite";
+    const std::string fileName = folder / "shop?#%41 data.sqlite";  // letters a URI reads otherwise
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(fileName.c_str(), &db), SQLITE_OK);
     EXPECT_EQ(sqlite3_exec(db, c.sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
