@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 
 seconds="${1:-60}"
 bin=build/fuzz/fuzz
-harnesses=(diagram_reader_fuzzer schema_import_fuzzer placement_fuzzer sql_schema_fuzzer)
+harnesses=(diagram_reader_fuzzer schema_import_fuzzer placement_fuzzer sql_schema_fuzzer sqlite_reader_fuzzer)
 
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT

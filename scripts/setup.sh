@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
+  libpq-dev postgresql postgresql-client
   xvfb xauth openbox
   desktop-file-utils appstream libxml2-utils poppler-utils groff-base dpkg-dev
   mariadb-server mariadb-client sqlite3 libsqlite3-dev

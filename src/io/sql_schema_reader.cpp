@@ -253,6 +253,9 @@ struct TTable {
   TSchemaTable Schema;
   std::unordered_map<std::string, size_t> ColumnsByName, ColumnsByFoldedName;
   int Generation = 0;
+  // pg_dump writes a partition as a table of its own and attaches it to its parent afterwards; the
+  // parent stands for its partitions, as a database's catalog is read. Their keys go with them.
+  bool Partition = false;
 
   void Add(TSchemaColumn column) {
     ColumnsByName.try_emplace(column.Name, Schema.Columns.size());
@@ -285,8 +288,10 @@ class TScriptReader {
       ReadStatement(statement);
     }
     for (TKey& key : keys_)
-      if (key.Generation == tables_[key.Table].Generation) schema_.ForeignKeys.push_back(std::move(key.Key));
+      if (key.Generation == tables_[key.Table].Generation && !tables_[key.Table].Partition)
+        schema_.ForeignKeys.push_back(std::move(key.Key));
     for (TTable& table : tables_) {
+      if (table.Partition) continue;
       for (TSchemaColumn& column : table.Schema.Columns)
         if (column.PrimaryKey) column.NotNull = true;
       schema_.Tables.push_back(std::move(table.Schema));
@@ -504,6 +509,12 @@ class TScriptReader {
         if (IsPunct(At(a, b), '('))
           elements = SplitAtCommas(a + 1, std::min(close_[a], b));  // MySQL's ADD (a int, b int)
         for (const TRange element : elements) ReadElement(element, index);
+      } else if (IsWord(At(a, b), "ATTACH") && IsWord(At(a + 1, b), "PARTITION")) {
+        a += 2;
+        std::string partitionSchema, partitionName;
+        if (!ReadQualifiedName(a, b, partitionSchema, partitionName)) continue;
+        TTable* partition = FindTable(partitionSchema, partitionName);
+        if (partition != nullptr && partition != table) partition->Partition = true;
       } else if (IsWord(At(a, b), "ALTER")) {
         ++a;
         if (IsWord(At(a, b), "COLUMN")) ++a;

@@ -8,6 +8,7 @@
 #include <random>
 #include <sstream>
 
+#include "database_schema.h"
 #include "entity.h"
 #include "entity_event.h"
 #include "method.h"
@@ -277,3 +278,23 @@ class Generator {
 }  // namespace
 
 void GenerateDiagram(TOOAPanel& panel, unsigned seed) { Generator(panel, seed).Build(); }
+
+std::string DescribeSchema(const TDatabaseSchema& schema) {
+  const auto named = [](const std::string& owner, const std::string& name) { return owner.empty() ? name : owner + "." + name; };
+  const auto list = [](const std::vector<std::string>& names, std::string text = "") {
+    for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+    return "(" + text + ")";
+  };
+  std::string text;
+  for (const TSchemaTable& table : schema.Tables) {
+    text += named(table.Schema, table.Name) + ":";
+    for (const TSchemaColumn& column : table.Columns)
+      text += (&column == &table.Columns[0] ? " " : ", ") + column.Name + (column.Type.empty() ? "" : " " + column.Type) +
+              (column.PrimaryKey ? " pk" : "") + (column.NotNull ? " nn" : "");
+    text += "\n";
+  }
+  for (const TSchemaForeignKey& key : schema.ForeignKeys)
+    text += named(key.Schema, key.Table) + list(key.Columns) + " -> " + named(key.RefSchema, key.RefTable) +
+            list(key.RefColumns) + (key.Name.empty() ? "" : " " + key.Name) + "\n";
+  return text;
+}

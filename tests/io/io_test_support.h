@@ -7,6 +7,7 @@
 #include <string_view>
 
 class TOOAPanel;
+struct TDatabaseSchema;
 
 // A fresh folder under the system's temporary folder, removed with everything in it at the end.
 class TTempFolder {
@@ -38,6 +39,10 @@ void GenerateDiagram(TOOAPanel& panel, unsigned seed);
 // not the defaults, whether it is hidden one by one, a method's call and its distance) and its relation and event boxes (name,
 // description, position, ends as entity.row, entries) indented below it.
 std::string DescribeDiagram(const TOOAPanel& panel);
+
+// A line per table ("schema.table: column type pk nn, ..."), then per foreign key
+// ("schema.table(a, b) -> schema.ref(c, d) name"), the schema left out where the source names none.
+std::string DescribeSchema(const TDatabaseSchema& schema);
 
 // What an undo must give back beyond the file: whether every entity, row and box is shown (a property
 // row also whether it is displayed), the active page and the selection the next command acts on. Places are in the file; sizes a page showing works out again.
