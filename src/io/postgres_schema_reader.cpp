@@ -73,7 +73,19 @@ TConnection Connect(const std::string& connection, const char* password) {
   return opened;
 }
 
-std::string Reason(const char* message) { return Trim(message ? message : ""); }
+// libpq's message on one line: its lines (a reason, then a hint after a tab) joined by "; ", so that
+// an error box and the command line's one line of error both tell it whole.
+std::string Reason(const char* message) {
+  std::string reason;
+  std::string_view rest = message ? message : "";
+  while (!rest.empty()) {
+    const size_t end = rest.find('\n');
+    const std::string line = Trim(rest.substr(0, end));
+    if (!line.empty()) reason += (reason.empty() ? "" : "; ") + line;
+    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+  }
+  return reason;
+}
 
 TResult Query(PGconn* connection, const char* sql, const std::string* oids = nullptr) {
   const char* const values[] = {oids ? oids->c_str() : nullptr};

@@ -188,13 +188,18 @@ TEST_F(CommandLine, QuestionsAreAnsweredWithTheirProposals) {
   EXPECT_NE(ReadBytes(dir / "cut-out.ERD").find("  DESC=Order\r\n"), std::string::npos);
 }
 
+// Schema files and a database's script, each told by what it holds (the schema file here without its
+// extension), imported in order; what the script made is told on standard error.
 TEST_F(CommandLine, ImportsSchemaFilesInOrder) {
   WriteBytes(dir / "orders.ERD", kOrders);
   WriteBytes(dir / "Invoice.SFD", ScrambleSchemaText("S.T.NUMBER.K,S.T.TOTAL.K,", "krilto", 0x3c) + "\r\n");
-  WriteBytes(dir / "Payment.SFD", ScrambleSchemaText("S.T.AMOUNT.K,", "krilto", 0x11) + "\r\n");
-  const RunResult run =
-      Quorvane({"--import-schema=Invoice.SFD", "--import-schema=Payment.SFD", "--export=out.ERD", "orders.ERD"});
+  WriteBytes(dir / "Payment", ScrambleSchemaText("S.T.AMOUNT.K,", "krilto", 0x11) + "\r\n");
+  WriteBytes(dir / "shop.sql", "CREATE TABLE shelf (id int PRIMARY KEY);\nCREATE TABLE item (shelf int REFERENCES shelf);\n");
+  const RunResult run = Quorvane({"--import-schema=Invoice.SFD", "--import-schema=Payment", "--import-schema=shop.sql",
+                                  "--arrange", "--export=out.ERD", "orders.ERD"});
   EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "quorvane: Imported 2 tables with 2 columns and 1 relation from \"" + (dir / "shop.sql").string() +
+                         "\" onto the page \"shop\".\n");
   const std::string out = ReadBytes(dir / "out.ERD");
   const size_t invoice = out.find("  DESC=Invoice\r\n");
   const size_t payment = out.find("  DESC=Payment\r\n");
@@ -203,6 +208,8 @@ TEST_F(CommandLine, ImportsSchemaFilesInOrder) {
   EXPECT_LT(invoice, payment);
   EXPECT_NE(out.find("   DESC=NUMBER\r\n"), std::string::npos);
   EXPECT_NE(out.find("   DESC=AMOUNT\r\n"), std::string::npos);
+  EXPECT_NE(out.find("   DESC=id\r\n   DATATYPE=Integer\r\n   PRIMARYKEY=TRUE\r\n   NOTNULL=TRUE\r\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("  DESC=item_shelf_fkey\r\n"), std::string::npos) << out;
 }
 
 TEST_F(CommandLine, ErrorsGiveOneLineStatusOneAndNoOutput) {
@@ -212,6 +219,8 @@ TEST_F(CommandLine, ErrorsGiveOneLineStatusOneAndNoOutput) {
   WriteBytes(dir / "empty.SFD", "");
   WriteBytes(dir / "notes.txt", "Shopping\r\n milk=2\r\n");
   WriteBytes(dir / "empty.ERD", "");
+  WriteBytes(dir / "views.sql", "CREATE VIEW v AS SELECT 1;\nFROBNICATE v;\n");
+  WriteBytes(dir / "broken.db", std::string("SQLite format 3\0", 16) + std::string(200, 'x'));
   fs::create_directories(dir / "folder.ERD");
   struct Case {
     std::vector<std::string> arguments;
@@ -226,6 +235,11 @@ TEST_F(CommandLine, ErrorsGiveOneLineStatusOneAndNoOutput) {
       {{"--export=out.ERD", "badname.ERD"}, "''Order Lines'' is not a valid component name"},
       {{"--export=out.ERD", "--page=Summary", "orders.ERD"}, "The diagram has no page \"Summary\""},
       {{"--export=out.ERD", "--import-schema=empty.SFD", "orders.ERD"}, "List index out of bounds (0)"},
+      {{"--export=out.ERD", "--import-schema=views.sql"}, "No table was found in \"" + (dir / "views.sql").string() +
+                                                              "\". 1 statement was not understood, the first at line 2."},
+      {{"--export=out.ERD", "--import-schema=broken.db"}, "Cannot read the SQLite database"},
+      {{"--export=out.ERD", "--import-schema=postgresql:///none?host=/no/such/folder"},
+       "Cannot connect to the PostgreSQL database"},
       {{"--export=no/such/folder/out.ERD", "orders.ERD"}, "Cannot create file"},
       {{"--export=out.txt2", "orders.ERD"}, "must end in .ERD, .bmp, .png, .svg or .pdf"},
       {{"--export=no/such/folder/out.pdf", "orders.ERD"}, "Cannot create file"},
