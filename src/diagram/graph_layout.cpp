@@ -19,7 +19,7 @@ namespace {
 constexpr int kMargin = 16;
 // The share of a page, in percent, the boxes of one page may cover (with a little room each): the
 // rest is the room between layers and groups that lets the lines be followed.
-constexpr long long kPagePercent = 40;
+constexpr long long kPagePercent = 25;
 // More boxes than this on one page no longer read, however small they are.
 constexpr long long kMostBoxesPerPage = 80;
 // A page of more boxes than this is no diagram to read in layers: they go straight into rows, which
@@ -123,12 +123,32 @@ class TLayeredLayout {
   }
 
   // The members (in breadth-first order) laid out in layers running left to right or top to
-  // bottom; none when dot is not available or fails.
+  // bottom, a layer at most about across pixels long; none when dot is not available or fails.
   std::optional<TBlock> Lay(const TGraph& graph, const std::vector<int>& members, bool leftToRight,
-                            const TSpacing& spacing) {
+                            const TSpacing& spacing, int across) {
     const std::lock_guard<std::mutex> lock(mutex_);
     if (!context_) return std::nullopt;
-    if (place_.size() < graph.Boxes.size()) place_.resize(graph.Boxes.size()), depth_.resize(graph.Boxes.size());
+    if (place_.size() < graph.Boxes.size()) {
+      place_.resize(graph.Boxes.size());
+      layer_.resize(graph.Boxes.size());
+    }
+    // The layers follow the search from the best-linked box, each box one beyond the first of its
+    // links reached before it; a layer that would grow longer than across goes on in the next one,
+    // so that a box linked to many does not make a row wider than the page.
+    std::vector<int> filled(members.size(), 0);
+    for (int box : members) place_[box] = static_cast<int>(members.size());
+    for (size_t i = 0; i < members.size(); ++i) {
+      const int box = members[i];
+      place_[box] = static_cast<int>(i);
+      int layer = i == 0 ? 0 : static_cast<int>(members.size());
+      for (int at = graph.Start[box]; at < graph.Start[box + 1]; ++at)
+        if (place_[graph.Next[at]] < static_cast<int>(i))
+          layer = std::min(layer, layer_[graph.Next[at]] + 1);
+      const int extent = (leftToRight ? graph.Boxes[box].Height : graph.Boxes[box].Width) + spacing.NodeSep;
+      while (filled[layer] > 0 && filled[layer] + extent > across) ++layer;
+      layer_[box] = layer;
+      filled[layer] += extent;
+    }
     // Graphviz reads every number by the C library's rules of the thread's locale, which the
     // window may have set to write decimals with a comma.
     const locale_t before = uselocale(numbers_);
@@ -138,34 +158,47 @@ class TLayeredLayout {
     agattr(g, AGRAPH, Text("ranksep"), Text(Inches(spacing.RankSep).c_str()));
     // The editor draws its own lines: dot need not route any.
     agattr(g, AGRAPH, Text("splines"), Text(""));
+    Agsym_t* rank = agattr(g, AGRAPH, Text("rank"), Text(""));
     agattr(g, AGNODE, Text("shape"), Text("box"));
     agattr(g, AGNODE, Text("fixedsize"), Text("true"));
     agattr(g, AGNODE, Text("label"), Text(""));
     Agsym_t* width = agattr(g, AGNODE, Text("width"), Text("1"));
     Agsym_t* height = agattr(g, AGNODE, Text("height"), Text("1"));
     Agsym_t* constraint = agattr(g, AGEDGE, Text("constraint"), Text("true"));
+    Agsym_t* weight = agattr(g, AGEDGE, Text("weight"), Text("1"));
     std::vector<Agnode_t*> nodes;
+    std::vector<Agraph_t*> layers;
+    std::vector<Agnode_t*> firstOf;
     for (size_t i = 0; i < members.size(); ++i) {
       const TLayoutBox& box = graph.Boxes[members[i]];
       nodes.push_back(agnode(g, nullptr, 1));
       agxset(nodes.back(), width, Text(Inches(box.Width).c_str()));
       agxset(nodes.back(), height, Text(Inches(box.Height).c_str()));
-      place_[members[i]] = static_cast<int>(i);
-      depth_[members[i]] = i == 0 ? 0 : -1;
+      const size_t layer = static_cast<size_t>(layer_[members[i]]);
+      while (layers.size() <= layer) {
+        layers.push_back(agsubg(g, Text(("layer" + std::to_string(layers.size())).c_str()), 1));
+        agxset(layers.back(), rank, Text("same"));
+        firstOf.push_back(nullptr);
+      }
+      agsubnode(layers[layer], nodes.back(), 1);
+      if (!firstOf[layer]) firstOf[layer] = nodes.back();
     }
-    // The layers are the steps of the search from the best-linked box: each link runs from the box
-    // reached first to the one reached later, and a link within a layer does not make another one.
-    // dot then has no cycle to break either (which, in the Graphviz of Debian 12, loses memory at
-    // every link it turns round).
+    // Each link runs from the earlier layer to the later one; a link within a layer does not
+    // order them. dot then has no cycle to break either (which, in the Graphviz of Debian 12,
+    // loses memory at every link it turns round).
     for (size_t i = 0; i < members.size(); ++i)
       for (int at = graph.Start[members[i]]; at < graph.Start[members[i] + 1]; ++at) {
         const int next = graph.Next[at];
-        if (depth_[next] < 0) depth_[next] = depth_[members[i]] + 1;
-        if (const int to = place_[next]; to > static_cast<int>(i)) {
-          Agedge_t* edge = agedge(g, nodes[i], nodes[static_cast<size_t>(to)], nullptr, 1);
-          if (depth_[next] == depth_[members[i]]) agxset(edge, constraint, Text("false"));
-        }
+        const size_t to = static_cast<size_t>(place_[next]);
+        if (to <= i) continue;
+        const bool down = layer_[members[i]] <= layer_[next];
+        Agedge_t* edge = agedge(g, nodes[down ? i : to], nodes[down ? to : i], nullptr, 1);
+        if (layer_[members[i]] == layer_[next]) agxset(edge, constraint, Text("false"));
       }
+    // Layers that no link orders (one continued in the next) are kept in order by links of no weight.
+    for (size_t layer = 1; layer < layers.size(); ++layer)
+      if (!agedge(g, firstOf[layer - 1], firstOf[layer], nullptr, 0))
+        agxset(agedge(g, firstOf[layer - 1], firstOf[layer], nullptr, 1), weight, Text("0"));
     std::optional<TBlock> block;
     if (gvLayout(context_, g, "dot") == 0) {
       // dot's y axis points up: a box's top is the highest edge.
@@ -214,9 +247,9 @@ class TLayeredLayout {
   std::mutex mutex_;
   locale_t numbers_ = nullptr;
   GVC_t* context_ = nullptr;
-  // By box: a member's place in its group's order, and its step from the group's first box.
+  // By box: a member's place in its group's order, and its layer.
   std::vector<int> place_;
-  std::vector<int> depth_;
+  std::vector<int> layer_;
 };
 
 // Places rectangles on a strip of given width from the top down, each as high and then as far left
@@ -312,16 +345,26 @@ bool PlaceInLayers(const TGraph& graph, int inner, const TSpacing& spacing, std:
     if (members.size() == 1) {
       block = TBlock{graph.Boxes[members[0]].Width, graph.Boxes[members[0]].Height, {{0, 0}}};
     } else {
-      std::optional<TBlock> ways[2] = {layered.Lay(graph, members, false, spacing),
-                                       layered.Lay(graph, members, true, spacing)};
-      if (!ways[0] || !ways[1]) return false;
-      // The way that stays within the surface, then the squarer one, which packs better, then the
-      // smaller.
+      // Layers as roomy as asked, else tight ones, in the way that stays within the surface, then the
+      // squarer one, which packs better, then the smaller. Layers are tried at most as long as the
+      // surface is wide and shorter, which makes them more and the block squarer; a group whose boxes
+      // side by side reach not even the shortest has one way each.
       const auto key = [inner](const TBlock& b) {
         return std::make_tuple(b.Width > inner || b.Height > inner, std::max(b.Width, b.Height),
                                static_cast<long long>(b.Width) * b.Height);
       };
-      block = std::move(key(*ways[1]) < key(*ways[0]) ? ways[1] : ways[0]);
+      long long across = 0;
+      for (int box : members) across += std::max(graph.Boxes[box].Width, graph.Boxes[box].Height) + spacing.NodeSep;
+      const std::vector<int> tenths = across <= inner * 6 / 10 ? std::vector<int>{10} : std::vector<int>{10, 8, 6};
+      for (const TSpacing* tried : {&spacing, &kTight}) {
+        for (const bool leftToRight : {false, true})
+          for (const int tenth : tenths) {
+            std::optional<TBlock> way = layered.Lay(graph, members, leftToRight, *tried, inner * tenth / 10);
+            if (!way) return false;
+            if (!block || key(*way) < key(*block)) block = std::move(way);
+          }
+        if (block->Width <= inner && block->Height <= inner) break;
+      }
       if (block->Width > inner || block->Height > inner) {
         long long area = 0;
         int widest = 0;
