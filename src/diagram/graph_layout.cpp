@@ -345,14 +345,14 @@ bool PlaceInLayers(const TGraph& graph, int inner, const TSpacing& spacing, std:
     if (members.size() == 1) {
       block = TBlock{graph.Boxes[members[0]].Width, graph.Boxes[members[0]].Height, {{0, 0}}};
     } else {
-      // Layers as roomy as asked, else tight ones, in the way that stays within the surface, then the
-      // squarer one, which packs better, then the smaller. Layers are tried at most as long as the
-      // surface is wide and shorter, which makes them more and the block squarer; a group whose boxes
-      // side by side reach not even the shortest has one way each.
-      const auto key = [inner](const TBlock& b) {
-        return std::make_tuple(b.Width > inner || b.Height > inner, std::max(b.Width, b.Height),
+      // Layers as roomy as asked, else tight ones. The layers run left to right where they fit: the
+      // editor draws a line from the side of a box to the side of a row, which reads best between
+      // boxes side by side. Then the squarer block, which packs better, then the smaller.
+      const auto key = [inner](const TBlock& b, bool leftToRight) {
+        return std::make_tuple(b.Width > inner || b.Height > inner, !leftToRight, std::max(b.Width, b.Height),
                                static_cast<long long>(b.Width) * b.Height);
       };
+      bool blockLeftToRight = false;
       long long across = 0;
       for (int box : members) across += std::max(graph.Boxes[box].Width, graph.Boxes[box].Height) + spacing.NodeSep;
       const std::vector<int> tenths = across <= inner * 6 / 10 ? std::vector<int>{10} : std::vector<int>{10, 8, 6};
@@ -361,7 +361,10 @@ bool PlaceInLayers(const TGraph& graph, int inner, const TSpacing& spacing, std:
           for (const int tenth : tenths) {
             std::optional<TBlock> way = layered.Lay(graph, members, leftToRight, *tried, inner * tenth / 10);
             if (!way) return false;
-            if (!block || key(*way) < key(*block)) block = std::move(way);
+            if (!block || key(*way, leftToRight) < key(*block, blockLeftToRight)) {
+              block = std::move(way);
+              blockLeftToRight = leftToRight;
+            }
           }
         if (block->Width <= inner && block->Height <= inner) break;
       }
