@@ -1,3 +1,5 @@
+// The layout of boxes: Graphviz's dot for each linked group's layers, the packing of the groups onto
+// the surface and its fallbacks, and the split of a large diagram into pages.
 #include "graph_layout.h"
 
 #include <dlfcn.h>
@@ -145,6 +147,7 @@ class TLayeredLayout {
         if (place_[graph.Next[at]] < static_cast<int>(i))
           layer = std::min(layer, layer_[graph.Next[at]] + 1);
       const int extent = (leftToRight ? graph.Boxes[box].Height : graph.Boxes[box].Width) + spacing.NodeSep;
+      layer = std::min(layer, static_cast<int>(i));  // a box is never further than its place in the order
       while (filled[layer] > 0 && filled[layer] + extent > across) ++layer;
       layer_[box] = layer;
       filled[layer] += extent;
@@ -164,7 +167,6 @@ class TLayeredLayout {
     agattr(g, AGNODE, Text("label"), Text(""));
     Agsym_t* width = agattr(g, AGNODE, Text("width"), Text("1"));
     Agsym_t* height = agattr(g, AGNODE, Text("height"), Text("1"));
-    Agsym_t* constraint = agattr(g, AGEDGE, Text("constraint"), Text("true"));
     Agsym_t* weight = agattr(g, AGEDGE, Text("weight"), Text("1"));
     std::vector<Agnode_t*> nodes;
     std::vector<Agraph_t*> layers;
@@ -183,17 +185,17 @@ class TLayeredLayout {
       agsubnode(layers[layer], nodes.back(), 1);
       if (!firstOf[layer]) firstOf[layer] = nodes.back();
     }
-    // Each link runs from the earlier layer to the later one; a link within a layer does not
-    // order them. dot then has no cycle to break either (which, in the Graphviz of Debian 12,
-    // loses memory at every link it turns round).
+    // Each link runs from the earlier layer to the later one, so that dot has no cycle to break.
+    // A link within a layer is left out: it orders nothing, and dot would turn it round to order
+    // the layer (the Graphviz of Debian 12 loses memory at every link it turns round, for a cycle
+    // or within a layer).
     for (size_t i = 0; i < members.size(); ++i)
       for (int at = graph.Start[members[i]]; at < graph.Start[members[i] + 1]; ++at) {
         const int next = graph.Next[at];
         const size_t to = static_cast<size_t>(place_[next]);
-        if (to <= i) continue;
-        const bool down = layer_[members[i]] <= layer_[next];
-        Agedge_t* edge = agedge(g, nodes[down ? i : to], nodes[down ? to : i], nullptr, 1);
-        if (layer_[members[i]] == layer_[next]) agxset(edge, constraint, Text("false"));
+        if (to <= i || layer_[members[i]] == layer_[next]) continue;
+        const bool down = layer_[members[i]] < layer_[next];
+        agedge(g, nodes[down ? i : to], nodes[down ? to : i], nullptr, 1);
       }
     // Layers that no link orders (one continued in the next) are kept in order by links of no weight.
     for (size_t layer = 1; layer < layers.size(); ++layer)
