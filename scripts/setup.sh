@@ -8,6 +8,7 @@ packages=(
   clang-14 libclang-rt-14-dev llvm-14
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  libgraphviz-dev
   fonts-dejavu-core
   libpq-dev postgresql postgresql-client
   xvfb xauth openbox

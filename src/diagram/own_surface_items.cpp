@@ -2,6 +2,7 @@
 
 #include "diagram_history.h"
 #include "ooa_panel.h"
+#include "page_arrangement.h"
 #include "popup_menu.h"
 #include "view_zoom.h"
 
@@ -20,6 +21,8 @@ TOwnSurfaceItems::TOwnSurfaceItems(TOOAPanel& panel, PopupMenu& menu) {
   zoomOut_ = &view.Add("-> Zoom Out", [p] { p->ZoomCommand(TZoomCommand::Out); });
   zoomActual_ = &view.Add(kZoomActual, [p] { p->ZoomCommand(TZoomCommand::Actual); });
   view.Add("-> Zoom Whole Page", [p] { p->ZoomCommand(TZoomCommand::WholePage); });
+  PopupMenu& arrange = menu.AddSubmenu("Arrange");
+  arrange.Add("-> Arrange Page", [p] { ArrangePageCommand(*p); });
   PopupMenu& imports = menu.AddSubmenu("Import");
   imports.Add("-> Import Database Schema...", [p] { p->ImportDatabaseFileCommand(); });
   imports.Add("-> Import PostgreSQL Database...", [p] { p->ImportPostgresCommand(); });

@@ -138,7 +138,7 @@ struct TMade {
   std::vector<std::string> Pages;       // the overview first, when there is one
   bool Overview = false;
   size_t OverviewPages = 1;
-  bool Crowded = false;
+  std::vector<std::string> Crowded;  // pages whose tables could not all be placed apart
 };
 
 class TSchemaBuilder {
@@ -228,7 +228,7 @@ class TSchemaBuilder {
   void Arrange(const std::string& page) {
     panel_.SetActivePageName(page);
     panel_.ShowActivePage();
-    if (!ArrangeActivePage(panel_)) made_.Crowded = true;
+    if (!ArrangeActivePage(panel_)) made_.Crowded.push_back(page);
   }
 
   // One page when the tables fit readably on it; else one page per group the relations make, each
@@ -245,7 +245,10 @@ class TSchemaBuilder {
     made_.Overview = true;
     for (TRelation* relation : made_.Relations) relation->ClearEntries();
     for (TLayoutBox& box : boxes) box.Height = TEntity::TitleHeight;
-    const std::vector<std::vector<int>> overviews = GroupBoxesForPages(boxes, links, TOOAPanel::EditorSurfaceSize);
+    std::vector<int> byGroup;
+    for (const std::vector<int>& group : groups) byGroup.insert(byGroup.end(), group.begin(), group.end());
+    std::vector<std::vector<int>> overviews;
+    OverviewPages(boxes, byGroup, overviews);
     for (size_t o = 0; o < overviews.size(); ++o) {
       if (o > 0) made_.Pages.push_back(NewPage(panel_, page + " overview " + IntToText(static_cast<long long>(o + 1))));
       for (const int table : overviews[o])
@@ -270,6 +273,21 @@ class TSchemaBuilder {
       if (!target.IsOnPage(own)) target.AppendEntry(MakeEntry(own, 0, 0));
     }
     for (const std::string& each : made_.Pages) Arrange(each);
+  }
+
+  // The overview shows titles only, with no relation to follow: as many tables as pack onto a page
+  // go on one, in the order of their groups, so that linked tables stand near each other.
+  static void OverviewPages(const std::vector<TLayoutBox>& boxes, const std::vector<int>& tables,
+                            std::vector<std::vector<int>>& pages) {
+    std::vector<TLayoutBox> these;
+    for (const int table : tables) these.push_back(boxes[static_cast<size_t>(table)]);
+    if (tables.size() <= 1 || LayoutBoxes(these, {}, TOOAPanel::EditorSurfaceSize).Fits) {
+      pages.push_back(tables);
+      return;
+    }
+    const auto half = tables.begin() + static_cast<std::ptrdiff_t>(tables.size() / 2);
+    OverviewPages(boxes, std::vector<int>(tables.begin(), half), pages);
+    OverviewPages(boxes, std::vector<int>(half, tables.end()), pages);
   }
 
   TOOAPanel& panel_;
@@ -332,7 +350,12 @@ std::string Summary(const TDatabaseSchema& schema, const TResolved& resolved, co
     text += "\n" + Count(static_cast<size_t>(schema.SkippedCount), "statement was", "statements were") +
             " not understood and skipped: " + list + ".";
   }
-  if (made.Crowded) text += "\nSome tables did not fit on their page without overlapping.";
+  if (!made.Crowded.empty()) {
+    std::string list;
+    for (const std::string& page : made.Crowded) list += (list.empty() ? "" : ", ") + Quoted(page);
+    text += "\nOn " + std::string(made.Crowded.size() == 1 ? "the page " : "the pages ") + list +
+            " the tables did not all fit without overlapping.";
+  }
   return text;
 }
 

@@ -10,6 +10,7 @@
 
 #include "diagram_fixture.h"
 #include "entity_event.h"
+#include "io_test_support.h"
 #include "method.h"
 #include "property.h"
 #include "relation.h"
@@ -42,6 +43,8 @@ TEST_F(Panel, SurfaceMenuCaptionsInOrder) {
       "-> Zoom Out",
       "-> Zoom 100 %",
       "-> Zoom Whole Page",
+      "Arrange",
+      "-> Arrange Page",
       "Import",
       "-> Import Database Schema...",
       "-> Import PostgreSQL Database...",
@@ -51,7 +54,7 @@ TEST_F(Panel, SurfaceMenuCaptionsInOrder) {
   std::vector<std::string> all;
   for (const MenuItem* item : panel.SurfaceMenu().AllItems()) all.push_back(item->Caption());
   EXPECT_EQ(all, expected);
-  EXPECT_EQ(panel.SurfaceMenu().Count(), 20u) << "the groups' items in their submenus";
+  EXPECT_EQ(panel.SurfaceMenu().Count(), 21u) << "the groups' items in their submenus";
   for (size_t item = 15; item < expected.size(); ++item)
     EXPECT_EQ(panel.SurfaceMenu().AllItems()[item]->Enabled(), item != 15 && item != 16 && item != 20) << expected[item];
   EXPECT_EQ(panel.GetPopupMenu(), &panel.SurfaceMenu());
@@ -619,6 +622,60 @@ TEST_F(Panel, DroppingBoxesMovesThemAndTheirLines) {
   EXPECT_EQ(event->ActivePages(), TEntryList{"P1 @20,900"});
   EXPECT_EQ(relation->Anchors().Y, 700 + 25 / 2);
   EXPECT_EQ(event->Anchors().LeftX, 20);
+}
+
+// Generated diagrams arranged from the menu: on the active page nothing overlaps and a relation box
+// stands between its two entities; the other pages keep their entries; one step gives it all back.
+TEST(PanelArrange, ArrangePageLaysOutTheActivePageAsOneStep) {
+  for (unsigned seed = 1; seed <= 12; ++seed) {
+    SCOPED_TRACE(testing::Message() << "seed " << seed);
+    ScriptedPlatform platform;
+    TOOAPanel panel(platform);
+    panel.SetBounds(0, 0, TOOAPanel::EditorSurfaceSize, TOOAPanel::EditorSurfaceSize);
+    GenerateDiagram(panel, seed);
+    const std::string page = panel.ActivePageName(), before = DescribeDiagram(panel);
+    std::vector<TPlacedControl*> objects;
+    for (const auto& entity : panel.Entities()) {
+      objects.push_back(entity.get());
+      for (const auto& slot : entity->RelationList()) objects.push_back(slot.Object.get());
+      for (const auto& slot : entity->EventList()) objects.push_back(slot.Object.get());
+    }
+    const auto otherPages = [&] {
+      std::vector<TEntryList> entries;
+      for (const TPlacedControl* object : objects) {
+        entries.push_back(object->ActivePages());
+        std::erase_if(entries.back(), [&](const std::string& entry) { return PageOfEntry(entry) == page; });
+      }
+      return entries;
+    };
+    const std::vector<TEntryList> elsewhere = otherPages();
+    const size_t steps = panel.History().Position();
+    panel.SurfaceMenu().Find("-> Arrange Page")->Click();
+    EXPECT_EQ(panel.History().Position(), steps + 1);
+    EXPECT_EQ(panel.History().UndoName(), "Arrange Page");
+    EXPECT_TRUE(platform.Calls.empty());
+    EXPECT_EQ(otherPages(), elsewhere);
+    const auto rect = [](const TPlacedControl* o) { return TRect{o->Left(), o->Top(), o->Left() + o->Width(), o->Top() + o->Height()}; };
+    for (size_t i = 0; i < objects.size(); ++i)
+      for (size_t j = i + 1; j < objects.size() && objects[i]->IsOnPage(page); ++j)
+        if (objects[j]->IsOnPage(page)) {
+          EXPECT_FALSE(rect(objects[i]).Intersects(rect(objects[j]))) << i << ", " << j;
+        }
+    for (const auto& entity : panel.Entities())
+      for (const auto& slot : entity->RelationList()) {
+        const TEntity* source = slot.Object->SourceEntity();
+        const TEntity* target = slot.Object->TargetEntity();
+        if (!slot.Object->IsOnPage(page) || !source || !target || source == target || !source->IsOnPage(page) ||
+            !target->IsOnPage(page))
+          continue;
+        const auto between = [](int box, int a, int b) { return std::min(a, b) <= box && box <= std::max(a, b); };
+        const auto centre = [&](const TPlacedControl* o) { return TPoint{o->Left() + o->Width() / 2, o->Top() + o->Height() / 2}; };
+        const TPoint box = centre(slot.Object.get()), a = centre(source), b = centre(target);
+        EXPECT_TRUE(between(box.X, a.X, b.X) || between(box.Y, a.Y, b.Y)) << slot.Object->Desc();
+      }
+    panel.UndoCommand();
+    EXPECT_EQ(DescribeDiagram(panel), before);
+  }
 }
 
 TEST_F(Panel, MouseMoveOverTheSurfaceIsRemembered) {
