@@ -71,7 +71,8 @@ std::vector<int> Reach(const TGraph& graph, int first, std::vector<int>& seen, i
 TGraph BuildGraph(const std::vector<TLayoutBox>& boxes, const std::vector<TLayoutLink>& links) {
   TGraph graph;
   const int count = static_cast<int>(boxes.size());
-  for (const TLayoutBox& box : boxes) graph.Boxes.push_back({std::max(box.Width, 1), std::max(box.Height, 1)});
+  for (const TLayoutBox& box : boxes)
+    graph.Boxes.push_back({std::max(box.Width, 1), std::max(box.Height, 1), box.Connector});
   std::vector<std::pair<int, int>> ends;
   for (const TLayoutLink& link : links)
     if (link.From >= 0 && link.To >= 0 && link.From < count && link.To < count && link.From != link.To) {
@@ -91,7 +92,8 @@ TGraph BuildGraph(const std::vector<TLayoutBox>& boxes, const std::vector<TLayou
     if (seen[box] >= 0) continue;
     const std::vector<int> members = Reach(graph, box, seen, box);
     const int best = *std::min_element(members.begin(), members.end(), [&graph](int a, int b) {
-      return std::make_pair(-graph.Degree(a), a) < std::make_pair(-graph.Degree(b), b);
+      return std::make_tuple(graph.Boxes[a].Connector, -graph.Degree(a), a) <
+             std::make_tuple(graph.Boxes[b].Connector, -graph.Degree(b), b);
     });
     graph.Components.push_back(Reach(graph, best, ordered, box));
   }

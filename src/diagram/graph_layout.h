@@ -11,6 +11,9 @@
 struct TLayoutBox {
   int Width = 0;
   int Height = 0;
+  // A box that stands for a link between others (a relation or event box): never where its group's
+  // layers start, so that it lands between the boxes it links.
+  bool Connector = false;
 };
 
 struct TLayoutLink {

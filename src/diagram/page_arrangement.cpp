@@ -58,9 +58,12 @@ TPageObjects ObjectsOn(TOOAPanel& panel, const std::string& page, bool measured)
     const int at = static_cast<int>(on.Objects.size());
     on.Objects.push_back(&box);
     on.Overhangs.push_back(0);
-    on.Boxes.push_back({box.Width(), box.Height()});
-    for (const TEntity* end : {box.SourceEntity(), box.TargetEntity()})
-      if (const auto found = entityAt.find(end); found != entityAt.end()) on.Links.push_back({at, found->second});
+    on.Boxes.push_back({box.Width(), box.Height(), true});
+    // Source, box, target in that order, so that layers run from the one to the other through it.
+    if (const auto source = entityAt.find(box.SourceEntity()); source != entityAt.end())
+      on.Links.push_back({source->second, at});
+    if (const auto target = entityAt.find(box.TargetEntity()); target != entityAt.end())
+      on.Links.push_back({at, target->second});
     return true;
   };
   for (const auto& entity : panel.Entities()) {
