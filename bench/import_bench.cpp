@@ -61,7 +61,7 @@ void ImportScript(benchmark::State& state, const std::string& script) {
     auto panel = std::make_unique<TOOAPanel>(platform);
     panel->SetBounds(0, 0, TOOAPanel::EditorSurfaceSize, TOOAPanel::EditorSurfaceSize);
     state.ResumeTiming();
-    ImportDatabaseSchema(*panel, ReadSqlSchema(script), "schema", "schema.sql");
+    ImportDatabaseSchema(*panel, ReadSqlSchema(script), "schema", "\"schema.sql\"");
     const std::string text = DiagramFileText(*panel);
     bytes = text.size();
     benchmark::DoNotOptimize(text.data());

@@ -313,7 +313,7 @@ std::string Summary(const TDatabaseSchema& schema, const TResolved& resolved, co
     }
   std::string text = "Imported " + Count(schema.Tables.size(), "table", "tables") + " with " +
                      Count(columns, "column", "columns") + " and " +
-                     Count(made.Relations.size(), "relation", "relations") + " from " + Quoted(sourceName);
+                     Count(made.Relations.size(), "relation", "relations") + " from " + sourceName;
   if (made.Pages.size() == 1) {
     text += " onto the page " + Quoted(made.Pages.front()) + ".";
   } else {
@@ -390,7 +390,7 @@ void ImportFile(TOOAPanel& panel, const std::string& fileName) {
       schema = ReadSqlSchema(bytes);
       break;
   }
-  const std::string summary = ImportDatabaseSchema(panel, schema, SourceBaseName(fileName), FullFileName(fileName));
+  const std::string summary = ImportDatabaseSchema(panel, schema, SourceBaseName(fileName), Quoted(FullFileName(fileName)));
   panel.GetPlatformRef().ShowNotice(summary);
 }
 
@@ -401,7 +401,7 @@ void ImportPostgres(TOOAPanel& panel, const std::string& connection) {
       connection,
       [&platform] { return platform.AskPassword("PostgreSQL Password", "Password of the database's user :"); },
       &database);
-  const std::string summary = ImportDatabaseSchema(panel, schema, database, "PostgreSQL database " + Quoted(database));
+  const std::string summary = ImportDatabaseSchema(panel, schema, database, "the PostgreSQL database " + Quoted(database));
   platform.ShowNotice(summary);
 }
 }  // namespace
@@ -409,7 +409,7 @@ void ImportPostgres(TOOAPanel& panel, const std::string& connection) {
 std::string ImportDatabaseSchema(TOOAPanel& panel, const TDatabaseSchema& schema, const std::string& pageName,
                                  const std::string& sourceName) {
   if (schema.Tables.empty()) {
-    std::string text = "No table was found in " + Quoted(sourceName) + ".";
+    std::string text = "No table was found in " + sourceName + ".";
     if (schema.SkippedCount > 0)
       text += " " + Count(static_cast<size_t>(schema.SkippedCount), "statement was", "statements were") +
               " not understood, the first at line " + IntToText(schema.Skipped.front().Line) + ".";

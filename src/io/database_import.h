@@ -14,8 +14,10 @@ class TOOAPanel;
 
 // Makes the schema's tables and foreign keys into the diagram as one undo step, on pages named after
 // pageName, and returns what was made, one paragraph for the user (what was read as Varchar, foreign
-// keys that name what the source does not hold, statements skipped). Raises EToolkitError "No table
-// was found in SOURCE." before changing anything when the schema holds no table.
+// keys that name what the source does not hold, statements skipped). sourceName is the source as the
+// paragraph names it ("/data/shop.sql" in quotes, the PostgreSQL database "shop"). Raises
+// EToolkitError "No table was found in SOURCE." before changing anything when the schema holds no
+// table.
 std::string ImportDatabaseSchema(TOOAPanel& panel, const TDatabaseSchema& schema, const std::string& pageName,
                                  const std::string& sourceName);
 

@@ -106,7 +106,7 @@ TEST_F(DatabaseImport, TablesBecomeDataEntitiesColumnsRowsAndForeignKeysRelation
   AddPage("Sketch");
   AddEntity("Idea");
   const size_t steps = panel.History().StepCount();
-  const std::string summary = ImportDatabaseSchema(panel, Shop(), "shop", "/data/shop.sql");
+  const std::string summary = ImportDatabaseSchema(panel, Shop(), "shop", "\"/data/shop.sql\"");
   ASSERT_EQ(panel.Entities().size(), 5u);
   EXPECT_EQ(RowsOf(*panel.Entities()[1]), "id:Integer,0,0 key nn; name:Varchar,40,0 nn; spot:Varchar,0,0; ");
   EXPECT_EQ(RowsOf(*panel.Entities()[2]), "id:Integer,0,0 key nn; customer_id:Integer,0,0; total:Double,10,2; ");
@@ -148,7 +148,7 @@ TEST_F(DatabaseImport, TablesBecomeDataEntitiesColumnsRowsAndForeignKeysRelation
   empty.Skipped = {{4, "SELEC 1"}};
   const size_t before = panel.History().StepCount();
   try {
-    ImportDatabaseSchema(panel, empty, "none", "none.sql");
+    ImportDatabaseSchema(panel, empty, "none", "\"none.sql\"");
     ADD_FAILURE() << "no error";
   } catch (const EToolkitError& error) {
     EXPECT_STREQ(error.what(), "No table was found in \"none.sql\". 2 statements were not understood, the first at line 4.");
