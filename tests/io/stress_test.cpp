@@ -480,6 +480,12 @@ class StressRun : private THostWindow {
     WriteBytes(folder_ / "Odd name.v2.SFD",
                ScrambleSchemaText("S.T.NAME=x.K,S.T.@ENTITY.K,A.B.Caf\xC3\xA9 \xE2\x82\xAC.C.D,x.y,", kSchemaKey, 0x11) + "\r\n");
     WriteBytes(folder_ / "Empty.SFD", "");
+    // A database's script (names the file's words and a page's entry would mistake), and one of no table.
+    WriteBytes(folder_ / "shop.sql",
+               "CREATE TABLE \"HIDE PROPERTY\" (id int PRIMARY KEY, \"NAME=x\" varchar(9) NOT NULL);\n"
+               "CREATE TABLE \"a @1,2\" (id int, up int REFERENCES \"HIDE PROPERTY\", PRIMARY KEY (id, up));\n"
+               "CREATE TABLE lone (x numeric(5,2), y json);\nFROB;\n");
+    WriteBytes(folder_ / "views.sql", "CREATE VIEW v AS SELECT 1;\n");
     mirror_.SetLastMouse(37, 53);
     mirrorAgain_.SetLastMouse(37, 53);
   }
@@ -757,6 +763,24 @@ class StressRun : private THostWindow {
         Count("schema imports");
       }
       allowed_ = allowed;
+    } else if (caption == "-> Import Database Schema...") {
+      const int roll = Below(6);
+      if (roll == 0) {
+        platform_.CancelFile();
+        Note("[cancel]");
+      } else {
+        const std::string name = roll == 1 ? "views.sql" : roll == 2 ? "Missing.sql" : "shop.sql";
+        platform_.PickFile(folder_ / name);
+        Note("[file " + name + "]");
+        allowed_ = roll == 1 ? "No table was found" : roll == 2 ? "Cannot open file \"" : "";
+        if (roll > 2) Count("database imports");
+      }
+    } else if (caption == "-> Import PostgreSQL Database...") {
+      // No server to reach here: the connection given is refused, or none is given.
+      const bool given = Below(2) == 0;
+      platform_.Type(given ? "postgresql:///none?host=/no/such/folder" : "");
+      Note(given ? "[connection refused]" : "[no connection]");
+      allowed_ = given ? "Cannot connect to the PostgreSQL database" : "";
     } else if (caption == "-> Load Diagram ") {
       LoadAndCheck();
     } else if (caption == "-> Save Diagram To BitMap File" || caption == "-> Export Page As...") {
