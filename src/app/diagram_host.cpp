@@ -3,6 +3,8 @@
 // error reaches the user) are the control host's.
 #include "diagram_host.h"
 
+#include <QApplication>
+
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -75,6 +77,8 @@ DiagramHost::DiagramHost(TOOAPanel& panel, QWidget* parent) : QWidget(parent), p
   setFocusPolicy(Qt::ClickFocus);
   // The panel paints every pixel itself; Qt need not erase first.
   setAttribute(Qt::WA_OpaquePaintEvent);
+  // A press becomes a drag only as far from it as the desktop says; nearer, it is a click.
+  controls_.SetDragDistance(QApplication::startDragDistance());
   syncSize();
 }
 

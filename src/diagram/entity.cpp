@@ -370,7 +370,8 @@ void TEntity::DrawOn(Canvas& canvas, int x, int y) {
   canvas.SetBrushColor(savedBrush);
 }
 
-void TEntity::MouseDown(TMouseButton button, TShiftState, int, int) {
+void TEntity::MouseDown(TMouseButton button, TShiftState, int x, int y) {
+  pressedRow_ = TPressedRow::None;
   if (panel_ && panel_->SelectedEntity() != this) {
     if (TEntity* previous = panel_->SelectedEntity()) {
       previous->SetSelectedProperty(nullptr);
@@ -384,6 +385,7 @@ void TEntity::MouseDown(TMouseButton button, TShiftState, int, int) {
   }
   if (button == TMouseButton::Left) {
     BringToFront();
+    if (panel_) panel_->SetDragGrab({x, y});
     BeginDrag();
   }
 }

@@ -80,8 +80,9 @@ void TEntityEvent::DragDrop(Control& source, int x, int y) {
     panel->DragDrop(source, x + Left(), y + Top());
     return;
   }
+  // An event links method rows: an entity taken by a property row brings none.
   auto* entity = dynamic_cast<TEntity*>(&source);
-  if (!entity || !entity->SelectedMethod()) return;
+  if (!entity || !entity->SelectedMethod() || entity->PressedRow() == TEntity::TPressedRow::Property) return;
   TMethod* row = entity->SelectedMethod();
   Platform& platform = panel->GetPlatformRef();
   const TEditStep step = EditStep("Link", EventDesc());

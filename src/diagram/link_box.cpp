@@ -118,10 +118,12 @@ void TLinkBox::PaintTo(Canvas* canvas) {
 
 void TLinkBox::Paint() { DrawOn(GetCanvas(), 0, 0); }
 
-void TLinkBox::MouseDown(TMouseButton button, TShiftState, int, int) {
+void TLinkBox::MouseDown(TMouseButton button, TShiftState, int x, int y) {
   SelectInOwner();
   BringToFront();
-  if (button == TMouseButton::Left) BeginDrag();
+  if (button != TMouseButton::Left) return;
+  if (TOOAPanel* panel = OwnerPanel()) panel->SetDragGrab({x, y});
+  BeginDrag();
 }
 
 void TLinkBox::DragOver(Control&, int, int, TDragState, bool& accept) { accept = true; }

@@ -401,8 +401,8 @@ void TOOAPanel::DragDrop(Control& source, int x, int y) {
   const std::string desc = box ? static_cast<TLinkBox*>(moved)->Desc() : entity->EntityDesc();
   const TEditStep step(this, std::string("Move ") + (box ? (dynamic_cast<TRelation*>(moved) ? "Relation " : "Event ") : "Entity ") + desc,
                        TDiagramHistory::ScopeOf(entity));
-  moved->SetLeft(x);
-  moved->SetTop(y);
+  moved->SetLeft(std::max(0, x - dragGrab_.X));
+  moved->SetTop(std::max(0, y - dragGrab_.Y));
   moved->StorePagePosition(activePageName_);
   if (entity) entity->UpdateAllAnchors();
   Invalidate();

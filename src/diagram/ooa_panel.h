@@ -194,7 +194,10 @@ class TOOAPanel : public Control {
   void Resize() override;
   void MouseMove(TShiftState shift, int x, int y) override;
   void DragOver(Control& source, int x, int y, TDragState state, bool& accept) override;
+  // A box dropped on the surface lands where its outline showed it: taken at the point of it that was
+  // pressed (SetDragGrab, told by the box or entity as it is pressed), not by its corner.
   void DragDrop(Control& source, int x, int y) override;
+  void SetDragGrab(TPoint grab) { dragGrab_ = grab; }
 
   // Where the connector lines of the diagram run; boxes and rows keep it told.
   TConnectorIndex& Connectors() { return connectors_; }
@@ -283,6 +286,7 @@ class TOOAPanel : public Control {
   int bitmapHeight_ = 0;
   int lastMouseX_ = 0;
   int lastMouseY_ = 0;
+  TPoint dragGrab_;
   // By creation order; set up in the constructor, where entities are a complete type.
   TNameIndex<TEntity> entityIndex_;
   long long nextSerial_ = 0;

@@ -211,7 +211,9 @@ void TProperty::MouseDown(TMouseButton button, TShiftState shift, int x, int y) 
   if (button == TMouseButton::Middle) return;
   TEntity* entity = OwnerEntity();
   if (!entity) return;
-  entity->MouseDown(button, shift, x, y);
+  // The entity is taken where its row was pressed, in its own coordinates.
+  entity->MouseDown(button, shift, x + Left(), y + Top());
+  entity->SetPressedRow(TEntity::TPressedRow::Property);
   if (TProperty* previous = entity->SelectedProperty(); previous && previous != this) previous->Invalidate();
   entity->SetSelectedProperty(this);
   Invalidate();

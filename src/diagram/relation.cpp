@@ -80,8 +80,9 @@ void TRelation::DragDrop(Control& source, int x, int y) {
     panel->DragDrop(source, x + Left(), y + Top());
     return;
   }
+  // A relation links property rows: an entity taken by a method row brings none.
   auto* entity = dynamic_cast<TEntity*>(&source);
-  if (!entity || !entity->SelectedProperty()) return;
+  if (!entity || !entity->SelectedProperty() || entity->PressedRow() == TEntity::TPressedRow::Method) return;
   TProperty* row = entity->SelectedProperty();
   const bool sourceSide = entity == OwnerEntity();
   const TEditStep step = EditStep("Link", RelationDesc());

@@ -1,6 +1,7 @@
 #include "control_host.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <utility>
 #include <vector>
 
@@ -46,6 +47,7 @@ void TControlHost::Press(TMouseButton button, TShiftState shift, TPoint at) {
   const std::weak_ptr<const void> alive = target->LifeToken();
   const TPoint local = LocalPoint(*target, point);
   inLeftPress_ = button == TMouseButton::Left;
+  pressedAt_ = at;
   const bool done = RunGuarded([&] { target->MouseDown(button, shift, local.X, local.Y); });
   inLeftPress_ = false;
   if (done && button == TMouseButton::Right && !alive.expired()) OpenMenu(*target, at);
@@ -83,6 +85,10 @@ void TControlHost::Move(TShiftState shift, TPoint at) {
       EndDrag();
       return;
     }
+    if (drag_->WithButton && !drag_->Moved) {
+      if (std::abs(at.X - drag_->PressedAt.X) + std::abs(at.Y - drag_->PressedAt.Y) < dragDistance_) return;
+      drag_->Moved = true;
+    }
     Control& source = *drag_->Source;
     bool accept = false;
     if (Control* target = root_.ControlAt(point.X, point.Y)) {
@@ -93,9 +99,11 @@ void TControlHost::Move(TShiftState shift, TPoint at) {
       EndDrag();
       return;
     }
-    // The outline stands where a drop on the surface puts the box: its top-left corner at the root's
-    // point under the pointer, at the window's zoom.
-    drag_->Outline = WindowRect({point.X, point.Y, point.X + std::max(1, source.Width()), point.Y + std::max(1, source.Height())});
+    // The outline stands where a drop on the surface puts the box: taken at the same place under the
+    // pointer as when it was pressed, at the window's zoom.
+    const TPoint corner{point.X - drag_->Grab.X, point.Y - drag_->Grab.Y};
+    drag_->Outline = WindowRect(
+        {corner.X, corner.Y, corner.X + std::max(1, source.Width()), corner.Y + std::max(1, source.Height())});
     window_.DragMoved(drag_->Outline, accept);
     return;
   }
@@ -106,7 +114,11 @@ void TControlHost::Move(TShiftState shift, TPoint at) {
 }
 
 void TControlHost::Release(TMouseButton button, TPoint at) {
-  if (button == TMouseButton::Left && drag_) Drop(at);
+  if (button != TMouseButton::Left || !drag_) return;
+  // Let go nearer the press than the drag distance, without having gone further: a click.
+  const bool click = drag_->WithButton && !drag_->Moved &&
+                     std::abs(at.X - drag_->PressedAt.X) + std::abs(at.Y - drag_->PressedAt.Y) < dragDistance_;
+  click ? EndDrag() : Drop(at);
 }
 
 void TControlHost::Drop(TPoint at) {
@@ -129,7 +141,8 @@ void TControlHost::Drop(TPoint at) {
 
 void TControlHost::BeginDrag(Control& control) {
   if (drag_) window_.DragEnded();
-  drag_ = TDrag{&control, control.LifeToken(), inLeftPress_, TRect{}};
+  drag_ = TDrag{&control, control.LifeToken(), inLeftPress_, TRect{}, pressedAt_, {}, !inLeftPress_};
+  if (inLeftPress_) drag_->Grab = LocalPoint(control, RootPoint(pressedAt_));
 }
 
 void TControlHost::CancelDrag() { EndDrag(); }

@@ -7,6 +7,7 @@
 // a window can: show a menu, show where a drag stands.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -68,9 +69,14 @@ class TControlHost {
   // A button was let go: the left one drops what is dragged on the control under the point.
   void Release(TMouseButton button, TPoint at);
 
-  // A control starts being dragged now (no threshold); it was started by a left press when one is
-  // being delivered, and then ends when that button is let go.
+  // A control starts being dragged now; it was started by a left press when one is being delivered,
+  // and then ends when that button is let go. Such a drag shows nothing and drops nothing until the
+  // pointer goes the drag distance from the press: a press and release nearer than that is a click,
+  // which only selects.
   void BeginDrag(Control& control);
+  // How far (window pixels, across plus down) the pointer must go before a press becomes a drag: the
+  // platform's own distance, set by the window.
+  void SetDragDistance(int distance) { dragDistance_ = std::max(0, distance); }
   void CancelDrag();
   bool IsDragging() const { return drag_.has_value(); }
   // Where the outline of the dragged control stands, in the window; empty before the pointer moved.
@@ -93,6 +99,9 @@ class TControlHost {
     std::weak_ptr<const void> SourceAlive;
     bool WithButton = false;
     TRect Outline;
+    TPoint PressedAt;  // the press's window point, for a drag a press started
+    TPoint Grab;       // where on the dragged control it was taken: the outline keeps it there
+    bool Moved = false;
   };
 
   void OpenMenu(Control& control, TPoint at);
@@ -105,5 +114,7 @@ class TControlHost {
   std::optional<TDrag> drag_;
   TViewZoom zoom_;
   bool inLeftPress_ = false;
+  TPoint pressedAt_;  // the window point of the press being delivered
+  int dragDistance_ = 4;
   std::string lastPaintError_;
 };

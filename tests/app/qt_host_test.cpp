@@ -382,31 +382,32 @@ TEST_P(ZoomedHostTest, DraggingAnEntityMovesItOnlyWhereADropIsTaken) {
   QTest::mousePress(handle(), Qt::LeftButton, {}, at(60, 60));
   ASSERT_TRUE(host().isDragging());
   EXPECT_EQ(panel().SelectedEntity(), &entity);
-  // The outline follows the pointer with its top-left corner; the cursor tells whether a drop is
-  // taken there: on the surface, not on the entity itself.
+  // The outline follows the pointer, the entity held where it was pressed (20,10 into it); the cursor
+  // tells whether a drop is taken there: on the surface, not on the entity itself.
+  const QPoint grab(20, 10);
   const std::vector<std::tuple<QPoint, Qt::CursorShape>> moves = {
       {{200, 150}, Qt::DragMoveCursor}, {{70, 62}, Qt::ForbiddenCursor}, {{400, 350}, Qt::DragMoveCursor}};
   for (const auto& [point, cursor] : moves) {
     QTest::mouseMove(handle(), at(point.x(), point.y()));
     EXPECT_EQ(host().cursor().shape(), cursor) << point.x() << "," << point.y();
-    EXPECT_EQ(host().dragOutline(), inHost(QRect(point, size)));
+    EXPECT_EQ(host().dragOutline(), inHost(QRect(point - grab, size)));
   }
   EXPECT_EQ(entity.Left(), 40) << "nothing moves before the drop";
   // Dotted black and white: one of two neighbours is black.
-  const QImage corner = host().grab(QRect(inHost(400, 350), QSize(2, 1))).toImage();
-  EXPECT_TRUE(corner.pixel(0, 0) == qRgb(0, 0, 0) || corner.pixel(1, 0) == qRgb(0, 0, 0)) << "the outline is drawn at the pointer";
+  const QImage corner = host().grab(QRect(inHost(380, 340), QSize(2, 1))).toImage();
+  EXPECT_TRUE(corner.pixel(0, 0) == qRgb(0, 0, 0) || corner.pixel(1, 0) == qRgb(0, 0, 0)) << "the outline is drawn where it lands";
 
   QTest::mouseRelease(handle(), Qt::LeftButton, {}, at(300, 250));
   EXPECT_FALSE(host().isDragging());
   EXPECT_FALSE(host().testAttribute(Qt::WA_SetCursor)) << "the drag cursor is gone";
-  EXPECT_EQ(pixel(400, 350), clrWhite) << "the outline is gone";
-  EXPECT_EQ(QPoint(entity.Left(), entity.Top()), QPoint(300, 250));
-  EXPECT_EQ(entity.ActivePages(), std::vector<std::string>{"Main @300,250"});
+  EXPECT_EQ(pixel(380, 340), clrWhite) << "the outline is gone";
+  EXPECT_EQ(QPoint(entity.Left(), entity.Top()), QPoint(280, 240)) << "where the outline showed it";
+  EXPECT_EQ(entity.ActivePages(), std::vector<std::string>{"Main @280,240"});
 
-  // Pressing and releasing on the entity is a drop on itself, which it refuses.
+  // Pressing and releasing on the entity is a click: it moves nothing.
   drag({310, 260}, {310, 260});
-  EXPECT_EQ(QPoint(entity.Left(), entity.Top()), QPoint(300, 250));
-  EXPECT_EQ(entity.ActivePages(), std::vector<std::string>{"Main @300,250"});
+  EXPECT_EQ(QPoint(entity.Left(), entity.Top()), QPoint(280, 240));
+  EXPECT_EQ(entity.ActivePages(), std::vector<std::string>{"Main @280,240"});
 }
 
 TEST_F(HostTest, ADropOnARowOfTheDraggedEntityGoesToTheRow) {

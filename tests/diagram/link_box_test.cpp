@@ -94,6 +94,15 @@ TEST_F(Boxes, DroppingEntitiesOnARelationDefinesItsEnds) {
   EXPECT_EQ(questions[0].Text, "Define Source Property \"CustNo\" ??");
   EXPECT_EQ(questions[0].Caption, "Define Relation Dialog");
   EXPECT_EQ(questions[1].Text, "Define Target Property \"Ref\" ??");
+  // An entity taken by a method row brings no property; taken by its title, its selected one.
+  AddMethod(owner, "Pay", true)->MouseDown(TMouseButton::Left, 0, 1, 1);
+  relation->DragDrop(owner, 1, 1);
+  EXPECT_EQ(platform.CallsOf("YesNo").size(), 3u) << "a method row's drag asks nothing";
+  custNo->MouseDown(TMouseButton::Left, 0, 1, 1);
+  owner.MouseDown(TMouseButton::Left, 0, 1, 1);
+  platform.No();
+  relation->DragDrop(owner, 1, 1);
+  EXPECT_EQ(platform.CallsOf("YesNo").size(), 4u);
 }
 
 TEST_F(Boxes, DroppingEntitiesOnAnEventAsksTriggerThenExecute) {
@@ -120,6 +129,9 @@ TEST_F(Boxes, DroppingEntitiesOnAnEventAsksTriggerThenExecute) {
   platform.No().No();
   event->DragDrop(owner, 1, 1);
   EXPECT_EQ(event->TargetMethod(), bill);
+  AddProperty(owner, "Id", true)->MouseDown(TMouseButton::Left, 0, 1, 1);
+  event->DragDrop(owner, 1, 1);
+  EXPECT_EQ(platform.CallsOf("YesNo").size(), 5u) << "a property row's drag asks nothing";
 }
 
 TEST_F(Boxes, BoxesDroppedOnTheirOwnKindMoveOtherKindsDoNothing) {
@@ -142,6 +154,13 @@ TEST_F(Boxes, BoxesDroppedOnTheirOwnKindMoveOtherKindsDoNothing) {
   e2->DragDrop(*r1, 1, 1);
   EXPECT_EQ(e1->BoundsRect(), before);
   EXPECT_EQ(r1->Left(), 505);
+  // Taken 3,4 into it, a box lands as far up and left of the point it is dropped at, never off the
+  // surface.
+  panel.SetDragGrab({3, 4});
+  r2->DragDrop(*r1, 5, 6);
+  EXPECT_EQ(r1->ActivePages(), TEntryList{"P1 @502,502"});
+  panel.DragDrop(*e1, 2, 9);
+  EXPECT_EQ(e1->ActivePages(), TEntryList{"P1 @0,5"});
 }
 
 TEST_F(Boxes, BreakingLinksAndRenaming) {

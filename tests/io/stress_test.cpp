@@ -1004,15 +1004,21 @@ class StressRun : private THostWindow {
     Control* target = Under(to);
     Note("to " + Describe(target) + " at " + std::to_string(to.X) + "," + std::to_string(to.Y));
 
-    // The questions the drop will ask.
+    // The questions the drop will ask: none for a click (let go within the drag distance); a relation
+    // box takes an entity taken by its title or a property row, an event box one taken by its title or
+    // a method row.
     auto* dragged = dynamic_cast<TEntity*>(&source);
-    if (dynamic_cast<TRelation*>(target)) {
-      if (dragged && dragged->SelectedProperty()) {
+    const bool click = std::abs(to.X - from.X) + std::abs(to.Y - from.Y) < 4;
+    using TPressed = TEntity::TPressedRow;
+    if (click) {
+      Note("[click]");
+    } else if (dynamic_cast<TRelation*>(target)) {
+      if (dragged && dragged->SelectedProperty() && dragged->PressedRow() != TPressed::Method) {
         YesNoAnswer(Below(4) != 0);
         Count("relation end questions");
       }
     } else if (dynamic_cast<TEntityEvent*>(target)) {
-      if (dragged && dragged->SelectedMethod()) {
+      if (dragged && dragged->SelectedMethod() && dragged->PressedRow() != TPressed::Property) {
         const bool trigger = Below(2) == 0;
         YesNoAnswer(trigger);
         if (!trigger) YesNoAnswer(Below(4) != 0);

@@ -134,23 +134,36 @@ TEST(ControlHost, ADragEndsAtTheReleaseOrWhenItsButtonIsSeenUp) {
   };
   drag();
   scene.host.Move(ssLeft, {40, 40});
-  EXPECT_EQ(scene.host.DragOutline(), (TRect{40, 40, 60, 60})) << "the outline's corner at the pointer";
-  // Zoomed, the outline stands where the box would be drawn: the pointer's surface point, its size zoomed.
+  EXPECT_EQ(scene.host.DragOutline(), (TRect{35, 35, 55, 55})) << "the outline taken where it was pressed";
+  // Zoomed, the outline stands where the box would be drawn: the pointer's surface point less the
+  // point pressed, its size zoomed.
   const TLog before = scene.log;
   scene.host.SetZoom(TViewZoom(2000));
   scene.host.Move(ssLeft, {41, 40});
-  EXPECT_EQ(scene.host.DragOutline(), (TRect{40, 40, 80, 80}));
+  EXPECT_EQ(scene.host.DragOutline(), (TRect{30, 30, 70, 70}));
   scene.host.SetZoom(TViewZoom());
   scene.host.Move(ssLeft, {40, 40});
   scene.log = before;
   scene.host.Press(TMouseButton::Right, ssLeft, {40, 40});
   EXPECT_TRUE(scene.host.IsDragging()) << "another button while dragging is ignored";
   scene.host.Release(TMouseButton::Left, {40, 40});
-  EXPECT_EQ(scene.log, (TLog{"down plain 5,5", "outline 40,40 taken", "drag ended", "drop plain on inner"}));
+  EXPECT_EQ(scene.log, (TLog{"down plain 5,5", "outline 35,35 taken", "drag ended", "drop plain on inner"}));
 
   drag();
   scene.host.Release(TMouseButton::Left, {5, 5});
   EXPECT_EQ(scene.log, (TLog{"down plain 5,5", "drag ended"})) << "the root refuses the drop";
+
+  // A press let go within the drag distance (4 unless the window says) is a click: nothing is shown
+  // or dropped, also after moves that stayed within it.
+  for (const int distance : {4, 12}) {
+    scene.host.SetDragDistance(distance);
+    drag();
+    scene.host.Move(ssLeft, {85 + distance / 2, 85});
+    EXPECT_EQ(scene.host.DragOutline(), TRect{});
+    scene.host.Release(TMouseButton::Left, {85 + distance / 2, 86});
+    EXPECT_EQ(scene.log, (TLog{"down plain 5,5", "drag ended"})) << distance;
+  }
+  scene.host.SetDragDistance(4);
 
   drag();
   scene.host.Move(0, {40, 40});
