@@ -108,10 +108,8 @@ void TfMain::bindKeys() {
   bind({QKeySequence(Qt::CTRL | Qt::Key_S)}, command([this] { panel_->SaveDiagramCommand(); }));
   bind({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}, command([this] { panel_->SaveDiagramAsCommand(); }));
   bind({QKeySequence(Qt::CTRL | Qt::Key_O)}, command([this] { panel_->LoadDiagramCommand(); }));
-  // The selected entity's removal, as its menu's "-> (*)Remove This Entity".
-  bind({QKeySequence(Qt::Key_Delete)}, command([this] {
-         if (TEntity* selected = panel_->SelectedEntity()) selected->RemoveThisEntity();
-       }));
+  // What was pressed last goes, as its menu's removal: a row, a box, or the selected entity.
+  bind({QKeySequence(Qt::Key_Delete)}, command([this] { panel_->DeleteCommand(); }));
   // The keyboard scrolls the surface as the scroll bars do.
   const auto scroll = [this](bool vertical, QAbstractSlider::SliderAction step) {
     return [this, vertical, step] {

@@ -371,7 +371,8 @@ void TEntity::DrawOn(Canvas& canvas, int x, int y) {
 }
 
 void TEntity::MouseDown(TMouseButton button, TShiftState, int x, int y) {
-  pressedRow_ = TPressedRow::None;
+  pressedPart_ = TPressedPart::Title;
+  if (panel_) panel_->SetPressedEntity(this);
   if (panel_ && panel_->SelectedEntity() != this) {
     if (TEntity* previous = panel_->SelectedEntity()) {
       previous->SetSelectedProperty(nullptr);

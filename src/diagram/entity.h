@@ -63,11 +63,11 @@ class TEntity : public TPlacedControl, public TLinkTarget {
   TRelation* SelectedRelation() const { return selectedRelation_; }
   void SetSelectedRelation(TRelation* relation) { selectedRelation_ = relation; }
   TEntityEvent* SelectedEvent() const { return selectedEvent_; }
-  // Which kind of row the last press on the entity was on (none: its title): what a drag of the
-  // entity carries to a relation box (property rows) or an event box (method rows).
-  enum class TPressedRow { None, Property, Method };
-  TPressedRow PressedRow() const { return pressedRow_; }
-  void SetPressedRow(TPressedRow row) { pressedRow_ = row; }
+  // What the last press on the entity or its boxes was on: what a drag of the entity carries to a
+  // relation box (property rows) or an event box (method rows), and what Delete removes.
+  enum class TPressedPart { Title, Property, Method, Relation, Event };
+  TPressedPart PressedPart() const { return pressedPart_; }
+  void SetPressedPart(TPressedPart part) { pressedPart_ = part; }
   void SetSelectedEvent(TEntityEvent* event) { selectedEvent_ = event; }
 
   std::vector<TMemberSlot<TProperty>>& PropertyList() { return properties_; }
@@ -199,7 +199,7 @@ class TEntity : public TPlacedControl, public TLinkTarget {
   TMethod* selectedMethod_ = nullptr;
   TRelation* selectedRelation_ = nullptr;
   TEntityEvent* selectedEvent_ = nullptr;
-  TPressedRow pressedRow_ = TPressedRow::None;
+  TPressedPart pressedPart_ = TPressedPart::Title;
   std::vector<TMemberSlot<TProperty>> properties_;
   std::vector<TMemberSlot<TMethod>> methods_;
   std::vector<TMemberSlot<TEntityEvent>> events_;

@@ -27,7 +27,10 @@ void TEntityEvent::SetSourceMethod(TMethod* row) { SetSourceRow(row); }
 void TEntityEvent::SetTargetMethod(TMethod* row) { SetTargetRow(row); }
 
 void TEntityEvent::SelectInOwner() {
-  if (TEntity* owner = OwnerEntity()) owner->SetSelectedEvent(this);
+  if (TEntity* owner = OwnerEntity()) {
+    owner->SetSelectedEvent(this);
+    owner->SetPressedPart(TEntity::TPressedPart::Event);
+  }
 }
 
 TEntityEvent* AddEntityEvent(TEntity& entity, const std::string& desc, bool silent) {
@@ -82,7 +85,7 @@ void TEntityEvent::DragDrop(Control& source, int x, int y) {
   }
   // An event links method rows: an entity taken by a property row brings none.
   auto* entity = dynamic_cast<TEntity*>(&source);
-  if (!entity || !entity->SelectedMethod() || entity->PressedRow() == TEntity::TPressedRow::Property) return;
+  if (!entity || !entity->SelectedMethod() || entity->PressedPart() == TEntity::TPressedPart::Property) return;
   TMethod* row = entity->SelectedMethod();
   Platform& platform = panel->GetPlatformRef();
   const TEditStep step = EditStep("Link", EventDesc());

@@ -119,11 +119,19 @@ void TLinkBox::PaintTo(Canvas* canvas) {
 void TLinkBox::Paint() { DrawOn(GetCanvas(), 0, 0); }
 
 void TLinkBox::MouseDown(TMouseButton button, TShiftState, int x, int y) {
+  // Selected in its owner, and the last thing pressed: what Delete removes.
   SelectInOwner();
+  TOOAPanel* panel = OwnerPanel();
+  if (panel && owner_) panel->SetPressedEntity(owner_);
   BringToFront();
   if (button != TMouseButton::Left) return;
-  if (TOOAPanel* panel = OwnerPanel()) panel->SetDragGrab({x, y});
+  if (panel) panel->SetDragGrab({x, y});
   BeginDrag();
+}
+
+void TLinkBox::RemoveThisBox() {
+  const TEditStep step = EditStep("Remove", desc_);
+  RemoveBox();
 }
 
 void TLinkBox::DragOver(Control&, int, int, TDragState, bool& accept) { accept = true; }

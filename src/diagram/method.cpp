@@ -204,7 +204,7 @@ void TMethod::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   if (!entity) return;
   // The entity is taken where its row was pressed, in its own coordinates.
   entity->MouseDown(button, shift, x + Left(), y + Top());
-  entity->SetPressedRow(TEntity::TPressedRow::Method);
+  entity->SetPressedPart(TEntity::TPressedPart::Method);
   if (TMethod* previous = entity->SelectedMethod(); previous && previous != this) previous->Invalidate();
   entity->SetSelectedMethod(this);
   Invalidate();

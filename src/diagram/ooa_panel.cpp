@@ -37,6 +37,7 @@ TOOAPanel::~TOOAPanel() {
   SetPopupMenu(nullptr);
   surfaceMenu_.reset();
   selectedEntity_ = nullptr;
+  pressedEntity_ = nullptr;
   bitmap_.reset();
   ownPageList_.clear();
   entityPopList_.clear();
@@ -231,6 +232,7 @@ void TOOAPanel::DestroyEntityAt(size_t index) {
   TEntity& entity = *entities_[index];
   DetachLinksTo(entity);
   if (selectedEntity_ == &entity) selectedEntity_ = nullptr;
+  if (pressedEntity_ == &entity) pressedEntity_ = nullptr;
   entityIndex_.Remove(entity.Name(), &entity);
   entities_[index].reset();
   entities_.erase(entities_.begin() + static_cast<std::ptrdiff_t>(index));
@@ -245,6 +247,33 @@ void TOOAPanel::RemoveSelectedEntity() {
   RefreshPageEditor();
 }
 
+void TOOAPanel::DeleteCommand() {
+  using TPart = TEntity::TPressedPart;
+  if (TEntity* pressed = pressedEntity_) {
+    const TPart part = pressed->PressedPart();
+    TLinkBox* box = part == TPart::Relation ? static_cast<TLinkBox*>(pressed->SelectedRelation())
+                    : part == TPart::Event  ? static_cast<TLinkBox*>(pressed->SelectedEvent())
+                                            : nullptr;
+    if (box) {
+      box->RemoveThisBox();
+      return;
+    }
+    // A row goes only while its entity is the one selected (a press elsewhere on the surface, or a
+    // diagram reloaded, leaves none).
+    if (pressed == selectedEntity_) {
+      if (TProperty* row = part == TPart::Property ? pressed->SelectedProperty() : nullptr) {
+        row->RemoveProperty();
+        return;
+      }
+      if (TMethod* row = part == TPart::Method ? pressed->SelectedMethod() : nullptr) {
+        row->RemoveMethod();
+        return;
+      }
+    }
+  }
+  if (selectedEntity_) selectedEntity_->RemoveThisEntity();
+}
+
 void TOOAPanel::ClearDiagram() {
   activePageName_.clear();
   ownPageList_.clear();
@@ -252,6 +281,7 @@ void TOOAPanel::ClearDiagram() {
   // The same as removing the first entity until none is left, done in one pass: every link into an
   // entity is cleared before that entity goes, and the page editor is reloaded once at the end.
   selectedEntity_ = nullptr;
+  pressedEntity_ = nullptr;
   ReleaseChildren();
   // Every entity goes: the index is emptied at once rather than searched name by name.
   entityIndex_.Clear();

@@ -97,6 +97,13 @@ class TOOAPanel : public Control {
 
   TEntity* SelectedEntity() const { return selectedEntity_; }
   void SetSelectedEntity(TEntity* entity) { selectedEntity_ = entity; }
+  // The entity whose title, row or box was pressed last (its PressedPart says which); none once it
+  // goes.
+  TEntity* PressedEntity() const { return pressedEntity_; }
+  void SetPressedEntity(TEntity* entity) { pressedEntity_ = entity; }
+  // Delete: what was pressed last goes, as its menu's removal does it, one step: a row, a relation or
+  // event box, or the selected entity itself when its title was pressed.
+  void DeleteCommand();
   const std::vector<std::unique_ptr<TEntity>>& Entities() const { return entities_; }
   int LastMouseX() const { return lastMouseX_; }
   int LastMouseY() const { return lastMouseY_; }
@@ -275,6 +282,7 @@ class TOOAPanel : public Control {
   bool pageEditorShown_ = false;
   int editorRefreshHeld_ = 0;
   TEntity* selectedEntity_ = nullptr;
+  TEntity* pressedEntity_ = nullptr;
   // Before the entities, so that it outlives every box and row it lists.
   TConnectorIndex connectors_;
   TDiagramHistory history_{*this};

@@ -213,7 +213,7 @@ void TProperty::MouseDown(TMouseButton button, TShiftState shift, int x, int y) 
   if (!entity) return;
   // The entity is taken where its row was pressed, in its own coordinates.
   entity->MouseDown(button, shift, x + Left(), y + Top());
-  entity->SetPressedRow(TEntity::TPressedRow::Property);
+  entity->SetPressedPart(TEntity::TPressedPart::Property);
   if (TProperty* previous = entity->SelectedProperty(); previous && previous != this) previous->Invalidate();
   entity->SetSelectedProperty(this);
   Invalidate();

@@ -27,7 +27,10 @@ void TRelation::SetSourceProperty(TProperty* row) { SetSourceRow(row); }
 void TRelation::SetTargetProperty(TProperty* row) { SetTargetRow(row); }
 
 void TRelation::SelectInOwner() {
-  if (TEntity* owner = OwnerEntity()) owner->SetSelectedRelation(this);
+  if (TEntity* owner = OwnerEntity()) {
+    owner->SetSelectedRelation(this);
+    owner->SetPressedPart(TEntity::TPressedPart::Relation);
+  }
 }
 
 TRelation* AddRelation(TEntity& entity, const std::string& desc, bool silent) {
@@ -82,7 +85,7 @@ void TRelation::DragDrop(Control& source, int x, int y) {
   }
   // A relation links property rows: an entity taken by a method row brings none.
   auto* entity = dynamic_cast<TEntity*>(&source);
-  if (!entity || !entity->SelectedProperty() || entity->PressedRow() == TEntity::TPressedRow::Method) return;
+  if (!entity || !entity->SelectedProperty() || entity->PressedPart() == TEntity::TPressedPart::Method) return;
   TProperty* row = entity->SelectedProperty();
   const bool sourceSide = entity == OwnerEntity();
   const TEditStep step = EditStep("Link", RelationDesc());

@@ -8,6 +8,7 @@
 #include <tuple>
 #include <vector>
 
+#include "diagram_file_writer.h"
 #include "diagram_fixture.h"
 #include "entity_event.h"
 #include "io_test_support.h"
@@ -842,4 +843,52 @@ TEST_F(Panel, BitmapExportCommand) {
   platform.CancelFile();
   panel.SurfaceMenu().Find("-> Export Page As...")->Click();
   EXPECT_EQ(platform.CallsOf("Save").back().File.FileName, "/data/In_Out_New_Draft.png");
+}
+
+// Delete removes what was pressed last, as its menu's removal does, one step that undo takes back;
+// the entity itself only when its title was pressed and it is still selected.
+TEST_F(Panel, DeleteRemovesWhatWasPressedLast) {
+  AddPage("P1");
+  struct Case {
+    const char* pressed;
+    const char* step;  // the step's name, empty when nothing goes
+    const char* left;  // what the entity holds afterwards: rows, relations, events
+  } cases[] = {
+      {"property", "Remove Property Id", "1 1 1 1"}, {"method", "Remove Method Pay", "2 0 1 1"},
+      {"relation", "Remove Relation Owns", "2 1 0 1"}, {"event", "Remove Event Paid", "2 1 1 0"},
+      {"title", "Remove Entity Order", ""},           {"title, then unselected", "", "2 1 1 1"},
+  };
+  for (const Case& c : cases) {
+    TEntity& entity = AddEntity("Order");
+    TProperty* id = AddProperty(entity, "Id", true);
+    AddProperty(entity, "Total", true);
+    TMethod* pay = AddMethod(entity, "Pay", true);
+    TRelation* owns = AddRelation(entity, "Owns", false);
+    TEntityEvent* paid = AddEntityEvent(entity, "Paid", false);
+    const std::string pressed = c.pressed;
+    Control* target = pressed == "property" ? static_cast<Control*>(id)
+                      : pressed == "method" ? static_cast<Control*>(pay)
+                      : pressed == "relation" ? static_cast<Control*>(owns)
+                      : pressed == "event" ? static_cast<Control*>(paid)
+                                          : static_cast<Control*>(&entity);
+    target->MouseDown(TMouseButton::Left, 0, 1, 1);
+    if (pressed == "title, then unselected") panel.SetSelectedEntity(nullptr);
+    const size_t steps = panel.History().StepCount();
+    const std::string before = DiagramFileText(panel);
+    panel.DeleteCommand();
+    EXPECT_EQ(panel.History().StepCount(), steps + (*c.step ? 1 : 0)) << pressed;
+    EXPECT_EQ(panel.History().UndoName(), *c.step ? c.step : panel.History().UndoName()) << pressed;
+    const std::string left = panel.Entities().empty()
+                                 ? ""
+                                 : std::to_string(entity.PropertyCount()) + " " + std::to_string(entity.MethodCount()) +
+                                       " " + std::to_string(entity.RelationList().size()) + " " +
+                                       std::to_string(entity.EventList().size());
+    EXPECT_EQ(left, c.left) << pressed;
+    if (*c.step) {
+      panel.UndoCommand();
+      EXPECT_EQ(DiagramFileText(panel), before) << pressed;
+    }
+    panel.ClearDiagram();
+    AddPage("P1");
+  }
 }

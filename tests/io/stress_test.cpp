@@ -1009,16 +1009,16 @@ class StressRun : private THostWindow {
     // a method row.
     auto* dragged = dynamic_cast<TEntity*>(&source);
     const bool click = std::abs(to.X - from.X) + std::abs(to.Y - from.Y) < 4;
-    using TPressed = TEntity::TPressedRow;
+    using TPressed = TEntity::TPressedPart;
     if (click) {
       Note("[click]");
     } else if (dynamic_cast<TRelation*>(target)) {
-      if (dragged && dragged->SelectedProperty() && dragged->PressedRow() != TPressed::Method) {
+      if (dragged && dragged->SelectedProperty() && dragged->PressedPart() != TPressed::Method) {
         YesNoAnswer(Below(4) != 0);
         Count("relation end questions");
       }
     } else if (dynamic_cast<TEntityEvent*>(target)) {
-      if (dragged && dragged->SelectedMethod() && dragged->PressedRow() != TPressed::Property) {
+      if (dragged && dragged->SelectedMethod() && dragged->PressedPart() != TPressed::Property) {
         const bool trigger = Below(2) == 0;
         YesNoAnswer(trigger);
         if (!trigger) YesNoAnswer(Below(4) != 0);
