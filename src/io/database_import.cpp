@@ -136,7 +136,6 @@ struct TMade {
   std::vector<TEntity*> Entities;       // by table
   std::vector<TRelation*> Relations;    // by column link
   std::vector<std::string> Pages;       // the overview first, when there is one
-  bool Overview = false;
   size_t OverviewPages = 1;
   std::vector<std::string> Crowded;  // pages whose tables could not all be placed apart
 };
@@ -144,7 +143,7 @@ struct TMade {
 class TSchemaBuilder {
  public:
   TSchemaBuilder(TOOAPanel& panel, const TDatabaseSchema& schema, const TResolved& resolved)
-      : panel_(panel), schema_(schema), resolved_(resolved) {}
+      : panel_(panel), schema_(schema), resolved_(resolved), qualified_(Qualified(schema)) {}
 
   TMade Build(const std::string& pageName) {
     made_.Pages.push_back(NewPage(panel_, pageName));
@@ -168,14 +167,12 @@ class TSchemaBuilder {
 
  private:
   // Tables are named with their schema only where the source holds more than one.
-  bool Qualified() const {
-    for (const TSchemaTable& table : schema_.Tables)
-      if (table.Schema != schema_.Tables.front().Schema) return true;
-    return false;
+  static bool Qualified(const TDatabaseSchema& schema) {
+    return std::any_of(schema.Tables.begin(), schema.Tables.end(),
+                       [&](const TSchemaTable& table) { return table.Schema != schema.Tables.front().Schema; });
   }
 
   void MakeEntity(const TSchemaTable& table, const std::string& page) {
-    if (qualified_ < 0) qualified_ = Qualified() ? 1 : 0;
     std::string desc = qualified_ && !table.Schema.empty() ? table.Schema + "." + table.Name : table.Name;
     if (IsBlank(desc)) desc = "Table" + IntToText(static_cast<long long>(made_.Entities.size() + 1));
     TEntity& entity = panel_.CreateEntity(desc, true);
@@ -225,9 +222,9 @@ class TSchemaBuilder {
     return boxes;
   }
 
+  // The page shown first by the arrangement itself, so that the sizes it lays out are that page's.
   void Arrange(const std::string& page) {
     panel_.SetActivePageName(page);
-    panel_.ShowActivePage();
     if (!ArrangeActivePage(panel_)) made_.Crowded.push_back(page);
   }
 
@@ -242,7 +239,6 @@ class TSchemaBuilder {
       Arrange(page);
       return;
     }
-    made_.Overview = true;
     for (TRelation* relation : made_.Relations) relation->ClearEntries();
     for (TLayoutBox& box : boxes) box.Height = TEntity::TitleHeight;
     std::vector<int> byGroup;
@@ -294,7 +290,7 @@ class TSchemaBuilder {
   const TDatabaseSchema& schema_;
   const TResolved& resolved_;
   TMade made_;
-  int qualified_ = -1;
+  const bool qualified_;
 };
 
 std::string Summary(const TDatabaseSchema& schema, const TResolved& resolved, const TMade& made,

@@ -9,21 +9,13 @@
 #include <unordered_map>
 #include <vector>
 
+#include "library_handle.h"
 #include "text.h"
 #include "toolkit_error.h"
 
 namespace {
-struct TConnectionCloser {
-  void operator()(PGconn* connection) const { PQfinish(connection); }
-};
-struct TResultClearer {
-  void operator()(PGresult* result) const { PQclear(result); }
-};
-struct TOptionsFreer {
-  void operator()(PQconninfoOption* options) const { PQconninfoFree(options); }
-};
-using TConnection = std::unique_ptr<PGconn, TConnectionCloser>;
-using TResult = std::unique_ptr<PGresult, TResultClearer>;
+using TConnection = TLibraryHandle<PGconn, PQfinish>;
+using TResult = TLibraryHandle<PGresult, PQclear>;
 
 EToolkitError ConnectError(const std::string& reason) {
   return EToolkitError("Cannot connect to the PostgreSQL database: " + reason);
@@ -54,7 +46,7 @@ std::string WithoutQuotedPieces(std::string_view message) {
 void CheckConnectionText(const std::string& connection) {
   if (!IsPostgresUri(connection) && connection.find('=') == std::string::npos) return;
   char* error = nullptr;
-  std::unique_ptr<PQconninfoOption, TOptionsFreer> options(PQconninfoParse(connection.c_str(), &error));
+  TLibraryHandle<PQconninfoOption, PQconninfoFree> options(PQconninfoParse(connection.c_str(), &error));
   if (options) return;
   const std::string reason = error ? WithoutQuotedPieces(error) : "out of memory";
   PQfreemem(error);

@@ -11,18 +11,13 @@
 #include <vector>
 
 #include "sql_schema_reader.h"
+#include "library_handle.h"
 #include "text.h"
 #include "toolkit_error.h"
 
 namespace {
-struct TSqliteCloser {
-  void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
-};
-struct TStatementFinalizer {
-  void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
-using TSqliteHandle = std::unique_ptr<sqlite3, TSqliteCloser>;
-using TStatement = std::unique_ptr<sqlite3_stmt, TStatementFinalizer>;
+using TSqliteHandle = TLibraryHandle<sqlite3, sqlite3_close_v2>;
+using TStatement = TLibraryHandle<sqlite3_stmt, sqlite3_finalize>;
 
 EToolkitError ReadError(const std::string& fileName, const std::string& reason) {
   return EToolkitError("Cannot read the SQLite database \"" + fileName + "\": " + reason);

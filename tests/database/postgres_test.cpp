@@ -31,11 +31,11 @@ CREATE TABLE sales.shipments (id serial PRIMARY KEY, "order" bigint, line smalli
   CONSTRAINT "Ships Lines" FOREIGN KEY ("order", line) REFERENCES sales."Order Lines");
 CREATE VIEW sales.big AS SELECT * FROM customers; CREATE ROLE reader LOGIN PASSWORD 'pa ss''word';)";
 
-std::string Shell(const std::string& command) {
-  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-  std::string output;
-  for (int c; pipe && (c = std::fgetc(pipe)) != EOF;) output += static_cast<char>(c);
-  if (!pipe || ::pclose(pipe) != 0) throw std::runtime_error(command + " failed: " + output);
+// A command that must succeed: its output and errors, or an error telling them.
+std::string MustRun(const std::string& command) {
+  int status = 0;
+  const std::string output = Shell(command + " 2>&1", &status);
+  if (status != 0) throw std::runtime_error(command + " failed: " + output);
   return output;
 }
 
@@ -51,18 +51,18 @@ class PostgresSchema : public ::testing::Test {
     if (::geteuid() == 0) {
       ASSERT_TRUE(user && ::chown(socket.c_str(), user->pw_uid, user->pw_gid) == 0);
     }
-    Shell(Server("initdb") + " -U postgres -A trust -E UTF8 --locale=C --no-sync");
+    MustRun(Server("initdb") + " -U postgres -A trust -E UTF8 --locale=C --no-sync");
     WriteBytes(folder / "data/pg_hba.conf", "local all reader scram-sha-256\nlocal all all trust\n");
     started = true;
-    Shell(Server("pg_ctl") + " -w -l " + folder / "log" + " -o \"-k " + socket + " -p 54329 -c listen_addresses='' -c fsync=off\" start");
+    MustRun(Server("pg_ctl") + " -w -l " + folder / "log" + " -o \"-k " + socket + " -p 54329 -c listen_addresses='' -c fsync=off\" start");
     Load("shop", kShop);
   }
   void TearDown() override {
-    if (started) Shell(Server("pg_ctl") + " -m immediate stop");
+    if (started) MustRun(Server("pg_ctl") + " -m immediate stop");
   }
   void Load(const std::string& database, const std::string& script) {
     WriteBytes(folder / "load.sql", script);
-    Shell(Client("createdb") + database + " && " + Client("psql") + "-X -q -v ON_ERROR_STOP=1 -f " + folder / "load.sql " + database);
+    MustRun(Client("createdb") + database + " && " + Client("psql") + "-X -q -v ON_ERROR_STOP=1 -f " + folder / "load.sql " + database);
   }
   // pg_dump's script of the database, read by the script reader, reads as the catalog does, each in
   // its source's order.
@@ -72,10 +72,10 @@ class PostgresSchema : public ::testing::Test {
       std::sort(sorted.begin(), sorted.end());
       return sorted;
     };
-    EXPECT_EQ(lines(ReadSqlSchema(Shell(Client("pg_dump") + "--schema-only " + database))), lines(read));
+    EXPECT_EQ(lines(ReadSqlSchema(MustRun(Client("pg_dump") + "--schema-only " + database))), lines(read));
   }
   TTempFolder folder;
-  const std::string socket = folder.Path().string(), bin = Trim(Shell("pg_config --bindir"));
+  const std::string socket = folder.Path().string(), bin = Trim(MustRun("pg_config --bindir"));
   const std::string keywords = "host=" + socket + " port=54329 dbname=shop user=";
   bool started = false;
 };
@@ -127,7 +127,7 @@ TEST_F(PostgresSchema, ReadsARealSchemaAsItsDumpHasIt) {
   const std::string zipped = (root ? root : std::getenv("HOME") + std::string("/.cache/quorvane/schemas")) +
                              "/zabbix-server-pgsql/usr/share/zabbix-server-pgsql/schema.sql.gz";
   if (!std::filesystem::exists(zipped)) FAIL() << zipped << " is missing: scripts/setup.sh fetches it (scripts/fetch_schemas.sh)";
-  const std::string script = Shell("zcat " + zipped);
+  const std::string script = MustRun("zcat " + zipped);
   Load("zabbix", script);
   const TDatabaseSchema schema = ReadPostgresSchema(keywords + "postgres dbname=zabbix", nullptr);
   size_t created = 0;

@@ -15,22 +15,12 @@
 #include <thread>
 #include <vector>
 
+#include "io_test_support.h"
 #include "sql_schema_reader.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-// The standard output of a shell command; the status where asked.
-std::string Shell(const std::string& command, int* status = nullptr) {
-  std::string output;
-  FILE* pipe = popen(command.c_str(), "r");
-  char buffer[65536];
-  for (size_t got; pipe != nullptr && (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, got);
-  const int ended = pipe != nullptr ? pclose(pipe) : -1;
-  if (status != nullptr) *status = WIFEXITED(ended) ? WEXITSTATUS(ended) : -1;
-  return output;
-}
-
 std::string Quoted(const std::string& text) {
   std::string quoted = "'";
   for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);

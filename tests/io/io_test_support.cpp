@@ -1,7 +1,10 @@
 #include "io_test_support.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <cstdio>
 
 #include <algorithm>
 #include <fstream>
@@ -296,5 +299,18 @@ std::string DescribeSchema(const TDatabaseSchema& schema) {
   for (const TSchemaForeignKey& key : schema.ForeignKeys)
     text += named(key.Schema, key.Table) + list(key.Columns) + " -> " + named(key.RefSchema, key.RefTable) +
             list(key.RefColumns) + (key.Name.empty() ? "" : " " + key.Name) + "\n";
+  if (schema.SkippedCount > 0) text += "skipped " + IntToText(schema.SkippedCount) + ":";
+  for (const TSkippedStatement& skipped : schema.Skipped) text += ' ' + IntToText(skipped.Line) + " '" + skipped.Text + "'";
   return text;
 }
+
+std::string Shell(const std::string& command, int* status) {
+  std::string output;
+  FILE* pipe = popen(command.c_str(), "r");
+  char buffer[65536];
+  for (size_t got; pipe != nullptr && (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, got);
+  const int ended = pipe != nullptr ? pclose(pipe) : -1;
+  if (status != nullptr) *status = WIFEXITED(ended) ? WEXITSTATUS(ended) : -1;
+  return output;
+}
+

@@ -41,8 +41,12 @@ void GenerateDiagram(TOOAPanel& panel, unsigned seed);
 std::string DescribeDiagram(const TOOAPanel& panel);
 
 // A line per table ("schema.table: column type pk nn, ..."), then per foreign key
-// ("schema.table(a, b) -> schema.ref(c, d) name"), the schema left out where the source names none.
+// ("schema.table(a, b) -> schema.ref(c, d) name"), the schema left out where the source names none;
+// then "skipped N:" and each statement kept as skipped, by line and words.
 std::string DescribeSchema(const TDatabaseSchema& schema);
+
+// The standard output of a shell command; its exit status where asked (-1 when it did not exit).
+std::string Shell(const std::string& command, int* status = nullptr);
 
 // What an undo must give back beyond the file: whether every entity, row and box is shown (a property
 // row also whether it is displayed), the active page and the selection the next command acts on. Places are in the file; sizes a page showing works out again.

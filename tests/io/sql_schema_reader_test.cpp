@@ -7,40 +7,10 @@
 #include <random>
 #include <string>
 
+#include "io_test_support.h"
 #include "text_encoding.h"
 
 using namespace std::string_literals;
-
-namespace {
-std::string Qualified(const std::string& schema, const std::string& name) {
-  return schema.empty() ? name : schema + "." + name;
-}
-
-// "t(a int PK NN; b)" per table, "fk n: t(a) -> r(b)" per foreign key, "skipped N: LINE 'TEXT' ...".
-std::string Describe(const TDatabaseSchema& schema) {
-  std::string text;
-  for (const TSchemaTable& table : schema.Tables) {
-    text += Qualified(table.Schema, table.Name) + "(";
-    for (const TSchemaColumn& column : table.Columns) {
-      text += (&column == &table.Columns.front() ? "" : "; ") + column.Name;
-      text += (column.Type.empty() ? "" : " ") + column.Type;
-      text += std::string(column.PrimaryKey ? " PK" : "") + (column.NotNull ? " NN" : "");
-    }
-    text += ")\n";
-  }
-  for (const TSchemaForeignKey& key : schema.ForeignKeys) {
-    text += "fk" + (key.Name.empty() ? "" : " " + key.Name) + ": " + Qualified(key.Schema, key.Table) + "(";
-    for (const std::string& column : key.Columns) text += (&column == &key.Columns.front() ? "" : ",") + column;
-    text += ") -> " + Qualified(key.RefSchema, key.RefTable) + "(";
-    for (const std::string& column : key.RefColumns) text += (&column == &key.RefColumns.front() ? "" : ",") + column;
-    text += ")\n";
-  }
-  if (schema.SkippedCount > 0) text += "skipped " + std::to_string(schema.SkippedCount) + ":";
-  for (const TSkippedStatement& skipped : schema.Skipped)
-    text += ' ' + std::to_string(skipped.Line) + " '" + skipped.Text + "'";
-  return text;
-}
-}  // namespace
 
 TEST(ReadSqlSchema, ReadsEachDialectAsItsDumpsWriteIt) {
   const struct {
@@ -60,9 +30,9 @@ TEST(ReadSqlSchema, ReadsEachDialectAsItsDumpsWriteIt) {
        "ALTER TABLE ONLY public.users ADD CONSTRAINT users_pkey PRIMARY KEY (id);\nALTER TABLE ONLY public.orders\n"
        "  ADD CONSTRAINT o_fk FOREIGN KEY (u) REFERENCES public.users(id) ON DELETE CASCADE;\n"
        "CREATE INDEX i ON public.orders USING btree (u); COMMENT ON TABLE public.users IS 'a; b'; GRANT ALL ON x TO y;",
-       "public.users(id integer PK NN; name character varying(40) NN; tags integer[]; seen timestamp without time "
-       "zone; "
-       "price numeric(10,2))\npublic.orders(u integer)\nfk o_fk: public.orders(u) -> public.users(id)\n"},
+       "public.users: id integer pk nn, name character varying(40) nn, tags integer[], seen timestamp without time zone, price numeric(10,2)\n"
+       "public.orders: u integer\n"
+       "public.orders(u) -> public.users(id) o_fk\n"},
       // Quoted names keep their text; db.schema.table keeps two parts; inline keys and constraints.
       {"CREATE TABLE \"public\".\"Users\" (\"Id\" INT CONSTRAINT pk PRIMARY KEY, \"say \"\"hi\"\"\" text COLLATE "
        "\"C\");\n"
@@ -71,10 +41,11 @@ TEST(ReadSqlSchema, ReadsEachDialectAsItsDumpsWriteIt) {
        "NULL,\n"
        "  d double precision DEFAULT -1.5e3 NOT NULL, e timestamp(6) with time zone, PRIMARY KEY (c, a),\n"
        "  CONSTRAINT t_r FOREIGN KEY (e, d) REFERENCES r, UNIQUE (a), CHECK (a > 0), EXCLUDE USING gist (a WITH =));",
-       "public.Users(Id INT PK NN; say \"hi\" text)\ns.t(a int PK NN; b bigint NN; c int PK NN; d double precision NN; "
-       "e "
-       "timestamp(6) with time zone)\nfk t_u: s.t(a) -> public.Users()\nfk: s.t(c) -> r(x,y)\nfk t_r: s.t(e,d) -> "
-       "r()\n"},
+       "public.Users: Id INT pk nn, say \"hi\" text\n"
+       "s.t: a int pk nn, b bigint nn, c int pk nn, d double precision nn, e timestamp(6) with time zone\n"
+       "s.t(a) -> public.Users() t_u\n"
+       "s.t(c) -> r(x, y)\n"
+       "s.t(e, d) -> r() t_r\n"},
       // mysqldump: conditional comments, backslash escapes, keys and indexes, DELIMITER, ALTER with several actions.
       {"/*!40101 SET NAMES utf8mb4 */;\nDROP TABLE IF EXISTS `users`;\nCREATE TABLE `users` (\n"
        "  `id` int(11) unsigned NOT NULL AUTO_INCREMENT,\n  `name` varchar(40) CHARACTER SET utf8mb4 COLLATE "
@@ -91,8 +62,10 @@ TEST(ReadSqlSchema, ReadsEachDialectAsItsDumpsWriteIt) {
        "KEY "
        "(`id`), ADD KEY `k` (`up`), MODIFY `id` bigint, ADD CONSTRAINT `up` FOREIGN KEY (`up`) REFERENCES `groups` "
        "(`id`);",
-       "users(id int(11) unsigned PK NN; name varchar(40) NN; kind enum('a','b'); at timestamp NN; g bigint(20))\n"
-       "groups(id bigint(20) PK NN; up bigint)\nfk users_g: users(g) -> groups(id)\nfk up: groups(up) -> groups(id)\n"},
+       "users: id int(11) unsigned pk nn, name varchar(40) nn, kind enum('a','b'), at timestamp nn, g bigint(20)\n"
+       "groups: id bigint(20) pk nn, up bigint\n"
+       "users(g) -> groups(id) users_g\n"
+       "groups(up) -> groups(id) up\n"},
       // sqlite3 .schema: no types, brackets, its own tables, triggers, columns named key and period.
       {"CREATE TABLE IF NOT EXISTS \"notes\"(id INTEGER PRIMARY KEY AUTOINCREMENT, body, [owner id] INT REFERENCES "
        "[u]);\n"
@@ -100,9 +73,9 @@ TEST(ReadSqlSchema, ReadsEachDialectAsItsDumpsWriteIt) {
        "WITHOUT ROWID;\nCREATE TRIGGER tr AFTER UPDATE ON notes BEGIN\n  UPDATE notes SET body = CASE WHEN 1 THEN '' "
        "END; "
        "SELECT 1;\nEND;\nCREATE TABLE IF NOT EXISTS notes(other int);",
-       "notes(id INTEGER PK NN; body; owner id INT)\nkv(key TEXT PK NN; period int; v varchar(9))\nfk: notes(owner id) "
-       "-> "
-       "u()\n"},
+       "notes: id INTEGER pk nn, body, owner id INT\n"
+       "kv: key TEXT pk nn, period int, v varchar(9)\n"
+       "notes(owner id) -> u()\n"},
       // ALTER TABLE adds columns and keys to a table named in another letter case; a table created again.
       {"CREATE TABLE a (x int); ALTER TABLE a ADD COLUMN y text NOT NULL, ADD z int, ADD (p int, q int);\n"
        "ALTER TABLE IF EXISTS ONLY A ADD COLUMN IF NOT EXISTS x int, ALTER COLUMN x SET NOT NULL, ALTER y DROP NOT "
@@ -111,20 +84,23 @@ TEST(ReadSqlSchema, ReadsEachDialectAsItsDumpsWriteIt) {
        "int;\n"
        "CREATE TABLE t (a int REFERENCES r); DROP TABLE t; CREATE TABLE t (b int REFERENCES s); CREATE TABLE t.t (c "
        "int);",
-       "a(x int NN; y text; z int PK NN; p int; q int)\nt(b int)\nt.t(c int)\nfk: a(p) -> b(id)\nfk: t(b) -> s()\n"},
+       "a: x int nn, y text, z int pk nn, p int, q int\n"
+       "t: b int\n"
+       "t.t: c int\n"
+       "a(p) -> b(id)\n"
+       "t(b) -> s()\n"},
       // Statements not understood, with their lines; an element that cannot be read keeps the rest.
       {"CREATE TABLE t AS SELECT 1;\n/* two\nlines */ FROB  the\n\tthing; 'x'; CREATE TABLE p PARTITION OF q;\n"
        "CREATE WIDGET w; CREATE TABLE u (a int, + 1, (b) int, CONSTRAINT c, d text) AS SELECT 1; CREATE TABLE v (a "
        "int, "
        "+ 1, (b) int, CONSTRAINT c, d text); XYZZY a long statement that goes on and on well past the sixty "
        "characters;",
-       "v(a int; d text)\nskipped 7: 1 'CREATE TABLE t AS SELECT 1' 3 'FROB the thing' 4 ''x'' 4 'CREATE TABLE p "
-       "PARTITION "
-       "OF q' 5 'CREATE WIDGET w'"},
+       "v: a int, d text\n"
+       "skipped 7: 1 'CREATE TABLE t AS SELECT 1' 3 'FROB the thing' 4 ''x'' 4 'CREATE TABLE p PARTITION OF q' 5 'CREATE WIDGET w'"},
       {"XYZZY a long statement that goes on and on well past the sixty characters;",
        "skipped 1: 1 'XYZZY a long statement that goes on and on well past the'"},
   };
-  for (const auto& c : cases) EXPECT_EQ(Describe(ReadSqlSchema(c.script)), c.expected) << c.script;
+  for (const auto& c : cases) EXPECT_EQ(DescribeSchema(ReadSqlSchema(c.script)), c.expected) << c.script;
 }
 
 // Bytes that end inside something, junk and runaway nesting: the reader ends, keeps what came
