@@ -247,6 +247,8 @@ void TOOAPanel::RemoveSelectedEntity() {
   RefreshPageEditor();
 }
 
+size_t TOOAPanel::SelectionSize() const { return selectedEntity_ ? 1 : 0; }
+
 void TOOAPanel::DeleteCommand() {
   using TPart = TEntity::TPressedPart;
   if (TEntity* pressed = pressedEntity_) {

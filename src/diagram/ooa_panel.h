@@ -95,6 +95,11 @@ class TOOAPanel : public Control {
   // work fails: the editor never lists a diagram half built.
   void WithOneEditorRefresh(const std::function<void()>& work);
 
+  // How many objects the selection holds: those gathered by Ctrl+click, the band or Ctrl+A, else the
+  // one pressed last (the selected entity, or its box), else none.
+  size_t SelectionSize() const;
+  // Told whenever the selection may have changed (the status bar listens).
+  std::function<void()> SelectionChanged;
   TEntity* SelectedEntity() const { return selectedEntity_; }
   void SetSelectedEntity(TEntity* entity) { selectedEntity_ = entity; }
   // The entity whose title, row or box was pressed last (its PressedPart says which); none once it
