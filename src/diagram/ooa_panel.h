@@ -105,6 +105,9 @@ class TOOAPanel : public Control {
   // The objects gathered by Ctrl+click, the band or Ctrl+A, which move, align and go together; it
   // holds only objects shown on the active page and empties when another page is shown.
   const TSurfaceSelection& Selection() const { return selection_; }
+  // What the selection's commands act on: its objects still shown (a command since may have taken one
+  // off the page).
+  std::vector<TPlacedControl*> SelectedObjects() const;
   // A press on an object (an entity, by its title or a row, or a relation or event box): a left one
   // with Ctrl takes the object into the selection or out of it (the first one taken brings along
   // what was selected before it) and is used up, true; a left one without Ctrl lets the selection go

@@ -21,6 +21,12 @@ TEntity* EntityOf(TPlacedControl& object) {
 }
 }  // namespace
 
+std::vector<TPlacedControl*> TOOAPanel::SelectedObjects() const {
+  std::vector<TPlacedControl*> objects = selection_.Objects();
+  std::erase_if(objects, [](const TPlacedControl* object) { return !object->Visible(); });
+  return objects;
+}
+
 size_t TOOAPanel::SelectionSize() const {
   if (const size_t gathered = selection_.Size()) return gathered;
   return selectedEntity_ ? 1 : 0;
@@ -121,11 +127,11 @@ std::vector<TEntity*> TOOAPanel::ScopeOfObjects(const std::vector<TPlacedControl
 TRect TOOAPanel::DragBounds(const Control& source) const {
   const auto* object = dynamic_cast<const TPlacedControl*>(&source);
   if (!object || selection_.Size() < 2 || !selection_.Contains(*object)) return Control::DragBounds(source);
-  return BoundsOf(selection_.Objects());
+  return BoundsOf(SelectedObjects());
 }
 
 void TOOAPanel::MoveSelection(int dx, int dy) {
-  const std::vector<TPlacedControl*> objects = selection_.Objects();
+  const std::vector<TPlacedControl*> objects = SelectedObjects();
   if (objects.empty()) return;
   const TRect bounds = BoundsOf(objects);
   // Held together: the whole selection stops at the surface's top and left edges.
@@ -156,7 +162,7 @@ void TOOAPanel::PlaceObjects(const std::vector<TPlacedControl*>& objects, const 
 }
 
 void TOOAPanel::DeleteSelection() {
-  const std::vector<TPlacedControl*> objects = selection_.Objects();
+  const std::vector<TPlacedControl*> objects = SelectedObjects();
   std::unordered_set<const TEntity*> going;
   std::vector<TEntity*> entities;
   std::vector<TLinkBox*> boxes;

@@ -46,7 +46,7 @@ TPageObjects ObjectsOn(TOOAPanel& panel, const std::string& page, bool measured,
   TPageObjects on;
   std::unordered_map<const TEntity*, int> entityAt;
   const auto wanted = [&](const TPlacedControl& object) {
-    return object.IsOnPage(page) && (!selectedOnly || panel.Selection().Contains(object));
+    return object.IsOnPage(page) && (!selectedOnly || (object.Visible() && panel.Selection().Contains(object)));
   };
   for (const auto& entity : panel.Entities())
     if (wanted(*entity)) {
@@ -117,7 +117,7 @@ namespace {
 // Each selected object's new place, in the order of the selection's objects, as one step named what.
 void PlaceSelection(TOOAPanel& panel, const std::string& what,
                     const std::function<std::vector<TPoint>(const std::vector<TPlacedControl*>&)>& places) {
-  const std::vector<TPlacedControl*> objects = panel.Selection().Objects();
+  const std::vector<TPlacedControl*> objects = panel.SelectedObjects();
   if (objects.empty()) return;
   const std::vector<TPoint> to = places(objects);
   panel.Edit(what, TOOAPanel::ScopeOfObjects(objects), [&] { panel.PlaceObjects(objects, to); });
@@ -137,7 +137,7 @@ const char* AlignmentName(TAlignment alignment) {
 }  // namespace
 
 void AlignSelection(TOOAPanel& panel, TAlignment alignment) {
-  if (panel.Selection().Size() < 2) return;
+  if (panel.SelectedObjects().size() < 2) return;
   PlaceSelection(panel, AlignmentName(alignment), [alignment](const std::vector<TPlacedControl*>& objects) {
     const TRect bounds = TOOAPanel::BoundsOf(objects);
     std::vector<TPoint> to;
@@ -159,7 +159,7 @@ void AlignSelection(TOOAPanel& panel, TAlignment alignment) {
 }
 
 void DistributeSelection(TOOAPanel& panel, bool across) {
-  if (panel.Selection().Size() < 3) return;
+  if (panel.SelectedObjects().size() < 3) return;
   PlaceSelection(panel, across ? "Distribute Across" : "Distribute Down", [across](const std::vector<TPlacedControl*>& objects) {
     const auto start = [across](const TPlacedControl* o) { return across ? o->Left() : o->Top(); };
     const auto length = [across](const TPlacedControl* o) { return across ? o->Width() : o->Height(); };
