@@ -13,8 +13,6 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPolygon>
-#include <QCursor>
-#include <QGuiApplication>
 #include <QRegion>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -249,21 +247,22 @@ std::optional<size_t> DiagramHost::ChooseFromMenu(Control&, const PopupMenu& ite
 void DiagramHost::mouseMoveEvent(QMouseEvent* event) {
   event->accept();
   const QPoint pos = event->position().toPoint();
-  controls_.Move(shiftState(event->modifiers(), event->buttons()), {pos.x(), pos.y()});
+  lastPointer_ = event->globalPosition().toPoint();
+  lastPointerState_ = shiftState(event->modifiers(), event->buttons());
+  controls_.Move(lastPointerState_, {pos.x(), pos.y()});
   syncSize();
   if ((controls_.IsDragging() || controls_.IsBanding()) && !autoScroll_->isActive()) autoScroll_->start();
 }
 
 void DiagramHost::autoScroll() {
   auto* view = parentWidget() ? qobject_cast<QScrollArea*>(parentWidget()->parentWidget()) : nullptr;
-  if (!view || !(controls_.IsDragging() || controls_.IsBanding()) ||
-      !(QGuiApplication::mouseButtons() & Qt::LeftButton)) {
+  if (!view || !(controls_.IsDragging() || controls_.IsBanding()) || !(lastPointerState_ & ssLeft)) {
     autoScroll_->stop();
     return;
   }
   // Within 24 pixels of an edge of the view the view scrolls, the faster the nearer (or past) it.
   static constexpr int kEdge = 24;
-  const QPoint at = view->viewport()->mapFromGlobal(QCursor::pos());
+  const QPoint at = view->viewport()->mapFromGlobal(lastPointer_);
   const QSize size = view->viewport()->size();
   const auto speed = [](int pos, int length) {
     if (pos < kEdge) return -std::min(kEdge, kEdge - pos) / 2 - 1;
@@ -281,12 +280,14 @@ void DiagramHost::autoScroll() {
   down->setValue(oldY + dy);
   if (across->value() == oldX && down->value() == oldY) return;
   // The pointer now stands over another point of the surface: the outline or the band follows it.
-  const QPoint pos = mapFromGlobal(QCursor::pos());
-  controls_.Move(shiftState(QGuiApplication::keyboardModifiers(), QGuiApplication::mouseButtons()), {pos.x(), pos.y()});
+  const QPoint pos = mapFromGlobal(lastPointer_);
+  controls_.Move(lastPointerState_, {pos.x(), pos.y()});
 }
 
 void DiagramHost::mouseReleaseEvent(QMouseEvent* event) {
   event->accept();
+  lastPointerState_ = shiftState(event->modifiers(), event->buttons());
+  autoScroll_->stop();
   const std::optional<TMouseButton> button = diagramButton(event->button());
   if (!button) return;
   const QPoint pos = event->position().toPoint();

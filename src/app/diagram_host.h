@@ -78,6 +78,10 @@ class DiagramHost : public QWidget, private THostWindow {
   QRect outline_;
   QRect band_;
   QTimer* autoScroll_ = nullptr;
+  // Where the pointer last moved (on the screen) and what was held then: what the view scrolls
+  // towards while the pointer rests.
+  QPoint lastPointer_;
+  TShiftState lastPointerState_ = 0;
   // Set by a right press that already opened its menu, so that the context menu event the window
   // system sends after that press does not open a second one.
   bool menuShownForPress_ = false;
