@@ -36,7 +36,8 @@ TShownText::TShownText(TKind kind, Control& object) : kind_(kind), object_(&obje
     case TKind::Entity:
       desc_ = static_cast<TEntity&>(object).EntityDesc();
       shown_ = desc_.empty() ? "New Entity" : desc_;
-      box_.Bottom = std::min(box_.Bottom, box_.Top + kTitleBandHeight);
+      // Within the entity's frame, which stays in sight around an editor over the title.
+      box_ = {box_.Left + 1, box_.Top + 1, box_.Right - 1, std::min(box_.Bottom, box_.Top + kTitleBandHeight)};
       break;
     case TKind::Property:
     case TKind::Method:

@@ -479,7 +479,7 @@ TEST_P(ZoomedHostTest, F2AndADoubleClickRenameInPlace) {
   panel().ShowActivePage();
   window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-  const QRect title(40, 50, entity.Width(), 20);
+  const QRect title(41, 51, entity.Width() - 2, 19);  // within the frame
   const QRect rowBox(row->OriginInRoot().X, row->OriginInRoot().Y, row->Width(), row->Height());
   const struct {
     bool doubleClick;
