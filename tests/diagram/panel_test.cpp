@@ -383,11 +383,17 @@ TEST_F(Panel, RemoveSelectedEntityWithNothingSelectedDoesNothing) {
 TEST_F(Panel, RemovingAnEntityRefreshesAnOpenPageEditor) {
   AddPage("P1");
   TEntity& a = AddEntity("A");
+  TRelation* owns = AddRelation(a, "Owns", true);
   panel.SetPageEditorShown(true);
   panel.SetSelectedEntity(&a);
   const int before = window.EditorRefreshes;
+  // So does a rename: the editor lists entities and boxes by their descriptions.
+  platform.Type("B").Type("Has");
+  a.RenameEntity();
+  owns->Menu().Find(" -> Rename Relation")->Click();
+  EXPECT_EQ(window.EditorRefreshes, before + 2);
   panel.RemoveSelectedEntity();
-  EXPECT_EQ(window.EditorRefreshes, before + 1);
+  EXPECT_EQ(window.EditorRefreshes, before + 3);
 }
 
 TEST_F(Panel, CloseDiagramDropsEverythingButTheFolder) {
