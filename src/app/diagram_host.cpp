@@ -17,6 +17,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTimer>
+#include <QToolTip>
 
 #include <exception>
 #include <utility>
@@ -27,7 +28,9 @@
 #include "popup_menu.h"
 #include "deferred_canvas.h"
 #include "placed_control.h"
+#include "in_place_editor.h"
 #include "qt_canvas.h"
+#include "shown_text.h"
 
 namespace {
 constexpr int kMaxInvalidatedRects = 32;
@@ -102,6 +105,7 @@ void DiagramHost::setZoom(TViewZoom zoom) {
   controls_.SetZoom(zoom);
   syncSize();
   update();
+  if (renameEditor_) renameEditor_->place();
 }
 
 void DiagramHost::invalidateControl(Control& control) {
@@ -299,6 +303,42 @@ void DiagramHost::mouseDoubleClickEvent(QMouseEvent* event) {
   // Qt hands the second press of a double click to widgets as this event instead of a press; for the
   // diagram it is a press like any other, marked as the second of a double click.
   pressEvent(event, ssDouble);
+  // A double click on a title, row or box renames it in place; the drag its press began is no drag.
+  if (event->button() != Qt::LeftButton || renameEditor_) return;
+  const QPoint pos = event->position().toPoint();
+  if (const auto text = TShownText::At(panel_, controls_.RootPoint({pos.x(), pos.y()}))) {
+    controls_.CancelDrag();
+    openRenameEditor(*text);
+  }
+}
+
+void DiagramHost::renameInPlace() {
+  if (controls_.IsDragging() || renameEditor_) return;
+  if (const auto text = TShownText::OfPressed(panel_)) openRenameEditor(*text);
+}
+
+void DiagramHost::keepRenameInPlace() {
+  if (renameEditor_) renameEditor_->finish(true);
+}
+
+void DiagramHost::openRenameEditor(const TShownText& text) {
+  renameEditor_ = new InPlaceEditor(*this, text);
+  renameEditor_->show();
+  renameEditor_->setFocus(Qt::OtherFocusReason);
+}
+
+bool DiagramHost::event(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QWidget::event(event);
+  const auto* help = static_cast<QHelpEvent*>(event);
+  const TPoint at = controls_.RootPoint({help->pos().x(), help->pos().y()});
+  const std::string cut = TShownText::CutTextAt(panel_, at);
+  if (cut.empty()) {
+    QToolTip::hideText();
+    event->ignore();
+  } else {
+    QToolTip::showText(help->globalPos(), QString::fromStdString(cut), this);
+  }
+  return true;
 }
 
 void DiagramHost::keyPressEvent(QKeyEvent* event) {

@@ -253,10 +253,22 @@ void TEntity::RenameEntity() {
   if (!panel_) return;
   const TEditStep step = EditStep("Rename Entity");
   const auto answer = AskNewName(panel_->GetPlatformRef(), "Entity Rename", "Input New Entity's Name :", entityDesc_);
-  if (!answer) return;
-  entityDesc_ = *answer;
+  if (answer) ApplyRename(*answer);
+}
+
+bool TEntity::RenameTo(const std::string& desc) {
+  if (!panel_ || IsBlank(desc) || desc == entityDesc_) return false;
+  const TEditStep step = EditStep("Rename Entity");
+  ApplyRename(desc);
+  return true;
+}
+
+void TEntity::ApplyRename(const std::string& desc) {
+  entityDesc_ = desc;
   Invalidate();
   UpdateMenuCaptions();
+  // The page editor lists entities by their descriptions.
+  if (panel_) panel_->RefreshPageEditor();
 }
 
 void TEntity::SelectEntityType() {

@@ -135,6 +135,9 @@ class TEntity : public TPlacedControl, public TLinkTarget {
   // Menu commands.
   void BuildMenu();
   void RenameEntity();
+  // The rename without its question, as an editor in place gives the answer: one step named as the
+  // menu's; a blank or unchanged description changes nothing and leaves no step. True when renamed.
+  bool RenameTo(const std::string& desc);
   void SelectEntityType();
   void AddNewProperty();
   void AddNewMethod();
@@ -183,6 +186,8 @@ class TEntity : public TPlacedControl, public TLinkTarget {
   // The step of one of the entity's commands, named what and the entity's description.
   TEditStep EditStep(const std::string& what);
   void ForgetSelections();
+  // What a rename does with its answer, whichever way it was asked for.
+  void ApplyRename(const std::string& desc);
 
   TOOAPanel* panel_;
   long long serial_ = 0;

@@ -141,7 +141,7 @@ void TProperty::SwapWith(TProperty& other) {
 }
 
 void TProperty::RenameProperty() {
-  const TEditStep step = EditStep("Rename Property");
+  const TEditStep step = EditStep(RenameStepName());
   Rename("Property Rename", "Input New Property's Name :");
 }
 

@@ -56,6 +56,7 @@ class TProperty : public TRow {
 
  protected:
   void NameChanged(const std::string& oldName) override;
+  std::string RenameStepName() const override { return "Rename Property"; }
 
  private:
   void SwapWith(TProperty& other);
