@@ -29,3 +29,5 @@ std::string TUnattendedPlatform::Choose(const ChoiceDialog& dialog) {
 }
 
 std::optional<TFormAnswer> TUnattendedPlatform::AskForm(const TFormDialog&) { return std::nullopt; }
+
+std::optional<std::string> TUnattendedPlatform::EditText(const TTextDialog&) { return std::nullopt; }
