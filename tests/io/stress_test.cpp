@@ -904,22 +904,20 @@ class StressRun : private THostWindow {
     return index;
   }
 
-  // The rows' text cancelled, taken as it stands (no step), or edited: lines dropped, moved,
-  // renamed, retyped and added; now and then first with a line that cannot be read, which keeps the
-  // dialog open.
+  // The rows' text cancelled, taken as it stands (no step), or with lines dropped, moved, renamed,
+  // retyped and added; now and then first with a line that cannot be read (the dialog stays open).
   void RowsTextAnswer(const TEntity& entity) {
     const int roll = Below(8);
     if (roll == 0) {
       platform_.CancelText();
-      Note("[cancel]");
-      return;
+      return Note("[cancel]");
     }
     std::vector<TRowLine> rows = ReadRowsText(RowsTextOf(entity)).Rows;
     if (roll == 1) after_ = [this] { EXPECT_EQ(panel_.History().Recorded(), recordedBefore_) << "an unchanged text made a step"; };
     for (int edits = roll == 1 ? 0 : 1 + Below(4); edits > 0; --edits) {
       const size_t at = static_cast<size_t>(Below(static_cast<int>(rows.size()) + 1));
-      TRowLine made{Below(3) == 0, Pick(kDescriptions), static_cast<TPropertyDataType>(Below(kPropertyDataTypeCount)),
-                    Below(3) * 20, Below(3), Below(2) == 0, Below(2) == 0};
+      const TRowLine made{Below(3) == 0, Pick(kDescriptions), static_cast<TPropertyDataType>(Below(kPropertyDataTypeCount)),
+                          Below(3) * 20, Below(3), Below(2) == 0, Below(2) == 0};
       const int edit = at == rows.size() ? 0 : Below(4);
       if (edit == 0) rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(at), made);
       if (edit == 1) rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(at));
@@ -928,10 +926,7 @@ class StressRun : private THostWindow {
     }
     std::string text;
     for (const TRowLine& row : rows) text += RowLineText(row) + "\n";
-    if (Below(4) == 0) {
-      platform_.EditTo("Amount : Varchr(10)\n" + text);
-      Note("[a line that cannot be read]");
-    }
+    if (Below(4) == 0) platform_.EditTo("Amount : Varchr(10)\n" + text);
     platform_.EditTo(text);
     Note("[text " + Quoted(text) + "]");
   }

@@ -126,10 +126,9 @@ std::optional<std::string> ScriptedPlatform::EditText(const TTextDialog& dialog)
   for (;;) {
     const auto answer = Next({"EditText", "CancelText"}, "text dialog " + dialog.Caption);
     if (!answer || answer->Kind == "CancelText") return std::nullopt;
-    const std::vector<TTextProblem> problems = dialog.Check ? dialog.Check(answer->Text) : std::vector<TTextProblem>{};
-    if (problems.empty()) return answer->Text;
     std::string listed;
-    for (const auto& problem : problems) listed += IntToText(problem.Line) + ": " + problem.Message + "\n";
+    for (const auto& problem : dialog.Check(answer->Text)) listed += IntToText(problem.Line) + ": " + problem.Message + "\n";
+    if (listed.empty()) return answer->Text;
     Calls.push_back({"Problems", dialog.Caption, listed, {}, {}, {}});
   }
 }

@@ -15,8 +15,7 @@
 #include "recording_canvas.h"
 
 struct PlatformCall {
-  std::string Kind;  // "InputBox", "YesNo", "Message", "Error", "Open", "Save", "Choose", "Form", "Drawing",
-                     // "Text" (Text: the text it opened with), "Problems"
+  std::string Kind;  // "InputBox", "YesNo", "Message", "Error", "Open", "Save", "Choose", "Form", "Drawing", "Text"
   std::string Caption;
   std::string Text;     // prompt or message text; a form's worked-out line as it opened
   std::string Default;  // proposal of an input box; a form's worked-out line as it was answered
@@ -41,8 +40,8 @@ class ScriptedPlatform : public Platform {
   ScriptedPlatform& CloseChoice();             // closed without its button (Escape, the title bar)
   ScriptedPlatform& Fill(TFormAnswer answer);  // a form closed by OK showing these
   ScriptedPlatform& CancelForm();              // a form closed by Cancel, Escape or the title bar
-  // The text dialog's OK pressed on this text: while the dialog's check finds problems in it, the
-  // dialog stays open (its problems recorded as "Problems", one "line: message" a line) for the next.
+  // OK pressed on this text; while the check finds problems (recorded as "Problems", "line: message"
+  // a line) the dialog stays open for the next answer.
   ScriptedPlatform& EditTo(std::string text);
   ScriptedPlatform& CancelText();  // the text dialog closed by Cancel, Escape or the title bar
   bool ScriptDone() const { return script_.empty(); }
