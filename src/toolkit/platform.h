@@ -135,8 +135,11 @@ class Platform {
   // window's close button.
   virtual std::optional<TFormAnswer> AskForm(const TFormDialog& form) = 0;
   // Shows the text dialog modally: the text OK closed it with (in which Check found no problem);
-  // nothing for Cancel, Escape or the window's close button.
-  virtual std::optional<std::string> EditText(const TTextDialog& dialog) = 0;
+  // nothing for Cancel, Escape or the window's close button. Work nobody watches cancels it.
+  virtual std::optional<std::string> EditText(const TTextDialog& dialog) {
+    (void)dialog;
+    return std::nullopt;
+  }
   // A password, typed unseen; nothing when cancelled. Work nobody watches has none to give.
   virtual std::optional<std::string> AskPassword(const std::string& caption, const std::string& prompt) {
     (void)caption;

@@ -29,5 +29,3 @@ std::string TUnattendedPlatform::Choose(const ChoiceDialog& dialog) {
 }
 
 std::optional<TFormAnswer> TUnattendedPlatform::AskForm(const TFormDialog&) { return std::nullopt; }
-
-std::optional<std::string> TUnattendedPlatform::EditText(const TTextDialog&) { return std::nullopt; }

@@ -1,7 +1,7 @@
 // The platform of work nobody watches (the command line, reading a recovery copy to check it, the
 // fuzz harnesses and benchmarks): every input box is answered with its proposal, as Cancel would,
 // every Yes/No box with No, every choice dialog with its preselection (nothing where only its button
-// answers), every form, text and file dialog with Cancel. Messages and errors are kept in order, so that a
+// answers), every form and file dialog with Cancel. Messages and errors are kept in order, so that a
 // job can fail on them, and handed to Tell, where a job shows them. Measuring and pictures are the
 // derived platform's.
 #pragma once
@@ -25,7 +25,6 @@ class TUnattendedPlatform : public Platform {
   std::optional<std::string> SaveFileDialog(const FileDialogOptions& options) override;
   std::string Choose(const ChoiceDialog& dialog) override;
   std::optional<TFormAnswer> AskForm(const TFormDialog& form) override;
-  std::optional<std::string> EditText(const TTextDialog& dialog) override;
   void Invalidate(Control&) override {}
   void BeginDrag(Control&) override {}
 
