@@ -150,6 +150,9 @@ class TEntity : public TPlacedControl, public TLinkTarget {
   void HideAllMethod();
   void RemoveExistsDisplayPage();
   void RemoveThisEntity();
+  // "-> Edit Rows as Text...": every row a line in one dialog; the rows the text gives back, as one
+  // step, once every line of it can be read.
+  void EditRowsAsText();
 
   // Drawing.
   void DrawOn(Canvas& canvas, int x, int y);

@@ -128,6 +128,7 @@ TEST(History, EveryKindOfEditIsOneStepUndoneAndRedoneExactly) {
       {"Show All Properties of Customer", [](EditScene& s) { s.Click(s.customer->Menu(), "-> Show ALL Property"); },
        [](EditScene& s) { s.name->HideProperty(); }},
       {"Remove Entity Customer", [](EditScene& s) { s.Click(s.customer->Menu(), "-> (*)Remove This Entity"); }},
+      {"Edit Rows of Customer", [](EditScene& s) { s.platform.EditTo("City : Integer key\nAge : Double(3,1)\nBill()\nShip()"); s.Click(s.customer->Menu(), "-> Edit Rows as Text..."); }},
       {"Rename Property Name", [](EditScene& s) { s.platform.Type("Surname"); s.Click(s.name->Menu(), " -> Rename Property"); }},
       {"Move Down Property Name", [](EditScene& s) { s.Click(s.name->Menu(), " -> Property Move Down"); }},
       {"Set Data Type of Property Name", [](EditScene& s) { s.platform.Fill(TFormAnswer{pdtDouble, {10, 2}, {}}); s.Click(s.name->Menu(), " -> Property Data Type"); }},
