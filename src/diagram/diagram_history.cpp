@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <unordered_map>
 #include <unordered_set>
@@ -15,6 +16,20 @@
 #include "relation.h"
 
 TDiagramHistory::TDiagramHistory(TOOAPanel& panel) : panel_(panel) {}
+
+TDiagramHistory::~TDiagramHistory() {
+  if (discarding_.joinable()) discarding_.join();
+}
+
+void TDiagramHistory::Discard(std::vector<TStep> steps) {
+  size_t images = 0;
+  for (const TStep& step : steps) images += step.Changes.size();
+  // A handful of images go at once; thousands (a whole page moved, then undone and moved again) are
+  // given back on a thread of their own. They are plain values: nothing else reaches them.
+  if (images < kImagesFreedAside) return;
+  if (discarding_.joinable()) discarding_.join();
+  discarding_ = std::thread([gone = std::move(steps)]() mutable { gone.clear(); });
+}
 
 TEntityImage TDiagramHistory::ImageOf(const TEntity& entity) const {
   TEntityImage image = entity.Image();
@@ -98,12 +113,17 @@ void TDiagramHistory::End() {
   if (step.Changes.empty() && step.PanelBefore == step.PanelAfter) return;
   // A new edit after some undos: what could have been redone is gone, and with it a clean point
   // that lay there.
-  steps_.erase(steps_.begin() + static_cast<std::ptrdiff_t>(position_), steps_.end());
+  const auto unreachable = steps_.begin() + static_cast<std::ptrdiff_t>(position_);
+  Discard(std::vector<TStep>(std::make_move_iterator(unreachable), std::make_move_iterator(steps_.end())));
+  steps_.erase(unreachable, steps_.end());
   if (clean_ > static_cast<long long>(position_)) clean_ = -1;
   steps_.push_back(std::move(step));
   ++position_;
   ++recorded_;
   if (steps_.size() > MaxSteps) {
+    std::vector<TStep> oldest;
+    oldest.push_back(std::move(steps_.front()));
+    Discard(std::move(oldest));
     steps_.pop_front();
     --position_;
     clean_ = clean_ > 0 ? clean_ - 1 : -1;

@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 #include <unordered_set>
 #include <vector>
 
@@ -28,6 +29,9 @@ class TDiagramHistory {
   static constexpr size_t MaxSteps = 1000;
 
   explicit TDiagramHistory(TOOAPanel& panel);
+  ~TDiagramHistory();
+  TDiagramHistory(const TDiagramHistory&) = delete;
+  TDiagramHistory& operator=(const TDiagramHistory&) = delete;
 
   // Runs one edit of the user's as one step named what, recording the entities its reach gives and
   // every entity the edit makes. An edit inside another belongs to the outer one. An edit that
@@ -92,6 +96,11 @@ class TDiagramHistory {
   // Apply, and on failure back to the position before (back steps) with the history usable.
   void ApplyOrStay(const TStep& step, bool forward, int back);
   void Hold(TEntityImage image);
+  // Lets go of steps nobody can reach any more (undone and overtaken by a new edit, or the oldest
+  // past MaxSteps): small ones at once, large ones on a thread of their own (joined before the next
+  // and when the history goes), so that an edit does not wait for freeing thousands of images.
+  static constexpr size_t kImagesFreedAside = 256;
+  void Discard(std::vector<TStep> steps);
 
   TOOAPanel& panel_;
   TStep pending_;  // its changes hold only images before until the edit ends
@@ -107,6 +116,7 @@ class TDiagramHistory {
   bool applying_ = false;
   bool suspended_ = false;
   long long recorded_ = 0;
+  std::thread discarding_;
 };
 
 // One command of the user's as one step, from here to the end of the scope it stands in: what it
