@@ -109,39 +109,56 @@ TDiagramFind::TDiagramFind(TOOAPanel& panel) : panel_(panel) {}
 
 bool TDiagramFind::Stale() const {
   TDiagramHistory& history = panel_.History();
-  return !collected_ || recorded_ != history.Recorded() || position_ != history.Position() ||
+  return !read_ || recorded_ != history.Recorded() || position_ != history.Position() ||
          entityCount_ != panel_.Entities().size() || nextSerial_ != panel_.NextSerial();
 }
 
-void TDiagramFind::Collect() {
-  matches_.clear();
-  collected_ = true;
+void TDiagramFind::Read() {
+  read_ = true;
   recorded_ = panel_.History().Recorded();
   position_ = panel_.History().Position();
   entityCount_ = panel_.Entities().size();
   nextSerial_ = panel_.NextSerial();
-  currentIndexKnown_ = false;
-  if (folded_.empty()) return;
-  std::string text;
-  const auto matches = [&](const std::string& desc) {
-    Fold(desc, text);
-    return text.find(folded_) != std::string::npos;
+  objects_.clear();
+  starts_.clear();
+  described_.clear();
+  std::string folded;
+  const auto add = [&](const std::string& desc, const TMatch& object) {
+    Fold(desc, folded);
+    objects_.push_back(object);
+    starts_.push_back(described_.size());
+    described_ += folded;
+    described_ += '\0';
   };
   const auto& entities = panel_.Entities();
   for (size_t e = 0; e < entities.size(); ++e) {
     const TEntity* entity = entities[e].get();
     if (!entity) continue;
     const long long serial = entity->Serial();
-    if (matches(entity->EntityDesc())) matches_.push_back({serial, TKind::Entity, 0, e, 0});
+    add(entity->EntityDesc(), {serial, TKind::Entity, 0, e, 0});
     const auto members = [&](const auto& list, TKind kind) {
       for (size_t m = 0; m < list.size(); ++m)
-        if (list[m].Object && matches(list[m].Object->Desc()))
-          matches_.push_back({serial, kind, list[m].Object->Id(), e, m});
+        if (list[m].Object) add(list[m].Object->Desc(), {serial, kind, list[m].Object->Id(), e, m});
     };
     members(entity->PropertyList(), TKind::Property);
     members(entity->MethodList(), TKind::Method);
     members(entity->RelationList(), TKind::Relation);
     members(entity->EventList(), TKind::Event);
+  }
+}
+
+void TDiagramFind::Match() {
+  if (Stale()) Read();
+  matches_.clear();
+  currentIndexKnown_ = false;
+  // A zero byte ends every description in the text searched: a text holding one finds nothing.
+  if (folded_.empty() || folded_.find('\0') != std::string::npos) return;
+  for (size_t at = described_.find(folded_); at != std::string::npos;) {
+    // The description the text was found in; the search goes on after it.
+    const size_t object = static_cast<size_t>(std::upper_bound(starts_.begin(), starts_.end(), at) - starts_.begin()) - 1;
+    matches_.push_back(objects_[object]);
+    if (object + 1 >= starts_.size()) break;
+    at = described_.find(folded_, starts_[object + 1]);
   }
 }
 
@@ -193,14 +210,14 @@ TDiagramFind::TFound TDiagramFind::Find(const std::string& text) {
   if (text == text_ && !Stale() && currentIndexKnown_) return GoTo(currentIndex_);
   text_ = text;
   Fold(text, folded_);
-  Collect();
+  Match();
   if (matches_.empty()) return {};
   const size_t first = FirstFromCurrent();
   return GoTo(first < matches_.size() ? first : 0);
 }
 
 TDiagramFind::TFound TDiagramFind::Next() {
-  if (Stale()) Collect();
+  if (Stale()) Match();
   if (matches_.empty()) return {};
   size_t next = 0;
   if (currentIndexKnown_) {
@@ -216,7 +233,7 @@ TDiagramFind::TFound TDiagramFind::Next() {
 }
 
 TDiagramFind::TFound TDiagramFind::Previous() {
-  if (Stale()) Collect();
+  if (Stale()) Match();
   if (matches_.empty()) return {};
   const size_t from = currentIndexKnown_ ? currentIndex_ : FirstFromCurrent();
   return GoTo(from > 0 ? from - 1 : matches_.size() - 1);

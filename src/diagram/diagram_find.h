@@ -54,10 +54,14 @@ class TDiagramFind {
     bool operator<(const TMatch& other) const;
   };
 
-  // The matches go stale with every step, undo and redo, or with another diagram: they are found
-  // again before they are used then.
+  // What the matches are found in goes stale with every step, undo and redo, or with another diagram:
+  // it is read again before it is used then.
   bool Stale() const;
-  void Collect();
+  // Every description, folded to small letters, one after the other (each ended by a zero byte) in
+  // one text, so that a key typed searches one text rather than visiting every object.
+  void Read();
+  // The objects whose description holds the text.
+  void Match();
   // The place of the first match at or after the current one (the count when none is).
   size_t FirstFromCurrent() const;
   TFound GoTo(size_t index);
@@ -66,8 +70,11 @@ class TDiagramFind {
   TOOAPanel& panel_;
   std::string text_;
   std::string folded_;
+  std::vector<TMatch> objects_;
+  std::vector<size_t> starts_;
+  std::string described_;
   std::vector<TMatch> matches_;
-  bool collected_ = false;
+  bool read_ = false;
   long long recorded_ = -1;
   size_t position_ = 0;
   size_t entityCount_ = 0;
