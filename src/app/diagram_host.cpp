@@ -98,6 +98,11 @@ void DiagramHost::setZoom(TViewZoom zoom) {
   update();
 }
 
+void DiagramHost::openSurfaceMenu(QPoint at) {
+  controls_.OpenRootMenu({at.x(), at.y()});
+  syncSize();
+}
+
 void DiagramHost::invalidateControl(Control& control) {
   // A command that moves many controls (a page showing moves them all) asks for thousands of
   // rectangles; Qt joins each into the waiting region at a cost that grows with the region, so past
