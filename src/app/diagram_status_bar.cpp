@@ -70,11 +70,6 @@ QStringList DiagramStatusBar::texts() const {
           selection_->text()};
 }
 
-void DiagramStatusBar::showEvent(QShowEvent* event) {
-  QStatusBar::showEvent(event);
-  refresh();
-}
-
 void DiagramStatusBar::refresh() {
   const std::string& file = panel_.DiagramFile();
   static_cast<FileLabel*>(file_)->setFullText(file.empty() ? QStringLiteral("No file") : QString::fromStdString(file));

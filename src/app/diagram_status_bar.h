@@ -21,11 +21,6 @@ class DiagramStatusBar : public QStatusBar {
   QStringList texts() const;
   void refresh();
 
- protected:
-  // The diagram opened from the command line took its file without a change told: the line reads
-  // the panel again when the window first shows.
-  void showEvent(QShowEvent* event) override;
-
  private:
   TOOAPanel& panel_;
   DiagramView& view_;

@@ -96,9 +96,13 @@ void DiagramView::wheelEvent(QWheelEvent* event) {
 }
 
 void DiagramView::contextMenuEvent(QContextMenuEvent* event) {
-  // The surface takes its own presses; what comes here was asked for on the grey beside it.
+  // The surface takes its own presses; what comes here was asked for on the grey beside it, or by the
+  // menu key while the view had the keyboard.
   event->accept();
-  if (host_) host_->openSurfaceMenu(host_->mapFrom(viewport(), event->pos()));
+  if (event->reason() != QContextMenuEvent::Mouse)
+    openSurfaceMenu();
+  else if (host_)
+    host_->openSurfaceMenu(host_->mapFrom(viewport(), event->pos()));
 }
 
 void DiagramView::openSurfaceMenu() {

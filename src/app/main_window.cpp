@@ -149,9 +149,9 @@ void TfMain::bindFindAndMenuKeys() {
   bind({QKeySequence(Qt::CTRL | Qt::Key_F)}, [this] { findBar_->open(); });
   bind({QKeySequence(Qt::Key_F3)}, [this] { findBar_->findNext(); });
   bind({QKeySequence(Qt::SHIFT | Qt::Key_F3)}, [this] { findBar_->findPrevious(); });
-  bind({QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}, [this] {
-    if (!host_->isDragging()) scrollBox_->openSurfaceMenu();
-  });
+  // Where the window system makes a menu request of the Menu key before any shortcut sees it, the
+  // host and the view answer it alike.
+  bind({QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}, [this] { scrollBox_->openSurfaceMenu(); });
 }
 
 TfMain::~TfMain() {
