@@ -1,7 +1,8 @@
 // What the user waits for in the editor, on the generated diagrams of 1,000 to 100,000 entities, with
 // the real font and Qt's offscreen platform: loading and saving the diagram file, switching the page,
 // painting the whole 2048 by 2048 surface and the part the scrolling frame shows, exporting the
-// picture, a mouse press on an entity, and removing one entity.
+// picture, a mouse press on an entity, selecting the whole page and moving it (and undoing the move),
+// and removing one entity.
 //
 // Every size runs all its benchmarks before the next size is built, so that only one generated
 // diagram is held at a time. Run from a release build: build/release/bench/quorvane_bench_editor
@@ -265,6 +266,39 @@ void BM_RemoveEntity(benchmark::State& state, int entities) {
   Current(entities).editor.reset();
 }
 
+// Ctrl+A on the first page, and the window painting the selection's frames; Escape between runs.
+void BM_SelectAll(benchmark::State& state, int entities) {
+  Editor& editor = SettledEditorOf(entities);
+  for (auto _ : state) {
+    editor.panel().SelectAllOnPage();
+    QApplication::processEvents();
+    state.PauseTiming();
+    editor.panel().ClearSelection();
+    QApplication::processEvents();
+    state.ResumeTiming();
+  }
+}
+
+// The whole page's selection dragged 8 pixels down and right (the drop's command, one step) and
+// painted; or that step undone and painted. The other half of each pair runs untimed.
+void MoveSelectionAndUndo(benchmark::State& state, int entities, bool timeUndo) {
+  Editor& editor = SettledEditorOf(entities);
+  editor.panel().SelectAllOnPage();
+  QApplication::processEvents();
+  for (auto _ : state) {
+    if (timeUndo) state.PauseTiming();
+    editor.panel().MoveSelection(8, 8);
+    QApplication::processEvents();
+    if (timeUndo) state.ResumeTiming(); else state.PauseTiming();
+    editor.panel().UndoCommand();
+    QApplication::processEvents();
+    if (!timeUndo) state.ResumeTiming();
+  }
+  editor.panel().ClearSelection();
+}
+void BM_MoveSelection(benchmark::State& state, int entities) { MoveSelectionAndUndo(state, entities, false); }
+void BM_UndoMoveSelection(benchmark::State& state, int entities) { MoveSelectionAndUndo(state, entities, true); }
+
 void RegisterAll() {
   for (const int n : kSizes) {
     auto add = [n](const char* name, void (*function)(benchmark::State&, int)) {
@@ -291,6 +325,9 @@ void RegisterAll() {
     add("DrawToBitmap", BM_DrawToBitmap);
     add("BitmapExport", BM_BitmapExport);
     add("MousePress", BM_MousePress)->Unit(benchmark::kMicrosecond);
+    add("SelectAll", BM_SelectAll);
+    add("MoveSelection", BM_MoveSelection);
+    add("UndoMoveSelection", BM_UndoMoveSelection);
     add("RemoveEntity", BM_RemoveEntity)->Unit(benchmark::kMicrosecond)->Iterations(50);
   }
 }

@@ -13,7 +13,11 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPolygon>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QRegion>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
 
 #include <exception>
@@ -25,6 +29,7 @@
 #include "platform.h"
 #include "popup_menu.h"
 #include "deferred_canvas.h"
+#include "placed_control.h"
 #include "qt_canvas.h"
 
 namespace {
@@ -80,6 +85,9 @@ DiagramHost::DiagramHost(TOOAPanel& panel, QWidget* parent) : QWidget(parent), p
   setAttribute(Qt::WA_OpaquePaintEvent);
   // A press becomes a drag only as far from it as the desktop says; nearer, it is a click.
   controls_.SetDragDistance(QApplication::startDragDistance());
+  autoScroll_ = new QTimer(this);
+  autoScroll_->setInterval(30);
+  connect(autoScroll_, &QTimer::timeout, this, &DiagramHost::autoScroll);
   syncSize();
 }
 
@@ -140,13 +148,34 @@ void DiagramHost::paintEvent(QPaintEvent* event) {
   picture_.drawOnto(exposedPicture_, drawn.topLeft(), exposed);
   QPainter painter(this);
   painter.drawImage(exposed.topLeft(), exposedPicture_, exposed.translated(-drawn.topLeft()));
+  paintSelection(painter, exposed);
   paintDragOutline(painter);
+  paintDottedFrame(painter, band_);
 }
 
-void DiagramHost::paintDragOutline(QPainter& painter) const {
-  if (outline_.isEmpty()) return;
+void DiagramHost::paintSelection(QPainter& painter, const QRect& exposed) const {
+  const TSurfaceSelection& selection = panel_.Selection();
+  if (selection.Empty()) return;
+  // Two pixels of the desktop's highlight just outside each box: the box itself stays as it is drawn
+  // (and as pictures of it show it).
+  const QColor highlight = palette().color(QPalette::Highlight);
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  for (const TPlacedControl* object : selection.Objects()) {
+    if (!object->Visible()) continue;
+    const QRect box = toQRect(controls_.WindowRect(boundsInRoot(*object)));
+    const QRect outer = box.adjusted(-2, -2, 2, 2);
+    if (!outer.intersects(exposed)) continue;
+    QRegion frame(outer);
+    frame -= QRegion(box);
+    for (const QRect& part : frame) painter.fillRect(part, highlight);
+  }
+}
+
+void DiagramHost::paintDragOutline(QPainter& painter) const { paintDottedFrame(painter, outline_); }
+
+void DiagramHost::paintDottedFrame(QPainter& painter, const QRect& r) const {
+  if (r.isEmpty()) return;
   // Alternate black and white pixels: visible on the white surface and on every box colour.
-  const QRect& r = outline_;
   QPolygon black;
   QPolygon white;
   auto dot = [&](int x, int y) { (((x + y) & 1) == 0 ? black : white) << QPoint(x, y); };
@@ -237,6 +266,38 @@ void DiagramHost::mouseMoveEvent(QMouseEvent* event) {
   const QPoint pos = event->position().toPoint();
   controls_.Move(shiftState(event->modifiers(), event->buttons()), {pos.x(), pos.y()});
   syncSize();
+  if ((controls_.IsDragging() || controls_.IsBanding()) && !autoScroll_->isActive()) autoScroll_->start();
+}
+
+void DiagramHost::autoScroll() {
+  auto* view = parentWidget() ? qobject_cast<QScrollArea*>(parentWidget()->parentWidget()) : nullptr;
+  if (!view || !(controls_.IsDragging() || controls_.IsBanding()) ||
+      !(QGuiApplication::mouseButtons() & Qt::LeftButton)) {
+    autoScroll_->stop();
+    return;
+  }
+  // Within 24 pixels of an edge of the view the view scrolls, the faster the nearer (or past) it.
+  static constexpr int kEdge = 24;
+  const QPoint at = view->viewport()->mapFromGlobal(QCursor::pos());
+  const QSize size = view->viewport()->size();
+  const auto speed = [](int pos, int length) {
+    if (pos < kEdge) return -std::min(kEdge, kEdge - pos) / 2 - 1;
+    if (pos >= length - kEdge) return std::min(kEdge, pos - (length - kEdge)) / 2 + 1;
+    return 0;
+  };
+  const int dx = speed(at.x(), size.width());
+  const int dy = speed(at.y(), size.height());
+  if (dx == 0 && dy == 0) return;
+  QScrollBar* across = view->horizontalScrollBar();
+  QScrollBar* down = view->verticalScrollBar();
+  const int oldX = across->value();
+  const int oldY = down->value();
+  across->setValue(oldX + dx);
+  down->setValue(oldY + dy);
+  if (across->value() == oldX && down->value() == oldY) return;
+  // The pointer now stands over another point of the surface: the outline or the band follows it.
+  const QPoint pos = mapFromGlobal(QCursor::pos());
+  controls_.Move(shiftState(QGuiApplication::keyboardModifiers(), QGuiApplication::mouseButtons()), {pos.x(), pos.y()});
 }
 
 void DiagramHost::mouseReleaseEvent(QMouseEvent* event) {
@@ -255,8 +316,15 @@ void DiagramHost::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void DiagramHost::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape && controls_.IsDragging()) {
+  if (event->key() == Qt::Key_Escape && (controls_.IsDragging() || controls_.IsBanding())) {
     controls_.CancelDrag();
+    controls_.CancelBand();
+    event->accept();
+    return;
+  }
+  // Escape with nothing moving: nothing selected any more.
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    runGuarded([this] { panel_.ClearSelection(); });
     event->accept();
     return;
   }
@@ -266,6 +334,14 @@ void DiagramHost::keyPressEvent(QKeyEvent* event) {
 void DiagramHost::DragMoved(const TRect& outline, bool accepted) {
   setCursor(accepted ? Qt::DragMoveCursor : Qt::ForbiddenCursor);
   setDragOutline(QRect(outline.Left, outline.Top, outline.Width(), outline.Height()));
+}
+
+void DiagramHost::BandMoved(const TRect& band) {
+  const QRect next(band.Left, band.Top, band.Width(), band.Height());
+  if (band_ == next) return;
+  update(frameRegion(band_));
+  band_ = next;
+  update(frameRegion(band_));
 }
 
 void DiagramHost::DragEnded() {

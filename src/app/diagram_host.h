@@ -18,6 +18,7 @@
 #include "deferred_canvas.h"
 
 class QPainter;
+class QTimer;
 class TOOAPanel;
 
 class DiagramHost : public QWidget, private THostWindow {
@@ -62,14 +63,23 @@ class DiagramHost : public QWidget, private THostWindow {
   std::optional<size_t> ChooseFromMenu(Control& owner, const PopupMenu& menu, TPoint at) override;
   void DragMoved(const TRect& outline, bool accepted) override;
   void DragEnded() override;
+  void BandMoved(const TRect& band) override;
 
   void pressEvent(QMouseEvent* event, TShiftState extra);
   void paintDragOutline(QPainter& painter) const;
+  void paintDottedFrame(QPainter& painter, const QRect& r) const;
+  // The frames of the selected objects that reach into the exposed part.
+  void paintSelection(QPainter& painter, const QRect& exposed) const;
+  // While a drag or a band goes on with the pointer near the edge of the scroll box's view, the view
+  // scrolls towards it, step by step while the pointer rests there, and the drag follows.
+  void autoScroll();
   void setDragOutline(const QRect& outline);
 
   TOOAPanel& panel_;
   TControlHost controls_;
   QRect outline_;
+  QRect band_;
+  QTimer* autoScroll_ = nullptr;
   // Set by a right press that already opened its menu, so that the context menu event the window
   // system sends after that press does not open a second one.
   bool menuShownForPress_ = false;

@@ -117,6 +117,8 @@ void TfMain::bindKeys() {
   bind({QKeySequence(Qt::CTRL | Qt::Key_O)}, command([this] { panel_->LoadDiagramCommand(); }));
   // What was pressed last goes, as its menu's removal: a row, a box, or the selected entity.
   bind({QKeySequence(Qt::Key_Delete)}, command([this] { panel_->DeleteCommand(); }));
+  // Everything on the page selected; the text fields of dialogs keep their own Ctrl+A.
+  bind({QKeySequence(Qt::CTRL | Qt::Key_A)}, command([this] { panel_->SelectAllOnPage(); }));
   // The keyboard scrolls the surface as the scroll bars do.
   const auto scroll = [this](bool vertical, QAbstractSlider::SliderAction step) {
     return [this, vertical, step] {

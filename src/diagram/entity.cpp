@@ -370,7 +370,8 @@ void TEntity::DrawOn(Canvas& canvas, int x, int y) {
   canvas.SetBrushColor(savedBrush);
 }
 
-void TEntity::MouseDown(TMouseButton button, TShiftState, int x, int y) {
+void TEntity::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  if (panel_ && panel_->SelectionPress(*this, button, shift)) return;
   pressedPart_ = TPressedPart::Title;
   if (panel_) panel_->SetPressedEntity(this);
   if (panel_ && panel_->SelectedEntity() != this) {

@@ -118,7 +118,8 @@ void TLinkBox::PaintTo(Canvas* canvas) {
 
 void TLinkBox::Paint() { DrawOn(GetCanvas(), 0, 0); }
 
-void TLinkBox::MouseDown(TMouseButton button, TShiftState, int x, int y) {
+void TLinkBox::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  if (TOOAPanel* panel = OwnerPanel(); panel && panel->SelectionPress(*this, button, shift)) return;
   // Selected in its owner, and the last thing pressed: what Delete removes.
   SelectInOwner();
   TOOAPanel* panel = OwnerPanel();

@@ -103,14 +103,14 @@ class TLinkBox : public TConnectorSource, public TPlacedControl {
   TEditStep EditStep(const std::string& what, const std::string& desc) const;
   // Asks for a new description with the kind's rename question.
   void Rename(const std::string& caption, const std::string& prompt);
-  // The box becomes its owner's selected box of its kind, and the owner's last pressed part.
-  virtual void SelectInOwner() = 0;
   virtual void RenameBox() = 0;
   virtual void RemoveBox() = 0;
 
  public:
   // The box's removal as its menu's item does it: one step.
   void RemoveThisBox();
+  // The box becomes its owner's selected box of its kind, and the owner's last pressed part.
+  virtual void SelectInOwner() = 0;
 
  protected:
   std::unique_ptr<PopupMenu> menu_;

@@ -202,6 +202,8 @@ void TMethod::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   if (button == TMouseButton::Middle) return;
   TEntity* entity = OwnerEntity();
   if (!entity) return;
+  // Ctrl+click on a row takes its entity into the selection or out of it, and nothing else.
+  if (TOOAPanel* panel = OwnerPanel(); panel && panel->SelectionPress(*entity, button, shift)) return;
   // The entity is taken where its row was pressed, in its own coordinates.
   entity->MouseDown(button, shift, x + Left(), y + Top());
   entity->SetPressedPart(TEntity::TPressedPart::Method);

@@ -247,9 +247,11 @@ void TOOAPanel::RemoveSelectedEntity() {
   RefreshPageEditor();
 }
 
-size_t TOOAPanel::SelectionSize() const { return selectedEntity_ ? 1 : 0; }
-
 void TOOAPanel::DeleteCommand() {
+  if (!selection_.Empty()) {
+    DeleteSelection();
+    return;
+  }
   using TPart = TEntity::TPressedPart;
   if (TEntity* pressed = pressedEntity_) {
     const TPart part = pressed->PressedPart();
@@ -429,6 +431,11 @@ void TOOAPanel::DragDrop(Control& source, int x, int y) {
     entity = dropped;
   }
   if (!moved) return;
+  // A selected object carries the whole selection along.
+  if (selection_.Size() > 1 && selection_.Contains(*moved)) {
+    MoveSelection(std::max(0, x - dragGrab_.X) - moved->Left(), std::max(0, y - dragGrab_.Y) - moved->Top());
+    return;
+  }
   const bool box = moved != entity;
   const std::string desc = box ? static_cast<TLinkBox*>(moved)->Desc() : entity->EntityDesc();
   const TEditStep step(this, std::string("Move ") + (box ? (dynamic_cast<TRelation*>(moved) ? "Relation " : "Event ") : "Entity ") + desc,

@@ -15,6 +15,7 @@
 #include "placement.h"
 #include "platform.h"
 #include "popup_menu.h"
+#include "surface_selection.h"
 #include "view_zoom.h"
 
 class Canvas;
@@ -27,6 +28,7 @@ class TProperty;
 class TRelation;
 class TOOAPanel;
 class TOwnSurfaceItems;
+class TPlacedControl;
 
 using TOnSelectEntity = std::function<void(TOOAPanel& sender, TEntity& selectObject)>;
 using TOnSelectProperty = std::function<void(TOOAPanel& sender, TEntity& entity, TProperty& selectObject)>;
@@ -100,6 +102,37 @@ class TOOAPanel : public Control {
   size_t SelectionSize() const;
   // Told whenever the selection may have changed (the status bar listens).
   std::function<void()> SelectionChanged;
+  // The objects gathered by Ctrl+click, the band or Ctrl+A, which move, align and go together; it
+  // holds only objects shown on the active page and empties when another page is shown.
+  const TSurfaceSelection& Selection() const { return selection_; }
+  // What the selection's commands act on: its objects still shown (a command since may have taken one
+  // off the page).
+  std::vector<TPlacedControl*> SelectedObjects() const;
+  // A press on an object (an entity, by its title or a row, or a relation or event box): a left one
+  // with Ctrl takes the object into the selection or out of it (the first one taken brings along
+  // what was selected before it) and is used up, true; a left one without Ctrl lets the selection go
+  // unless it holds the object, so that pressing a selected object drags the whole selection.
+  bool SelectionPress(TPlacedControl& object, TMouseButton button, TShiftState shift);
+  // Ctrl+A: every object shown on the active page.
+  void SelectAllOnPage();
+  // Escape: nothing selected, the selected entity neither.
+  void ClearSelection();
+  // The band: every object shown that it encloses; with Ctrl added to what was selected.
+  bool SelectsByBand() const override { return true; }
+  void BandSelect(const TRect& band, TShiftState shift) override;
+  // A selected object dragged carries the selection: the outline holds all of it.
+  TRect DragBounds(const Control& source) const override;
+  // The selection moved by (dx, dy) as one step "Move Selection", held within the surface's top and
+  // left edges, each object's entry for the page keeping its new place.
+  void MoveSelection(int dx, int dy);
+  // Puts each object at its place (a corner on the surface, held within its top and left edges),
+  // stores it in the object's entry for the active page and lets the lines follow; no step of its
+  // own.
+  void PlaceObjects(const std::vector<TPlacedControl*>& objects, const std::vector<TPoint>& places);
+  // Where the objects stand, as one rectangle (empty for none).
+  static TRect BoundsOf(const std::vector<TPlacedControl*>& objects);
+  // The entities whose images an edit moving or removing these objects needs.
+  static std::vector<TEntity*> ScopeOfObjects(const std::vector<TPlacedControl*>& objects);
   TEntity* SelectedEntity() const { return selectedEntity_; }
   void SetSelectedEntity(TEntity* entity) { selectedEntity_ = entity; }
   // The entity whose title, row or box was pressed last (its PressedPart says which); none once it
@@ -109,6 +142,7 @@ class TOOAPanel : public Control {
   // Delete: what was pressed last goes, as its menu's removal does it, one step: a row, a relation or
   // event box, or the selected entity itself when its title was pressed.
   void DeleteCommand();
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   const std::vector<std::unique_ptr<TEntity>>& Entities() const { return entities_; }
   int LastMouseX() const { return lastMouseX_; }
   int LastMouseY() const { return lastMouseY_; }
@@ -277,6 +311,11 @@ class TOOAPanel : public Control {
   void ClearShowMarks(const std::vector<TEntity*>& marked);
   // Clears every relation and event end that names the entity, before it goes.
   void DetachLinksTo(TEntity& entity);
+  // The selection changed: the objects whose look changed are painted again, the menu and the
+  // listeners told.
+  void SelectionWasChanged(const std::vector<TPlacedControl*>& repaint);
+  // Delete with a selection: every selected object goes, one step.
+  void DeleteSelection();
 
   Platform& platform_;
   TEditorWindow* editorWindow_ = nullptr;
@@ -291,6 +330,7 @@ class TOOAPanel : public Control {
   int editorRefreshHeld_ = 0;
   TEntity* selectedEntity_ = nullptr;
   TEntity* pressedEntity_ = nullptr;
+  TSurfaceSelection selection_;
   // Before the entities, so that it outlives every box and row it lists.
   TConnectorIndex connectors_;
   TDiagramHistory history_{*this};

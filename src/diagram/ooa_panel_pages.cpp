@@ -109,6 +109,11 @@ void TOOAPanel::ShowActivePage() {
   // recovery copy follows it all the same.
   if (activePageName_ != toldPage_) {
     toldPage_ = activePageName_;
+    // The selection holds objects of the page shown only.
+    if (!selection_.Empty()) {
+      selection_.Clear();
+      SelectionWasChanged({});
+    }
     if (DiagramChanged) DiagramChanged();
   }
 }

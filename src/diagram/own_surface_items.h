@@ -1,11 +1,13 @@
 // The editor's own items of the surface menu: after the diagram's fourteen, behind one separator,
 // "-> Undo " and "-> Redo " naming the step they would take back or do again, then one submenu per
-// group of commands ("View": the zoom; "Arrange": the page laid out anew; "Import": databases;
+// group of commands ("View": the zoom; "Arrange": the page or the selection laid out anew, the selection aligned or spread evenly; "Import": databases;
 // "Export": the page as a picture), so that the menu stays short as commands arrive. Built once and
 // kept current as the history and the view's zoom change.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 class MenuItem;
 class PopupMenu;
@@ -23,6 +25,8 @@ class TOwnSurfaceItems {
   // The zoom items that would change nothing are greyed; the way back to 100 % tells the zoom shown
   // (the window's caption is the diagram's, so this is where the zoom shows).
   void ViewZoomed(const TViewZoom& zoom);
+  // The commands on the selection are greyed while it holds too few objects for them.
+  void SelectionChanged(size_t size);
 
  private:
   MenuItem* undo_ = nullptr;
@@ -30,4 +34,6 @@ class TOwnSurfaceItems {
   MenuItem* zoomIn_ = nullptr;
   MenuItem* zoomOut_ = nullptr;
   MenuItem* zoomActual_ = nullptr;
+  // Each with the least number of selected objects it needs.
+  std::vector<std::pair<MenuItem*, size_t>> selectionItems_;
 };

@@ -167,6 +167,11 @@ void Control::MouseMove(TShiftState, int, int) {}
 void Control::DragOver(Control&, int, int, TDragState, bool& accept) { accept = false; }
 void Control::DragDrop(Control&, int, int) {}
 
+TRect Control::DragBounds(const Control& source) const {
+  const TPoint origin = source.OriginInRoot();
+  return {origin.X, origin.Y, origin.X + source.Width(), origin.Y + source.Height()};
+}
+
 void Control::BeginDrag() {
   if (Platform* platform = GetPlatform()) platform->BeginDrag(*this);
 }

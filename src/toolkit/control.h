@@ -104,6 +104,13 @@ class Control {
   virtual void DragDrop(Control& source, int x, int y);
   // Starts dragging this control at once (no threshold).
   void BeginDrag();
+  // A root that gathers what a band drawn on it encloses: a left press on it (not on a child) draws
+  // the band, and the band let go is handed over in the root's coordinates with the keys held.
+  virtual bool SelectsByBand() const { return false; }
+  virtual void BandSelect(const TRect& band, TShiftState shift) { (void)band, (void)shift; }
+  // Where the root shows a dragged control: its own bounds, or more when it moves others with it
+  // (root coordinates).
+  virtual TRect DragBounds(const Control& source) const;
 
   // The topmost visible control at (x, y), given in this control's coordinates: a descendant, this
   // control itself, or none when the point lies outside it.

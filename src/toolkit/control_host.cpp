@@ -41,9 +41,12 @@ void TControlHost::Press(TMouseButton button, TShiftState shift, TPoint at) {
     if (button != TMouseButton::Left) return;
     EndDrag();
   }
+  CancelBand();
   const TPoint point = RootPoint(at);
   Control* target = root_.ControlAt(point.X, point.Y);
   if (!target) return;
+  // A left press on the root itself may start a band; the root hears of the press all the same.
+  if (target == &root_ && button == TMouseButton::Left && root_.SelectsByBand()) band_ = TBand{at, at, shift};
   const std::weak_ptr<const void> alive = target->LifeToken();
   const TPoint local = LocalPoint(*target, point);
   inLeftPress_ = button == TMouseButton::Left;
@@ -81,6 +84,17 @@ void TControlHost::OpenMenu(Control& control, TPoint at) {
 
 void TControlHost::Move(TShiftState shift, TPoint at) {
   const TPoint point = RootPoint(at);
+  if (band_) {
+    if (!(shift & ssLeft)) {
+      CancelBand();
+    } else {
+      band_->To = at;
+      if (!band_->Moved && std::abs(at.X - band_->From.X) + std::abs(at.Y - band_->From.Y) < dragDistance_) return;
+      band_->Moved = true;
+      window_.BandMoved(BandRect());
+      return;
+    }
+  }
   if (drag_) {
     if (drag_->WithButton && !(shift & ssLeft)) {
       EndDrag();
@@ -108,7 +122,7 @@ void TControlHost::Move(TShiftState shift, TPoint at) {
     // pointer as when it was pressed, at the window's zoom.
     const TPoint corner{point.X - drag_->Grab.X, point.Y - drag_->Grab.Y};
     drag_->Outline = WindowRect(
-        {corner.X, corner.Y, corner.X + std::max(1, source.Width()), corner.Y + std::max(1, source.Height())});
+        {corner.X, corner.Y, corner.X + std::max(1, drag_->Size.X), corner.Y + std::max(1, drag_->Size.Y)});
     window_.DragMoved(drag_->Outline, accept);
     return;
   }
@@ -119,6 +133,18 @@ void TControlHost::Move(TShiftState shift, TPoint at) {
 }
 
 void TControlHost::Release(TMouseButton button, TPoint at) {
+  if (button == TMouseButton::Left && band_) {
+    band_->To = at;
+    const bool moved = band_->Moved || std::abs(at.X - band_->From.X) + std::abs(at.Y - band_->From.Y) >= dragDistance_;
+    const TRect band = BandRect();
+    const TShiftState shift = band_->Shift;
+    CancelBand();
+    // The band's corners on the root: what it encloses there, at any zoom.
+    const TPoint a = RootPoint({band.Left, band.Top});
+    const TPoint b = RootPoint({band.Right, band.Bottom});
+    if (moved) RunGuarded([&] { root_.BandSelect({a.X, a.Y, b.X, b.Y}, shift); });
+    return;
+  }
   if (button != TMouseButton::Left || !drag_) return;
   // Let go nearer the press than the drag distance, without having gone further: a click.
   const bool click = drag_->WithButton && !drag_->Moved &&
@@ -146,11 +172,29 @@ void TControlHost::Drop(TPoint at) {
 
 void TControlHost::BeginDrag(Control& control) {
   if (drag_) window_.DragEnded();
-  drag_ = TDrag{&control, control.LifeToken(), inLeftPress_, TRect{}, pressedAt_, {}, !inLeftPress_};
-  if (inLeftPress_) drag_->Grab = LocalPoint(control, RootPoint(pressedAt_));
+  // The outline is what the root moves with the control: itself, or everything selected with it.
+  const TRect bounds = root_.DragBounds(control);
+  drag_ = TDrag{&control, control.LifeToken(), inLeftPress_, TRect{}, pressedAt_, {}, {bounds.Width(), bounds.Height()}, !inLeftPress_};
+  if (inLeftPress_) {
+    const TPoint pressed = RootPoint(pressedAt_);
+    drag_->Grab = {pressed.X - bounds.Left, pressed.Y - bounds.Top};
+  }
 }
 
 void TControlHost::CancelDrag() { EndDrag(); }
+
+void TControlHost::CancelBand() {
+  if (!band_) return;
+  const bool shown = band_->Moved;
+  band_.reset();
+  if (shown) window_.BandMoved({});
+}
+
+TRect TControlHost::BandRect() const {
+  if (!band_) return {};
+  return {std::min(band_->From.X, band_->To.X), std::min(band_->From.Y, band_->To.Y),
+          std::max(band_->From.X, band_->To.X), std::max(band_->From.Y, band_->To.Y)};
+}
 
 void TControlHost::EndDrag() {
   if (!drag_) return;

@@ -42,6 +42,8 @@ class THostWindow {
   // pointer takes it.
   virtual void DragMoved(const TRect& outline, bool accepted) = 0;
   virtual void DragEnded() = 0;
+  // Where the band being drawn stands, in the window; empty when it ends.
+  virtual void BandMoved(const TRect& band) { (void)band; }
 };
 
 class TControlHost {
@@ -82,6 +84,10 @@ class TControlHost {
   void SetDragDistance(int distance) { dragDistance_ = std::max(0, distance); }
   void CancelDrag();
   bool IsDragging() const { return drag_.has_value(); }
+  // A band is being drawn on the root (a left press on it went the drag distance or is on its way).
+  bool IsBanding() const { return band_.has_value(); }
+  // Ends the band without gathering anything.
+  void CancelBand();
   // Where the outline of the dragged control stands, in the window; empty before the pointer moved.
   const TRect& DragOutline() const;
 
@@ -103,7 +109,14 @@ class TControlHost {
     bool WithButton = false;
     TRect Outline;
     TPoint PressedAt;  // the press's window point, for a drag a press started
-    TPoint Grab;       // where on the dragged control it was taken: the outline keeps it there
+    TPoint Grab;       // where on the dragged outline it was taken: the outline keeps it there
+    TPoint Size;       // the outline's size on the root
+    bool Moved = false;
+  };
+  struct TBand {
+    TPoint From;  // window points
+    TPoint To;
+    TShiftState Shift = 0;  // the keys held at the press
     bool Moved = false;
   };
 
@@ -111,10 +124,13 @@ class TControlHost {
   void PaintChildren(THostCanvas& canvas, Control& parent, const TRect& parentClip, const TRect& exposed);
   void Drop(TPoint at);
   void EndDrag();
+  // The band as a rectangle of the window, corners in either order.
+  TRect BandRect() const;
 
   Control& root_;
   THostWindow& window_;
   std::optional<TDrag> drag_;
+  std::optional<TBand> band_;
   TViewZoom zoom_;
   bool inLeftPress_ = false;
   TPoint pressedAt_;  // the window point of the press being delivered

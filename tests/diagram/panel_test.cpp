@@ -5,14 +5,17 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <tuple>
 #include <vector>
 
+#include "control_host.h"
 #include "diagram_file_writer.h"
 #include "diagram_fixture.h"
 #include "entity_event.h"
 #include "io_test_support.h"
 #include "method.h"
+#include "page_arrangement.h"
 #include "property.h"
 #include "relation.h"
 
@@ -44,8 +47,23 @@ TEST_F(Panel, SurfaceMenuCaptionsInOrder) {
       "-> Zoom Out",
       "-> Zoom 100 %",
       "-> Zoom Whole Page",
+      // The selection's commands, greyed while it holds too few objects for them.
+      "Select",
+      "-> Select All on Page",
+      "-> Select None",
+      "-> Remove Selected Objects",
       "Arrange",
       "-> Arrange Page",
+      "-> Arrange Selection",
+      "-",
+      "-> Align Left Edges",
+      "-> Align Right Edges",
+      "-> Align Top Edges",
+      "-> Align Bottom Edges",
+      "-> Align Centres Across",
+      "-> Align Centres Down",
+      "-> Distribute Across",
+      "-> Distribute Down",
       "Import",
       "-> Import Database Schema...",
       "-> Import PostgreSQL Database...",
@@ -55,9 +73,15 @@ TEST_F(Panel, SurfaceMenuCaptionsInOrder) {
   std::vector<std::string> all;
   for (const MenuItem* item : panel.SurfaceMenu().AllItems()) all.push_back(item->Caption());
   EXPECT_EQ(all, expected);
-  EXPECT_EQ(panel.SurfaceMenu().Count(), 21u) << "the groups' items in their submenus";
-  for (size_t item = 15; item < expected.size(); ++item)
-    EXPECT_EQ(panel.SurfaceMenu().AllItems()[item]->Enabled(), item != 15 && item != 16 && item != 20) << expected[item];
+  EXPECT_EQ(panel.SurfaceMenu().Count(), 22u) << "the groups' items in their submenus";
+  for (size_t item = 15; item < expected.size(); ++item) {
+    const std::string& caption = expected[item];
+    const bool onSelection = caption != "-> Select All on Page" && caption.find("-> ") == 0 &&
+                             (caption.find("Select") != std::string::npos || caption.find("-> Align") == 0 ||
+                              caption.find("-> Distribute") == 0);
+    const bool greyed = item == 15 || item == 16 || item == 20 || onSelection;
+    EXPECT_EQ(panel.SurfaceMenu().AllItems()[item]->Enabled(), !greyed) << caption;
+  }
   EXPECT_EQ(panel.GetPopupMenu(), &panel.SurfaceMenu());
 }
 
@@ -891,4 +915,102 @@ TEST_F(Panel, DeleteRemovesWhatWasPressedLast) {
     panel.ClearDiagram();
     AddPage("P1");
   }
+}
+
+namespace {
+// The window of the core's host, for gestures: it shows nothing and chooses no item.
+struct QuietWindow : THostWindow {
+  std::optional<size_t> ChooseFromMenu(Control&, const PopupMenu&, TPoint) override { return std::nullopt; }
+  void DragMoved(const TRect&, bool) override {}
+  void DragEnded() override {}
+};
+}  // namespace
+
+// Ctrl+click, the band, Ctrl+A and Escape gather and let go; a selected object dragged moves the
+// whole selection, and every command on it is one step that undo takes back to the byte.
+TEST_F(Panel, TheSelectionGathersMovesAlignsAndGoesAsOneStep) {
+  QuietWindow window;
+  TControlHost host(panel, window);
+  platform.Host = &host;
+  AddPage("P1");
+  TEntity& a = AddEntity("A", 100, 100);
+  TEntity& b = AddEntity("Bee", 500, 120);
+  TEntity& c = AddEntity("C", 250, 400);
+  TRelation* r = AddRelation(a, "R", false);
+  panel.DragDrop(*r, 700, 700);
+  panel.ShowActivePage();
+  const auto click = [&](TPoint at, TShiftState keys) {
+    host.Press(TMouseButton::Left, ssLeft | keys, at);
+    host.Release(TMouseButton::Left, at);
+  };
+  const auto band = [&](TPoint from, TPoint to) {
+    host.Press(TMouseButton::Left, ssLeft, from);
+    host.Move(ssLeft, to);
+    host.Release(TMouseButton::Left, to);
+  };
+  const auto held = [&] {
+    std::string names;
+    for (const TPlacedControl* object : panel.Selection().Objects()) names += object->Name() + " ";
+    return names;
+  };
+  click({110, 105}, ssCtrl);
+  click({510, 125}, ssCtrl);
+  EXPECT_EQ(held(), "Entity1 Entity2 ");
+  click({110, 105}, ssCtrl);
+  EXPECT_EQ(held(), "Entity2 ");
+  click({260, 405}, 0);
+  EXPECT_EQ(held(), "") << "a plain press elsewhere lets it go";
+  click({110, 105}, ssCtrl);
+  EXPECT_EQ(held(), "Entity3 Entity1 ") << "the entity selected before comes along";
+  band({50, 50}, {690, 300});
+  EXPECT_EQ(held(), "Entity1 Entity2 ") << "what the band encloses, and only that";
+  panel.SelectAllOnPage();
+  EXPECT_EQ(panel.SelectionSize(), 4u);
+  panel.ClearSelection();
+  EXPECT_EQ(panel.SelectionSize(), 0u);
+  EXPECT_EQ(panel.SelectedEntity(), nullptr);
+
+  // Each command on A, Bee and C (at 100,100, 500,120 and 250,400): where they stand after it.
+  struct Case {
+    std::string step;
+    std::function<void()> command;
+    std::vector<TPoint> places;
+  } cases[] = {
+      {"Move Selection", [&] { host.Press(TMouseButton::Left, ssLeft, {110, 105}); host.Move(ssLeft, {60, 85}); host.Release(TMouseButton::Left, {60, 85}); },
+       {{50, 80}, {450, 100}, {200, 380}}},
+      {"Align Left Edges", [&] { AlignSelection(panel, TAlignment::Left); }, {{100, 100}, {100, 120}, {100, 400}}},
+      {"Align Bottom Edges", [&] { AlignSelection(panel, TAlignment::Bottom); }, {{100, 400}, {500, 400}, {250, 400}}},
+      {"Align Centres Down", [&] { AlignSelection(panel, TAlignment::CentresDown); }, {{300, 100}, {300, 120}, {300, 400}}},
+      {"Distribute Across", [&] { DistributeSelection(panel, true); }, {{100, 100}, {500, 120}, {300, 400}}},
+      {"Distribute Down", [&] { DistributeSelection(panel, false); }, {{100, 100}, {500, 250}, {250, 400}}},
+  };
+  for (const Case& step : cases) {
+    band({50, 50}, {690, 500});
+    ASSERT_EQ(panel.Selection().Size(), 3u) << step.step;
+    const std::string before = DiagramFileText(panel);
+    step.command();
+    EXPECT_EQ(panel.History().UndoName(), step.step);
+    std::vector<TPoint> places;
+    for (const TEntity* entity : {&a, &b, &c}) places.push_back({entity->Left(), entity->Top()});
+    EXPECT_EQ(places, step.places) << step.step;
+    EXPECT_EQ(a.ActivePages(), TEntryList{"P1 @" + std::to_string(a.Left()) + "," + std::to_string(a.Top())});
+    panel.UndoCommand();
+    EXPECT_EQ(DiagramFileText(panel), before) << step.step;
+  }
+
+  // Arranged, the selection keeps its corner and the rest stays; removed, it goes whole, one step.
+  band({50, 50}, {690, 300});
+  ArrangeSelectionCommand(panel);
+  EXPECT_EQ(TOOAPanel::BoundsOf({&a, &b}).Left, 100);
+  EXPECT_EQ(TOOAPanel::BoundsOf({&a, &b}).Top, 100);
+  EXPECT_FALSE(a.BoundsRect().Intersects(b.BoundsRect()));
+  EXPECT_EQ(c.ActivePages(), TEntryList{"P1 @250,400"});
+  const std::string before = DiagramFileText(panel);
+  click({710, 705}, ssCtrl);
+  panel.DeleteCommand();
+  EXPECT_EQ(panel.History().UndoName(), "Remove Selection");
+  EXPECT_EQ(panel.Entities().size(), 1u);
+  panel.UndoCommand();
+  EXPECT_EQ(DiagramFileText(panel), before);
+  platform.Host = nullptr;
 }

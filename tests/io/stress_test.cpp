@@ -513,8 +513,10 @@ class StressRun : private THostWindow {
       RightClick(PickVisible<TRelation>());
     else if (roll < 69)
       RightClick(PickVisible<TEntityEvent>());
-    else if (roll < 95)
+    else if (roll < 89)
       Drag();
+    else if (roll < 95)
+      Gather();
     else if (roll < 96)
       MiddleClick();
     else if (roll < 99)
@@ -950,6 +952,48 @@ class StressRun : private THostWindow {
     Press(TMouseButton::Middle, point);
   }
 
+  // Objects gathered and let go as users do it: Ctrl+click on an entity (by its title or a row) or a
+  // box, a band over part of the surface, Ctrl+A, Escape, and Delete on what is gathered. A drag of
+  // a gathered object then moves them all.
+  void Gather() {
+    const int how = Below(12);
+    if (how < 5) {
+      const int kind = Below(4);
+      Control* aim = kind == 0   ? PickVisible<TEntity>()
+                     : kind == 1 ? PickVisible<TProperty>()
+                     : kind == 2 ? PickVisible<TRelation>()
+                                 : PickVisible<TEntityEvent>();
+      const TPoint point = PointOn(aim);
+      Note("ctrl-click " + Describe(Under(point)));
+      host_.Move(0, point);
+      host_.Press(TMouseButton::Left, ssLeft | ssCtrl, point);
+      host_.Release(TMouseButton::Left, point);
+    } else if (how < 8) {
+      const TPoint from = PointOn(&panel_);
+      const TPoint to{from.X + Below(1000) - 300, from.Y + Below(1000) - 300};
+      Note("band from " + std::to_string(from.X) + "," + std::to_string(from.Y) + " to " + std::to_string(to.X) + "," +
+           std::to_string(to.Y));
+      Press(TMouseButton::Left, from);
+      host_.Move(ssLeft, to);
+      host_.Release(TMouseButton::Left, to);
+    } else if (how < 9) {
+      Note("ctrl+a");
+      panel_.SelectAllOnPage();
+    } else if (how < 10) {
+      Note("escape");
+      panel_.ClearSelection();
+    } else {
+      Note("delete");
+      Before();
+      host_.RunGuarded([&] { panel_.DeleteCommand(); });
+    }
+    // Only what the page shows is gathered, and the window counts what it holds.
+    for (const TPlacedControl* object : panel_.SelectedObjects())
+      if (!object->IsOnPage(panel_.ActivePageName())) ADD_FAILURE() << object->Name() << " is gathered off the page";
+    Note("[" + std::to_string(panel_.SelectionSize()) + " selected]");
+    Count(panel_.Selection().Size() > 1 ? "several gathered" : "one or none gathered");
+  }
+
   // A method row of the same entity as the row, other than it, visible; or none.
   Control* OtherRowOf(const TMethod& row) {
     std::vector<Control*> rows;
@@ -1031,7 +1075,8 @@ class StressRun : private THostWindow {
         Count("call questions");
       }
     } else if (target == &panel_) {
-      Count("moves");
+      const auto* placed = dynamic_cast<TPlacedControl*>(&source);
+      Count(placed && panel_.Selection().Size() > 1 && panel_.Selection().Contains(*placed) ? "group moves" : "moves");
     }
     host_.Move(ssLeft, to);
     Before();

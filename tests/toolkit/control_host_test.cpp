@@ -33,8 +33,16 @@ class Probe : public Control {
   }
   void DragOver(Control&, int, int, TDragState, bool& accept) override { accept = Accepts; }
   void DragDrop(Control& source, int, int) override { log_.push_back("drop " + source.Name() + " on " + Name()); }
+  bool SelectsByBand() const override { return Bands; }
+  void BandSelect(const TRect& band, TShiftState shift) override {
+    log_.push_back("band " + Text(band) + ((shift & ssCtrl) ? " ctrl" : ""));
+  }
+  static std::string Text(const TRect& r) {
+    return std::to_string(r.Left) + "," + std::to_string(r.Top) + "-" + std::to_string(r.Right) + "," + std::to_string(r.Bottom);
+  }
 
   bool Fails = false;
+  bool Bands = false;
   bool Accepts = false;
   std::function<void()> OnPress;
 
@@ -57,6 +65,7 @@ class Window : public THostWindow {
                    (accepted ? " taken" : " refused"));
   }
   void DragEnded() override { log_.push_back("drag ended"); }
+  void BandMoved(const TRect& band) override { log_.push_back(band.IsEmpty() ? "band gone" : "band at " + Probe::Text(band)); }
 
   std::optional<size_t> Chosen;
   std::function<void()> Meanwhile;
@@ -175,6 +184,43 @@ TEST(ControlHost, ADragEndsAtTheReleaseOrWhenItsButtonIsSeenUp) {
   scene.host.Press(TMouseButton::Left, ssLeft, {35, 35});
   EXPECT_FALSE(scene.host.IsDragging()) << "a left press while dragging ends the drag before it goes on";
   EXPECT_EQ(scene.log, (TLog{"down plain 5,5", "drag ended", "down inner 5,5"}));
+}
+
+TEST(ControlHost, ABandDrawnOnTheRootIsHandedOverInItsCoordinates) {
+  struct Case {
+    const char* what;
+    TShiftState keys;
+    TPoint from;
+    std::vector<TPoint> moves;
+    TPoint release;
+    int zoom;
+    TLog log;
+  } cases[] = {
+      {"corners in either order", ssCtrl, {190, 195}, {{150, 190}}, {140, 180}, 1000,
+       {"down root 190,195", "band at 150,190-190,195", "band gone", "band 140,180-190,195 ctrl"}},
+      {"zoomed: the root's points", 0, {60, 20}, {{150, 190}}, {150, 190}, 2000,
+       {"down root 30,10", "band at 60,20-150,190", "band gone", "band 30,10-75,95"}},
+      {"within the drag distance: no band", 0, {190, 195}, {{191, 195}}, {192, 196}, 1000, {"down root 190,195"}},
+      {"its button seen up: gone, nothing handed over", 0, {190, 195}, {{150, 150}, {140, 140}}, {100, 100}, 1000,
+       {"down root 190,195", "band at 150,150-190,195", "band gone"}},
+  };
+  for (const Case& c : cases) {
+    Scene scene;
+    scene.root.Bands = true;
+    scene.host.SetZoom(TViewZoom(c.zoom));
+    scene.host.Press(TMouseButton::Left, ssLeft | c.keys, c.from);
+    EXPECT_TRUE(scene.host.IsBanding()) << c.what;
+    for (size_t i = 0; i < c.moves.size(); ++i) scene.host.Move(i == 1 ? 0 : ssLeft, c.moves[i]);
+    scene.host.Release(TMouseButton::Left, c.release);
+    EXPECT_FALSE(scene.host.IsBanding()) << c.what;
+    EXPECT_EQ(scene.log, c.log) << c.what;
+  }
+  Scene scene;
+  scene.host.Press(TMouseButton::Left, ssLeft, {190, 195});
+  EXPECT_FALSE(scene.host.IsBanding()) << "a root that gathers nothing by band";
+  scene.root.Bands = true;
+  scene.host.Press(TMouseButton::Left, ssLeft, {85, 85});
+  EXPECT_FALSE(scene.host.IsBanding()) << "a press on a child";
 }
 
 TEST(ControlHost, PaintsWhatReachesIntoThePartAndShowsErrorsOnce) {
