@@ -11,6 +11,7 @@
 #include "placement.h"
 #include "property.h"
 #include "relation.h"
+#include "surface_selection.h"
 #include "text.h"
 
 namespace {
@@ -265,6 +266,9 @@ TDiagramFind::TFound TDiagramFind::GoTo(size_t index) {
   if (page.empty()) page = firstPage(StandsOn);
   if (page.empty()) return found;
   if (page != active) panel_.ShowPage(page);
+  // The object found is the selection alone: what was gathered goes, as a plain click elsewhere lets
+  // it go, so that Delete never takes objects the user no longer sees selected.
+  if (!panel_.Selection().Empty()) panel_.ClearSelection();
   // Selected as a press on it selects it (without the menu a right press would open, nor the drag of
   // a left one), so that Delete and the menus act on it.
   object->MouseDown(TMouseButton::Right, 0, 0, 0);

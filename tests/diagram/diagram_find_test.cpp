@@ -7,6 +7,7 @@
 #include "method.h"
 #include "property.h"
 #include "relation.h"
+#include "surface_selection.h"
 
 namespace {
 std::string DescOf(const Control* object) {
@@ -130,9 +131,12 @@ TEST_F(Find, GoingToAMatchShowsItsPageAndSelectsItAsAPress) {
   EXPECT_FALSE(found.Shown);
   EXPECT_EQ(panel.ActivePageName(), "Main");
   EXPECT_EQ(panel.SelectedEntity(), nullptr);
-  // A new find starts from the entity the user selected.
+  // A new find starts from the entity the user selected; what was gathered goes.
+  panel.ShowPage("Third");
+  panel.SelectAllOnPage();
   panel.SetSelectedEntity(order);
   EXPECT_EQ(TDiagramFind(panel).Find("cust").Index, 3u);
+  EXPECT_TRUE(panel.Selection().Empty());
 }
 
 TEST_F(Find, DeleteTakesTheFoundObjectAndTheMatchesFollowEveryStep) {
