@@ -44,7 +44,8 @@ void bringIntoSight(QScrollBar& bar, int low, int high, int room, int lowMargin,
 }  // namespace
 
 FindBar::FindBar(DiagramView& view, DiagramHost& host)
-    : QFrame(&view), view_(view), host_(host), find_(std::make_unique<TDiagramFind>(host.panel())) {
+    : QFrame(&view), view_(view), viewport_(view.viewport()), host_(host),
+      find_(std::make_unique<TDiagramFind>(host.panel())) {
   setObjectName(QStringLiteral("FindBar"));
   setFrameShape(QFrame::StyledPanel);
   setAutoFillBackground(true);
@@ -75,7 +76,7 @@ FindBar::FindBar(DiagramView& view, DiagramHost& host)
   // Escape belongs to the bar while it has the keyboard, whatever the window binds it to.
   text_->installEventFilter(this);
   // The bar keeps to the view's corner as the view or its scroll bars come and go.
-  view_.viewport()->installEventFilter(this);
+  viewport_->installEventFilter(this);
   hide();
 }
 
@@ -137,12 +138,13 @@ void FindBar::go(Step step) {
 
 void FindBar::placeOverView() {
   adjustSize();
-  const QRect viewport = view_.viewport()->geometry();
+  if (!viewport_) return;
+  const QRect viewport = viewport_->geometry();
   move(std::max(viewport.left(), viewport.right() + 1 - kInset - width()), viewport.top() + kInset);
 }
 
 bool FindBar::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == view_.viewport() && event->type() == QEvent::Resize) {
+  if (watched == viewport_ && event->type() == QEvent::Resize) {
     placeOverView();
   } else if (watched == text_ && event->type() == QEvent::ShortcutOverride &&
              static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {

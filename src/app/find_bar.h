@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QFrame>
+#include <QPointer>
 
 #include <memory>
 
@@ -43,6 +44,9 @@ class FindBar : public QFrame {
   void placeOverView();
 
   DiagramView& view_;
+  // The view's viewport, whose events the bar watches: held apart from the view, since it may still
+  // send some while the view is being destroyed, when the view can no longer be asked for it.
+  QPointer<QWidget> viewport_;
   DiagramHost& host_;
   std::unique_ptr<TDiagramFind> find_;
   QLineEdit* text_ = nullptr;
