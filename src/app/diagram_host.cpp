@@ -13,12 +13,11 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPolygon>
-#include <QCursor>
-#include <QGuiApplication>
 #include <QRegion>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTimer>
+#include <QToolTip>
 
 #include <exception>
 #include <utility>
@@ -30,7 +29,9 @@
 #include "popup_menu.h"
 #include "deferred_canvas.h"
 #include "placed_control.h"
+#include "in_place_editor.h"
 #include "qt_canvas.h"
+#include "shown_text.h"
 
 namespace {
 constexpr int kMaxInvalidatedRects = 32;
@@ -105,6 +106,7 @@ void DiagramHost::setZoom(TViewZoom zoom) {
   controls_.SetZoom(zoom);
   syncSize();
   update();
+  if (renameEditor_) renameEditor_->place();
 }
 
 void DiagramHost::openSurfaceMenu(QPoint at) {
@@ -264,21 +266,22 @@ std::optional<size_t> DiagramHost::ChooseFromMenu(Control&, const PopupMenu& ite
 void DiagramHost::mouseMoveEvent(QMouseEvent* event) {
   event->accept();
   const QPoint pos = event->position().toPoint();
-  controls_.Move(shiftState(event->modifiers(), event->buttons()), {pos.x(), pos.y()});
+  lastPointer_ = event->globalPosition().toPoint();
+  lastPointerState_ = shiftState(event->modifiers(), event->buttons());
+  controls_.Move(lastPointerState_, {pos.x(), pos.y()});
   syncSize();
   if ((controls_.IsDragging() || controls_.IsBanding()) && !autoScroll_->isActive()) autoScroll_->start();
 }
 
 void DiagramHost::autoScroll() {
   auto* view = parentWidget() ? qobject_cast<QScrollArea*>(parentWidget()->parentWidget()) : nullptr;
-  if (!view || !(controls_.IsDragging() || controls_.IsBanding()) ||
-      !(QGuiApplication::mouseButtons() & Qt::LeftButton)) {
+  if (!view || !(controls_.IsDragging() || controls_.IsBanding()) || !(lastPointerState_ & ssLeft)) {
     autoScroll_->stop();
     return;
   }
   // Within 24 pixels of an edge of the view the view scrolls, the faster the nearer (or past) it.
   static constexpr int kEdge = 24;
-  const QPoint at = view->viewport()->mapFromGlobal(QCursor::pos());
+  const QPoint at = view->viewport()->mapFromGlobal(lastPointer_);
   const QSize size = view->viewport()->size();
   const auto speed = [](int pos, int length) {
     if (pos < kEdge) return -std::min(kEdge, kEdge - pos) / 2 - 1;
@@ -296,12 +299,14 @@ void DiagramHost::autoScroll() {
   down->setValue(oldY + dy);
   if (across->value() == oldX && down->value() == oldY) return;
   // The pointer now stands over another point of the surface: the outline or the band follows it.
-  const QPoint pos = mapFromGlobal(QCursor::pos());
-  controls_.Move(shiftState(QGuiApplication::keyboardModifiers(), QGuiApplication::mouseButtons()), {pos.x(), pos.y()});
+  const QPoint pos = mapFromGlobal(lastPointer_);
+  controls_.Move(lastPointerState_, {pos.x(), pos.y()});
 }
 
 void DiagramHost::mouseReleaseEvent(QMouseEvent* event) {
   event->accept();
+  lastPointerState_ = shiftState(event->modifiers(), event->buttons());
+  autoScroll_->stop();
   const std::optional<TMouseButton> button = diagramButton(event->button());
   if (!button) return;
   const QPoint pos = event->position().toPoint();
@@ -313,6 +318,42 @@ void DiagramHost::mouseDoubleClickEvent(QMouseEvent* event) {
   // Qt hands the second press of a double click to widgets as this event instead of a press; for the
   // diagram it is a press like any other, marked as the second of a double click.
   pressEvent(event, ssDouble);
+  // A double click on a title, row or box renames it in place; the drag its press began is no drag.
+  if (event->button() != Qt::LeftButton || renameEditor_) return;
+  const QPoint pos = event->position().toPoint();
+  if (const auto text = TShownText::At(panel_, controls_.RootPoint({pos.x(), pos.y()}))) {
+    controls_.CancelDrag();
+    openRenameEditor(*text);
+  }
+}
+
+void DiagramHost::renameInPlace() {
+  if (controls_.IsDragging() || renameEditor_) return;
+  if (const auto text = TShownText::OfPressed(panel_)) openRenameEditor(*text);
+}
+
+void DiagramHost::keepRenameInPlace() {
+  if (renameEditor_) renameEditor_->finish(true);
+}
+
+void DiagramHost::openRenameEditor(const TShownText& text) {
+  renameEditor_ = new InPlaceEditor(*this, text);
+  renameEditor_->show();
+  renameEditor_->setFocus(Qt::OtherFocusReason);
+}
+
+bool DiagramHost::event(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QWidget::event(event);
+  const auto* help = static_cast<QHelpEvent*>(event);
+  const TPoint at = controls_.RootPoint({help->pos().x(), help->pos().y()});
+  const std::string cut = TShownText::CutTextAt(panel_, at);
+  if (cut.empty()) {
+    QToolTip::hideText();
+    event->ignore();
+  } else {
+    QToolTip::showText(help->globalPos(), QString::fromStdString(cut), this);
+  }
+  return true;
 }
 
 void DiagramHost::keyPressEvent(QKeyEvent* event) {

@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -16,6 +17,7 @@
 #include "control.h"
 #include "control_host.h"
 #include "deferred_canvas.h"
+#include "in_place_editor.h"
 
 class QPainter;
 class QTimer;
@@ -50,6 +52,15 @@ class DiagramHost : public QWidget, private THostWindow {
   // Shows the panel at the zoom: resized and painted anew; the scrolling view keeps its place.
   void setZoom(TViewZoom zoom);
 
+  // F2: an editor in place over what was pressed last (a title, row or box); nothing during a drag
+  // or while an editor is open.
+  void renameInPlace();
+  // The editor open, if any; a window command about to run keeps what it holds first.
+  InPlaceEditor* renameEditor() const { return renameEditor_; }
+  void keepRenameInPlace();
+  // Told by the editor as it goes.
+  void renameEditorClosed() { renameEditor_ = nullptr; }
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
@@ -58,6 +69,8 @@ class DiagramHost : public QWidget, private THostWindow {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  // Tooltips: the whole text of a title or row its box cuts.
+  bool event(QEvent* event) override;
 
  private:
   std::optional<size_t> ChooseFromMenu(Control& owner, const PopupMenu& menu, TPoint at) override;
@@ -74,12 +87,17 @@ class DiagramHost : public QWidget, private THostWindow {
   // scrolls towards it, step by step while the pointer rests there, and the drag follows.
   void autoScroll();
   void setDragOutline(const QRect& outline);
+  void openRenameEditor(const TShownText& text);
 
   TOOAPanel& panel_;
   TControlHost controls_;
   QRect outline_;
   QRect band_;
   QTimer* autoScroll_ = nullptr;
+  // Where the pointer last moved (on the screen) and what was held then: what the view scrolls
+  // towards while the pointer rests.
+  QPoint lastPointer_;
+  TShiftState lastPointerState_ = 0;
   // Set by a right press that already opened its menu, so that the context menu event the window
   // system sends after that press does not open a second one.
   bool menuShownForPress_ = false;
@@ -89,4 +107,5 @@ class DiagramHost : public QWidget, private THostWindow {
   // Rectangles asked to be painted since the last paint, and whether the whole widget was asked.
   int invalidatedSincePaint_ = 0;
   bool wholeInvalidated_ = false;
+  QPointer<InPlaceEditor> renameEditor_;
 };

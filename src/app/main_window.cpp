@@ -105,6 +105,8 @@ void TfMain::bindKeys() {
   const auto command = [this](std::function<void()> run) {
     return [this, run] {
       if (host_->isDragging()) return;
+      // A name being typed in place is kept first: Ctrl+S saves it.
+      host_->keepRenameInPlace();
       host_->runGuarded(run);
       host_->syncSize();
     };
@@ -119,6 +121,8 @@ void TfMain::bindKeys() {
   bind({QKeySequence(Qt::Key_Delete)}, command([this] { panel_->DeleteCommand(); }));
   // Everything on the page selected; the text fields of dialogs keep their own Ctrl+A.
   bind({QKeySequence(Qt::CTRL | Qt::Key_A)}, command([this] { panel_->SelectAllOnPage(); }));
+  // What was pressed last is renamed in place: a title, a row or a box.
+  bind({QKeySequence(Qt::Key_F2)}, [this] { host_->renameInPlace(); });
   // The keyboard scrolls the surface as the scroll bars do.
   const auto scroll = [this](bool vertical, QAbstractSlider::SliderAction step) {
     return [this, vertical, step] {
@@ -157,6 +161,8 @@ void TfMain::bindFindAndMenuKeys() {
 }
 
 TfMain::~TfMain() {
+  // A name being typed in place is kept while the panel still stands, and reaches the copy below.
+  host_->keepRenameInPlace();
   // A window closed with unsaved changes keeps its copy; a clean one has none.
   recovery_.reset();
   // The status bar goes with the child widgets, after the panel: it hears of the panel no more.

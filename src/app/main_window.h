@@ -55,8 +55,8 @@ class TfMain : public QWidget {
   // now that the frame is known. A move by the user changes no frame and is left alone.
   void dockAgainIfFramed();
   // Ctrl+Z takes the last edit back, Ctrl+Shift+Z and Ctrl+Y do it again; Ctrl+S, Ctrl+Shift+S,
-  // Ctrl+O and Delete run the menu commands they stand for; arrows, Page Up and Down, Home and End
-  // scroll the surface; Ctrl and "+" or "=", "-" and "0" zoom in, out and back to 100 %.
+  // Ctrl+O and Delete run the menu commands they stand for; F2 renames in place; arrows, Page Up
+  // and Down, Home and End scroll the surface; Ctrl and "+" or "=", "-" and "0" zoom in, out and back to 100 %.
   void bindKeys();
   // Ctrl+F opens the find bar, F3 and Shift+F3 go to the next and the previous match; the Menu key
   // and Shift+F10 open the surface's menu.

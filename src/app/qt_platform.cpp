@@ -10,19 +10,24 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QFontDatabase>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QSpacerItem>
 #include <QSpinBox>
 #include <QStringList>
 #include <QStyle>
+#include <QTextBlock>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -308,6 +313,95 @@ std::optional<TFormAnswer> QtPlatform::AskForm(const TFormDialog& form) {
   }
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return shown();
+}
+
+std::optional<std::string> QtPlatform::EditText(const TTextDialog& text) {
+  QDialog dialog(mainWindow_, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  dialog.setObjectName(QStringLiteral("TextDialog"));
+  dialog.setWindowTitle(QString::fromStdString(text.Caption));
+  auto* layout = new QVBoxLayout(&dialog);
+  auto* label = new QLabel(QString::fromStdString(text.Label), &dialog);
+  label->setTextFormat(Qt::PlainText);
+  label->setWordWrap(true);
+  layout->addWidget(label);
+
+  auto* editor = new QPlainTextEdit(&dialog);
+  editor->setObjectName(QStringLiteral("TextEdit"));
+  editor->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  editor->setLineWrapMode(QPlainTextEdit::NoWrap);
+  editor->setPlainText(QString::fromStdString(text.Text));
+  layout->addWidget(editor, 1);
+
+  auto* problems = new QListWidget(&dialog);
+  problems->setObjectName(QStringLiteral("TextProblems"));
+  problems->setMaximumHeight(QFontMetrics(problems->font()).height() * 6);
+  problems->hide();
+  layout->addWidget(problems);
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  layout->addWidget(buttons);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+
+  // The text as typed: the document's plain text would turn no-break spaces into blanks.
+  const auto typed = [editor] {
+    QString raw = editor->document()->toRawText();
+    raw.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return raw.toStdString();
+  };
+  const auto goToLine = [editor](int line) {
+    const QTextBlock block = editor->document()->findBlockByNumber(line - 1);
+    if (!block.isValid()) return;
+    QTextCursor cursor(block);
+    editor->setTextCursor(cursor);
+    editor->setFocus();
+  };
+  QObject::connect(problems, &QListWidget::itemActivated, &dialog,
+                   [goToLine](QListWidgetItem* item) { goToLine(item->data(Qt::UserRole).toInt()); });
+  QObject::connect(problems, &QListWidget::itemClicked, &dialog,
+                   [goToLine](QListWidgetItem* item) { goToLine(item->data(Qt::UserRole).toInt()); });
+  // OK takes the text only when every line of it reads; otherwise the lines that do not are marked
+  // and their problems listed, and the dialog stays open.
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
+    const std::vector<TTextProblem> found = text.Check ? text.Check(typed()) : std::vector<TTextProblem>{};
+    if (found.empty()) {
+      dialog.accept();
+      return;
+    }
+    problems->clear();
+    QList<QTextEdit::ExtraSelection> marks;
+    for (const TTextProblem& problem : found) {
+      auto* item = new QListWidgetItem(QStringLiteral("Line %1: %2").arg(problem.Line).arg(QString::fromStdString(problem.Message)), problems);
+      item->setData(Qt::UserRole, problem.Line);
+      const QTextBlock block = editor->document()->findBlockByNumber(problem.Line - 1);
+      if (!block.isValid()) continue;
+      QTextEdit::ExtraSelection mark;
+      mark.cursor = QTextCursor(block);
+      mark.format.setBackground(QColor(255, 200, 200));
+      mark.format.setProperty(QTextFormat::FullWidthSelection, true);
+      marks << mark;
+    }
+    editor->setExtraSelections(marks);
+    problems->show();
+    problems->setCurrentRow(0);
+    goToLine(found.front().Line);
+  });
+  // A mended text is no longer marked: the marks would stand on lines that moved.
+  QObject::connect(editor, &QPlainTextEdit::textChanged, &dialog, [editor] {
+    if (!editor->extraSelections().isEmpty()) editor->setExtraSelections({});
+  });
+
+  // Wide enough for lines of some 72 characters and high enough for some 20 rows; centred on the
+  // desktop the main window stands on.
+  const QFontMetrics fixed(editor->font());
+  dialog.resize(std::max({fixed.horizontalAdvance(QString(72, QLatin1Char('M'))), captionWidth(dialog.windowTitle()), 400}),
+                fixed.height() * 20 + 160);
+  if (const QScreen* desktop = screen()) {
+    const QRect area = desktop->availableGeometry();
+    dialog.resize(std::min(dialog.width(), area.width()), std::min(dialog.height(), area.height()));
+    dialog.move(area.center() - QPoint(dialog.width() / 2, dialog.height() / 2));
+  }
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return typed();
 }
 
 QScreen* QtPlatform::screen() const {

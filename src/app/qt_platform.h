@@ -47,6 +47,7 @@ class QtPlatform : public Platform {
   std::optional<std::string> SaveFileDialog(const FileDialogOptions& options) override;
   std::string Choose(const ChoiceDialog& dialog) override;
   std::optional<TFormAnswer> AskForm(const TFormDialog& form) override;
+  std::optional<std::string> EditText(const TTextDialog& dialog) override;
 
   std::unique_ptr<Bitmap> CreateBitmap() override;
   void SaveDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,

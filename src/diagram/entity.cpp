@@ -1,5 +1,7 @@
 #include "entity.h"
 
+#include <optional>
+
 #include "canvas.h"
 #include "entity_event.h"
 #include "method.h"
@@ -7,6 +9,7 @@
 #include "platform.h"
 #include "property.h"
 #include "relation.h"
+#include "rows_text.h"
 #include "text.h"
 
 TEntity::TEntity(TOOAPanel& panel)
@@ -243,6 +246,10 @@ void TEntity::BuildMenu() {
   menu.Add("-");
   menu.Add("-> (*)Remove Exists Display Page", [this] { RemoveExistsDisplayPage(); });
   menu.Add("-> (*)Remove This Entity", [this] { RemoveThisEntity(); });
+  // Our own commands come after the menu's eighteen lines, behind one separator, in submenus.
+  menu.Add("-");
+  PopupMenu& edit = menu.AddSubmenu("Edit");
+  edit.Add("-> Edit Rows as Text...", [this] { EditRowsAsText(); });
 }
 
 TEditStep TEntity::EditStep(const std::string& what) {
@@ -253,10 +260,22 @@ void TEntity::RenameEntity() {
   if (!panel_) return;
   const TEditStep step = EditStep("Rename Entity");
   const auto answer = AskNewName(panel_->GetPlatformRef(), "Entity Rename", "Input New Entity's Name :", entityDesc_);
-  if (!answer) return;
-  entityDesc_ = *answer;
+  if (answer) ApplyRename(*answer);
+}
+
+bool TEntity::RenameTo(const std::string& desc) {
+  if (!panel_ || IsBlank(desc) || desc == entityDesc_) return false;
+  const TEditStep step = EditStep("Rename Entity");
+  ApplyRename(desc);
+  return true;
+}
+
+void TEntity::ApplyRename(const std::string& desc) {
+  entityDesc_ = desc;
   Invalidate();
   UpdateMenuCaptions();
+  // The page editor lists entities by their descriptions.
+  if (panel_) panel_->RefreshPageEditor();
 }
 
 void TEntity::SelectEntityType() {
@@ -310,6 +329,23 @@ void TEntity::RemoveThisEntity() {
   const TEditStep step(panel_, "Remove Entity " + (selected ? selected->entityDesc_ : std::string()),
                        TDiagramHistory::ScopeOf(selected));
   panel_->RemoveSelectedEntity();
+}
+
+void TEntity::EditRowsAsText() {
+  if (!panel_) return;
+  TTextDialog dialog;
+  dialog.Caption = "Rows of " + HeaderText(entityDesc_.empty() ? Name() : entityDesc_);
+  dialog.Label = "One row a line, properties as \"Name : Varchar(40) key not null\" (Varchar, Integer, Double(size,scale), "
+                 "Bool, Binary), methods as \"Name()\":";
+  dialog.Text = RowsTextOf(*this);
+  dialog.Check = [](const std::string& text) { return ReadRowsText(text).Problems; };
+  const std::optional<std::string> answer = panel_->GetPlatformRef().EditText(dialog);
+  if (!answer) return;
+  const TRowsText read = ReadRowsText(*answer);
+  // A platform that closed on a text it could not read changes nothing.
+  if (!read.Problems.empty()) return;
+  const TEditStep step = EditStep("Edit Rows of");
+  ApplyRowLines(*this, read.Rows);
 }
 
 void TEntity::HideAllMethod() { ShowRows(false, false); }

@@ -135,6 +135,9 @@ class TEntity : public TPlacedControl, public TLinkTarget {
   // Menu commands.
   void BuildMenu();
   void RenameEntity();
+  // The rename without its question, as an editor in place gives the answer: one step named as the
+  // menu's; a blank or unchanged description changes nothing and leaves no step. True when renamed.
+  bool RenameTo(const std::string& desc);
   void SelectEntityType();
   void AddNewProperty();
   void AddNewMethod();
@@ -147,6 +150,9 @@ class TEntity : public TPlacedControl, public TLinkTarget {
   void HideAllMethod();
   void RemoveExistsDisplayPage();
   void RemoveThisEntity();
+  // "-> Edit Rows as Text...": every row a line in one dialog; the rows the text gives back, as one
+  // step, once every line of it can be read.
+  void EditRowsAsText();
 
   // Drawing.
   void DrawOn(Canvas& canvas, int x, int y);
@@ -183,6 +189,8 @@ class TEntity : public TPlacedControl, public TLinkTarget {
   // The step of one of the entity's commands, named what and the entity's description.
   TEditStep EditStep(const std::string& what);
   void ForgetSelections();
+  // What a rename does with its answer, whichever way it was asked for.
+  void ApplyRename(const std::string& desc);
 
   TOOAPanel* panel_;
   long long serial_ = 0;

@@ -173,9 +173,18 @@ void TLinkBox::UpdateMenuCaption() {
 void TLinkBox::Rename(const std::string& caption, const std::string& prompt) {
   Platform* platform = GetPlatform();
   if (!platform) return;
-  const auto answer = AskNewName(*platform, caption, prompt, desc_);
-  if (!answer) return;
-  desc_ = *answer;
+  if (const auto answer = AskNewName(*platform, caption, prompt, desc_)) ApplyRename(*answer);
+}
+
+bool TLinkBox::RenameTo(const std::string& desc) {
+  if (IsBlank(desc) || desc == desc_) return false;
+  const TEditStep step = EditStep("Rename", desc_);
+  ApplyRename(desc);
+  return true;
+}
+
+void TLinkBox::ApplyRename(const std::string& desc) {
+  desc_ = desc;
   const int oldWidth = Width();
   Repaint();
   UpdateMenuCaption();
@@ -184,4 +193,6 @@ void TLinkBox::Rename(const std::string& caption, const std::string& prompt) {
     UpdateAnchors();
     if (TOOAPanel* panel = OwnerPanel()) panel->Invalidate();
   }
+  // The page editor lists relation and event boxes by their descriptions.
+  if (TOOAPanel* panel = OwnerPanel()) panel->RefreshPageEditor();
 }

@@ -75,6 +75,9 @@ class TLinkBox : public TConnectorSource, public TPlacedControl {
   bool HasMenu() const { return menu_ != nullptr; }
   // The menu's header: the box's kind, its owner's description and its own.
   void UpdateMenuCaption();
+  // The rename without its question, as an editor in place gives the answer: one step named as the
+  // menu's; a blank or unchanged description changes nothing and leaves no step. True when renamed.
+  bool RenameTo(const std::string& desc);
   void AddDisplayPage() { AddNewDisplayPage(desc_); }
   void RemoveDisplayPage() { RemoveExistsDisplayPage(desc_); }
 
@@ -103,6 +106,9 @@ class TLinkBox : public TConnectorSource, public TPlacedControl {
   TEditStep EditStep(const std::string& what, const std::string& desc) const;
   // Asks for a new description with the kind's rename question.
   void Rename(const std::string& caption, const std::string& prompt);
+  // What a rename does with its answer, whichever way it was asked for: the box sized to its new
+  // text, its lines following.
+  void ApplyRename(const std::string& desc);
   virtual void RenameBox() = 0;
   virtual void RemoveBox() = 0;
 

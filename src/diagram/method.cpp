@@ -133,7 +133,7 @@ void TMethod::SwapWith(TMethod& other) {
 }
 
 void TMethod::RenameMethod() {
-  const TEditStep step = EditStep("Rename Method");
+  const TEditStep step = EditStep(RenameStepName());
   Rename("Method Rename", "Input New Method's Name :");
 }
 

@@ -44,6 +44,7 @@ class TMethod : public TConnectorSource, public TRow {
 
  protected:
   void NameChanged(const std::string& oldName) override;
+  std::string RenameStepName() const override { return "Rename Method"; }
   // Besides the boxes' lines, the call lines from and to this row run elsewhere.
   void AnchorsMoved() override;
 

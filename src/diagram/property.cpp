@@ -61,7 +61,8 @@ int TProperty::PhysicalLength() {
   return physicalLength_;
 }
 
-TProperty* AddProperty(TEntity& entity, const std::string& desc, bool silent) {
+namespace {
+TProperty* AddPropertyRow(TEntity& entity, const std::string& desc, bool silent, bool placeMethods) {
   const TNewRowKind<TProperty> kind{entity.PropertyList(), entity.PropertyNames(), entity.ShowProperty(),
                                     entity.PropertyDefHeight(), "_Prop", "Property", "Create New Property",
                                     "Input New Property's Name :", "Continue New Property ??"};
@@ -70,7 +71,8 @@ TProperty* AddProperty(TEntity& entity, const std::string& desc, bool silent) {
     return entity.PropertyDefHeight() * row.RowIndex() + 20;
   };
   // The method rows stand below the properties: one row lower for each property shown.
-  const auto placed = [&entity](TProperty&) {
+  const auto placed = [&entity, placeMethods](TProperty&) {
+    if (!placeMethods) return;
     if (!entity.ShowProperty()) {
       entity.SetHeight(TEntity::TitleHeight);
     } else if (entity.MethodCount() > 0) {
@@ -83,6 +85,13 @@ TProperty* AddProperty(TEntity& entity, const std::string& desc, bool silent) {
   };
   return AddEntityRow(entity, kind, desc, silent, top, placed);
 }
+}  // namespace
+
+TProperty* AddProperty(TEntity& entity, const std::string& desc, bool silent) {
+  return AddPropertyRow(entity, desc, silent, true);
+}
+
+TProperty* AddPropertyLeavingMethods(TEntity& entity, const std::string& desc) { return AddPropertyRow(entity, desc, true, false); }
 
 void TProperty::BuildMenu() {
   BeginMenu("PROPERTY : ");
@@ -141,7 +150,7 @@ void TProperty::SwapWith(TProperty& other) {
 }
 
 void TProperty::RenameProperty() {
-  const TEditStep step = EditStep("Rename Property");
+  const TEditStep step = EditStep(RenameStepName());
   Rename("Property Rename", "Input New Property's Name :");
 }
 

@@ -56,6 +56,7 @@ class TProperty : public TRow {
 
  protected:
   void NameChanged(const std::string& oldName) override;
+  std::string RenameStepName() const override { return "Rename Property"; }
 
  private:
   void SwapWith(TProperty& other);
@@ -73,3 +74,6 @@ class TProperty : public TRow {
 // Appends one property row to the entity (asking for its name when desc is empty); unless silent,
 // offers to create another one each time. Returns the last row created.
 TProperty* AddProperty(TEntity& entity, const std::string& desc, bool silent);
+// One row made as AddProperty makes it, silently, but for the method rows, which stay where they
+// stand: an edit that makes many rows places them all once at its end.
+TProperty* AddPropertyLeavingMethods(TEntity& entity, const std::string& desc);

@@ -99,8 +99,17 @@ void TRow::UpdateMenuCaption() {
 void TRow::Rename(const std::string& caption, const std::string& prompt) {
   Platform* platform = GetPlatform();
   if (!platform) return;
-  const auto answer = AskNewName(*platform, caption, prompt, desc_);
-  if (!answer) return;
-  SetDesc(*answer);
+  if (const auto answer = AskNewName(*platform, caption, prompt, desc_)) ApplyRename(*answer);
+}
+
+bool TRow::RenameTo(const std::string& desc) {
+  if (IsBlank(desc) || desc == desc_) return false;
+  const TEditStep step = EditStep(RenameStepName());
+  ApplyRename(desc);
+  return true;
+}
+
+void TRow::ApplyRename(const std::string& desc) {
+  SetDesc(desc);
   UpdateMenuCaption();
 }

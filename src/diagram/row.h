@@ -45,6 +45,9 @@ class TRow : public Control, public TLinkTarget {
   void SetDesc(const std::string& desc);
   // The menu's header: the row's kind, its entity's description and its own name.
   void UpdateMenuCaption();
+  // The rename without its question, as an editor in place gives the answer: one step named as the
+  // menu's; a blank or unchanged name changes nothing and leaves no step. True when renamed.
+  bool RenameTo(const std::string& desc);
 
   // Whether the row shows on the page: its entity stands there and shows rows of its kind, and the
   // row is among those shown. A line ends only at a row that shows, never at empty surface.
@@ -63,6 +66,10 @@ class TRow : public Control, public TLinkTarget {
   void BeginMenu(const char* title);
   // Asks for a new name with the kind's rename question.
   void Rename(const std::string& caption, const std::string& prompt);
+  // What a rename does with its answer, whichever way it was asked for.
+  void ApplyRename(const std::string& desc);
+  // The name of the kind's rename step, before the row's name: "Rename Property", "Rename Method".
+  virtual std::string RenameStepName() const = 0;
   // The step of one of the row's commands, named what and the row's name; it holds the entity and
   // the entities whose boxes link to it.
   TEditStep EditStep(const std::string& what) const;

@@ -91,6 +91,23 @@ struct TFormAnswer {
   friend bool operator==(const TFormAnswer&, const TFormAnswer&) = default;
 };
 
+// A problem of a text, on its line (counted from 1).
+struct TTextProblem {
+  int Line = 0;
+  std::string Message;
+  friend bool operator==(const TTextProblem&, const TTextProblem&) = default;
+};
+
+// A modal dialog of a text of many lines, edited in a fixed-pitch font under a label; OK and Cancel.
+// OK hands the text to Check: while it finds problems the dialog stays open, marks their lines and
+// lists them, so that nothing is taken until the text can be read whole.
+struct TTextDialog {
+  std::string Caption;
+  std::string Label;
+  std::string Text;  // lines ended by "\n"
+  std::function<std::vector<TTextProblem>(const std::string& text)> Check;
+};
+
 // The vector picture formats a drawing can be written in.
 enum class TDrawingFormat { Svg, Pdf };
 
@@ -117,6 +134,12 @@ class Platform {
   // Shows the form modally: what it showed when OK closed it; nothing for Cancel, Escape or the
   // window's close button.
   virtual std::optional<TFormAnswer> AskForm(const TFormDialog& form) = 0;
+  // Shows the text dialog modally: the text OK closed it with (in which Check found no problem);
+  // nothing for Cancel, Escape or the window's close button. Work nobody watches cancels it.
+  virtual std::optional<std::string> EditText(const TTextDialog& dialog) {
+    (void)dialog;
+    return std::nullopt;
+  }
   // A password, typed unseen; nothing when cancelled. Work nobody watches has none to give.
   virtual std::optional<std::string> AskPassword(const std::string& caption, const std::string& prompt) {
     (void)caption;

@@ -17,6 +17,7 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
@@ -34,6 +35,7 @@
 #include "diagram_view.h"
 #include "entity.h"
 #include "find_bar.h"
+#include "in_place_editor.h"
 #include "main_window.h"
 #include "method.h"
 #include "ooa_panel.h"
@@ -549,6 +551,61 @@ TEST_P(ZoomedHostTest, DroppingAPropertyRowOnARelationLinksItAndDrawsTheLine) {
   const QImage zoomed = picture();
   window->view().zoomTo(TViewZoom::Actual, QPoint());
   EXPECT_TRUE(picture() == zoomed);
+}
+
+// A double-click renames a row in place and F2 what was pressed last: the editor stands over the
+// text at the zoom, Enter keeps what was typed as the menu's step, Escape keeps nothing, and the
+// focus goes back to the surface. A row cut by its box shows its whole name as a tooltip.
+TEST_P(ZoomedHostTest, F2AndADoubleClickRenameInPlace) {
+  TEntity& entity = addEntity("Customer", 40, 50);
+  TProperty* row = AddProperty(entity, "Name", true);
+  panel().ShowActivePage();
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  const QRect title(41, 51, entity.Width() - 2, 19);  // within the frame
+  const QRect rowBox(row->OriginInRoot().X, row->OriginInRoot().Y, row->Width(), row->Height());
+  const struct {
+    bool doubleClick;
+    QRect box;
+    const char* typed;
+    Qt::Key end;
+    const char* step;  // the last step afterwards
+  } edits[] = {
+      {true, rowBox, "Surname", Qt::Key_Return, "Rename Property Name"},
+      {false, title, "Client", Qt::Key_Escape, "Rename Property Name"},
+      {false, title, "Client", Qt::Key_Enter, "Rename Entity Customer"},
+  };
+  for (const auto& [doubleClick, box, typed, end, step] : edits) {
+    const QPoint point = at(box.left() + 3, box.top() + 3);
+    if (doubleClick) {
+      // The second press of the double click, its release still to come: it drags nothing.
+      QTest::mouseClick(handle(), Qt::LeftButton, {}, point);
+      const QPoint local = host().mapFrom(window.get(), point);
+      QMouseEvent second(QEvent::MouseButtonDblClick, local, host().mapToGlobal(local), Qt::LeftButton,
+                         Qt::LeftButton, {});
+      QApplication::sendEvent(&host(), &second);
+    } else {
+      QTest::mouseClick(handle(), Qt::LeftButton, {}, point);
+      QTest::keyClick(window.get(), Qt::Key_F2);
+    }
+    InPlaceEditor* editor = host().renameEditor();
+    ASSERT_NE(editor, nullptr) << typed;
+    EXPECT_FALSE(host().isDragging());
+    EXPECT_TRUE(editor->hasFocus());
+    EXPECT_EQ(editor->geometry().left(), inHost(box).left());
+    EXPECT_LE(std::abs(editor->geometry().center().y() - inHost(box).center().y()), 1);
+    QTest::keyClicks(editor, typed);
+    QTest::keyClick(editor, end);
+    EXPECT_EQ(host().renameEditor(), nullptr);
+    EXPECT_TRUE(host().hasFocus());
+    EXPECT_EQ(panel().History().UndoName(), step);
+  }
+  EXPECT_EQ(entity.EntityDesc(), "Client");
+  EXPECT_EQ(row->PropertyDesc(), "Surname");
+  row->SetDesc(std::string(30, 'n'));
+  QHelpEvent help(QEvent::ToolTip, inHost(rowBox.left() + 3, rowBox.top() + 3), QPoint(100, 100));
+  QApplication::sendEvent(&host(), &help);
+  EXPECT_EQ(QToolTip::text().toStdString(), std::string(30, 'n'));
 }
 
 TEST_F(HostTest, ADragWhoseSourceDiesEndsWithoutADrop) {

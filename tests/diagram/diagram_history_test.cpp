@@ -21,6 +21,7 @@
 #include "relation.h"
 #include "schema_import.h"
 #include "schema_scrambler.h"
+#include "shown_text.h"
 #include "toolkit_error.h"
 
 namespace {
@@ -69,6 +70,14 @@ struct EditScene {
       items += (items.empty() ? "" : " ") + (item.Enabled() ? item.Caption() : "[" + item.Caption() + "]");
     }
     return items;
+  }
+  // Renames in place what shows at the control's top left (a row, a box, an entity's title), as
+  // a double-click there finds it, or else what was pressed last, as F2 finds it.
+  void RenameInPlace(const Control* at, const std::string& text) {
+    const TPoint origin = at ? at->OriginInRoot() : TPoint{};
+    const auto shown = at ? TShownText::At(panel, {origin.X + 2, origin.Y + 2}) : TShownText::OfPressed(panel);
+    ASSERT_TRUE(shown.has_value());
+    EXPECT_TRUE(shown->Rename(text));
   }
   ScriptedPlatform platform;
   ScriptedEditorWindow window;
@@ -119,6 +128,7 @@ TEST(History, EveryKindOfEditIsOneStepUndoneAndRedoneExactly) {
       {"Show All Properties of Customer", [](EditScene& s) { s.Click(s.customer->Menu(), "-> Show ALL Property"); },
        [](EditScene& s) { s.name->HideProperty(); }},
       {"Remove Entity Customer", [](EditScene& s) { s.Click(s.customer->Menu(), "-> (*)Remove This Entity"); }},
+      {"Edit Rows of Customer", [](EditScene& s) { s.platform.EditTo("City : Integer key\nAge : Double(3,1)\nBill()\nShip()"); s.Click(s.customer->Menu(), "-> Edit Rows as Text..."); }},
       {"Rename Property Name", [](EditScene& s) { s.platform.Type("Surname"); s.Click(s.name->Menu(), " -> Rename Property"); }},
       {"Move Down Property Name", [](EditScene& s) { s.Click(s.name->Menu(), " -> Property Move Down"); }},
       {"Set Data Type of Property Name", [](EditScene& s) { s.platform.Fill(TFormAnswer{pdtDouble, {10, 2}, {}}); s.Click(s.name->Menu(), " -> Property Data Type"); }},
@@ -135,6 +145,14 @@ TEST(History, EveryKindOfEditIsOneStepUndoneAndRedoneExactly) {
        [](EditScene& s) { s.relation->SetSourceEntity(s.customer); s.relation->SetSourceProperty(s.name); }},
       {"Remove Relation places", [](EditScene& s) { s.Click(s.relation->Menu(), "-> Remove This Relation"); }},
       {"Add Display Page to Event ships", [](EditScene& s) { s.platform.Choose("P2"); s.Click(s.event->Menu(), " -> Add New Display Page"); }},
+      {"Rename Entity Customer", [](EditScene& s) { s.RenameInPlace(s.customer, "Client"); }},
+      {"Rename Property Name", [](EditScene& s) { s.RenameInPlace(nullptr, "Surname"); },
+       [](EditScene& s) { s.name->MouseDown(TMouseButton::Right, 0, 1, 1); }},
+      {"Rename Method Pay", [](EditScene& s) { s.RenameInPlace(s.pay, "Settle"); }},
+      {"Rename Relation places", [](EditScene& s) { s.RenameInPlace(nullptr, "buys"); },
+       [](EditScene& s) { s.relation->AddPageEntry("P1"); s.relation->MouseDown(TMouseButton::Right, 0, 1, 1); }},
+      {"Rename Event ships", [](EditScene& s) { s.RenameInPlace(s.event, "sails"); },
+       [](EditScene& s) { s.event->AddPageEntry("P1"); }},
       {"Move Entity Order", [](EditScene& s) { s.panel.DragDrop(*s.order, 500, 300); }},
       {"Move Event ships", [](EditScene& s) { s.panel.DragDrop(*s.event, 90, 400); }},
   };

@@ -23,8 +23,10 @@ TEST_F(Entity, MenuCaptionsInOrder) {
       "-> Show ALL Method",      "-> Hide ALL Property",
       "-> Hide ALL Method",      "-",
       "-> (*)Remove Exists Display Page", "-> (*)Remove This Entity",
+      "-",                       "Edit",
   };
   EXPECT_EQ(entity.Menu().Captions(), expected);
+  EXPECT_EQ(entity.Menu().Item(19).Submenu()->Captions(), std::vector<std::string>{"-> Edit Rows as Text..."});
   EXPECT_EQ(entity.GetPopupMenu(), &entity.Menu());
   EXPECT_EQ(entity.EntityType(), Et_Organization);
   EXPECT_EQ(entity.Color(), 0x8BE4E0u);

@@ -18,6 +18,7 @@
 #include "page_arrangement.h"
 #include "property.h"
 #include "relation.h"
+#include "shown_text.h"
 
 using Panel = DiagramTest;
 
@@ -382,11 +383,17 @@ TEST_F(Panel, RemoveSelectedEntityWithNothingSelectedDoesNothing) {
 TEST_F(Panel, RemovingAnEntityRefreshesAnOpenPageEditor) {
   AddPage("P1");
   TEntity& a = AddEntity("A");
+  TRelation* owns = AddRelation(a, "Owns", true);
   panel.SetPageEditorShown(true);
   panel.SetSelectedEntity(&a);
   const int before = window.EditorRefreshes;
+  // So does a rename: the editor lists entities and boxes by their descriptions.
+  platform.Type("B").Type("Has");
+  a.RenameEntity();
+  owns->Menu().Find(" -> Rename Relation")->Click();
+  EXPECT_EQ(window.EditorRefreshes, before + 2);
   panel.RemoveSelectedEntity();
-  EXPECT_EQ(window.EditorRefreshes, before + 1);
+  EXPECT_EQ(window.EditorRefreshes, before + 3);
 }
 
 TEST_F(Panel, CloseDiagramDropsEverythingButTheFolder) {
@@ -870,17 +877,19 @@ TEST_F(Panel, BitmapExportCommand) {
 }
 
 // Delete removes what was pressed last, as its menu's removal does, one step that undo takes back;
-// the entity itself only when its title was pressed and it is still selected.
+// the entity itself only when its title was pressed and it is still selected. F2 renames the same
+// object in place; a blank or unchanged name, or an object gone, leaves no step.
 TEST_F(Panel, DeleteRemovesWhatWasPressedLast) {
   AddPage("P1");
   struct Case {
     const char* pressed;
     const char* step;  // the step's name, empty when nothing goes
     const char* left;  // what the entity holds afterwards: rows, relations, events
+    const char* renamed;  // the description F2 starts from, empty when it renames nothing
   } cases[] = {
-      {"property", "Remove Property Id", "1 1 1 1"}, {"method", "Remove Method Pay", "2 0 1 1"},
-      {"relation", "Remove Relation Owns", "2 1 0 1"}, {"event", "Remove Event Paid", "2 1 1 0"},
-      {"title", "Remove Entity Order", ""},           {"title, then unselected", "", "2 1 1 1"},
+      {"property", "Remove Property Id", "1 1 1 1", "Id"}, {"method", "Remove Method Pay", "2 0 1 1", "Pay"},
+      {"relation", "Remove Relation Owns", "2 1 0 1", "Owns"}, {"event", "Remove Event Paid", "2 1 1 0", "Paid"},
+      {"title", "Remove Entity Order", "", "Order"},           {"title, then unselected", "", "2 1 1 1", ""},
   };
   for (const Case& c : cases) {
     TEntity& entity = AddEntity("Order");
@@ -899,7 +908,13 @@ TEST_F(Panel, DeleteRemovesWhatWasPressedLast) {
     if (pressed == "title, then unselected") panel.SetSelectedEntity(nullptr);
     const size_t steps = panel.History().StepCount();
     const std::string before = DiagramFileText(panel);
+    const auto shown = TShownText::OfPressed(panel);
+    EXPECT_EQ(shown ? shown->Desc() : "", c.renamed) << pressed;
+    for (const char* unchanged : {c.renamed, "  "})
+      EXPECT_FALSE(shown && shown->Rename(unchanged)) << pressed;
+    EXPECT_EQ(panel.History().StepCount(), steps) << pressed;
     panel.DeleteCommand();
+    EXPECT_FALSE(shown && shown->Rename("Gone")) << pressed;
     EXPECT_EQ(panel.History().StepCount(), steps + (*c.step ? 1 : 0)) << pressed;
     EXPECT_EQ(panel.History().UndoName(), *c.step ? c.step : panel.History().UndoName()) << pressed;
     const std::string left = panel.Entities().empty()

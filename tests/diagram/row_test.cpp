@@ -8,6 +8,7 @@
 #include "method.h"
 #include "property.h"
 #include "relation.h"
+#include "shown_text.h"
 
 using Rows = DiagramTest;
 
@@ -169,6 +170,45 @@ TEST_F(Rows, AMethodNameWiderThanItsRowWidensRowAndEntity) {
   EXPECT_EQ(entity.Width(), 24 * 7 + 10);
   EXPECT_EQ(property->Width(), 24 * 7 + 8) << "property rows only follow the entity";
   EXPECT_EQ(method->Anchors().RightX, 24 * 7 + 10);
+}
+
+// A text its box cuts is given whole for a tooltip: a property name wider than its row (a property
+// row never widens), a method name reaching into the 3 pixels before its row's edge (it widens only
+// for a text wider than the row). A widened method row, a title or a box never stay cut.
+TEST_F(Rows, ATextItsBoxCutsIsGivenWhole) {
+  AddPage("P1");
+  using TKind = TShownText::TKind;
+  const struct {
+    TKind kind;
+    std::string desc;
+    bool cut;
+  } cases[] = {
+      {TKind::Property, std::string(18, 'p'), false},  // 126 pixels in a row of 126
+      {TKind::Property, std::string(19, 'p'), true},
+      {TKind::Property, std::string(300, 'p'), true},  // given as a menu's header gives it
+      {TKind::Method, std::string(13, 'm'), false},    // " ( )" after it: 119 pixels from x = 3
+      {TKind::Method, std::string(14, 'm'), true},     // 126: not wider than the row, cut
+      {TKind::Method, std::string(15, 'm'), false},    // 133: the row widens
+      {TKind::Entity, std::string(40, 't'), false},
+      {TKind::Relation, std::string(40, 'r'), false},
+      {TKind::Event, std::string(40, 'e'), false},
+  };
+  for (const auto& c : cases) {
+    TEntity& entity = AddEntity(c.kind == TKind::Entity ? c.desc : "Order");
+    Control* at = &entity;
+    std::string shown = c.desc;
+    if (c.kind == TKind::Property) at = AddProperty(entity, c.desc, true);
+    if (c.kind == TKind::Method) at = AddMethod(entity, c.desc, true), shown += " ( )";
+    if (c.kind == TKind::Relation) at = AddRelation(entity, c.desc, false);
+    if (c.kind == TKind::Event) at = AddEntityEvent(entity, c.desc, false);
+    panel.ShowActivePage();
+    const TPoint origin = at->OriginInRoot();
+    EXPECT_EQ(TShownText::CutTextAt(panel, {origin.X + 2, origin.Y + 2}), c.cut ? TEntity::HeaderText(shown) : "")
+        << c.desc;
+    EXPECT_EQ(TShownText::CutTextAt(panel, {1500, 1500}), "") << "the empty surface";
+    panel.ClearDiagram();
+    AddPage("P1");
+  }
 }
 
 TEST_F(Rows, PhysicalLength) {

@@ -37,6 +37,7 @@
 #include "ooa_panel.h"
 #include "property.h"
 #include "relation.h"
+#include "rows_text.h"
 #include "schema_import.h"
 #include "schema_scrambler.h"
 #include "scripted_platform.h"
@@ -879,6 +880,7 @@ class StressRun : private THostWindow {
       if (caption == "-> Add New Method") return 16;
       if (caption == "-> Add New EntityEvent" || caption == "-> Add New Relation") return 10;
       if (caption == "-> Rename Entity") return 6;
+      if (caption == "-> Edit Rows as Text...") return 12;
       return 4;
     });
     const std::string& caption = ItemAt(menu, index).Caption();
@@ -898,8 +900,37 @@ class StressRun : private THostWindow {
       ChoiceAnswer(PageItems("", panel_.OwnPageList()));
     } else if (caption == "-> (*)Remove Exists Display Page") {
       ChoiceAnswer(PageItems("", entity.ActivePages()));
+    } else if (caption == "-> Edit Rows as Text...") {
+      RowsTextAnswer(entity);
     }
     return index;
+  }
+
+  // The rows' text cancelled, taken as it stands (no step), or with lines dropped, moved, renamed,
+  // retyped and added; now and then first with a line that cannot be read (the dialog stays open).
+  void RowsTextAnswer(const TEntity& entity) {
+    const int roll = Below(8);
+    if (roll == 0) {
+      platform_.CancelText();
+      return Note("[cancel]");
+    }
+    std::vector<TRowLine> rows = ReadRowsText(RowsTextOf(entity)).Rows;
+    if (roll == 1) after_ = [this] { EXPECT_EQ(panel_.History().Recorded(), recordedBefore_) << "an unchanged text made a step"; };
+    for (int edits = roll == 1 ? 0 : 1 + Below(4); edits > 0; --edits) {
+      const size_t at = static_cast<size_t>(Below(static_cast<int>(rows.size()) + 1));
+      const TRowLine made{Below(3) == 0, Pick(kDescriptions), static_cast<TPropertyDataType>(Below(kPropertyDataTypeCount)),
+                          Below(3) * 20, Below(3), Below(2) == 0, Below(2) == 0};
+      const int edit = at == rows.size() ? 0 : Below(4);
+      if (edit == 0) rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(at), made);
+      if (edit == 1) rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(at));
+      if (edit == 2) std::swap(rows[at], rows[static_cast<size_t>(Below(static_cast<int>(rows.size())))]);
+      if (edit == 3) rows[at] = TRowLine{rows[at].Method, made.Desc, made.DataType, made.DataSize, made.DataScale};
+    }
+    std::string text;
+    for (const TRowLine& row : rows) text += RowLineText(row) + "\n";
+    if (Below(4) == 0) platform_.EditTo("Amount : Varchr(10)\n" + text);
+    platform_.EditTo(text);
+    Note("[text " + Quoted(text) + "]");
   }
 
   size_t RowCommand(const PopupMenu& menu) {

@@ -112,6 +112,27 @@ std::optional<TFormAnswer> ScriptedPlatform::AskForm(const TFormDialog& form) {
   return filled;
 }
 
+ScriptedPlatform& ScriptedPlatform::EditTo(std::string text) {
+  script_.push_back({"EditText", std::move(text)});
+  return *this;
+}
+ScriptedPlatform& ScriptedPlatform::CancelText() {
+  script_.push_back({"CancelText", {}});
+  return *this;
+}
+
+std::optional<std::string> ScriptedPlatform::EditText(const TTextDialog& dialog) {
+  Calls.push_back({"Text", dialog.Caption, dialog.Text, dialog.Label, {}, {}});
+  for (;;) {
+    const auto answer = Next({"EditText", "CancelText"}, "text dialog " + dialog.Caption);
+    if (!answer || answer->Kind == "CancelText") return std::nullopt;
+    std::string listed;
+    for (const auto& problem : dialog.Check(answer->Text)) listed += IntToText(problem.Line) + ": " + problem.Message + "\n";
+    if (listed.empty()) return answer->Text;
+    Calls.push_back({"Problems", dialog.Caption, listed, {}, {}, {}});
+  }
+}
+
 std::optional<std::string> ScriptedPlatform::OpenFileDialog(const FileDialogOptions& options) {
   Calls.push_back({"Open", {}, {}, {}, options, {}});
   const auto answer = Next({"File", "NoFile"}, "open dialog");

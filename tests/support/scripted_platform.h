@@ -15,7 +15,7 @@
 #include "recording_canvas.h"
 
 struct PlatformCall {
-  std::string Kind;  // "InputBox", "YesNo", "Message", "Error", "Open", "Save", "Choose", "Form", "Drawing"
+  std::string Kind;  // "InputBox", "YesNo", "Message", "Error", "Open", "Save", "Choose", "Form", "Drawing", "Text"
   std::string Caption;
   std::string Text;     // prompt or message text; a form's worked-out line as it opened
   std::string Default;  // proposal of an input box; a form's worked-out line as it was answered
@@ -40,6 +40,10 @@ class ScriptedPlatform : public Platform {
   ScriptedPlatform& CloseChoice();             // closed without its button (Escape, the title bar)
   ScriptedPlatform& Fill(TFormAnswer answer);  // a form closed by OK showing these
   ScriptedPlatform& CancelForm();              // a form closed by Cancel, Escape or the title bar
+  // OK pressed on this text; while the check finds problems (recorded as "Problems", "line: message"
+  // a line) the dialog stays open for the next answer.
+  ScriptedPlatform& EditTo(std::string text);
+  ScriptedPlatform& CancelText();  // the text dialog closed by Cancel, Escape or the title bar
   bool ScriptDone() const { return script_.empty(); }
   // The recorded calls of one kind.
   std::vector<PlatformCall> CallsOf(const std::string& kind) const;
@@ -53,6 +57,7 @@ class ScriptedPlatform : public Platform {
   std::optional<std::string> SaveFileDialog(const FileDialogOptions& options) override;
   std::string Choose(const ChoiceDialog& dialog) override;
   std::optional<TFormAnswer> AskForm(const TFormDialog& form) override;
+  std::optional<std::string> EditText(const TTextDialog& dialog) override;
   // Recorded as "Drawing" with the file name as its text, "WIDTHxHEIGHT svg" (or pdf, and " N pages"
   // when not one) as its default; every page is drawn on Drawing.
   void SaveDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
@@ -87,7 +92,7 @@ class ScriptedPlatform : public Platform {
  private:
   struct Answer {
     std::string Kind;  // "Input", "Cancel", "Yes", "No", "File", "NoFile", "Choose", "KeepChoice", "CloseChoice",
-                       // "Form", "CancelForm"
+                       // "Form", "CancelForm", "EditText", "CancelText"
     std::string Text;
     TFormAnswer Form = {};
     size_t Filter = 0;
