@@ -23,6 +23,7 @@
 #include <utility>
 #include <vector>
 
+#include "diagram_view.h"
 #include "ooa_panel.h"
 #include "platform.h"
 #include "popup_menu.h"
@@ -106,6 +107,11 @@ void DiagramHost::setZoom(TViewZoom zoom) {
   syncSize();
   update();
   if (renameEditor_) renameEditor_->place();
+}
+
+void DiagramHost::openSurfaceMenu(QPoint at) {
+  controls_.OpenRootMenu({at.x(), at.y()});
+  syncSize();
 }
 
 void DiagramHost::invalidateControl(Control& control) {
@@ -208,6 +214,15 @@ void DiagramHost::contextMenuEvent(QContextMenuEvent* event) {
   const bool shown = menuShownForPress_;
   menuShownForPress_ = false;
   if (event->reason() == QContextMenuEvent::Mouse && shown) return;
+  // The menu key: Qt puts its menu in the middle of the whole surface, a place the user may not even
+  // see. The key opens the surface's menu where the user looks instead, as the view places it.
+  if (event->reason() == QContextMenuEvent::Keyboard && event->spontaneous()) {
+    for (QWidget* outer = parentWidget(); outer; outer = outer->parentWidget())
+      if (auto* view = qobject_cast<DiagramView*>(outer)) {
+        view->openSurfaceMenu();
+        return;
+      }
+  }
   // A menu asked for by the keyboard or without a press before it: the same as a right click there,
   // so that the control is selected before its commands run.
   if (controls_.IsDragging()) return;

@@ -45,6 +45,8 @@ class DiagramHost : public QWidget, private THostWindow {
   // Runs an action of the diagram. An error it raises is shown in the error box and the editor goes
   // on (a drag in progress ends first); the result tells whether the action ran to its end.
   bool runGuarded(const std::function<void()>& action) { return controls_.RunGuarded(action); }
+  // The surface's own menu at a point of this widget, which may lie beside it (the view's grey).
+  void openSurfaceMenu(QPoint at);
   // Keeps the widget exactly as large as the panel at the zoom, which commands may resize.
   void syncSize();
   // Shows the panel at the zoom: resized and painted anew; the scrolling view keeps its place.

@@ -1,5 +1,6 @@
 #include "diagram_view.h"
 
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QScrollBar>
@@ -42,6 +43,7 @@ void DiagramView::zoomTo(int perMille, QPoint anchor, std::optional<QPointF> sur
   if (next != zoom()) {
     host_->setZoom(next);
     host_->panel().ViewZoomed(next);
+    emit zoomed();
   }
   // The host has its new size, and the scroll bars their new ranges: the point goes back under the
   // anchor as far as the ranges let it.
@@ -91,4 +93,24 @@ void DiagramView::wheelEvent(QWheelEvent* event) {
     return;
   }
   QScrollArea::wheelEvent(event);
+}
+
+void DiagramView::contextMenuEvent(QContextMenuEvent* event) {
+  // The surface takes its own presses; what comes here was asked for on the grey beside it, or by the
+  // menu key while the view had the keyboard.
+  event->accept();
+  if (event->reason() != QContextMenuEvent::Mouse)
+    openSurfaceMenu();
+  else if (host_)
+    host_->openSurfaceMenu(host_->mapFrom(viewport(), event->pos()));
+}
+
+void DiagramView::openSurfaceMenu() {
+  if (!host_) return;
+  const QPoint pointer = viewport()->mapFromGlobal(QCursor::pos());
+  const QRect inSight = viewport()->rect() & host_->geometry();
+  const QPoint at = viewport()->rect().contains(pointer) ? pointer
+                    : inSight.isEmpty()                  ? viewport()->rect().center()
+                                                         : inSight.center();
+  host_->openSurfaceMenu(host_->mapFrom(viewport(), at));
 }

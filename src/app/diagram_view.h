@@ -13,6 +13,7 @@
 #include "view_zoom.h"
 
 class DiagramHost;
+class QContextMenuEvent;
 class QWheelEvent;
 
 class DiagramView : public QScrollArea {
@@ -34,10 +35,19 @@ class DiagramView : public QScrollArea {
   void zoom(TZoomCommand command);
   // The surface point under a point of the viewport, exactly.
   QPointF surfacePointAt(QPoint anchor) const;
+  // The surface's menu asked for by the keyboard: at the pointer when it stands over the view, else
+  // in the middle of the part of the surface in sight.
+  void openSurfaceMenu();
+
+ signals:
+  // The zoom shown changed.
+  void zoomed();
 
  protected:
   // Ctrl zooms about the pointer; Shift scrolls sideways; the plain wheel scrolls up and down.
   void wheelEvent(QWheelEvent* event) override;
+  // Beside a zoomed-out surface, the grey of the view opens the surface's menu too.
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   QPoint zoomAnchor() const;

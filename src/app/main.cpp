@@ -8,6 +8,7 @@
 #include "command_line.h"
 #include "command_line_job.h"
 #include "diagram_host.h"
+#include "diagram_status_bar.h"
 #include "headless_platform.h"
 #include "large_pages.h"
 #include "main_window.h"
@@ -68,6 +69,8 @@ int main(int argc, char* argv[]) {
   TfMain window;
   window.show();
   window.host().runGuarded([&] { ApplyCommandLine(window.panel(), line); });
+  // The diagram opened here took its file outside any step: nothing told the status line.
+  window.statusBar().refresh();
   TRecoveryKeeper& recovery = window.keepRecoveryCopies(TRecoveryStore::DefaultFolder());
   // Sources imported at start make a diagram no file holds yet.
   if (!line.Imports.empty()) window.panel().History().MarkUnsaved();

@@ -22,9 +22,11 @@
 #include <utility>
 
 #include "diagram_host.h"
+#include "diagram_status_bar.h"
 #include "diagram_view.h"
 #include "editor_panel.h"
 #include "entity.h"
+#include "find_bar.h"
 #include "ooa_panel.h"
 #include "qt_canvas.h"
 #include "qt_editor_window.h"
@@ -68,10 +70,15 @@ TfMain::TfMain(QWidget* parent) : QWidget(parent) {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   layout->addWidget(scrollBox_);
+  // Under the scroll box, which keeps its width and gives the line its height.
+  statusBar_ = new DiagramStatusBar(*panel_, *scrollBox_, this);
+  layout->addWidget(statusBar_);
+  findBar_ = new FindBar(*scrollBox_, *host_);
 
   resize(kClientWidth, kClientHeight);
   dockAtLeftEdge();
   bindKeys();
+  bindFindAndMenuKeys();
 }
 
 QScrollArea& TfMain::scrollBox() const { return *scrollBox_; }
@@ -137,11 +144,30 @@ void TfMain::bindKeys() {
   bind({QKeySequence(Qt::CTRL | Qt::Key_0)}, zoom(TZoomCommand::Actual));
 }
 
+void TfMain::bindFindAndMenuKeys() {
+  const auto bind = [this](const QList<QKeySequence>& keys, std::function<void()> command) {
+    auto* action = new QAction(this);
+    action->setShortcuts(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, std::move(command));
+    addAction(action);
+  };
+  bind({QKeySequence(Qt::CTRL | Qt::Key_F)}, [this] { findBar_->open(); });
+  bind({QKeySequence(Qt::Key_F3)}, [this] { findBar_->findNext(); });
+  bind({QKeySequence(Qt::SHIFT | Qt::Key_F3)}, [this] { findBar_->findPrevious(); });
+  // Where the window system makes a menu request of the Menu key before any shortcut sees it, the
+  // host and the view answer it alike.
+  bind({QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}, [this] { scrollBox_->openSurfaceMenu(); });
+}
+
 TfMain::~TfMain() {
   // A name being typed in place is kept while the panel still stands, and reaches the copy below.
   host_->keepRenameInPlace();
   // A window closed with unsaved changes keeps its copy; a clean one has none.
   recovery_.reset();
+  // The status bar goes with the child widgets, after the panel: it hears of the panel no more.
+  panel_->DiagramChanged = nullptr;
+  panel_->SelectionChanged = nullptr;
   // The host goes with the child widgets, after this body; the panel must not reach it while the
   // panel's objects are destroyed.
   platform_->setHost(nullptr);

@@ -9,7 +9,9 @@
 #include <string>
 
 class DiagramHost;
+class DiagramStatusBar;
 class DiagramView;
+class FindBar;
 class QScrollArea;
 class QMoveEvent;
 class QResizeEvent;
@@ -33,6 +35,8 @@ class TfMain : public QWidget {
   DiagramHost& host() const { return *host_; }
   QScrollArea& scrollBox() const;
   DiagramView& view() const { return *scrollBox_; }
+  FindBar& findBar() const { return *findBar_; }
+  DiagramStatusBar& statusBar() const { return *statusBar_; }
   // From now on the diagram's unsaved state is kept in a recovery copy in the folder (the editor
   // started by the user; tests and jobs without a display keep none).
   TRecoveryKeeper& keepRecoveryCopies(const std::string& folder);
@@ -54,6 +58,9 @@ class TfMain : public QWidget {
   // Ctrl+O and Delete run the menu commands they stand for; F2 renames in place; arrows, Page Up
   // and Down, Home and End scroll the surface; Ctrl and "+" or "=", "-" and "0" zoom in, out and back to 100 %.
   void bindKeys();
+  // Ctrl+F opens the find bar, F3 and Shift+F3 go to the next and the previous match; the Menu key
+  // and Shift+F10 open the surface's menu.
+  void bindFindAndMenuKeys();
 
   // The platform and the editor window outlive the panel: the panel's objects reach the platform
   // while they are destroyed, and the panel frees its page editor through the window.
@@ -64,6 +71,8 @@ class TfMain : public QWidget {
   std::unique_ptr<QtRecoveryKeeper> recovery_;
   DiagramView* scrollBox_ = nullptr;
   DiagramHost* host_ = nullptr;
+  FindBar* findBar_ = nullptr;
+  DiagramStatusBar* statusBar_ = nullptr;
   bool docked_ = false;
   QMargins dockedFrame_;
 };

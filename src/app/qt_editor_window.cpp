@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "diagram_host.h"
 #include "diagram_view.h"
 #include "ooa_panel.h"
 #include "page_editor_dialog.h"
@@ -37,6 +38,8 @@ int QtEditorWindow::ShowPageEditor(TOOAPanel& panel) {
   pageEditor_ = std::make_unique<TEREditDlg>(platform_, diagramFont());
   TEREditDlg* dialog = pageEditor_.get();
   dialog->SetEditorPanel(&panel);
+  // Closed any way, it hands the keyboard back to the surface it worked on.
+  QObject::connect(dialog, &QDialog::finished, dialog, [this] { focusSurface(); });
   const QMargins estimate = frameEstimate();
   dialog->DockAtRightEdge(estimate, platform_.screen());
   if (const QWidget* main = platform_.mainWindow(); main && main->windowHandle()) {
@@ -81,3 +84,8 @@ void QtEditorWindow::ZoomView(TZoomCommand command) {
 }
 
 void QtEditorWindow::setView(DiagramView* view) { view_ = view; }
+
+void QtEditorWindow::focusSurface() {
+  if (QWidget* main = platform_.mainWindow()) main->activateWindow();
+  if (view_ && view_->host()) view_->host()->setFocus(Qt::ActiveWindowFocusReason);
+}

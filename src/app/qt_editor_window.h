@@ -34,6 +34,8 @@ class QtEditorWindow : public TEditorWindow {
   TEREditDlg* pageEditor() const { return pageEditor_.get(); }
 
  private:
+  // The main window active again, the keyboard on its surface.
+  void focusSurface();
   // The frame the window system will give the page editor, until it has framed it.
   QMargins frameEstimate() const;
 

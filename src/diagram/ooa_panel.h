@@ -193,6 +193,9 @@ class TOOAPanel : public Control {
   void CreatePage();
   void RenameActivePage();
   void SelectDisplayPage();
+  // Makes the page the active one and shows it, as "-> Select Display Page" does: no step of the
+  // history (selecting a page is none).
+  void ShowPage(const std::string& page);
   // "-> Remove Exists Page": a choice of the pages, the active one preselected; the page chosen
   // with the dialog's button goes.
   void RemoveExistsPage();

@@ -321,7 +321,11 @@ ChoiceDialog TOOAPanel::PageListDialog(const std::string& caption, const std::st
 void TOOAPanel::SelectDisplayPage() {
   const std::string chosen = platform_.Choose(PageListDialog("Select DisPlay Page", "New DisPlay Page"));
   if (IsBlank(chosen)) return;
-  activePageName_ = chosen;
+  ShowPage(chosen);
+}
+
+void TOOAPanel::ShowPage(const std::string& page) {
+  activePageName_ = page;
   RefreshPageEditor();
   UpdateMenuCaption();
   ShowActivePage();

@@ -48,11 +48,15 @@ long long SecondsOf(TMoment moment) {
 TRecoveryKeeper::TRecoveryKeeper(TOOAPanel& panel, Platform& platform, const std::string& folder,
                                  TRecoveryClock& clock, TRecoveryWorker& worker)
     : panel_(panel), platform_(platform), store_(folder), clock_(clock), worker_(worker) {
-  panel_.DiagramChanged = [this] { Changed(); };
+  toldBefore_ = std::move(panel_.DiagramChanged);
+  panel_.DiagramChanged = [this] {
+    if (toldBefore_) toldBefore_();
+    Changed();
+  };
 }
 
 TRecoveryKeeper::~TRecoveryKeeper() {
-  panel_.DiagramChanged = nullptr;
+  panel_.DiagramChanged = std::move(toldBefore_);
   Flush();
 }
 

@@ -76,5 +76,8 @@ class TRecoveryKeeper {
   TRecoveryClock& clock_;
   TRecoveryWorker& worker_;
   std::optional<TMoment> due_;  // when the series of changes waiting is to be written
+  // Whoever listened to the diagram's changes before the keeper (the window's status bar) still
+  // hears of them, and again alone once the keeper goes.
+  std::function<void()> toldBefore_;
   bool failureShown_ = false;
 };

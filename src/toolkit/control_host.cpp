@@ -56,6 +56,11 @@ void TControlHost::Press(TMouseButton button, TShiftState shift, TPoint at) {
   if (done && button == TMouseButton::Right && !alive.expired()) OpenMenu(*target, at);
 }
 
+void TControlHost::OpenRootMenu(TPoint at) {
+  // A drag holds the objects it moves: no command runs until it ends.
+  if (!drag_) OpenMenu(root_, at);
+}
+
 void TControlHost::OpenMenu(Control& control, TPoint at) {
   Control* owner = &control;
   while (owner && !owner->GetPopupMenu()) owner = owner->Parent();

@@ -65,6 +65,9 @@ class TControlHost {
   // then opens the menu it belongs to and runs the item chosen. A press while a drag is open means
   // its release never came: a left press ends it, any other press is ignored.
   void Press(TMouseButton button, TShiftState shift, TPoint at);
+  // Opens the root's own menu at the window's point, as a right press on the bare root would, though
+  // the point may lie beside the root (the grey around a zoomed-out surface) or come from a key.
+  void OpenRootMenu(TPoint at);
   // The pointer moved: a drag shows where it would drop (and ends when its left button was let go
   // unseen); without one, the control under the pointer hears of it.
   void Move(TShiftState shift, TPoint at);

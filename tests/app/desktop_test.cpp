@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "diagram_host.h"
 #include "main_window.h"
 #include "ooa_panel.h"
 #include "page_editor_dialog.h"
@@ -46,6 +47,8 @@ TEST(DesktopWindow, LiesWithinTheWorkAreaFrameIncluded) {
   editor->close();
   QTest::qWait(300);
   EXPECT_TRUE(settledWithin(window)) << Describe(window.frameGeometry()) << " after the page editor closed";
+  EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == &window.host(); }, 3000))
+      << "the keyboard is back on the surface";
 }
 }  // namespace
 

@@ -14,6 +14,8 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
 #include <QWheelEvent>
@@ -29,8 +31,10 @@
 #include <vector>
 
 #include "diagram_host.h"
+#include "diagram_status_bar.h"
 #include "diagram_view.h"
 #include "entity.h"
+#include "find_bar.h"
 #include "in_place_editor.h"
 #include "main_window.h"
 #include "method.h"
@@ -133,7 +137,11 @@ TEST_F(HostTest, MainWindowHoldsThePanelInAScrollBoxDockedAtTheLeftEdge) {
   auto* scrollBox = window->findChild<QScrollArea*>("ScrollBox1");
   ASSERT_NE(scrollBox, nullptr);
   EXPECT_EQ(scrollBox->widget(), window->findChild<DiagramHost*>("OOAPanel1"));
-  EXPECT_EQ(scrollBox->geometry(), window->rect());
+  // The status line under it takes its height alone.
+  auto* statusBar = window->findChild<QStatusBar*>("StatusBar");
+  ASSERT_NE(statusBar, nullptr);
+  EXPECT_EQ(scrollBox->geometry(), window->rect().adjusted(0, 0, 0, -statusBar->height()));
+  EXPECT_EQ(statusBar->geometry(), window->rect().adjusted(0, scrollBox->height(), 0, 0));
   EXPECT_EQ(host().size(), QSize(2048, 2048));
   EXPECT_EQ(host().minimumSize(), host().maximumSize());
   EXPECT_EQ(panel().EntityPopList(), std::vector<std::string>{"Add New Property"});
@@ -309,6 +317,81 @@ TEST_F(HostTest, TheWindowsKeysTakeARemovalBackAndDoItAgain) {
   panel().SetSelectedEntity(nullptr);
   press(Qt::NoModifier, Qt::Key_Delete);
   EXPECT_EQ(panel().Entities().size(), 1u) << "nothing selected, nothing removed";
+}
+
+TEST_F(HostTest, TheFindBarFindsAsYouTypeGoesOnWithItsKeysAndHandsTheKeyboardBack) {
+  TEntity& order = addEntity("Order", 300, 60);
+  addEntity("Customer", 40, 50);
+  TEntity& far = addEntity("Customer Order", 40, 50);
+  panel().SetOwnPageList({"Main", "Far"});
+  far.SetActivePages({"Far @1700,1800"});
+  panel().ShowActivePage();
+  panel().SetSelectedEntity(nullptr);
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  FindBar& bar = window->findBar();
+  QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+  ASSERT_TRUE(bar.isVisible());
+  ASSERT_EQ(QApplication::focusWidget(), &bar.textField());
+  // Each key with the match it goes to; the keys reach the window while the bar holds the keyboard.
+  const struct {
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    QString typed, count, page;
+    TEntity* selected;
+  } steps[] = {
+      {Qt::Key_unknown, {}, "ORDER", "1 of 2", "Main", &order},
+      {Qt::Key_Return, {}, "", "2 of 2", "Far", &far},
+      {Qt::Key_F3, {}, "", "1 of 2", "Main", &order},
+      {Qt::Key_F3, Qt::ShiftModifier, "", "2 of 2", "Far", &far},
+      {Qt::Key_unknown, {}, "x", "No match", "Far", &far},
+      {Qt::Key_Backspace, {}, "", "2 of 2", "Far", &far},
+  };
+  for (const auto& step : steps) {
+    if (!step.typed.isEmpty()) QTest::keyClicks(&bar.textField(), step.typed);
+    if (step.key != Qt::Key_unknown) QTest::keyClick(QApplication::focusWidget(), step.key, step.modifiers);
+    EXPECT_EQ(bar.countText(), step.count) << step.count.toStdString();
+    EXPECT_EQ(panel().ActivePageName(), step.page.toStdString());
+    EXPECT_EQ(panel().SelectedEntity(), step.selected);
+    const QRect shown = inHost(QRect(step.selected->Left(), step.selected->Top(), step.selected->Width(), 20));
+    EXPECT_TRUE(QRect(QPoint(), window->view().viewport()->size()).contains(host().mapTo(window->view().viewport(), shown.topLeft())));
+  }
+  QTest::keyClick(&bar.textField(), Qt::Key_Escape);
+  EXPECT_FALSE(bar.isVisible());
+  EXPECT_EQ(QApplication::focusWidget(), &host());
+}
+
+TEST_F(HostTest, TheStatusLineFollowsTheDiagramAndTheGreyBesideTheSurfaceOpensItsMenu) {
+  QTemporaryDir copies;
+  window->keepRecoveryCopies(copies.path().toStdString() + "/");  // listens to the same changes
+  const DiagramStatusBar& status = window->statusBar();
+  EXPECT_EQ(status.texts(), QStringList({"No file", "No unsaved changes", "No page", "Zoom 100 %", "Nothing selected"}));
+  panel().EditAll("Create Entity", [&] { addEntity("Customer", 40, 50); });
+  window->findBar().textField().setText("cust");
+  window->view().zoomTo(250, QPoint());
+  EXPECT_EQ(status.texts(), QStringList({"No file", "Unsaved changes", "Page: Main", "Zoom 25 %", "1 object selected"}));
+  panel().SetDiagramFile("/tmp/Shop.ERD");
+  panel().History().MarkClean();
+  EXPECT_EQ(status.texts().mid(0, 2), QStringList({"/tmp/Shop.ERD", "No unsaved changes"}));
+
+  // A right click on the grey beside the page at 25 %, the Menu key and Shift+F10: the surface's menu.
+  QStringList titles;
+  UiRobot robot;
+  for (int i = 0; i < 3; ++i)
+    robot.onPopup([&](QWidget* popup) {
+      titles << qobject_cast<QMenu*>(popup)->actions().value(0)->text();
+      popup->close();
+    });
+  QWidget& viewport = *window->view().viewport();
+  ASSERT_FALSE(host().geometry().contains(QPoint(700, 300)));
+  QTest::mouseClick(handle(), Qt::RightButton, {}, viewport.mapTo(window.get(), QPoint(700, 300)));
+  for (const QKeyCombination key : {QKeyCombination(Qt::Key_Menu), Qt::SHIFT | Qt::Key_F10}) {
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window.get(), key.key(), key.keyboardModifiers());
+  }
+  EXPECT_TRUE(robot.clean()) << robot.unexpected().join(",").toStdString();
+  EXPECT_EQ(titles, QStringList(3, "ER DIAGRAM MENU   ->PAGE : Main"));
 }
 
 // The file keys run the menu's commands, with their dialogs; the keyboard scrolls the surface.
