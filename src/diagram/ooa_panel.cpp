@@ -211,6 +211,7 @@ void TOOAPanel::RestoreSelection(const TPanelImage& image) {
     next->SetSelectedMethod(dynamic_cast<TMethod*>(rowOf(image.SelectedMethod)));
     next->Invalidate();
   }
+  if (SelectionChanged) SelectionChanged();
 }
 
 void TOOAPanel::DetachLinksTo(TEntity& entity) {
@@ -243,6 +244,7 @@ void TOOAPanel::RemoveSelectedEntity() {
   if (index < 0) return;
   DestroyEntityAt(static_cast<size_t>(index));
   selectedEntity_ = nullptr;
+  if (SelectionChanged) SelectionChanged();
   Invalidate();
   RefreshPageEditor();
 }

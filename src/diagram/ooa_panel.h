@@ -134,7 +134,12 @@ class TOOAPanel : public Control {
   // The entities whose images an edit moving or removing these objects needs.
   static std::vector<TEntity*> ScopeOfObjects(const std::vector<TPlacedControl*>& objects);
   TEntity* SelectedEntity() const { return selectedEntity_; }
-  void SetSelectedEntity(TEntity* entity) { selectedEntity_ = entity; }
+  // Another entity selected is told to whoever listens for the selection.
+  void SetSelectedEntity(TEntity* entity) {
+    if (entity == selectedEntity_) return;
+    selectedEntity_ = entity;
+    if (SelectionChanged) SelectionChanged();
+  }
   // The entity whose title, row or box was pressed last (its PressedPart says which); none once it
   // goes.
   TEntity* PressedEntity() const { return pressedEntity_; }
