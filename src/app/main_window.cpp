@@ -90,16 +90,16 @@ TRecoveryKeeper& TfMain::keepRecoveryCopies(const std::string& folder) {
 
 TRecoveryKeeper* TfMain::recovery() const { return recovery_ ? &recovery_->keeper() : nullptr; }
 
+void TfMain::bindKey(const QList<QKeySequence>& keys, std::function<void()> command) {
+  auto* action = new QAction(this);
+  action->setShortcuts(keys);
+  action->setShortcutContext(Qt::WindowShortcut);
+  connect(action, &QAction::triggered, this, std::move(command));
+  addAction(action);
+}
+
 void TfMain::bindKeys() {
-  // Keys of the whole window, so that they work wherever its focus is; the page editor, a window of
-  // its own, keeps its keys for its own fields.
-  const auto bind = [this](const QList<QKeySequence>& keys, std::function<void()> command) {
-    auto* action = new QAction(this);
-    action->setShortcuts(keys);
-    action->setShortcutContext(Qt::WindowShortcut);
-    connect(action, &QAction::triggered, this, std::move(command));
-    addAction(action);
-  };
+  const auto bind = [this](const QList<QKeySequence>& keys, std::function<void()> command) { bindKey(keys, std::move(command)); };
   // A key that stands for a command runs it as the menu does; a drag holds the objects it moves, so
   // commands wait until it ends.
   const auto command = [this](std::function<void()> run) {
@@ -145,13 +145,7 @@ void TfMain::bindKeys() {
 }
 
 void TfMain::bindFindAndMenuKeys() {
-  const auto bind = [this](const QList<QKeySequence>& keys, std::function<void()> command) {
-    auto* action = new QAction(this);
-    action->setShortcuts(keys);
-    action->setShortcutContext(Qt::WindowShortcut);
-    connect(action, &QAction::triggered, this, std::move(command));
-    addAction(action);
-  };
+  const auto bind = [this](const QList<QKeySequence>& keys, std::function<void()> command) { bindKey(keys, std::move(command)); };
   bind({QKeySequence(Qt::CTRL | Qt::Key_F)}, [this] { findBar_->open(); });
   bind({QKeySequence(Qt::Key_F3)}, [this] { findBar_->findNext(); });
   bind({QKeySequence(Qt::SHIFT | Qt::Key_F3)}, [this] { findBar_->findPrevious(); });

@@ -5,6 +5,7 @@
 #include <QMargins>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -58,6 +59,9 @@ class TfMain : public QWidget {
   // Ctrl+O and Delete run the menu commands they stand for; F2 renames in place; arrows, Page Up
   // and Down, Home and End scroll the surface; Ctrl and "+" or "=", "-" and "0" zoom in, out and back to 100 %.
   void bindKeys();
+  // Keys of the whole window, so that they work wherever its focus is; the page editor, a window of
+  // its own, keeps its keys for its own fields.
+  void bindKey(const QList<QKeySequence>& keys, std::function<void()> command);
   // Ctrl+F opens the find bar, F3 and Shift+F3 go to the next and the previous match; the Menu key
   // and Shift+F10 open the surface's menu.
   void bindFindAndMenuKeys();
