@@ -135,9 +135,7 @@ void BM_PageSwitch(benchmark::State& state, int entities) {
   Editor& editor = SettledEditorOf(entities);
   int next = 1;
   for (auto _ : state) {
-    editor.panel().SetActivePageName(kGeneratedPages[static_cast<size_t>(next)]);
-    editor.panel().UpdateMenuCaption();
-    editor.panel().ShowActivePage();
+    editor.panel().ShowPage(kGeneratedPages[static_cast<size_t>(next)]);
     next = 1 - next;
     state.PauseTiming();
     QApplication::processEvents();

@@ -63,6 +63,29 @@ void BM_FindStepToAnotherPage(benchmark::State& state) {
 }
 BENCHMARK(BM_FindStepToAnotherPage)->Unit(benchmark::kMillisecond);
 
+// Steps that go round all three pages, each to a page none of the last two shown: every object
+// reads its entry for it anew.
+void BM_FindStepRoundThePages(benchmark::State& state) {
+  TOOAPanel& panel = Shared().panel;
+  TDiagramFind find(panel);
+  std::vector<std::string> texts;
+  for (const std::string& page : kGeneratedPages) {
+    size_t only = 0;
+    while (panel.Entities()[only]->IsOnPage(page)) ++only;
+    texts.push_back(panel.Entities()[only]->EntityDesc());
+  }
+  size_t turn = 0;
+  for (auto _ : state) {
+    const size_t k = turn++ % kGeneratedPages.size();
+    state.PauseTiming();
+    panel.ShowPage(kGeneratedPages[k]);
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(find.Find(texts[k]));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_FindStepRoundThePages)->Unit(benchmark::kMillisecond);
+
 // A key typed and taken back: every description compared with the text, then the first match from
 // the current one gone to.
 void BM_FindAsYouType(benchmark::State& state) {

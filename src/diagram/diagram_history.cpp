@@ -59,6 +59,7 @@ void TDiagramHistory::Edit(const std::string& what, const std::vector<TEntity*>&
 }
 
 void TDiagramHistory::Begin(const std::string& what, const std::vector<TEntity*>& scope, TEditReach reach) {
+  panel_.LayoutMayHaveChanged();
   if (depth_++ > 0 || applying_ || suspended_) return;
   const auto& entities = panel_.Entities();
   pending_ = TStep{};
@@ -96,6 +97,7 @@ void TDiagramHistory::AfterShow(const TEntity& entity) {
 }
 
 void TDiagramHistory::End() {
+  panel_.LayoutMayHaveChanged();
   if (depth_ == 0 || --depth_ > 0 || applying_ || suspended_) return;
   watching_ = false;
   held_.clear();
@@ -187,6 +189,7 @@ void TDiagramHistory::Clear() {
 
 void TDiagramHistory::Apply(const TStep& step, bool forward) {
   applying_ = true;
+  panel_.LayoutMayHaveChanged();
   const TPanelImage& panelImage = forward ? step.PanelAfter : step.PanelBefore;
   const auto target = [forward](const TEntityChange& change) -> const std::optional<TEntityImage>& {
     return forward ? change.After : change.Before;

@@ -55,6 +55,14 @@ class TEntity : public TPlacedControl, public TLinkTarget {
   void SetShowProperty(bool show) { showProperty_ = show; }
   bool ShowMethod() const { return showMethod_; }
   void SetShowMethod(bool show) { showMethod_ = show; }
+  // The page showing's note of when it last laid the rows out, and for which hide flags: shown
+  // again in the same layout epoch (no edit in between) with the same flags, the rows stand as
+  // they are and only their anchors follow the box.
+  bool RowsLaidOutFor(long long epoch, THideFlags hidden) const { return rowsEpoch_ == epoch && rowsHidden_ == hidden; }
+  void NoteRowsLaidOut(long long epoch, THideFlags hidden) {
+    rowsEpoch_ = epoch;
+    rowsHidden_ = hidden;
+  }
 
   TProperty* SelectedProperty() const { return selectedProperty_; }
   void SetSelectedProperty(TProperty* row) { selectedProperty_ = row; }
@@ -203,6 +211,8 @@ class TEntity : public TPlacedControl, public TLinkTarget {
   int methodDefHeight_ = 20;
   bool showProperty_ = true;
   bool showMethod_ = true;
+  long long rowsEpoch_ = -1;
+  THideFlags rowsHidden_;
   TProperty* selectedProperty_ = nullptr;
   TMethod* selectedMethod_ = nullptr;
   TRelation* selectedRelation_ = nullptr;

@@ -185,6 +185,11 @@ class TOOAPanel : public Control {
   // A call made while the page is being shown (painting a method row that widens its entity asks
   // for one) runs once the pass under way is over.
   void ShowActivePage();
+  // Anything that may change how an entity's rows lie (every edit, undo and redo, every page
+  // showing not asked for by a mere change of page) starts a new layout epoch: within one, a page
+  // showing lays out only the rows of entities it shows with other hide flags than last time.
+  // Changing pages alone then costs a move of each box, not a pass over every row.
+  void LayoutMayHaveChanged() { ++layoutEpoch_; }
   // While a diagram file is read, ShowActivePage passes only over the entities marked since its
   // last run (over all of them when the active page changed in between). Passing over an entity
   // that did not change since it was last shown changes nothing, so the result is the same as
@@ -310,6 +315,7 @@ class TOOAPanel : public Control {
   // The dialog of the page commands: a blank item and the sorted pages, the active one preselected.
   ChoiceDialog PageListDialog(const std::string& caption, const std::string& label) const;
   void ShowEntity(TEntity& entity, const std::string& page);
+  void LayOutRows(TEntity& entity);
   void ShowEntityInEdit(TEntity& entity, const std::string& page);
   void ShowActivePagePass();
   bool ShowMarked(const TEntity& entity) const;
@@ -355,6 +361,8 @@ class TOOAPanel : public Control {
   bool partialShow_ = false;
   bool showing_ = false;
   bool showAgain_ = false;
+  bool changingPage_ = false;  // ShowPage's pass, which starts no layout epoch
+  long long layoutEpoch_ = 0;
   bool shownOnce_ = false;
   std::string lastShownPage_;
   std::string toldPage_;  // the active page DiagramChanged last told of

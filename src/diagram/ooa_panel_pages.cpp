@@ -15,9 +15,9 @@ namespace {
 
 // Places a relation or event box from its entry for the page, or hides it.
 void ShowBox(TLinkBox& box, const std::string& page) {
-  if (const std::string* entry = box.EntryOn(page)) {
-    box.SetLeft(LeftOfEntry(*entry));
-    box.SetTop(TopOfEntry(*entry));
+  if (const auto placing = box.PlacingOn(page)) {
+    box.SetLeft(placing->Left);
+    box.SetTop(placing->Top);
     box.UpdateAnchors();
     box.SetVisible(true);
     box.Repaint();
@@ -31,40 +31,28 @@ void ShowBox(TLinkBox& box, const std::string& page) {
 }  // namespace
 
 void TOOAPanel::ShowEntity(TEntity& entity, const std::string& page) {
-  if (const std::string* entry = entity.EntryOn(page)) {
-    const THideFlags hidden = HideFlagsOf(*entry);
+  if (const auto placing = entity.PlacingOn(page)) {
+    const THideFlags hidden = placing->Hidden;
     entity.SetShowProperty(!hidden.Property);
     entity.SetShowMethod(!hidden.Method);
     entity.SetVisible(true);
-    entity.SetLeft(LeftOfEntry(*entry));
-    entity.SetTop(TopOfEntry(*entry));
-    // The box fits the rows it shows on this page, as the hide commands fit it: the title band and
-    // 10 pixels, grown by each row that paints. A last method row fits the box to itself; without
-    // one, a box whose entry hides its methods would keep the height of every row.
-    if (!entity.ShowMethod() || entity.MethodCount() == 0) entity.SetHeight(TEntity::TitleHeight);
-    for (const auto& slot : entity.PropertyList()) {
-      TProperty& row = *slot.Object;
-      if (entity.ShowProperty()) {
-        row.SetVisible(row.IsDisplay());
-        entity.PlacePropertyRow(row);
-        row.Repaint();
-        row.UpdateAnchors();
-      } else {
-        row.SetVisible(false);
-      }
+    entity.SetLeft(placing->Left);
+    entity.SetTop(placing->Top);
+    if (entity.RowsLaidOutFor(layoutEpoch_, hidden)) {
+      // The rows a full layout would place follow the box; hidden ones stay as they are. The box
+      // keeps its size (its paint would only fit it to the title it already fits) and the pass
+      // ends by having the whole surface painted.
+      if (entity.ShowProperty())
+        for (const auto& slot : entity.PropertyList()) slot.Object->UpdateAnchors();
+      if (entity.ShowMethod())
+        for (const auto& slot : entity.MethodList()) slot.Object->UpdateAnchors();
+    } else {
+      // Taken before: a row whose paint widens the box asks for another pass, which starts a new
+      // epoch, and the note must not claim the rows stand as that pass would leave them.
+      const long long epoch = layoutEpoch_;
+      LayOutRows(entity);
+      entity.NoteRowsLaidOut(epoch, hidden);
     }
-    for (const auto& slot : entity.MethodList()) {
-      TMethod& row = *slot.Object;
-      if (entity.ShowMethod()) {
-        row.SetVisible(true);
-        PlaceMethodRow(row);
-        row.Repaint();
-        row.UpdateAnchors();
-      } else {
-        row.SetVisible(false);
-      }
-    }
-    entity.Repaint();
   } else {
     entity.SetVisible(false);
   }
@@ -72,6 +60,36 @@ void TOOAPanel::ShowEntity(TEntity& entity, const std::string& page) {
     if (slot.Object) ShowBox(*slot.Object, page);
   for (const auto& slot : entity.EventList())
     if (slot.Object) ShowBox(*slot.Object, page);
+}
+
+void TOOAPanel::LayOutRows(TEntity& entity) {
+  // The box fits the rows it shows on this page, as the hide commands fit it: the title band and
+  // 10 pixels, grown by each row that paints. A last method row fits the box to itself; without
+  // one, a box whose entry hides its methods would keep the height of every row.
+  if (!entity.ShowMethod() || entity.MethodCount() == 0) entity.SetHeight(TEntity::TitleHeight);
+  for (const auto& slot : entity.PropertyList()) {
+    TProperty& row = *slot.Object;
+    if (entity.ShowProperty()) {
+      row.SetVisible(row.IsDisplay());
+      entity.PlacePropertyRow(row);
+      row.Repaint();
+      row.UpdateAnchors();
+    } else {
+      row.SetVisible(false);
+    }
+  }
+  for (const auto& slot : entity.MethodList()) {
+    TMethod& row = *slot.Object;
+    if (entity.ShowMethod()) {
+      row.SetVisible(true);
+      PlaceMethodRow(row);
+      row.Repaint();
+      row.UpdateAnchors();
+    } else {
+      row.SetVisible(false);
+    }
+  }
+  entity.Repaint();
 }
 
 void TOOAPanel::ShowEntityInEdit(TEntity& entity, const std::string& page) {
@@ -87,6 +105,7 @@ void TOOAPanel::ShowEntityInEdit(TEntity& entity, const std::string& page) {
 }
 
 void TOOAPanel::ShowActivePage() {
+  if (!changingPage_) LayoutMayHaveChanged();
   // Painting during a pass may ask for another one. Run inside the pass, every widening row would
   // start one more pass over the whole diagram before the first one ended: the cost would grow with
   // the square of the diagram and the stack with every entity, until a large diagram crashed.
@@ -328,5 +347,12 @@ void TOOAPanel::ShowPage(const std::string& page) {
   activePageName_ = page;
   RefreshPageEditor();
   UpdateMenuCaption();
-  ShowActivePage();
+  changingPage_ = true;
+  try {
+    ShowActivePage();
+  } catch (...) {
+    changingPage_ = false;
+    throw;
+  }
+  changingPage_ = false;
 }

@@ -12,19 +12,33 @@ void TPlacedControl::SetActivePages(const TEntryList& entries) {
   EntriesChanged();
 }
 
-int TPlacedControl::EntryIndexFor(const std::string& pageName) const {
-  if (!known_ || knownPage_ != pageName) {
-    knownIndex_ = IndexOfPage(pageName, activePages_);
-    knownPage_ = pageName;
-    known_ = true;
+TPlacedControl::TPagePlacing TPlacedControl::PlacingFor(const std::string& pageName) const {
+  if (!read_) {
+    readEntries_.clear();
+    readEntries_.reserve(activePages_.size());
+    for (size_t i = 0; i < activePages_.size(); ++i) {
+      const std::string& entry = activePages_[i];
+      readEntries_.push_back({std::string(PageOfEntryView(entry)),
+                              {static_cast<int>(i), LeftOfEntry(entry), TopOfEntry(entry), HideFlagsOf(entry)}});
+    }
+    read_ = true;
   }
-  return knownIndex_;
+  // The first entry for exactly that page, as IndexOfPage finds it.
+  for (const TReadEntry& read : readEntries_)
+    if (read.Page == pageName) return read.Placing;
+  return {};
 }
 
 const std::string* TPlacedControl::EntryOn(const std::string& pageName) const {
   const int index = EntryIndexFor(pageName);
   if (index < 0 || IsBlank(pageName)) return nullptr;
   return &activePages_[static_cast<size_t>(index)];
+}
+
+std::optional<TPlacedControl::TPagePlacing> TPlacedControl::PlacingOn(const std::string& pageName) const {
+  const TPagePlacing placing = PlacingFor(pageName);
+  if (placing.Index < 0 || IsBlank(pageName)) return std::nullopt;
+  return placing;
 }
 
 void TPlacedControl::AppendEntry(std::string entry) {

@@ -4,7 +4,9 @@
 // asks it of every object. Only an entity writes hide flags into its entries.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "control.h"
 #include "placement.h"
@@ -19,11 +21,22 @@ class TPlacedControl : public Control {
   // The panel the object stands on, or none.
   virtual TOOAPanel* OwnerPanel() const = 0;
 
-  // The index of the first entry for exactly that page (IndexOfPage), or -1; kept for the last
-  // page asked until the entries change.
-  int EntryIndexFor(const std::string& pageName) const;
+  // The entry for a page as a page showing reads it: its index (the first entry for exactly that
+  // page, IndexOfPage, or -1), its position and its hide flags.
+  struct TPagePlacing {
+    int Index = -1;
+    int Left = 0;
+    int Top = 0;
+    THideFlags Hidden;
+  };
+  // Read from the entries once after each change of them: every page showing and every paint asks
+  // this of every object, and a page showing then reads no entry text.
+  TPagePlacing PlacingFor(const std::string& pageName) const;
+  int EntryIndexFor(const std::string& pageName) const { return PlacingFor(pageName).Index; }
   // The entry for the page when the object is on it (a blank page holds no object), or none.
   const std::string* EntryOn(const std::string& pageName) const;
+  // The same as read by a page showing, or none.
+  std::optional<TPagePlacing> PlacingOn(const std::string& pageName) const;
   // True when pageName is not blank and some entry is for exactly that page.
   bool IsOnPage(const std::string& pageName) const { return EntryOn(pageName) != nullptr; }
 
@@ -46,10 +59,14 @@ class TPlacedControl : public Control {
   virtual THideFlags EntryFlags() const { return {}; }
 
  private:
-  void EntriesChanged() { known_ = false; }
+  // An entry as read: its page (as IndexOfPage compares it) and its placing.
+  struct TReadEntry {
+    std::string Page;
+    TPagePlacing Placing;
+  };
+  void EntriesChanged() { read_ = false; }
 
   TEntryList activePages_;
-  mutable std::string knownPage_;
-  mutable int knownIndex_ = -1;
-  mutable bool known_ = false;
+  mutable std::vector<TReadEntry> readEntries_;
+  mutable bool read_ = false;
 };

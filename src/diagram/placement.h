@@ -25,6 +25,7 @@ bool EntryHidesMethod(std::string_view entry);
 struct THideFlags {
   bool Property = false;
   bool Method = false;
+  bool operator==(const THideFlags&) const = default;
 };
 // The flags as a page showing reads them: EntryHidesProperty and EntryHidesMethod.
 THideFlags HideFlagsOf(std::string_view entry);

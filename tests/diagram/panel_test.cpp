@@ -434,6 +434,22 @@ TEST_F(Panel, ShowActivePageShowsHidesAndMovesByEntry) {
   EXPECT_EQ(both.Left(), 10);
   EXPECT_TRUE(both.ShowProperty());
   EXPECT_TRUE(onlyFirst.Visible());
+
+  // Changing pages with no edit between lays out again only the rows whose hide flags change;
+  // the rows of a box that only moved still meet their lines where they stand.
+  const TProperty& row = *AddProperty(both, "Id", true);
+  AddPage("P3");
+  both.AppendEntry("P3 @700,500");
+  for (const char* page : {"P2", "P1", "P3", "P1", "P3"}) {
+    panel.ShowPage(page);
+    const TAnchorPoints& at = row.Anchors();
+    EXPECT_EQ(both.ShowProperty(), std::string(page) != "P2") << page;
+    EXPECT_TRUE(row.Visible() || page == std::string("P2")) << page;
+    if (both.ShowProperty()) {
+      EXPECT_EQ(at.LeftX, both.Left()) << page;
+      EXPECT_EQ(at.Y, both.Top() + row.Top() + row.Height() / 2) << page;
+    }
+  }
 }
 
 TEST_F(Panel, ARelationBoxIsShownWhereItHasAnEntryEvenWithoutItsEntity) {

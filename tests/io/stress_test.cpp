@@ -719,7 +719,24 @@ class StressRun : private THostWindow {
       bool shows = !IsBlank(chosen);
       if (chosen.empty())  // the preselection: the page shown, found ignoring letter case
         for (const auto& page : panel.OwnPageList()) shows = shows || SameText(page, panel.ActivePageName());
-      after_ = [this, shows] { checkLines_ = shows && !IsBlank(panel_.ActivePageName()); };
+      after_ = [this, shows] {
+        checkLines_ = shows && !IsBlank(panel_.ActivePageName());
+        if (!shows) return;
+        // A change of page moves boxes and lays out only the rows whose hide flags changed: the
+        // page stands as a showing that lays out every row leaves it, also after going round
+        // the other pages and returning, which no edit comes between.
+        const std::string page = panel_.ActivePageName();
+        for (const std::string& other : std::vector<std::string>(panel_.OwnPageList())) panel_.ShowPage(other);
+        panel_.ShowPage(page);
+        // The other pages left their marks on the objects they showed, as selecting them does.
+        for (TModelStep& step : model_) step.Loose = true;
+        const std::string shown = Layout();
+        panel_.LayoutMayHaveChanged();
+        panel_.ShowActivePage();
+        const std::string laidOut = Layout();
+        EXPECT_EQ(shown, laidOut) << "a change of page left another layout than a full showing: "
+                                  << FirstDifference(laidOut, shown);
+      };
     } else if (caption == "-> Save Diagram " && !panel.DiagramFile().empty()) {
       SaveAndCheck(panel.DiagramFile(), false);
     } else if (caption == "-> Save Diagram As" || caption == "-> Save Diagram ") {
@@ -1140,6 +1157,26 @@ class StressRun : private THostWindow {
     if (const size_t name = text.find("\r\n DIAGRAMNAME="); name != std::string::npos)
       text.erase(name, text.find("\r\n", name + 2) - name);
     return text + DescribeShownState(panel_);
+  }
+  // Where every object stands and where its lines meet it.
+  std::string Layout() const {
+    std::ostringstream out;
+    const auto place = [&out](const Control& control) {
+      out << (control.Visible() ? 's' : 'h') << control.Left() << ',' << control.Top() << ',' << control.Width()
+          << ',' << control.Height() << ' ';
+    };
+    const auto at = [&out](const TAnchorPoints& anchors) {
+      out << '@' << anchors.LeftX << ',' << anchors.CentreX << ',' << anchors.RightX << ',' << anchors.Y << ' ';
+    };
+    for (const auto& entity : panel_.Entities()) {
+      place(*entity);
+      for (const auto& slot : entity->PropertyList()) place(*slot.Object), at(slot.Object->Anchors());
+      for (const auto& slot : entity->MethodList()) place(*slot.Object), at(slot.Object->Anchors());
+      for (const auto& slot : entity->RelationList()) place(*slot.Object), at(slot.Object->Anchors());
+      for (const auto& slot : entity->EventList()) place(*slot.Object), at(slot.Object->Anchors());
+      out << '\n';
+    }
+    return out.str();
   }
   // The file and the page and selection line, without what is shown.
   static std::string WithoutShown(const std::string& state) {
