@@ -115,11 +115,19 @@ void BM_DiffDiagramFiles(benchmark::State& state) {
   state.counters["lines"] = static_cast<double>(lines);
 }
 
+// The comparison alone, of the generated diagram read twice from its file.
+void BM_CompareDiagrams(benchmark::State& state) {
+  const Fixture& fixture = DiagramOf(static_cast<int>(state.range(0)));
+  const TComparedDiagram older(fixture.fileName), newer(fixture.fileName);
+  for (auto _ : state) benchmark::DoNotOptimize(TDiagramDiff(older.Panel(), newer.Panel()).Same());
+}
+
 BENCHMARK(BM_DiagramFileText)->Arg(1000)->Arg(5000)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveDiagramFile)->Arg(1000)->Arg(5000)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadDiagramFile)->Arg(1000)->Arg(5000)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReloadDiagramFile)->Arg(1000)->Arg(5000)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DiffDiagramFiles)->Arg(1000)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CompareDiagrams)->Arg(1000)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {

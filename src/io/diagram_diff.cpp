@@ -1,5 +1,7 @@
 #include "diagram_diff.h"
 
+#include <algorithm>
+#include <functional>
 #include <iterator>
 #include <ostream>
 #include <string_view>
@@ -8,7 +10,6 @@
 #include "canvas.h"
 #include "diagram_file_reader.h"
 #include "diagram_types.h"
-#include "editor_panel.h"
 #include "entity.h"
 #include "entity_event.h"
 #include "file_access.h"
@@ -45,13 +46,20 @@ struct TPairing {
 
 template <class T, class NameOf>
 TPairing<T> Pair(const std::vector<const T*>& older, const std::vector<const T*>& newer, NameOf nameOf) {
+  TPairing<T> pairing;
+  pairing.Kept.reserve(newer.size());
+  // Most lists of a diagram and of an edit of it hold the same names in the same order: paired in
+  // place, without an index.
+  if (std::equal(older.begin(), older.end(), newer.begin(), newer.end(),
+                 [&](const T* one, const T* other) { return nameOf(*one) == nameOf(*other); })) {
+    for (size_t i = 0; i < newer.size(); ++i) pairing.Kept.emplace_back(older[i], newer[i]);
+    return pairing;
+  }
   std::unordered_map<std::string_view, std::vector<size_t>> byName;
   byName.reserve(older.size());
   for (size_t i = 0; i < older.size(); ++i) byName[nameOf(*older[i])].push_back(i);
   std::unordered_map<std::string_view, size_t> taken;
   std::vector<bool> matched(older.size());
-  TPairing<T> pairing;
-  pairing.Kept.reserve(newer.size());
   for (const T* object : newer) {
     const std::string_view name = nameOf(*object);
     const T* partner = nullptr;
@@ -80,10 +88,27 @@ std::vector<const T*> Objects(const std::vector<TMemberSlot<T>>& slots) {
 
 std::string_view NameOf(const Control& control) { return control.Name(); }
 
+// What a line is about: the kind of object and its component name.
+struct TSubject {
+  const char* Kind;
+  const std::string& Name;
+  std::string Text() const { return Kind + (" " + Name); }
+};
+
+// A link end (or a box's owner, without a row), the same in both diagrams when it names the same.
+struct TEnd {
+  const TEntity* Entity;
+  const TRow* Row;
+  bool operator==(const TEnd& other) const {
+    const auto name = [](const Control* control) { return control ? std::string_view(control->Name()) : "\n"; };
+    return name(Entity) == name(other.Entity) && name(Row) == name(other.Row);
+  }
+};
+
 // A link end as the lines show it: ENTITY.ROW, ENTITY when the row is not set, or none.
-std::string EndText(const TEntity* entity, const TRow* row) {
-  if (!entity) return "none";
-  return row ? entity->Name() + "." + row->Name() : entity->Name();
+std::string EndText(const TEnd& end) {
+  if (!end.Entity) return "none";
+  return end.Row ? end.Entity->Name() + "." + end.Row->Name() : end.Entity->Name();
 }
 
 std::string HidingText(THideFlags flags) {
@@ -166,60 +191,65 @@ class TComparer {
         model_.push_back(verb + "method " + row->Name() + " " + Quoted(row->MethodDesc()));
       return;
     }
-    const std::string subject = "entity " + after->Name();
+    const TSubject subject{"entity", after->Name()};
     if (before->EntityDesc() != after->EntityDesc())
-      model_.push_back("renamed " + subject + " " + Quoted(before->EntityDesc()) + " -> " + Quoted(after->EntityDesc()));
-    if (before->EntityType() != after->EntityType())
-      model_.push_back("changed " + subject + " kind " + EntityTypeName(before->EntityType()) + " -> " +
-                       EntityTypeName(after->EntityType()));
+      model_.push_back("renamed " + subject.Text() + " " + Quoted(before->EntityDesc()) + " -> " + Quoted(after->EntityDesc()));
+    Changed(subject, "kind", before->EntityType(), after->EntityType(), EntityTypeName);
     Entries(subject, *before, *after);
     Rows<TProperty>(*before, *after, "property", [](const TEntity& entity) -> const auto& { return entity.PropertyList(); });
     Rows<TMethod>(*before, *after, "method", [](const TEntity& entity) -> const auto& { return entity.MethodList(); });
   }
 
   template <class Row, class List>
-  void Rows(const TEntity& before, const TEntity& after, const std::string& kind, List list) {
+  void Rows(const TEntity& before, const TEntity& after, const char* kind, List list) {
     const TPairing<Row> pairing = Pair(Objects(list(before)), Objects(list(after)), NameOf);
-    for (const Row* gone : pairing.Removed) model_.push_back("removed " + kind + " " + gone->Name() + " " + Quoted(gone->Desc()));
+    for (const Row* gone : pairing.Removed)
+      model_.push_back("removed " + TSubject{kind, gone->Name()}.Text() + " " + Quoted(gone->Desc()));
     for (const auto& [old, row] : pairing.Kept) {
-      const std::string subject = kind + " " + row->Name();
+      const TSubject subject{kind, row->Name()};
       if (!old) {
-        model_.push_back("added " + subject + " " + Quoted(row->Desc()));
+        model_.push_back("added " + subject.Text() + " " + Quoted(row->Desc()));
         continue;
       }
       if (old->Desc() != row->Desc())
-        model_.push_back("renamed " + subject + " " + Quoted(old->Desc()) + " -> " + Quoted(row->Desc()));
+        model_.push_back("renamed " + subject.Text() + " " + Quoted(old->Desc()) + " -> " + Quoted(row->Desc()));
       RowDetails(subject, *old, *row);
     }
   }
 
-  void Changed(const std::string& subject, const char* what, const std::string& before, const std::string& after) {
-    if (before != after) model_.push_back("changed " + subject + " " + what + " " + before + " -> " + after);
+  // Values are compared as they are and turned into text only for a line: most objects of a large
+  // diagram compare the same.
+  template <class Value, class Show>
+  void Changed(const TSubject& subject, const char* what, const Value& before, const Value& after, Show show) {
+    if (!(before == after))
+      model_.push_back("changed " + subject.Text() + " " + what + " " + std::string(show(before)) + " -> " +
+                       std::string(show(after)));
   }
 
-  void RowDetails(const std::string& subject, const TProperty& before, const TProperty& after) {
-    Changed(subject, "type", DataTypeName(before.DataType()), DataTypeName(after.DataType()));
-    Changed(subject, "size", std::to_string(before.DataSize()), std::to_string(after.DataSize()));
-    Changed(subject, "scale", std::to_string(before.DataScale()), std::to_string(after.DataScale()));
-    Changed(subject, "key", YesNo(before.PrimaryKey()), YesNo(after.PrimaryKey()));
-    Changed(subject, "not-null", YesNo(before.NotNull()), YesNo(after.NotNull()));
+  void RowDetails(const TSubject& subject, const TProperty& before, const TProperty& after) {
+    const auto number = [](int value) { return std::to_string(value); };
+    Changed(subject, "type", before.DataType(), after.DataType(), DataTypeName);
+    Changed(subject, "size", before.DataSize(), after.DataSize(), number);
+    Changed(subject, "scale", before.DataScale(), after.DataScale(), number);
+    Changed(subject, "key", before.PrimaryKey(), after.PrimaryKey(), YesNo);
+    Changed(subject, "not-null", before.NotNull(), after.NotNull(), YesNo);
     // A row hidden one by one is hidden on every page: its hiding, not what the diagram says.
     if (before.IsDisplay() != after.IsDisplay())
-      placement_.push_back("hiding " + subject + " " + (before.IsDisplay() ? "shown -> hidden" : "hidden -> shown"));
+      placement_.push_back("hiding " + subject.Text() + " " + (before.IsDisplay() ? "shown -> hidden" : "hidden -> shown"));
   }
 
-  void RowDetails(const std::string& subject, const TMethod& before, const TMethod& after) {
-    const auto called = [](const TMethod& row) { return row.CallMethod() ? row.CallMethod()->Name() : "none"; };
-    Changed(subject, "call", called(before), called(after));
+  void RowDetails(const TSubject& subject, const TMethod& before, const TMethod& after) {
+    const auto called = [](const TMethod* row) { return row ? std::string_view(row->Name()) : "none"; };
+    Changed(subject, "call", called(before.CallMethod()), called(after.CallMethod()), std::identity());
     // Where the call's bracket stands is drawing, not model, and means something only with a call.
     if (before.CallMethod() && after.CallMethod() && before.CallMethodLineDistance() != after.CallMethodLineDistance())
-      placement_.push_back("moved " + subject + " call line " + std::to_string(before.CallMethodLineDistance()) +
+      placement_.push_back("moved " + subject.Text() + " call line " + std::to_string(before.CallMethodLineDistance()) +
                            " -> " + std::to_string(after.CallMethodLineDistance()));
   }
 
   // All boxes of a kind of both diagrams, in the order the file holds them: entity by entity.
   template <class Box, class List>
-  void Boxes(const TOOAPanel& older, const TOOAPanel& newer, const std::string& kind, List list) {
+  void Boxes(const TOOAPanel& older, const TOOAPanel& newer, const char* kind, List list) {
     const auto boxes = [&](const TOOAPanel& panel) {
       std::vector<const Box*> all;
       for (const auto& entity : panel.Entities())
@@ -229,26 +259,26 @@ class TComparer {
       return all;
     };
     const TPairing<Box> pairing = Pair(boxes(older), boxes(newer), NameOf);
-    for (const Box* gone : pairing.Removed) model_.push_back("removed " + kind + " " + gone->Name() + " " + Quoted(gone->Desc()));
+    for (const Box* gone : pairing.Removed)
+      model_.push_back("removed " + TSubject{kind, gone->Name()}.Text() + " " + Quoted(gone->Desc()));
     for (const auto& [old, box] : pairing.Kept) {
-      const std::string subject = kind + " " + box->Name();
+      const TSubject subject{kind, box->Name()};
       if (!old) {
-        model_.push_back("added " + subject + " " + Quoted(box->Desc()));
+        model_.push_back("added " + subject.Text() + " " + Quoted(box->Desc()));
         continue;
       }
       if (old->Desc() != box->Desc())
-        model_.push_back("renamed " + subject + " " + Quoted(old->Desc()) + " -> " + Quoted(box->Desc()));
-      const auto owner = [](const TLinkBox& b) { return b.OwnerEntity() ? b.OwnerEntity()->Name() : "none"; };
-      Changed(subject, "owner", owner(*old), owner(*box));
-      Changed(subject, "source", EndText(old->SourceEntity(), old->SourceRow()), EndText(box->SourceEntity(), box->SourceRow()));
-      Changed(subject, "target", EndText(old->TargetEntity(), old->TargetRow()), EndText(box->TargetEntity(), box->TargetRow()));
+        model_.push_back("renamed " + subject.Text() + " " + Quoted(old->Desc()) + " -> " + Quoted(box->Desc()));
+      Changed(subject, "owner", TEnd{old->OwnerEntity(), nullptr}, TEnd{box->OwnerEntity(), nullptr}, EndText);
+      Changed(subject, "source", TEnd{old->SourceEntity(), old->SourceRow()}, TEnd{box->SourceEntity(), box->SourceRow()}, EndText);
+      Changed(subject, "target", TEnd{old->TargetEntity(), old->TargetRow()}, TEnd{box->TargetEntity(), box->TargetRow()}, EndText);
       Entries(subject, *old, *box);
     }
   }
 
   // The placement entries page by page, as a page showing reads them: the first entry for a page
   // counts, a blank one none.
-  void Entries(const std::string& subject, const TPlacedControl& before, const TPlacedControl& after) {
+  void Entries(const TSubject& subject, const TPlacedControl& before, const TPlacedControl& after) {
     if (before.ActivePages() == after.ActivePages()) return;
     const auto placed = [](const TPlacedControl& object) {
       std::vector<const std::string*> entries;
@@ -261,7 +291,7 @@ class TComparer {
     };
     const auto pageOf = [](const std::string& entry) { return PageOfEntryView(entry); };
     const TPairing<std::string> pairing = Pair(placed(before), placed(after), pageOf);
-    const auto on = [&](const std::string& entry) { return subject + " on " + Quoted(PageOfEntryView(entry)); };
+    const auto on = [&](const std::string& entry) { return subject.Text() + " on " + Quoted(PageOfEntryView(entry)); };
     const auto at = [](const std::string& entry) { return PlaceText(LeftOfEntry(entry), TopOfEntry(entry)); };
     for (const std::string* gone : pairing.Removed) placement_.push_back("unplaced " + on(*gone) + " at " + at(*gone));
     for (const auto& [old, entry] : pairing.Kept) {
@@ -328,7 +358,8 @@ class TComparedDiagram::TPlatform : public TUnattendedPlatform {
 
 TComparedDiagram::TComparedDiagram(const std::optional<std::string>& fileName)
     : platform_(std::make_unique<TPlatform>()), panel_(std::make_unique<TOOAPanel>(*platform_)) {
-  SetUpEditorPanel(*panel_);
+  // The editor's surface, on which the reading places objects; none of its commands.
+  panel_->SetBounds(0, 0, TOOAPanel::EditorSurfaceSize, TOOAPanel::EditorSurfaceSize);
   if (!fileName) return;
   LoadDiagramText(*panel_, ReadExistingFile(*fileName), *fileName);
   if (!platform_->Said().empty())
