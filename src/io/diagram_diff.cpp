@@ -1,7 +1,6 @@
 #include "diagram_diff.h"
 
 #include <algorithm>
-#include <functional>
 #include <iterator>
 #include <ostream>
 #include <string_view>
@@ -42,6 +41,8 @@ template <class T>
 struct TPairing {
   std::vector<const T*> Removed;
   std::vector<std::pair<const T*, const T*>> Kept;
+  // The old objects that have a partner, in the old order, when the new one holds them in another.
+  std::vector<const T*> KeptInOldOrder;
 };
 
 template <class T, class NameOf>
@@ -60,20 +61,27 @@ TPairing<T> Pair(const std::vector<const T*>& older, const std::vector<const T*>
   for (size_t i = 0; i < older.size(); ++i) byName[nameOf(*older[i])].push_back(i);
   std::unordered_map<std::string_view, size_t> taken;
   std::vector<bool> matched(older.size());
+  bool inOrder = true;
+  size_t last = 0;
   for (const T* object : newer) {
     const std::string_view name = nameOf(*object);
     const T* partner = nullptr;
     if (const auto same = byName.find(name); same != byName.end()) {
       size_t& next = taken[name];
       if (next < same->second.size()) {
-        matched[same->second[next]] = true;
-        partner = older[same->second[next++]];
+        const size_t index = same->second[next++];
+        matched[index] = true;
+        partner = older[index];
+        inOrder = inOrder && index >= last;
+        last = index;
       }
     }
     pairing.Kept.emplace_back(partner, object);
   }
-  for (size_t i = 0; i < older.size(); ++i)
+  for (size_t i = 0; i < older.size(); ++i) {
     if (!matched[i]) pairing.Removed.push_back(older[i]);
+    if (matched[i] && !inOrder) pairing.KeptInOldOrder.push_back(older[i]);
+  }
   return pairing;
 }
 
@@ -158,24 +166,20 @@ class TComparer {
     const auto pageName = [](const std::string& page) { return std::string_view(page); };
     const TPairing<std::string> pairing = Pair(pointers(older), pointers(newer), pageName);
     for (const std::string* gone : pairing.Removed) model_.push_back("removed page " + Quoted(*gone));
-    std::vector<const std::string*> keptAfter;
-    for (const auto& [before, after] : pairing.Kept) {
+    for (const auto& [before, after] : pairing.Kept)
       if (!before) model_.push_back("added page " + Quoted(*after));
-      if (before) keptAfter.push_back(after);
-    }
-    std::vector<const std::string*> keptBefore;
-    const TPairing<std::string> back = Pair(pointers(newer), pointers(older), pageName);
-    for (const auto& [inNew, inOld] : back.Kept)
-      if (inNew) keptBefore.push_back(inOld);
-    bool sameOrder = true;
-    for (size_t i = 0; i < keptAfter.size(); ++i) sameOrder = sameOrder && *keptAfter[i] == *keptBefore[i];
-    if (sameOrder) return;
-    const auto listed = [](const std::vector<const std::string*>& pages) {
-      std::string text;
-      for (const std::string* page : pages) text += (text.empty() ? "" : ", ") + Quoted(*page);
-      return text;
-    };
-    model_.push_back("reordered pages " + listed(keptBefore) + " -> " + listed(keptAfter));
+    Reordered("pages", pairing, [](const std::string& page) { return Quoted(page); });
+  }
+
+  // The objects both lists hold, when they stand in another order: "reordered WHAT OLD -> NEW".
+  template <class T, class Show>
+  void Reordered(const std::string& what, const TPairing<T>& pairing, Show show) {
+    if (pairing.KeptInOldOrder.empty()) return;
+    std::string before, after;
+    for (const T* object : pairing.KeptInOldOrder) before += (before.empty() ? "" : ", ") + show(*object);
+    for (const auto& [old, object] : pairing.Kept)
+      if (old) after += (after.empty() ? "" : ", ") + show(*object);
+    model_.push_back("reordered " + what + " " + before + " -> " + after);
   }
 
   // One side missing: the object was added or removed, with its rows, and nothing is said of its
@@ -205,6 +209,8 @@ class TComparer {
     const TPairing<Row> pairing = Pair(Objects(list(before)), Objects(list(after)), NameOf);
     for (const Row* gone : pairing.Removed)
       model_.push_back("removed " + TSubject{kind, gone->Name()}.Text() + " " + Quoted(gone->Desc()));
+    // Rows stand in their entity in the order of its lists.
+    Reordered("entity " + after.Name() + " " + kind + " rows", pairing, [](const Row& row) { return row.Name(); });
     for (const auto& [old, row] : pairing.Kept) {
       const TSubject subject{kind, row->Name()};
       if (!old) {
@@ -239,8 +245,10 @@ class TComparer {
   }
 
   void RowDetails(const TSubject& subject, const TMethod& before, const TMethod& after) {
-    const auto called = [](const TMethod* row) { return row ? std::string_view(row->Name()) : "none"; };
-    Changed(subject, "call", called(before.CallMethod()), called(after.CallMethod()), std::identity());
+    // A row may be named "none" too: no call is no name at all.
+    const auto called = [](const TMethod* row) { return row ? std::optional<std::string_view>(row->Name()) : std::nullopt; };
+    const auto shown = [](const std::optional<std::string_view>& name) { return name ? std::string(*name) : "none"; };
+    Changed(subject, "call", called(before.CallMethod()), called(after.CallMethod()), shown);
     // Where the call's bracket stands is drawing, not model, and means something only with a call.
     if (before.CallMethod() && after.CallMethod() && before.CallMethodLineDistance() != after.CallMethodLineDistance())
       placement_.push_back("moved " + subject.Text() + " call line " + std::to_string(before.CallMethodLineDistance()) +
@@ -417,7 +425,7 @@ line per change: first under "# model" what the diagram says, then under "# plac
 only moved or changed its hiding on a page. Objects are matched by component name (Entity3,
 Entity3_Prop2, Entity3_Rel_1, ...); texts stand in double quotes (\" and \\ inside).
   renamed diagram "OLD" -> "NEW"          added page "P"     removed page "P"
-  reordered pages "A", "B" -> "B", "A"
+  reordered pages "A", "B" -> "B", "A"   reordered entity NAME property|method rows R1, R2 -> R2, R1
   added|removed KIND NAME "DESCRIPTION"   (KIND: entity, property, method, relation, event)
   renamed KIND NAME "OLD" -> "NEW"        (the description changed)
   changed entity NAME kind OLD -> NEW

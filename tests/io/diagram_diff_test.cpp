@@ -59,6 +59,9 @@ TEST(DiagramDiff, EachKindOfChangeGivesItsLines) {
        "changed property Entity1_Prop2 scale 0 -> 2\nchanged property Entity1_Prop2 key no -> yes\n"
        "changed property Entity1_Prop2 not-null no -> yes\n"},
       {"DESC=Place", "DESC=Submit", "# model\nrenamed method Entity2_Method1 \"Place\" -> \"Submit\"\n"},
+      {"NAME=Entity1_Prop1\n   DESC=CustNo\n  #PROPERTY\n  @PROPERTY\n   NAME=Entity1_Prop2\n   DESC=Name\n",
+       "NAME=Entity1_Prop2\n   DESC=Name\n  #PROPERTY\n  @PROPERTY\n   NAME=Entity1_Prop1\n   DESC=CustNo\n",
+       "# model\nreordered entity Entity1 property rows Entity1_Prop1, Entity1_Prop2 -> Entity1_Prop2, Entity1_Prop1\n"},
       {"NAME=Entity1_Prop2", "NAME=Entity1_Prop3", "# model\nremoved property Entity1_Prop2 \"Name\"\nadded property Entity1_Prop3 \"Name\"\n"},
       {"   CALLMETHOD=Entity1_Method2\n   CALLDISTANCE=15\n", "", "# model\nchanged method Entity1_Method1 call Entity1_Method2 -> none\n"},
       {"SOURCEPROPERTY=Entity1_Prop1", "SOURCEPROPERTY=Entity1_Prop2",
