@@ -1,8 +1,6 @@
 // The page editor driven as a user drives it, offscreen: its layout, what it lists, its page and
 // object commands on the diagram, and its life beside the main window and the panel.
 #include <QAbstractItemView>
-#include <QAction>
-#include <QBoxLayout>
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
@@ -623,36 +621,6 @@ class FailingPlatform : public QtPlatform {
     QtPlatform::Invalidate(control);
   }
 };
-
-// Inside a window (where the window system places windows itself) the editor is as high as the
-// window, its Close bar at the bottom, and keeps every key for its fields: the window's Delete acts
-// only outside it.
-TEST(PageEditorInside, FillsTheWindowsHeightAndKeepsItsKeys) {
-  QtPlatform platform;
-  QWidget window;
-  auto* row = new QHBoxLayout(&window);
-  row->setContentsMargins(0, 0, 0, 0);
-  auto* outside = new QWidget(&window);
-  outside->setFocusPolicy(Qt::StrongFocus);
-  row->addWidget(outside);
-  int deletes = 0;
-  auto* deleteKey = new QAction(&window);
-  deleteKey->setShortcut(Qt::Key_Delete);
-  QObject::connect(deleteKey, &QAction::triggered, [&] { ++deletes; });
-  window.addAction(deleteKey);
-  TEREditDlg editor(platform, diagramFont());
-  editor.DockInside(*row);
-  window.resize(700, 650);
-  window.show();
-  editor.show();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-  EXPECT_EQ(editor.geometry(), QRect(700 - 239, 0, 239, 650));
-  EXPECT_EQ(editor.findChild<QFrame*>("Panel1")->geometry(), QRect(0, 620, 239, 30));
-  QTest::keyClick(editor.findChild<QListWidget*>("PageEntityList"), Qt::Key_Delete);
-  EXPECT_EQ(deletes, 0);
-  QTest::keyClick(outside, Qt::Key_Delete);
-  EXPECT_EQ(deletes, 1) << "outside the editor the window's key acts";
-}
 
 TEST(PageEditorErrors, AnErrorInAHandlerIsShownAndTheEditorGoesOn) {
   FailingPlatform platform;
