@@ -75,8 +75,8 @@ int main(int argc, char* argv[]) {
                  "(see --help)\n";
     return 1;
   }
-  // In a Wayland session Qt would insist on its Wayland plugin, and abort where it is not
-  // installed: unless the user chose a platform, Wayland is tried first and X11 after it.
+  // In a Wayland session, unless the user chose a platform, Wayland is tried first and X11 after
+  // it, whatever Qt's build would pick (its Wayland plugin may be missing, X11 may be there).
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
       (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || qgetenv("XDG_SESSION_TYPE") == "wayland"))
     qputenv("QT_QPA_PLATFORM", "wayland;xcb");

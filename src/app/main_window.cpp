@@ -2,6 +2,7 @@
 #include "main_window.h"
 
 #include <QAction>
+#include <QBoxLayout>
 #include <QScrollBar>
 #include <QGuiApplication>
 #include <QKeySequence>
@@ -14,7 +15,6 @@
 #include <QMoveEvent>
 #include <QResizeEvent>
 #include <QShowEvent>
-#include <QBoxLayout>
 #include <QTimer>
 
 #include <algorithm>

@@ -13,8 +13,8 @@
 #include <QPalette>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QShowEvent>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
