@@ -11,7 +11,7 @@ packages=(
   libgraphviz-dev
   fonts-dejavu-core
   libpq-dev postgresql postgresql-client
-  xvfb xauth openbox
+  xvfb xauth openbox weston qt6-wayland
   desktop-file-utils appstream libxml2-utils poppler-utils groff-base dpkg-dev git lintian
   mariadb-server mariadb-client sqlite3 libsqlite3-dev
 )

@@ -1,6 +1,7 @@
 // Starts the editor, or does the command line's job without a display.
 #include <QApplication>
 
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -34,6 +35,19 @@ int RunHeadless(const THeadlessWork& work) {
   HeadlessPlatform platform;
   return work(platform);
 }
+
+QtMessageHandler qtMessages = nullptr;
+
+// Qt aborts when no platform can show the window (no plugin for the session, a display that cannot
+// be reached): its reason goes out as the program's one line, and the program fails without a crash.
+void FailOnFatalMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type != QtFatalMsg) {
+    if (qtMessages) qtMessages(type, context, message);
+    return;
+  }
+  std::cerr << "quorvane: " << message.toStdString() << '\n';
+  std::_Exit(1);
+}
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -64,7 +78,14 @@ int main(int argc, char* argv[]) {
                  "(see --help)\n";
     return 1;
   }
+  // In a Wayland session, unless the user chose a platform, Wayland is tried first and X11 after
+  // it, whatever Qt's build would pick (its Wayland plugin may be missing, X11 may be there).
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+      (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || qgetenv("XDG_SESSION_TYPE") == "wayland"))
+    qputenv("QT_QPA_PLATFORM", "wayland;xcb");
+  qtMessages = qInstallMessageHandler(FailOnFatalMessage);
   QApplication application(argc, argv);
+  qInstallMessageHandler(qtMessages);
   QGuiApplication::setApplicationName(QStringLiteral("quorvane"));
   QGuiApplication::setApplicationVersion(QStringLiteral(QUORVANE_VERSION));
   // The desktop finds the editor's entry and icon by it.

@@ -2,6 +2,7 @@
 #include "main_window.h"
 
 #include <QAction>
+#include <QBoxLayout>
 #include <QScrollBar>
 #include <QGuiApplication>
 #include <QKeySequence>
@@ -15,7 +16,6 @@
 #include <QResizeEvent>
 #include <QShowEvent>
 #include <QTimer>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <functional>
@@ -66,9 +66,15 @@ TfMain::TfMain(QWidget* parent) : QWidget(parent) {
   scrollBox_->setHost(host_);
   editorWindow_->setView(scrollBox_);
 
-  auto* layout = new QVBoxLayout(this);
+  // The diagram's column, and beside it the page editor where it cannot be a window of its own.
+  auto* row = new QHBoxLayout(this);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(0);
+  auto* layout = new QVBoxLayout;
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
+  row->addLayout(layout);
+  editorWindow_->setInnerDock(row);
   layout->addWidget(scrollBox_);
   // Under the scroll box, which keeps its width and gives the line its height.
   statusBar_ = new DiagramStatusBar(*panel_, *scrollBox_, this);
@@ -181,9 +187,17 @@ void TfMain::dockAtLeftEdge() {
   if (!display) return;
   const QRect available = display->availableGeometry();
   dockedFrame_ = FrameMarginsOf(*this);
-  // A top-level window is moved by its frame's corner and sized by its inside.
+  // A top-level window is moved by its frame's corner and sized by its inside; it is never larger
+  // than the area, frame included.
+  const QSize room = available.size().shrunkBy(dockedFrame_).expandedTo(QSize(1, 1));
+  // Where the window system places the window, it keeps its own height: at the full height of
+  // the area it would reach past the screen unless it was put at the very top.
+  if (!WindowPositionsHonoured()) {
+    resize(size().boundedTo(room));
+    return;
+  }
   move(available.topLeft());
-  resize(width(), std::max(1, available.height() - dockedFrame_.top() - dockedFrame_.bottom()));
+  resize(std::min(width(), room.width()), room.height());
 }
 
 void TfMain::dockAgainIfFramed() {

@@ -50,7 +50,8 @@ class TfMain : public QWidget {
 
  private:
   // Left edge of the screen's available area, its full height, the window's own width: the whole
-  // window, frame included, within the area.
+  // window, frame included, within the area. Where the window system places windows, only the
+  // size is kept within the area.
   void dockAtLeftEdge();
   // The window system framed the window (or framed it anew) since it was docked: dock it again,
   // now that the frame is known. A move by the user changes no frame and is left alone.
@@ -60,7 +61,7 @@ class TfMain : public QWidget {
   // and Down, Home and End scroll the surface; Ctrl and "+" or "=", "-" and "0" zoom in, out and back to 100 %.
   void bindKeys();
   // Keys of the whole window, so that they work wherever its focus is; the page editor, a window of
-  // its own, keeps its keys for its own fields.
+  // its own or a part of this one, keeps its keys for its own fields.
   void bindKey(const QList<QKeySequence>& keys, std::function<void()> command);
   // Ctrl+F opens the find bar, F3 and Shift+F3 go to the next and the previous match; the Menu key
   // and Shift+F10 open the surface's menu.

@@ -1,5 +1,6 @@
 #include "qt_editor_window.h"
 
+#include <QBoxLayout>
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
@@ -40,6 +41,13 @@ int QtEditorWindow::ShowPageEditor(TOOAPanel& panel) {
   dialog->SetEditorPanel(&panel);
   // Closed any way, it hands the keyboard back to the surface it worked on.
   QObject::connect(dialog, &QDialog::finished, dialog, [this] { focusSurface(); });
+  if (innerDock_ && !WindowPositionsHonoured()) {
+    // A window the window system places as it likes may cover the diagram or stand off the screen;
+    // inside the main window the editor stands where it belongs, and takes its width from the view.
+    dialog->DockInside(*innerDock_);
+    dialog->show();
+    return TEREditDlg::ClientWidth;
+  }
   const QMargins estimate = frameEstimate();
   dialog->DockAtRightEdge(estimate, platform_.screen());
   if (const QWidget* main = platform_.mainWindow(); main && main->windowHandle()) {
@@ -74,7 +82,11 @@ void QtEditorWindow::DestroyPageEditor(TOOAPanel& panel) {
 void QtEditorWindow::SetMainWindowWidth(int width) {
   QWidget* main = platform_.mainWindow();
   if (!main || width <= 0) return;
-  // The width asked for is the outer one, window frame included.
+  // Where the window system places windows, the main window holds the page editor and keeps its
+  // width: grown beyond the place it was given, it could reach past the screen's edge.
+  if (!WindowPositionsHonoured()) return;
+  // The width asked for is the outer one, window frame included, and never more than the screen's.
+  if (const int screenWidth = ScreenWidth(); screenWidth > 0) width = std::min(width, screenWidth);
   const QMargins frame = FrameMarginsOf(*main);
   main->resize(std::max(1, width - std::max(0, frame.left() + frame.right())), main->height());
 }
@@ -84,6 +96,8 @@ void QtEditorWindow::ZoomView(TZoomCommand command) {
 }
 
 void QtEditorWindow::setView(DiagramView* view) { view_ = view; }
+
+void QtEditorWindow::setInnerDock(QBoxLayout* row) { innerDock_ = row; }
 
 void QtEditorWindow::focusSurface() {
   if (QWidget* main = platform_.mainWindow()) main->activateWindow();

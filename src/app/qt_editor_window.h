@@ -1,5 +1,6 @@
 // The editor's window as the diagram's commands see it, on Qt: the one page editor, docked at the
-// right edge of the main window's screen, and the main window's width beside it.
+// right edge of the main window's screen, and the main window's width beside it; or, where the
+// window system places windows itself, the page editor inside the main window at its right edge.
 #pragma once
 
 #include <QMargins>
@@ -10,6 +11,7 @@
 #include "editor_window.h"
 
 class DiagramView;
+class QBoxLayout;
 class QtPlatform;
 class TEREditDlg;
 
@@ -29,6 +31,8 @@ class QtEditorWindow : public TEditorWindow {
   void ZoomView(TZoomCommand command) override;
   // The scrolling view the zoom commands zoom.
   void setView(DiagramView* view);
+  // The main window's row the page editor joins at its right end where it cannot stand beside it.
+  void setInnerDock(QBoxLayout* row);
 
   // The page editor shown last, open or closed; none before the first or after its panel went.
   TEREditDlg* pageEditor() const { return pageEditor_.get(); }
@@ -42,4 +46,5 @@ class QtEditorWindow : public TEditorWindow {
   QtPlatform& platform_;
   std::unique_ptr<TEREditDlg> pageEditor_;
   QPointer<DiagramView> view_;
+  QPointer<QBoxLayout> innerDock_;
 };

@@ -47,11 +47,15 @@ void appendOnce(QStringList& list, const QString& item) {
 constexpr int kTitleBarRoom = 120;
 
 // The width at which the window system shows the whole caption in a window's title bar: the caption
-// in a bold face of the title font (as title bars commonly draw it), and the room beside it.
-int captionWidth(const QString& caption) {
+// in a bold face of the title font (as title bars commonly draw it), and the room beside it; but
+// no wider than the available area of the screen the window opens on (its parent's): a window
+// wider than the screen would have its buttons out of reach.
+int captionWidth(const QWidget& window) {
   QFont font = QApplication::font("QMdiSubWindowTitleBar");
   font.setBold(true);
-  return QFontMetrics(font).horizontalAdvance(caption) + kTitleBarRoom;
+  const int width = QFontMetrics(font).horizontalAdvance(window.windowTitle()) + kTitleBarRoom;
+  const QScreen* screen = window.parentWidget() ? window.parentWidget()->screen() : window.screen();
+  return screen ? std::min(width, screen->availableGeometry().width()) : width;
 }
 
 // A message box sizes itself to its text when it is shown, whatever width it was given: a spacer
@@ -60,7 +64,7 @@ void fitCaption(QMessageBox& box) {
   auto* grid = qobject_cast<QGridLayout*>(box.layout());
   if (!grid) return;
   const QMargins margins = grid->contentsMargins();
-  const int width = std::max(0, captionWidth(box.windowTitle()) - margins.left() - margins.right());
+  const int width = std::max(0, captionWidth(box) - margins.left() - margins.right());
   grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
                 grid->columnCount());
 }
@@ -130,7 +134,7 @@ std::optional<std::string> QtPlatform::askText(const std::string& caption, const
   if (auto* field = dialog.findChild<QLineEdit*>()) {
     const QStyle* style = dialog.style();
     const int margins = style->pixelMetric(QStyle::PM_LayoutLeftMargin) + style->pixelMetric(QStyle::PM_LayoutRightMargin);
-    field->setMinimumWidth(std::max(field->minimumWidth(), captionWidth(dialog.windowTitle()) - margins));
+    field->setMinimumWidth(std::max(field->minimumWidth(), captionWidth(dialog) - margins));
   }
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return dialog.textValue().toStdString();
@@ -201,7 +205,7 @@ std::string QtPlatform::Choose(const ChoiceDialog& choice) {
     dialog.setFont(font);
   }
   // As wide as the layout makes it, or wider when its caption (an object's name in it) needs more.
-  dialog.setFixedSize(std::max({1, choice.Width, captionWidth(dialog.windowTitle())}), std::max(1, choice.Height));
+  dialog.setFixedSize(std::max({1, choice.Width, captionWidth(dialog)}), std::max(1, choice.Height));
 
   auto* label = new QLabel(&dialog);
   label->setTextFormat(Qt::PlainText);
@@ -306,7 +310,7 @@ std::optional<TFormAnswer> QtPlatform::AskForm(const TFormDialog& form) {
   // As wide as its fields need, or wider when its caption needs more; centred on the desktop the
   // main window stands on.
   dialog.adjustSize();
-  dialog.setFixedSize(std::max(dialog.width(), captionWidth(dialog.windowTitle())), dialog.height());
+  dialog.setFixedSize(std::max(dialog.width(), captionWidth(dialog)), dialog.height());
   if (const QScreen* desktop = screen()) {
     const QRect area = desktop->geometry();
     dialog.move(area.center() - QPoint(dialog.width() / 2, dialog.height() / 2));
@@ -393,7 +397,7 @@ std::optional<std::string> QtPlatform::EditText(const TTextDialog& text) {
   // Wide enough for lines of some 72 characters and high enough for some 20 rows; centred on the
   // desktop the main window stands on.
   const QFontMetrics fixed(editor->font());
-  dialog.resize(std::max({fixed.horizontalAdvance(QString(72, QLatin1Char('M'))), captionWidth(dialog.windowTitle()), 400}),
+  dialog.resize(std::max({fixed.horizontalAdvance(QString(72, QLatin1Char('M'))), captionWidth(dialog), 400}),
                 fixed.height() * 20 + 160);
   if (const QScreen* desktop = screen()) {
     const QRect area = desktop->availableGeometry();

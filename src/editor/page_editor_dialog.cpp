@@ -2,6 +2,7 @@
 // the bound panel's pages and objects.
 #include "page_editor_dialog.h"
 
+#include <QBoxLayout>
 #include <QComboBox>
 #include <QFont>
 #include <QFrame>
@@ -12,6 +13,7 @@
 #include <QPalette>
 #include <QPointer>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QShowEvent>
 #include <QStyledItemDelegate>
@@ -235,6 +237,29 @@ void TEREditDlg::DockAtRightEdge(const QMargins& frameEstimate, const QScreen* s
   LayOut(clientHeight);
   // A window's position is that of its frame.
   move(available.left() + available.width() - (ClientWidth + frame.left() + frame.right()), available.top());
+}
+
+void TEREditDlg::DockInside(QBoxLayout& row) {
+  setParent(row.parentWidget(), Qt::Widget);
+  setMinimumSize(ClientWidth, 0);
+  setMaximumSize(ClientWidth, QWIDGETSIZE_MAX);
+  row.addWidget(this);
+}
+
+void TEREditDlg::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  LayOut(height());
+}
+
+bool TEREditDlg::event(QEvent* event) {
+  // Inside the main window, the window's keys (Delete, F2, the arrows, Ctrl+A) would act on the
+  // diagram while the editor's lists and combos have the keyboard: the editor keeps every key for
+  // its own fields, as it does as a window of its own.
+  if (event->type() == QEvent::ShortcutOverride && !isWindow()) {
+    event->accept();
+    return true;
+  }
+  return QDialog::event(event);
 }
 
 void TEREditDlg::showEvent(QShowEvent* event) {

@@ -1,4 +1,5 @@
-// The page editor: a modeless window docked at the right edge of the screen, beside the main window,
+// The page editor: a modeless window docked at the right edge of the screen, beside the main window
+// (or, where the window system places windows itself, a part of the main window at its right edge),
 // that lists the diagram's pages, switches the active page, creates pages and places objects on the
 // chosen page in bulk. It works on one panel at a time and on none while it is closed.
 #pragma once
@@ -10,11 +11,13 @@
 #include <string>
 
 class Platform;
+class QBoxLayout;
 class QComboBox;
 class QFont;
 class QFrame;
 class QListWidget;
 class QPushButton;
+class QResizeEvent;
 class QScreen;
 class QShowEvent;
 class QTabWidget;
@@ -50,9 +53,15 @@ class TEREditDlg : public QDialog {
   // The width of the window frame included: measured once framed, else the estimate of the last
   // docking.
   int OuterWidth() const;
+  // Makes the dialog a part of the window that holds row, last in the row: no frame, ClientWidth
+  // wide, as high as the row. Only before it is first shown.
+  void DockInside(QBoxLayout& row);
 
  protected:
   void showEvent(QShowEvent* event) override;
+  // The controls aligned to the bottom follow the height, whoever sets it.
+  void resizeEvent(QResizeEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   void Build();

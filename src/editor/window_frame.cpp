@@ -1,5 +1,6 @@
 #include "window_frame.h"
 
+#include <QGuiApplication>
 #include <QRect>
 #include <QWidget>
 
@@ -8,4 +9,10 @@ QMargins FrameMarginsOf(const QWidget& window) {
   const QRect inner = window.geometry();
   return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
                   outer.bottom() - inner.bottom());
+}
+
+bool WindowPositionsHonoured() {
+  // Qt tells this only through its private platform integration (no window management on Wayland);
+  // the platform's name is the public sign of it, "wayland" and its variants ("wayland-egl").
+  return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }

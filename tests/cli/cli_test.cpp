@@ -274,6 +274,8 @@ TEST_F(CommandLine, TheEditorNeedsADisplay) {
   const RunResult run = Quorvane({}, "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM");
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("--export"), std::string::npos);
+  const RunResult unreachable = Quorvane({}, "env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_SESSION_TYPE DISPLAY=:65000");
+  EXPECT_EQ(unreachable.status, 1) << "a display that cannot be reached fails, not aborts: " << unreachable.err;
 }
 
 // A diagram to open and no display to show it on: the diagram is read and described instead, and a
