@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "sql_export.h"
+
 class TOOAPanel;
 
 // An outside source to import into the diagram, and the importer that reads it.
@@ -26,6 +28,8 @@ struct TCommandLine {
   std::vector<TImport> Imports;
   std::optional<std::string> Page;
   std::optional<std::string> Export;
+  // The dialect of an SQL script exported (--sql-dialect); PostgreSQL's when none is given.
+  std::optional<TSqlDialect> SqlDialect;
   // Set when the arguments make no sense; the rest is then not to be used.
   std::string Error;
 };

@@ -12,6 +12,7 @@
 
 #include "io_test_support.h"
 #include "postgres_schema_reader.h"
+#include "sql_round_trip.h"
 #include "sql_schema_reader.h"
 #include "text.h"
 #include "toolkit_error.h"
@@ -134,4 +135,23 @@ TEST_F(PostgresSchema, ReadsARealSchemaAsItsDumpHasIt) {
   for (size_t at = script.find("CREATE TABLE"); at != std::string::npos; at = script.find("CREATE TABLE", at + 1)) ++created;
   EXPECT_EQ(schema.Tables.size(), created);
   ExpectDumpReadAlike("zabbix", schema);
+}
+
+// The SQL export's PostgreSQL script of every test diagram loads without an error, and the database
+// reads back as the diagram's model.
+TEST_F(PostgresSchema, LoadsEveryExportedScriptAsItsModel) {
+  int databases = 0;
+  ForEachSqlTestDiagram([&](const std::string& name, const TOOAPanel& panel) {
+    const std::string database = "export" + std::to_string(++databases);
+    try {
+      Load(database, SqlScriptOf(panel, TSqlDialect::PostgreSql));
+    } catch (const std::exception& error) {
+      ADD_FAILURE() << name << ": " << error.what();
+      return;
+    }
+    EXPECT_EQ(DescribeSqlTables(ReadPostgresSchema(keywords + "postgres dbname=" + database, nullptr)),
+              ExpectedSqlTables(panel, TSqlDialect::PostgreSql))
+        << name;
+  });
+  EXPECT_EQ(databases, 9);
 }
