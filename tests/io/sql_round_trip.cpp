@@ -32,11 +32,15 @@ std::string KindText(const TColumnKind& kind, bool key, bool notNull) {
 // What the dialect keeps of the row's kind, size and scale (see the README's table).
 TColumnKind KeptKind(const TProperty& row, TSqlDialect dialect) {
   const int size = std::clamp(row.DataSize(), 0, TProperty::MaxDataSize), scale = std::max(row.DataScale(), 0);
-  const bool fixed = size > 0 && scale <= size && (dialect != TSqlDialect::PostgreSql || size <= 1000);
+  const bool pg = dialect == TSqlDialect::PostgreSql, my = dialect == TSqlDialect::MySql;
+  const bool fixed = size > 0 && scale <= size && (!pg || size <= 1000) && (!my || (size <= 65 && scale <= 30));
+  // MySQL: TEXT and BLOB beyond its VARCHAR and VARBINARY, which a primary key cannot hold.
+  const auto held = [&](int most) { return !my || (size > 0 && size <= most) ? size : row.PrimaryKey() ? 255 : 0; };
   switch (row.DataType()) {
-    case pdtVachar: return {pdtVachar, size, 0};
+    case pdtVachar: return {pdtVachar, held(16383), 0};
     case pdtDouble: return {pdtDouble, fixed ? size : 0, fixed ? scale : 0};
-    case pdtBinary: return {pdtBinary, dialect == TSqlDialect::PostgreSql ? 0 : size, 0};
+    case pdtBinary: return {pdtBinary, pg ? 0 : held(65535), 0};
+    case pdtBool: return {my ? pdtInteger : pdtBool, 0, 0};
     default: return {row.DataType(), 0, 0};
   }
 }
@@ -160,10 +164,17 @@ std::string ExpectedSqlTables(const TOOAPanel& panel, TSqlDialect dialect) {
     for (const auto& slot : entity->RelationList()) {
       const TProperty *from = slot.Object->SourceProperty(), *to = slot.Object->TargetProperty();
       if (!from || !to) continue;
-      // Engines but SQLite make keys only between columns of one type (numbers fixed or floating).
-      const bool comparable = dialect == TSqlDialect::Sqlite ||
-                              (from->DataType() == to->DataType() &&
-                               (from->DataType() != pdtDouble || (from->DataSize() > 0) == (to->DataSize() > 0)));
+      // Engines but SQLite make keys only between columns of one type (numbers fixed or floating;
+      // MySQL: of one precision and scale, and no TEXT or BLOB).
+      const TColumnKind a = KeptKind(*from, dialect), b = KeptKind(*to, dialect);
+      const bool text = from->DataType() == pdtVachar || from->DataType() == pdtBinary;
+      const bool comparable =
+          dialect == TSqlDialect::Sqlite ||
+          (from->DataType() == to->DataType() &&
+           (dialect == TSqlDialect::PostgreSql
+                ? from->DataType() != pdtDouble || (from->DataSize() > 0) == (to->DataSize() > 0)
+                : (a.Size == b.Size && a.Scale == b.Scale) || text) &&
+           (dialect == TSqlDialect::PostgreSql || !text || (a.Size > 0 && b.Size > 0)));
       if (comparable) lines.push_back(columnOf[from] + " -> " + columnOf[to]);
     }
   return Lines(lines);
