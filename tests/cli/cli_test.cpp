@@ -276,12 +276,8 @@ TEST_F(CommandLine, AFailedExportLeavesAnExistingFileAlone) {
 // --export=OUT.sql writes the model in the dialect asked for (letter case ignored), PostgreSQL's by default.
 TEST_F(CommandLine, ExportsTheModelAsAnSqlScriptInTheDialectAsked) {
   WriteBytes(dir / "orders.ERD", kOrders);
-  for (const auto& [dialect, start] : {std::pair{"", "a PostgreSQL"}, {"--sql-dialect=MySQL", "a MySQL"},
-                                       {"--sql-dialect=sqlite", "an SQLite"}}) {
-    std::vector<std::string> arguments{"--export=out.sql", "orders.ERD"};
-    if (*dialect) arguments.push_back(dialect);
-    const RunResult run = Quorvane(arguments);
-    EXPECT_EQ(run.status, 0) << run.err;
+  for (const auto& [dialect, start] : {std::pair{"--page=NewPage1", "a PostgreSQL"}, {"--sql-dialect=MySQL", "a MySQL"}}) {
+    EXPECT_EQ(Quorvane({"--export=out.sql", dialect, "orders.ERD"}).status, 0);
     EXPECT_TRUE(ReadBytes(dir / "out.sql").starts_with("-- The diagram \"Orders\" as " + std::string(start) + " script.\n"));
   }
 }

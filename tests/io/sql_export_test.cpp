@@ -11,20 +11,18 @@
 #include "toolkit_error.h"
 
 TEST(SqlExport, EveryTestDiagramLoadsIntoSqliteAndReadsBackAsItsModel) {
-  TTempFolder folder;
-  int databases = 0;
-  ForEachSqlTestDiagram([&](const std::string& name, const TOOAPanel& panel) {
-    const std::string file = folder / ("export" + std::to_string(++databases) + ".db"),
-                      script = SqlScriptOf(panel, TSqlDialect::Sqlite);
-    sqlite3* database = nullptr;
+  ExpectEveryScriptReadsBackAsItsModel(TSqlDialect::Sqlite, [](const std::string& script, const std::string& database) {
+    const std::string file = script + "." + database;
+    sqlite3* connection = nullptr;
     char* error = nullptr;
-    ASSERT_EQ(sqlite3_open(file.c_str(), &database), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(database, script.c_str(), nullptr, nullptr, &error), SQLITE_OK) << name << ": " << (error ? error : "");
+    sqlite3_open(file.c_str(), &connection);
+    const int status = sqlite3_exec(connection, ReadBytes(script).c_str(), nullptr, nullptr, &error);
+    const std::string message = error ? error : "";
     sqlite3_free(error);
-    sqlite3_close(database);
-    EXPECT_EQ(DescribeSqlTables(ReadSqliteSchema(file)), ExpectedSqlTables(panel, TSqlDialect::Sqlite)) << name;
+    sqlite3_close(connection);
+    if (status != SQLITE_OK) throw std::runtime_error(message);
+    return ReadSqliteSchema(file);
   });
-  EXPECT_EQ(databases, 9);
 }
 
 // "-> Export SQL...": the dialect first (closing its dialog exports nothing), then the file, proposed
@@ -38,8 +36,8 @@ TEST_F(DiagramTest, ExportSqlAsksTheDialectThenTheFile) {
   AddPage("Main");
   AddEntity("Customer");
   WriteBytes(folder / "old.sql", "old");
-  platform.CloseChoice().Choose("MySQL").CancelFile().Choose("SQLite").PickFile(folder / "out", 0);
-  platform.Choose("PostgreSQL").PickFile(folder / "old.sql", 0).No().Choose("SQLite").PickFile(folder / "no/such.sql", 0);
+  platform.CloseChoice().Choose("MySQL").CancelFile().Choose("SQLite").PickFile(folder / "out", 0).Choose("PostgreSQL");
+  platform.PickFile(folder / "old.sql", 0).No().Choose("SQLite").PickFile(folder / "no/such.sql", 0);
   for (int i = 0; i < 4; ++i) panel.SurfaceMenu().Find("-> Export SQL...")->Click();
   EXPECT_THROW(panel.SurfaceMenu().Find("-> Export SQL...")->Click(), EToolkitError);
   const std::vector<PlatformCall> saves = platform.CallsOf("Save");
