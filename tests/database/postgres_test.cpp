@@ -12,7 +12,6 @@
 
 #include "io_test_support.h"
 #include "postgres_schema_reader.h"
-#include "sql_round_trip.h"
 #include "sql_schema_reader.h"
 #include "text.h"
 #include "toolkit_error.h"

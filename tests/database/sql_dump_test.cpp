@@ -16,8 +16,6 @@
 #include <vector>
 
 #include "io_test_support.h"
-#include "sql_export.h"
-#include "sql_round_trip.h"
 #include "sql_schema_reader.h"
 
 namespace fs = std::filesystem;
@@ -218,18 +216,4 @@ TEST(SqlDump, MariaDbSchemasMatchTheDatabase) {
     EXPECT_EQ(Described(schema, false, false, false), columns) << package;
     EXPECT_EQ(Described(schema, false, true, true), keys) << package;
   }
-}
-
-// The SQL export's MySQL script of every test diagram loads into MariaDB without an error, and
-// mysqldump's script of the database reads back as the diagram's model.
-TEST(SqlDump, ExportedMySqlScriptsLoadAsTheirModel) {
-  MariaDbServer server;
-  ASSERT_EQ(server.Start(), "");
-  ExpectEveryScriptReadsBackAsItsModel(TSqlDialect::MySql, [&](const std::string& script, const std::string& database) {
-    int status = 0;
-    const std::string output = Shell(server.Client() + " -e 'CREATE DATABASE " + database + "' && " + server.Client() +
-                                         " " + database + " < " + Quoted(script) + " 2>&1", &status);
-    if (status != 0) throw std::runtime_error(output);
-    return ReadSqlSchema(Shell(Program("mysqldump") + " --no-defaults -uroot -S " + Quoted(server.Socket()) + " --no-data " + database));
-  });
 }

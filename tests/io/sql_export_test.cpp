@@ -6,7 +6,6 @@
 
 #include "diagram_fixture.h"
 #include "io_test_support.h"
-#include "sql_round_trip.h"
 #include "sqlite_schema_reader.h"
 #include "toolkit_error.h"
 
@@ -15,11 +14,10 @@ TEST(SqlExport, EveryTestDiagramLoadsIntoSqliteAndReadsBackAsItsModel) {
     const std::string file = script + "." + database;
     sqlite3* connection = nullptr;
     char* error = nullptr;
-    sqlite3_open(file.c_str(), &connection);
+    if (sqlite3_open(file.c_str(), &connection) != SQLITE_OK) throw std::runtime_error("cannot open " + file);
     const int status = sqlite3_exec(connection, ReadBytes(script).c_str(), nullptr, nullptr, &error);
     const std::string message = error ? error : "";
-    sqlite3_free(error);
-    sqlite3_close(connection);
+    sqlite3_free(error), sqlite3_close(connection);
     if (status != SQLITE_OK) throw std::runtime_error(message);
     return ReadSqliteSchema(file);
   });
@@ -31,10 +29,8 @@ TEST(SqlExport, EveryTestDiagramLoadsIntoSqliteAndReadsBackAsItsModel) {
 TEST_F(DiagramTest, ExportSqlAsksTheDialectThenTheFile) {
   TTempFolder folder;
   InstallSqlExport(panel);
-  panel.SetDiagramName("Shop");
-  panel.SetDiagramFolder(folder.Path().string() + "/");
-  AddPage("Main");
-  AddEntity("Customer");
+  panel.SetDiagramName("Shop"), panel.SetDiagramFolder(folder.Path().string() + "/");
+  AddPage("Main"), AddEntity("Customer");
   WriteBytes(folder / "old.sql", "old");
   platform.CloseChoice().Choose("MySQL").CancelFile().Choose("SQLite").PickFile(folder / "out", 0).Choose("PostgreSQL");
   platform.PickFile(folder / "old.sql", 0).No().Choose("SQLite").PickFile(folder / "no/such.sql", 0);
