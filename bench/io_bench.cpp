@@ -1,5 +1,6 @@
 // Saving and loading the generated diagrams (generated_diagram.h) of 1,000 to 100,000 entities in
-// the core alone, text measured as the headless tests measure it: the file layer's own cost.
+// the core alone, text measured as the headless tests measure it: the file layer's own cost; and the
+// diagram's model written as an SQL script.
 #include <benchmark/benchmark.h>
 
 
@@ -15,6 +16,7 @@
 #include "entity.h"
 #include "ooa_panel.h"
 #include "placement.h"
+#include "sql_export.h"
 
 namespace {
 // One generated diagram per size, built once, and a folder for the files.
@@ -122,6 +124,19 @@ void BM_CompareDiagrams(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(TDiagramDiff(older.Panel(), newer.Panel()).Same());
 }
 
+// The diagram's model as a PostgreSQL script (names, types, keys in their order, comments).
+void BM_SqlScriptOf(benchmark::State& state) {
+  Fixture& fixture = DiagramOf(static_cast<int>(state.range(0)));
+  size_t bytes = 0;
+  for (auto _ : state) {
+    const std::string text = SqlScriptOf(fixture.panel, TSqlDialect::PostgreSql);
+    bytes = text.size();
+    benchmark::DoNotOptimize(text.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
+}
+
+BENCHMARK(BM_SqlScriptOf)->Arg(1000)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DiagramFileText)->Arg(1000)->Arg(5000)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveDiagramFile)->Arg(1000)->Arg(5000)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadDiagramFile)->Arg(1000)->Arg(5000)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);

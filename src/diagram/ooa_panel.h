@@ -50,6 +50,8 @@ struct TDiagramFileHandlers {
   // The database imports: from a file chosen in a dialog, and from a PostgreSQL connection.
   std::function<void(TOOAPanel&)> ImportDatabaseFile;
   std::function<void(TOOAPanel&)> ImportPostgres;
+  // The diagram's model written as an SQL script.
+  std::function<void(TOOAPanel&)> ExportSql;
 };
 
 class TOOAPanel : public Control {
@@ -299,11 +301,12 @@ class TOOAPanel : public Control {
   // Called by entities when their component name changes, to keep the name index.
   void EntityRenamed(TEntity& entity, const std::string& oldName);
 
- private:
-  void BuildSurfaceMenu();
   // Whether the file may be written: nothing or a folder stands there, or the user answers Yes to
   // the question of a save dialog whose caption is given.
   bool MayReplace(const std::string& fileName, const std::string& caption);
+
+ private:
+  void BuildSurfaceMenu();
   // The same for a picture, which never replaces the diagram's own file (refused with a message).
   bool MayWritePicture(const std::string& fileName, const std::string& caption);
   // The surface menu's title line naming the active page. Where namesNoPage (the menu just built,

@@ -46,6 +46,9 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     } else if (TakeValue(argument, "--export", value)) {
       if (value.empty()) line.Error = "--export needs a file name";
       line.Export = value;
+    } else if (TakeValue(argument, "--sql-dialect", value)) {
+      line.SqlDialect = SqlDialectByName(value);
+      if (!line.SqlDialect) line.Error = "unknown SQL dialect \"" + value + "\" (postgresql, mysql or sqlite)";
     } else if (TakeValue(argument, "--page", value)) {
       line.Page = value;
     } else if (const auto import = std::find_if(std::begin(kImportOptions), std::end(kImportOptions),
@@ -65,6 +68,7 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     if (!line.Error.empty()) break;
   }
   if (line.Error.empty() && line.AllPages && !line.Export) line.Error = "--all-pages needs --export=OUT";
+  if (line.Error.empty() && line.SqlDialect && !line.Export) line.Error = "--sql-dialect needs --export=OUT.sql";
   if (line.Error.empty() && line.AllPages && line.Page) line.Error = "--all-pages and --page cannot be given together";
   return line;
 }
@@ -92,6 +96,7 @@ std::string CommandLineUsage() {
   return R"(Usage: quorvane [--page=NAME] [--import-schema=SOURCE ...] [--arrange] [FILE.ERD]
        quorvane --export=OUT [--page=NAME | --all-pages] [--import-schema=SOURCE ...] [--arrange] [FILE.ERD]
        quorvane --diff OLD.ERD NEW.ERD
+       quorvane --export=OUT.sql [--sql-dialect=postgresql|mysql|sqlite] [--import-schema=SOURCE ...] [FILE.ERD]
   quorvane --help | --version
 
 SOURCE is told apart by what it holds: a schema export file (.SFD), made one entity; an SQL
@@ -117,6 +122,8 @@ With --export, works without a display, for scripts:
   .pdf holds one page each; the other pictures are one file each, named by OUT with
   the page's name in place of %p (which OUT must then hold; characters a file name
   cannot hold become "_").
+  --sql-dialect chooses the dialect of a .sql script (an unknown one, or with another OUT, is an
+  error); the script's first lines tell how names were made unique and which relations made no key.
 Questions are answered with their proposals (as Cancel does), Yes/No boxes with No, choice
 dialogs with their preselection; messages go to standard error.
 

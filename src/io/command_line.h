@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "sql_export.h"
+
 class TOOAPanel;
 
 // An outside source to import into the diagram, and the importer that reads it.
@@ -29,6 +31,8 @@ struct TCommandLine {
   // --diff and the files after it (OLD NEW, or the seven arguments git gives a diff driver); it goes
   // with no other option.
   std::optional<std::vector<std::string>> Diff;
+  // The dialect of an SQL script exported (--sql-dialect); PostgreSQL's when none is given.
+  std::optional<TSqlDialect> SqlDialect;
   // Set when the arguments make no sense; the rest is then not to be used.
   std::string Error;
 };

@@ -104,12 +104,15 @@ int RunExport(const TCommandLine& line, const THeadlessFrame& frame) {
   };
   const TExportFormat* format = ExportFormatOf(out);
   if (!format) return refuse("the file name must end in " + ExportExtensionsText());
+  if (line.SqlDialect && !format->WriteInDialect) return refuse("--sql-dialect applies to .sql scripts only");
   if (line.AllPages && format->AllPages == TAllPages::No) return refuse(format->NoAllPages);
   if (line.AllPages && format->AllPages == TAllPages::FilePerPage && out.find("%p") == std::string::npos)
     return refuse("with --all-pages the file name must hold %p, where each page's name goes");
   return RunHeadlessJob(line, frame, [&](TOOAPanel& panel) {
     if (line.AllPages)
       ExportAllPages(panel, *format, out);
+    else if (format->WriteInDialect)
+      format->WriteInDialect(panel, out, line.SqlDialect.value_or(TSqlDialect::PostgreSql));
     else
       format->Write(panel, out);
   });

@@ -4,6 +4,7 @@
 #include "diagram_files.h"
 #include "ooa_panel.h"
 #include "schema_import.h"
+#include "sql_export.h"
 
 void SetUpEditorPanel(TOOAPanel& panel) {
   panel.SetBounds(0, 0, TOOAPanel::EditorSurfaceSize, TOOAPanel::EditorSurfaceSize);
@@ -11,4 +12,5 @@ void SetUpEditorPanel(TOOAPanel& panel) {
   InstallDiagramFiles(panel);
   InstallSchemaImport(panel);
   InstallDatabaseImport(panel);
+  InstallSqlExport(panel);
 }

@@ -61,6 +61,16 @@ const std::vector<TExportFormat>& ExportFormats() {
        TAllPages::OneFile,
        {},
        WritePdfPages},
+      {".sql",
+       std::nullopt,
+       {"the diagram's model as an SQL script: a table per entity, a column per",
+        "property row, a foreign key per relation box, in the dialect of",
+        "--sql-dialect=postgresql (the default), mysql or sqlite"},
+       [](TOOAPanel& panel, const std::string& fileName) { WriteSqlScript(panel, fileName, TSqlDialect::PostgreSql); },
+       TAllPages::No,
+       "--all-pages writes pictures; the SQL script holds every entity of every page",
+       {},
+       WriteSqlScript},
   };
   return formats;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "picture_file.h"
+#include "sql_export.h"
 
 class TOOAPanel;
 
@@ -39,6 +40,9 @@ struct TExportFormat {
   // With TAllPages::OneFile, writes the pages named, in their order, into the file.
   std::function<void(TOOAPanel& panel, const std::string& fileName, const std::vector<std::string>& pages)>
       WriteAllPages;
+  // Set for a format written in one of the SQL dialects (--sql-dialect): writes it in the one given.
+  // Write writes it in the default dialect, PostgreSQL's.
+  std::function<void(const TOOAPanel& panel, const std::string& fileName, TSqlDialect dialect)> WriteInDialect = {};
 };
 
 // Every format, in the order --help lists them.

@@ -242,7 +242,11 @@ TEST_F(CommandLine, ErrorsGiveOneLineStatusOneAndNoOutput) {
       {{"--export=out.ERD", "--import-schema=postgresql:///none?host=/no/such/folder"},
        "Cannot connect to the PostgreSQL database"},
       {{"--export=no/such/folder/out.ERD", "orders.ERD"}, "Cannot create file"},
-      {{"--export=out.txt2", "orders.ERD"}, "must end in .ERD, .bmp, .png, .svg or .pdf"},
+      {{"--export=out.txt2", "orders.ERD"}, "must end in .ERD, .bmp, .png, .svg, .pdf or .sql"},
+      {{"--export=out.sql", "--sql-dialect=oracle", "orders.ERD"}, "unknown SQL dialect \"oracle\""},
+      {{"--export=out.ERD", "--sql-dialect=mysql", "orders.ERD"}, "--sql-dialect applies to .sql scripts only"},
+      {{"--sql-dialect=mysql", "orders.ERD"}, "--sql-dialect needs --export=OUT.sql"},
+      {{"--export=%p.sql", "--all-pages", "orders.ERD"}, "the SQL script holds every entity"},
       {{"--export=no/such/folder/out.pdf", "orders.ERD"}, "Cannot create file"},
       {{"--export=out.png", "--all-pages", "orders.ERD"}, "the file name must hold %p"},
       {{"--export=out.ERD", "--all-pages", "orders.ERD"}, "--all-pages writes pictures"},
@@ -262,11 +266,20 @@ TEST_F(CommandLine, ErrorsGiveOneLineStatusOneAndNoOutput) {
 
 TEST_F(CommandLine, AFailedExportLeavesAnExistingFileAlone) {
   WriteBytes(dir / "orders.ERD", kOrders);
-  for (const char* name : {"out.ERD", "out.bmp"}) {
+  for (const char* name : {"out.ERD", "out.bmp", "out.sql"}) {
     WriteBytes(dir / name, "old contents");
     const RunResult run = Quorvane({std::string("--export=") + name, "--page=Nope", "orders.ERD"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(ReadBytes(dir / name), "old contents");
+  }
+}
+
+// --export=OUT.sql writes the model in the dialect asked for (letter case ignored), PostgreSQL's by default.
+TEST_F(CommandLine, ExportsTheModelAsAnSqlScriptInTheDialectAsked) {
+  WriteBytes(dir / "orders.ERD", kOrders);
+  for (const auto& [dialect, start] : {std::pair{"--page=NewPage1", "a PostgreSQL"}, {"--sql-dialect=MySQL", "a MySQL"}}) {
+    EXPECT_EQ(Quorvane({"--export=out.sql", dialect, "orders.ERD"}).status, 0);
+    EXPECT_TRUE(ReadBytes(dir / "out.sql").starts_with("-- The diagram \"Orders\" as " + std::string(start) + " script.\n"));
   }
 }
 

@@ -135,3 +135,12 @@ TEST_F(PostgresSchema, ReadsARealSchemaAsItsDumpHasIt) {
   EXPECT_EQ(schema.Tables.size(), created);
   ExpectDumpReadAlike("zabbix", schema);
 }
+
+// The SQL export's PostgreSQL script of every test diagram loads without an error, and the database
+// reads back as the diagram's model.
+TEST_F(PostgresSchema, LoadsEveryExportedScriptAsItsModel) {
+  ExpectEveryScriptReadsBackAsItsModel(TSqlDialect::PostgreSql, [&](const std::string& script, const std::string& database) {
+    Load(database, ReadBytes(script));
+    return ReadPostgresSchema(keywords + "postgres dbname=" + database, nullptr);
+  });
+}

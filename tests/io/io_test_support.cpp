@@ -7,17 +7,24 @@
 #include <cstdio>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <random>
+#include <set>
 #include <sstream>
+#include <unordered_map>
 
+#include "database_import.h"
 #include "database_schema.h"
+#include "diagram_file_reader.h"
 #include "entity.h"
 #include "entity_event.h"
 #include "method.h"
 #include "ooa_panel.h"
 #include "property.h"
 #include "relation.h"
+#include "scripted_platform.h"
+#include "sql_schema_reader.h"
 
 namespace fs = std::filesystem;
 
@@ -314,3 +321,129 @@ std::string Shell(const std::string& command, int* status) {
   return output;
 }
 
+namespace {
+using TLines = std::multiset<std::string>;
+
+std::string KindText(const TColumnKind& kind, bool key, bool notNull) {
+  return std::string(" ") + DataTypeName(kind.Type) + " " + IntToText(kind.Size) + " " + IntToText(kind.Scale) +
+         (key ? " pk" : "") + (notNull ? " nn" : "");
+}
+
+// What the dialect keeps of the row's kind, size and scale (see the README's table).
+TColumnKind KeptKind(const TProperty& row, TSqlDialect dialect) {
+  const int size = std::clamp(row.DataSize(), 0, TProperty::MaxDataSize), scale = std::max(row.DataScale(), 0);
+  const bool pg = dialect == TSqlDialect::PostgreSql, fixed = size > 0 && scale <= size && (!pg || size <= 1000);
+  switch (row.DataType()) {
+    case pdtDouble: return {pdtDouble, fixed ? size : 0, fixed ? scale : 0};
+    case pdtVachar: case pdtBinary: return {row.DataType(), pg && row.DataType() == pdtBinary ? 0 : size, 0};
+    default: return {row.DataType(), 0, 0};
+  }
+}
+
+// Names and links an engine finds hard: clashes in letter case, empty names, quotes, line ends and
+// comment ends in names, SQLite's own prefix, names longer than PostgreSQL keeps, keys in a cycle, to
+// a column that is no key, of mismatched types, of two columns, to itself, and without ends.
+void BuildHardDiagram(TOOAPanel& panel) {
+  const auto c = [](const std::string& name, const char* type, bool key = false, bool notNull = false) {
+    return TSchemaColumn{name, type, key, key || notNull};
+  };
+  std::string e;
+  for (int i = 0; i < 40; ++i) e += "\xC3\xA9";
+  const std::string note = "note \"q\" `b` 'c'\n*/ --";
+  TDatabaseSchema schema;
+  schema.Tables = {{"", "Order", {c("id", "int", true), c("ID", "varchar(30)"), c("blank", "numeric(10,2)"),
+                                  c("huge", "numeric(5000,2)"), c(note, "text"), c("buyer", "int"),
+                                  c("flag", "boolean", false, true), c("data", "varbinary(16)"), c("float", "real")}},
+                   {"", "ORDER", {c("code", "varchar(20)"), c("order", "int", true)}},
+                   {"", "sqlite_customer", {c("id", "int", true), c("last order", "int"), c("code", "varchar(40)")}},
+                   {"", "empty", {}}, {"", e + "1", {c(e + "1", "int"), c(e + "3", "int")}},
+                   {"", e + "2", {c(e + "2", "int"), c(e + "3", "int")}},
+                   {"", "Pair", {c("a", "int", true), c("b", "varchar(5)", true)}},
+                   {"", "Ref", {c("x", "int"), c("y", "varchar(5)")}}};
+  schema.ForeignKeys = {{"pair", "", "Ref", {"x", "y"}, "", "Pair", {"a", "b"}},
+                        {"buyer", "", "Order", {"buyer"}, "", "sqlite_customer", {"id"}},
+                        {"last\n*/ order", "", "sqlite_customer", {"last order"}, "", "Order", {"id"}},
+                        {"code", "", "sqlite_customer", {"code"}, "", "ORDER", {"code"}},
+                        {"mismatch", "", "Order", {note}, "", "sqlite_customer", {"id"}},
+                        {"self", "", "ORDER", {"order"}, "", "ORDER", {"order"}}};
+  ImportDatabaseSchema(panel, schema, "Page", "hard");
+  TEntity &order = *panel.Entities()[0], &customer = *panel.Entities()[2];
+  panel.Entities()[3]->SetEntityDesc("");
+  order.PropertyList()[2].Object->SetPropertyDesc("");
+  AddRelation(order, "loose", true);
+  TMethod &place = *AddMethod(order, "place\n*/ DROP TABLE x; --", true), &notify = *AddMethod(customer, "notify", true);
+  place.SetCallMethod(&notify);
+  TEntityEvent& event = *AddEntityEvent(order, "on place */", true);
+  event.SetSourceEntity(&order), event.SetSourceMethod(&place), event.SetTargetEntity(&customer), event.SetTargetMethod(&notify);
+}
+
+TLines Described(const TDatabaseSchema& schema) {
+  TLines lines;
+  for (const TSchemaTable& table : schema.Tables) {
+    std::string line = table.Name + ":";
+    for (const TSchemaColumn& column : table.Columns)
+      line += " " + column.Name + KindText(ColumnKindOf(column.Type), column.PrimaryKey, column.NotNull);
+    lines.insert(line);
+  }
+  for (const TSchemaForeignKey& key : schema.ForeignKeys)
+    for (size_t i = 0; i < key.Columns.size() && i < key.RefColumns.size(); ++i)
+      lines.insert(key.Table + "." + key.Columns[i] + " -> " + key.RefTable + "." + key.RefColumns[i]);
+  return lines;
+}
+
+TLines Expected(const TOOAPanel& panel, TSqlDialect dialect) {
+  const std::vector<TSqlTableNames> names = SqlNamesOf(panel, dialect);
+  TLines lines;
+  std::unordered_map<const TProperty*, std::string> columnOf;
+  for (size_t t = 0; t < names.size(); ++t) {
+    std::string line = names[t].Table + ":";
+    for (size_t c = 0; c < names[t].Columns.size(); ++c) {
+      const TProperty& row = *panel.Entities()[t]->PropertyList()[c].Object;
+      columnOf[&row] = names[t].Table + "." + names[t].Columns[c];
+      line += " " + names[t].Columns[c] + KindText(KeptKind(row, dialect), row.PrimaryKey(), row.NotNull() || row.PrimaryKey());
+    }
+    lines.insert(line + (names[t].Columns.empty() && dialect != TSqlDialect::PostgreSql ? " no_property_rows Integer 0 0" : ""));
+  }
+  for (const auto& entity : panel.Entities())
+    for (const auto& slot : entity->RelationList()) {
+      const TProperty *from = slot.Object->SourceProperty(), *to = slot.Object->TargetProperty();
+      if (!from || !to) continue;
+      // PostgreSQL makes keys only between columns of one type (numbers fixed or floating).
+      if (dialect == TSqlDialect::Sqlite || (from->DataType() == to->DataType() && (from->DataType() != pdtDouble ||
+                                                                                 (from->DataSize() > 0) == (to->DataSize() > 0))))
+        lines.insert(columnOf[from] + " -> " + columnOf[to]);
+    }
+  return lines;
+}
+}  // namespace
+
+void ExpectEveryScriptReadsBackAsItsModel(TSqlDialect dialect, const TScriptLoader& load) {
+  TTempFolder folder;
+  int databases = 0;
+  const auto expect = [&](const std::string& name, const std::function<void(TOOAPanel&)>& build) {
+    ScriptedPlatform platform;
+    TOOAPanel panel(platform);
+    panel.SetBounds(0, 0, TOOAPanel::EditorSurfaceSize, TOOAPanel::EditorSurfaceSize);
+    build(panel);
+    const std::string script = folder / "export.sql", database = "export" + IntToText(++databases);
+    WriteBytes(script, SqlScriptOf(panel, dialect));
+    try {
+      EXPECT_EQ(Described(load(script, database)), Expected(panel, dialect)) << name;
+    } catch (const std::exception& error) {
+      ADD_FAILURE() << name << ": " << error.what();
+    }
+  };
+  for (const char* file : {"tests/io/golden/orders_built.ERD", "tests/io/golden/orders_example.ERD", "examples/shop.ERD"})
+    expect(file, [&](TOOAPanel& panel) { LoadDiagramFile(panel, QUORVANE_SOURCE_DIR "/" + std::string(file)); });
+  for (const unsigned seed : {1u, 2u, 3u}) expect("generated " + IntToText(seed), [&](TOOAPanel& panel) { GenerateDiagram(panel, seed); });
+  expect("hard", BuildHardDiagram);
+  const char* root = std::getenv("QUORVANE_SCHEMAS");
+  const std::string schemas = root ? root : std::getenv("HOME") + std::string("/.cache/quorvane/schemas");
+  for (const std::string file : {"/zabbix-server-pgsql/usr/share/zabbix-server-pgsql/schema.sql.gz",
+                                 "/roundcube-core/usr/share/dbconfig-common/data/roundcube/install/sqlite3"}) {
+    const std::string script = Shell("gzip -dcf < '" + schemas + file + "'");
+    EXPECT_FALSE(script.empty()) << schemas + file << " is missing: scripts/setup.sh fetches it (scripts/fetch_schemas.sh)";
+    expect(file, [&](TOOAPanel& panel) { ImportDatabaseSchema(panel, ReadSqlSchema(script), "schema", file); });
+  }
+  EXPECT_EQ(databases, 9);
+}

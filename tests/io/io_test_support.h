@@ -3,11 +3,14 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
+#include "database_schema.h"
+#include "sql_export.h"
+
 class TOOAPanel;
-struct TDatabaseSchema;
 
 // A fresh folder under the system's temporary folder, removed with everything in it at the end.
 class TTempFolder {
@@ -64,3 +67,9 @@ class TAsOrdinaryUser {
  private:
   bool switched_ = false;
 };
+
+// Loads the dialect's script of every test diagram (golden files, example, generated, a hard one, real
+// schemas imported) through load (a new database of the name, read back; throws what the engine said)
+// and expects each table's columns and each foreign key's column pairs as the diagram has them.
+using TScriptLoader = std::function<TDatabaseSchema(const std::string& scriptFile, const std::string& database)>;
+void ExpectEveryScriptReadsBackAsItsModel(TSqlDialect dialect, const TScriptLoader& load);
