@@ -50,6 +50,8 @@ struct TDiagramFileHandlers {
   // The database imports: from a file chosen in a dialog, and from a PostgreSQL connection.
   std::function<void(TOOAPanel&)> ImportDatabaseFile;
   std::function<void(TOOAPanel&)> ImportPostgres;
+  // Writes the diagram's documentation into exactly this file, in the format its name asks for.
+  std::function<void(TOOAPanel&, const std::string& fileName)> ExportDocumentation;
 };
 
 class TOOAPanel : public Control {
@@ -243,6 +245,10 @@ class TOOAPanel : public Control {
   // "-> Export Page As...": the active page's picture in the format the dialog's filter or the
   // name's extension says.
   void ExportPageCommand();
+  // "-> Export Documentation...": the diagram's documentation, Markdown or HTML as the dialog's
+  // filter or the name's extension says, proposed under the diagram's name in its folder (nothing
+  // without the file layer).
+  void ExportDocumentationCommand();
   // The database imports of the surface menu's "Import" group (nothing without the file layer).
   void ImportDatabaseFileCommand();
   void ImportPostgresCommand();

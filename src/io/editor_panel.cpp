@@ -2,6 +2,7 @@
 
 #include "database_import.h"
 #include "diagram_files.h"
+#include "model_documentation.h"
 #include "ooa_panel.h"
 #include "schema_import.h"
 
@@ -11,4 +12,5 @@ void SetUpEditorPanel(TOOAPanel& panel) {
   InstallDiagramFiles(panel);
   InstallSchemaImport(panel);
   InstallDatabaseImport(panel);
+  InstallDocumentationExport(panel);
 }
