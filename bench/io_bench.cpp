@@ -11,6 +11,8 @@
 #include "diagram_file_reader.h"
 #include "diagram_file_writer.h"
 #include "generated_diagram.h"
+#include "mermaid_export.h"
+#include "model_documentation.h"
 #include "ooa_panel.h"
 
 namespace {
@@ -80,6 +82,20 @@ void BM_ReloadDiagramFile(benchmark::State& state) {
   for (auto _ : state) LoadDiagramFile(panel, fixture.fileName);
 }
 
+// The documents of the model as the command line writes them: the walk, the text and the file.
+void BM_ExportDocument(benchmark::State& state, const char* extension) {
+  Fixture& fixture = DiagramOf(static_cast<int>(state.range(0)));
+  const std::string target = (BenchFolder() / "Model").string() + extension;
+  for (auto _ : state) {
+    if (std::string(extension) == ".mmd")
+      WriteMermaidDiagram(fixture.panel, target);
+    else
+      WriteDocumentation(fixture.panel, target);
+  }
+}
+
+BENCHMARK_CAPTURE(BM_ExportDocument, Markdown, ".md")->Arg(1000)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ExportDocument, Mermaid, ".mmd")->Arg(1000)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DiagramFileText)->Arg(1000)->Arg(5000)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveDiagramFile)->Arg(1000)->Arg(5000)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadDiagramFile)->Arg(1000)->Arg(5000)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);

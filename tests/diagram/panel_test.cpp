@@ -70,6 +70,7 @@ TEST_F(Panel, SurfaceMenuCaptionsInOrder) {
       "-> Import PostgreSQL Database...",
       "Export",
       "-> Export Page As...",
+      "-> Export Documentation...",
   };
   std::vector<std::string> all;
   for (const MenuItem* item : panel.SurfaceMenu().AllItems()) all.push_back(item->Caption());
