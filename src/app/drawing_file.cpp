@@ -14,6 +14,7 @@
 
 #include "file_access.h"
 #include "qt_canvas.h"
+#include "svg_text_canvas.h"
 #include "toolkit_error.h"
 
 namespace {
@@ -75,8 +76,9 @@ void WritePdf(const std::string& fileName, int pages, int width, int height, con
 }  // namespace
 
 std::string SvgDrawingText(int width, int height, const std::string& title, const std::function<void(Canvas&)>& draw) {
-  const QByteArray bytes = SvgBytes(width, height, title, [&](Canvas& canvas, int) { draw(canvas); });
-  return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+  SvgTextCanvas canvas(width, height, title);
+  draw(canvas);
+  return canvas.document();
 }
 
 void WriteDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
