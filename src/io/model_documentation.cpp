@@ -109,6 +109,10 @@ class TDocumentWriter {
 };
 
 void TDocumentWriter::Write(const TModelDocument& document, const std::vector<std::string>& drawings) {
+  // About what an entity of a few rows takes, so that the text of megabytes is not copied as it grows.
+  size_t size = document.Entities.size() * 1024;
+  for (const std::string& drawing : drawings) size += drawing.size();
+  out_.reserve(size);
   Begin(document.DiagramName);
   Heading(2, "pages", "Pages");
   for (size_t i = 0; i < document.Pages.size(); ++i) {
