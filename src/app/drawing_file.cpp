@@ -78,7 +78,7 @@ void WritePdf(const std::string& fileName, int pages, int width, int height, con
 std::string SvgDrawingText(int width, int height, const std::string& title, const std::function<void(Canvas&)>& draw) {
   SvgTextCanvas canvas(width, height, title);
   draw(canvas);
-  return canvas.document();
+  return std::move(canvas).document();
 }
 
 void WriteDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,

@@ -3,12 +3,16 @@
 #include <QFontMetrics>
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 std::string colour(TColor color) {
-  char text[8];
-  std::snprintf(text, sizeof text, "#%02x%02x%02x", RedOf(color), GreenOf(color), BlueOf(color));
+  static const char kDigits[] = "0123456789abcdef";
+  std::string text(7, '#');
+  const int parts[] = {RedOf(color), GreenOf(color), BlueOf(color)};
+  for (int i = 0; i < 3; ++i) {
+    text[static_cast<size_t>(1 + 2 * i)] = kDigits[parts[i] >> 4];
+    text[static_cast<size_t>(2 + 2 * i)] = kDigits[parts[i] & 15];
+  }
   return text;
 }
 
@@ -52,9 +56,14 @@ SvgTextCanvas::SvgTextCanvas(int width, int height, const std::string& title)
 }
 
 void SvgTextCanvas::paint(bool filled) {
-  out_ += filled ? "\" fill=\"" + colour(BrushColor()) : std::string("\" fill=\"none");
-  out_ += "\" stroke=\"" + colour(PenColor());
-  if (PenWidth() > 1) out_ += "\" stroke-width=\"" + std::to_string(PenWidth());
+  out_ += "\" fill=\"";
+  out_ += filled ? colour(BrushColor()) : std::string("none");
+  out_ += "\" stroke=\"";
+  out_ += colour(PenColor());
+  if (PenWidth() > 1) {
+    out_ += "\" stroke-width=\"";
+    append(out_, PenWidth());
+  }
   out_ += "\"/>\n";
 }
 
@@ -110,10 +119,23 @@ void SvgTextCanvas::Polyline(const std::vector<TPoint>& points) {
 // The text on a cell of the brush's colour, as the screen shows it.
 void SvgTextCanvas::TextOut(int x, int y, const std::string& text) {
   if (text.empty()) return;
-  out_ += "<rect x=\"" + std::to_string(x) + "\" y=\"" + std::to_string(y) + "\" width=\"" +
-          std::to_string(TextWidth(text)) + "\" height=\"" + std::to_string(TextHeight(text)) + "\" fill=\"" +
-          colour(BrushColor()) + "\"/>\n<text x=\"" + std::to_string(x) + "\" y=\"" + std::to_string(y + ascent_) +
-          "\" fill=\"" + colour(FontColor()) + "\" xml:space=\"preserve\">";
+  out_ += "<rect x=\"";
+  append(out_, x);
+  out_ += "\" y=\"";
+  append(out_, y);
+  out_ += "\" width=\"";
+  append(out_, TextWidth(text));
+  out_ += "\" height=\"";
+  append(out_, TextHeight(text));
+  out_ += "\" fill=\"";
+  out_ += colour(BrushColor());
+  out_ += "\"/>\n<text x=\"";
+  append(out_, x);
+  out_ += "\" y=\"";
+  append(out_, y + ascent_);
+  out_ += "\" fill=\"";
+  out_ += colour(FontColor());
+  out_ += "\" xml:space=\"preserve\">";
   escape(out_, text);
   out_ += "</text>\n";
 }

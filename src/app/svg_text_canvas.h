@@ -14,7 +14,10 @@ class SvgTextCanvas : public Canvas {
   SvgTextCanvas(int width, int height, const std::string& title);
 
   // The whole document, once the drawing is done.
-  std::string document() const { return out_ + "</g>\n</svg>\n"; }
+  std::string document() && {
+    out_ += "</g>\n</svg>\n";
+    return std::move(out_);
+  }
 
   void Rectangle(int x1, int y1, int x2, int y2) override;
   void RoundRect(int x1, int y1, int x2, int y2, int cornerWidth, int cornerHeight) override;

@@ -232,7 +232,9 @@ class THtmlWriter : public TDocumentWriter {
   void Drawing(const std::string& svg, size_t page) override {
     std::string prefix(1, 'p');
     prefix.append(std::to_string(page + 1)).push_back('-');
-    out_.append("<figure>\n").append(InlineSvg(svg, prefix, width_, height_)).append("\n</figure>\n");
+    out_.append("<figure>\n");
+    AppendInlineSvg(out_, svg, prefix, width_, height_);
+    out_.append("\n</figure>\n");
   }
   void Table(const std::vector<std::string>& header, const std::vector<std::vector<std::string>>& rows) override {
     if (rows.empty()) {
@@ -392,9 +394,9 @@ std::string HtmlDocumentation(const TModelDocument& document, const std::vector<
   return std::move(writer).Text();
 }
 
-std::string InlineSvg(std::string_view svg, const std::string& idPrefix, int width, int height) {
+void AppendInlineSvg(std::string& out, std::string_view svg, const std::string& idPrefix, int width, int height) {
   const size_t start = svg.find("<svg");
-  if (start == std::string_view::npos) return {};
+  if (start == std::string_view::npos) return;
   svg.remove_prefix(start);
   const size_t rootEnd = svg.find('>');
   std::string root(svg.substr(0, rootEnd == std::string_view::npos ? svg.size() : rootEnd));
@@ -404,8 +406,8 @@ std::string InlineSvg(std::string_view svg, const std::string& idPrefix, int wid
     const size_t end = at == std::string::npos ? at : root.find('"', at + std::string_view(name).size());
     if (end != std::string::npos) root.replace(at, end + 1 - at, Cat(name, std::to_string(value), "\""));
   }
-  std::string out = root;
-  out.reserve(svg.size() + root.size() + 64);
+  const size_t begin = out.size();
+  out += root;
   // What names an id: its definition, and the references of attributes and of styles.
   static const std::string_view kMarks[] = {" id=\"", "href=\"#", "url(#"};
   size_t at = 0;
@@ -424,8 +426,7 @@ std::string InlineSvg(std::string_view svg, const std::string& idPrefix, int wid
     at = next + length;
   }
   out.append(svg.substr(at));
-  while (!out.empty() && (out.back() == '\n' || out.back() == '\r' || out.back() == ' ')) out.pop_back();
-  return out;
+  while (out.size() > begin && (out.back() == '\n' || out.back() == '\r' || out.back() == ' ')) out.pop_back();
 }
 
 std::vector<std::string> PageDrawings(TOOAPanel& panel) {

@@ -73,7 +73,7 @@ std::string HtmlText(std::string_view text);
 std::string MarkdownDocumentation(const TModelDocument& document);
 // The data dictionary as one HTML5 file holding everything it shows: its style, and the picture of
 // each page of the page list (pageDrawings, in the list's order: SVG documents, made fit to stand
-// inline here by InlineSvg, each width by height pixels).
+// inline here by AppendInlineSvg, each width by height pixels).
 std::string HtmlDocumentation(const TModelDocument& document, const std::vector<std::string>& pageDrawings,
                               int width, int height);
 
@@ -81,7 +81,8 @@ std::string HtmlDocumentation(const TModelDocument& document, const std::vector<
 // declaration, a doctype, comments) is dropped, its width and height become the pixels it is drawn
 // in (a size in millimetres is no size HTML knows), and every id it defines and every reference to
 // one get the prefix, so that the drawings of several pages never share an id.
-std::string InlineSvg(std::string_view svg, const std::string& idPrefix, int width, int height);
+// Appended to out, which may be megabytes already.
+void AppendInlineSvg(std::string& out, std::string_view svg, const std::string& idPrefix, int width, int height);
 
 // Each page of the page list drawn as the editor shows it, as an SVG document from the platform;
 // the active page is shown again afterwards.
