@@ -8,12 +8,15 @@
 #include <memory>
 #include <string>
 
+#include "diagram_diff.h"
 #include "diagram_file_reader.h"
 #include "diagram_file_writer.h"
 #include "generated_diagram.h"
 #include "mermaid_export.h"
 #include "model_documentation.h"
+#include "entity.h"
 #include "ooa_panel.h"
+#include "placement.h"
 
 namespace {
 // One generated diagram per size, built once, and a folder for the files.
@@ -96,10 +99,51 @@ void BM_ExportDocument(benchmark::State& state, const char* extension) {
 
 BENCHMARK_CAPTURE(BM_ExportDocument, Markdown, ".md")->Arg(1000)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ExportDocument, Mermaid, ".mmd")->Arg(1000)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
+// Two files read and compared, as --diff does: the generated diagram and an edit of it, every
+// hundredth entity renamed and every fiftieth moved on its first page.
+void BM_DiffDiagramFiles(benchmark::State& state) {
+  const int entityCount = static_cast<int>(state.range(0));
+  const Fixture& fixture = DiagramOf(entityCount);
+  QuietPlatform platform;
+  TOOAPanel edited(platform);
+  edited.SetBounds(0, 0, TOOAPanel::EditorSurfaceSize, TOOAPanel::EditorSurfaceSize);
+  BuildGeneratedDiagram(edited, entityCount);
+  for (int i = 0; i < entityCount; i += 50) {
+    TEntity& entity = *edited.Entities()[static_cast<size_t>(i)];
+    if (i % 100 == 0) entity.SetEntityDesc(entity.EntityDesc() + " renamed");
+    const std::string& entry = entity.ActivePages().front();
+    entity.ReplaceEntry(0, MakeEntry(PageOfEntry(entry), LeftOfEntry(entry) + 10, TopOfEntry(entry)));
+  }
+  const std::string editedFile = (BenchFolder() / ("Edited" + std::to_string(entityCount))).string();
+  SaveDiagramFile(edited, editedFile);
+  size_t lines = 0;
+  for (auto _ : state) {
+    auto older = std::make_unique<TComparedDiagram>(fixture.fileName);
+    auto newer = std::make_unique<TComparedDiagram>(editedFile + ".ERD");
+    const TDiagramDiff diff(older->Panel(), newer->Panel());
+    lines = diff.Model().size() + diff.Placement().size();
+    // The command leaves the diagrams to the end of the process.
+    state.PauseTiming();
+    older.reset();
+    newer.reset();
+    state.ResumeTiming();
+  }
+  state.counters["lines"] = static_cast<double>(lines);
+}
+
+// The comparison alone, of the generated diagram read twice from its file.
+void BM_CompareDiagrams(benchmark::State& state) {
+  const Fixture& fixture = DiagramOf(static_cast<int>(state.range(0)));
+  const TComparedDiagram older(fixture.fileName), newer(fixture.fileName);
+  for (auto _ : state) benchmark::DoNotOptimize(TDiagramDiff(older.Panel(), newer.Panel()).Same());
+}
+
 BENCHMARK(BM_DiagramFileText)->Arg(1000)->Arg(5000)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveDiagramFile)->Arg(1000)->Arg(5000)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadDiagramFile)->Arg(1000)->Arg(5000)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReloadDiagramFile)->Arg(1000)->Arg(5000)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DiffDiagramFiles)->Arg(1000)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CompareDiagrams)->Arg(1000)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -12,7 +12,7 @@ packages=(
   fonts-dejavu-core
   libpq-dev postgresql postgresql-client
   xvfb xauth openbox
-  desktop-file-utils appstream libxml2-utils poppler-utils groff-base dpkg-dev tidy
+  desktop-file-utils appstream libxml2-utils poppler-utils groff-base dpkg-dev git lintian tidy
   mariadb-server mariadb-client sqlite3 libsqlite3-dev
 )
 

@@ -7,6 +7,7 @@
 
 #include "command_line.h"
 #include "command_line_job.h"
+#include "diagram_diff.h"
 #include "diagram_host.h"
 #include "diagram_status_bar.h"
 #include "headless_platform.h"
@@ -41,8 +42,10 @@ int main(int argc, char* argv[]) {
   const TCommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (!line.Error.empty()) {
     std::cerr << "quorvane: " << line.Error << '\n';
-    return 1;
+    return line.Diff ? 2 : 1;
   }
+  // Two diagrams read and compared in the core alone: no Qt, no display.
+  if (line.Diff) return RunDiff(*line.Diff, std::cout, std::cerr);
   if (line.Help) {
     std::cout << CommandLineUsage();
     return 0;

@@ -4,6 +4,7 @@
 
 #include "export_format.h"
 #include "database_import.h"
+#include "diagram_diff.h"
 
 namespace {
 // Every outside source the command line imports from: its option, what the option's value names,
@@ -26,6 +27,12 @@ bool TakeValue(const std::string& argument, const std::string& option, std::stri
 
 TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   TCommandLine line;
+  // Every argument after --diff is one of its files, whatever it looks like.
+  if (const auto diff = std::find(arguments.begin(), arguments.end(), "--diff"); diff != arguments.end()) {
+    line.Diff.emplace(diff + 1, arguments.end());
+    if (diff != arguments.begin()) line.Error = "--diff cannot be combined with " + arguments.front() + " (see --help)";
+    return line;
+  }
   for (const std::string& argument : arguments) {
     std::string value;
     if (argument == "--help" || argument == "-h") {
@@ -84,6 +91,7 @@ std::string ExportFormatsUsage() {
 std::string CommandLineUsage() {
   return R"(Usage: quorvane [--page=NAME] [--import-schema=SOURCE ...] [--arrange] [FILE.ERD]
        quorvane --export=OUT [--page=NAME | --all-pages] [--import-schema=SOURCE ...] [--arrange] [FILE.ERD]
+       quorvane --diff OLD.ERD NEW.ERD
   quorvane --help | --version
 
 SOURCE is told apart by what it holds: a schema export file (.SFD), made one entity; an SQL
@@ -117,5 +125,6 @@ dialogs with their preselection; messages go to standard error.
 Exit status: 0 on success; 1 on any error (a missing or unreadable file, a format error in
 the diagram file, an invalid component name, an unknown page, an OUT that cannot be written),
 with one line on standard error, and OUT left untouched.
-)";
+
+)" + DiffUsage();
 }

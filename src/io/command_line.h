@@ -26,6 +26,9 @@ struct TCommandLine {
   std::vector<TImport> Imports;
   std::optional<std::string> Page;
   std::optional<std::string> Export;
+  // --diff and the files after it (OLD NEW, or the seven arguments git gives a diff driver); it goes
+  // with no other option.
+  std::optional<std::vector<std::string>> Diff;
   // Set when the arguments make no sense; the rest is then not to be used.
   std::string Error;
 };

@@ -76,6 +76,7 @@ TEST_F(CommandLine, HelpDescribesTheExport) {
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.out.find("--export=OUT"), std::string::npos);
   EXPECT_NE(run.out.find("--import-schema=SOURCE"), std::string::npos);
+  EXPECT_NE(run.out.find("quorvane --diff OLD.ERD NEW.ERD"), std::string::npos);
   EXPECT_EQ(run.err, "");
   const RunResult version = Quorvane({"--version"}, "env -u DISPLAY");
   EXPECT_EQ(version.status, 0);
@@ -336,4 +337,45 @@ TEST_F(CommandLine, WithoutADisplayADiagramIsReadAndDescribed) {
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
   }
+}
+
+// --diff: the same files exit 0 in silence, different ones 1 with their lines, and a file that cannot
+// be compared 2 with one line; as git's diff driver (set up as the README shows) in a real repository.
+TEST_F(CommandLine, DiffComparesTwoDiagramsAndServesGit) {
+  WriteBytes(dir / "orders.ERD", kOrders);
+  std::string client = kOrders;
+  client.replace(client.find("=Customer\r"), 9, "=Client");
+  WriteBytes(dir / "client.ERD", client);
+  WriteBytes(dir / "cut.ERD", kOrders.substr(0, kOrders.find("#ERDIAGRAM")));
+  WriteBytes(dir / "twice.ERD", "@ERDIAGRAM\r\n@ERDIAGRAM\r\n#ERDIAGRAM\r\n");
+  WriteBytes(dir / "notes.txt", "Shopping\r\n");
+  RunResult run = Quorvane({"--diff", "orders.ERD", "orders.ERD"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out + run.err, "");
+  run = Quorvane({"--diff", "orders.ERD", "client.ERD"}, "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM");
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_EQ(run.out, "# model\nrenamed entity Entity1 \"Customer\" -> \"Client\"\n");
+  const std::pair<std::vector<std::string>, std::string> failures[] = {
+      {{"--diff", "orders.ERD", "missing.ERD"}, "No such file or directory"},
+      {{"--diff", "notes.txt", "orders.ERD"}, "is not a diagram file"},
+      {{"--diff", "orders.ERD", "twice.ERD"}, "twice.ERD\" cannot be read whole: File Format Error !! When Init Diagram"},
+      {{"--diff", "cut.ERD", "orders.ERD"}, "ends before its last line"},
+      {{"--diff", "orders.ERD"}, "--diff needs two diagram files"},
+      {{"--export=out.ERD", "--diff", "orders.ERD", "client.ERD"}, "--diff cannot be combined with --export=out.ERD"},
+  };
+  for (const auto& [arguments, message] : failures) {
+    run = Quorvane(arguments);
+    EXPECT_EQ(run.status, 2) << message;
+    EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+  }
+  const std::string inRepo = "cd " + Quote(dir.string()) + " && git init -q && git config user.name t && git config "
+                             "user.email t@t && git config diff.quorvane.command " + Quote(Quote(QUORVANE_BINARY) + " --diff");
+  ASSERT_EQ(std::system((inRepo + " && echo '*.ERD diff=quorvane' > .gitattributes && git add . && git commit -qm 1").c_str()), 0);
+  fs::copy_file(dir / "client.ERD", dir / "orders.ERD", fs::copy_options::overwrite_existing);
+  fs::copy_file(dir / "client.ERD", dir / "added.ERD");
+  ASSERT_EQ(std::system(("cd " + Quote(dir.string()) + " && git add added.ERD && git diff HEAD > diff.txt").c_str()), 0);
+  const std::string diff = ReadBytes(dir / "diff.txt");
+  EXPECT_NE(diff.find("# diff added.ERD\n# model\nrenamed diagram \"\" -> \"Orders\"\nadded page \"NewPage1\"\n"), std::string::npos) << diff;
+  EXPECT_NE(diff.find("# diff orders.ERD\n# model\nrenamed entity Entity1 \"Customer\" -> \"Client\"\n"), std::string::npos) << diff;
 }

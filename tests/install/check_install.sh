@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The editor as a distribution and a user get it: installed into a staging folder (DESTDIR) and
 # checked by the desktop's own validators, then packaged with cpack, whose package must name the
-# Qt libraries the program links to.
+# Qt libraries the program links to and pass Debian's package checker.
 #   check_install.sh BUILD_FOLDER APPLICATION_ID
 set -euo pipefail
 build="$(cd "$1" && pwd)"
@@ -42,7 +42,7 @@ if command -v update-mime-database >/dev/null; then
   grep -q '@ERDIAGRAM' "$work/mime/magic" || fail "first line not in the database"
 fi
 
-warnings="$(groff -z -w all -man "$usr/share/man/man1/quorvane.1" 2>&1)"
+warnings="$(zcat "$usr/share/man/man1/quorvane.1.gz" | groff -z -w all -man 2>&1)"
 [ -z "$warnings" ] || fail "man page: $warnings"
 
 for size in 16 32 48 128 256; do
@@ -66,4 +66,12 @@ contents="$(dpkg-deb -c "$package")"
 for file in ./usr/bin/quorvane "./usr/share/applications/$id.desktop" "./usr/share/mime/packages/$id.xml"; do
   [[ "$contents" == *" $file"* ]] || fail "the package lacks $file"
 done
+[ "$(dpkg-deb -f "$package" Recommends)" = qt6-wayland ] || fail "Recommends is not qt6-wayland"
+# Debian's package checker, informational tags (the hardening ones) included; its one override
+# stands on the program calling checked libc functions, and the stack protector it does not look at.
+dpkg-deb -x "$package" "$work/deb"
+symbols="$(nm -D --undefined-only "$work/deb/usr/bin/quorvane")"
+[[ "$symbols" == *" __stack_chk_fail@"* ]] || fail "no stack protector"
+[[ "$symbols" =~ \ __[a-z_]+_chk@ ]] || fail "no checked libc function"
+report="$(lintian --display-info --fail-on error,warning,info "$package" 2>&1)" || fail "lintian: $report"
 echo "installed tree and package checked: $depends"
