@@ -12,8 +12,8 @@ packages=(
   fonts-dejavu-core
   libpq-dev postgresql postgresql-client
   xvfb xauth openbox
-  desktop-file-utils appstream libxml2-utils poppler-utils groff-base dpkg-dev git lintian tidy
-  mariadb-server mariadb-client sqlite3 libsqlite3-dev
+  desktop-file-utils appstream libxml2-utils poppler-utils groff-base dpkg-dev git lintian
+  mariadb-server mariadb-client sqlite3 libsqlite3-dev tidy
 )
 
 missing=()
