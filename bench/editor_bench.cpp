@@ -30,6 +30,7 @@
 #include "generated_diagram.h"
 #include "headless_platform.h"
 #include "large_pages.h"
+#include "model_documentation.h"
 #include "main_window.h"
 #include "ooa_panel.h"
 #include "qt_bitmap.h"
@@ -204,6 +205,14 @@ void BM_DrawToBitmap(benchmark::State& state, int entities) {
   }
 }
 
+// "-> Export Documentation..." to HTML once the file is chosen: every page shown and drawn as SVG,
+// the dictionary written, the page shown before shown again.
+void BM_HtmlDocumentation(benchmark::State& state, int entities) {
+  Editor& editor = SettledEditorOf(entities);
+  const std::string target = (BenchFolder() / "Model.html").string();
+  for (auto _ : state) WriteDocumentation(editor.panel(), target);
+}
+
 // Clicks on the titles of two neighbouring entities in sight, one after the other: the press finds
 // the entity, selects it (the other loses its selection), brings it to the front and starts its
 // drag; the release over the entity itself ends the drag without a drop; then the host paints what
@@ -322,6 +331,7 @@ void RegisterAll() {
     }
     add("DrawToBitmap", BM_DrawToBitmap);
     add("BitmapExport", BM_BitmapExport);
+    add("HtmlDocumentation", BM_HtmlDocumentation);
     add("MousePress", BM_MousePress)->Unit(benchmark::kMicrosecond);
     add("SelectAll", BM_SelectAll);
     add("MoveSelection", BM_MoveSelection);

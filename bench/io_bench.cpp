@@ -13,6 +13,8 @@
 #include "diagram_file_reader.h"
 #include "diagram_file_writer.h"
 #include "generated_diagram.h"
+#include "mermaid_export.h"
+#include "model_documentation.h"
 #include "entity.h"
 #include "ooa_panel.h"
 #include "placement.h"
@@ -85,6 +87,20 @@ void BM_ReloadDiagramFile(benchmark::State& state) {
   for (auto _ : state) LoadDiagramFile(panel, fixture.fileName);
 }
 
+// The documents of the model as the command line writes them: the walk, the text and the file.
+void BM_ExportDocument(benchmark::State& state, const char* extension) {
+  Fixture& fixture = DiagramOf(static_cast<int>(state.range(0)));
+  const std::string target = (BenchFolder() / "Model").string() + extension;
+  for (auto _ : state) {
+    if (std::string(extension) == ".mmd")
+      WriteMermaidDiagram(fixture.panel, target);
+    else
+      WriteDocumentation(fixture.panel, target);
+  }
+}
+
+BENCHMARK_CAPTURE(BM_ExportDocument, Markdown, ".md")->Arg(1000)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ExportDocument, Mermaid, ".mmd")->Arg(1000)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
 // Two files read and compared, as --diff does: the generated diagram and an edit of it, every
 // hundredth entity renamed and every fiftieth moved on its first page.
 void BM_DiffDiagramFiles(benchmark::State& state) {

@@ -13,7 +13,7 @@ packages=(
   libpq-dev postgresql postgresql-client
   xvfb xauth openbox weston qt6-wayland
   desktop-file-utils appstream libxml2-utils poppler-utils groff-base dpkg-dev git lintian
-  mariadb-server mariadb-client sqlite3 libsqlite3-dev
+  mariadb-server mariadb-client sqlite3 libsqlite3-dev tidy
 )
 
 missing=()

@@ -14,6 +14,7 @@
 
 #include "file_access.h"
 #include "qt_canvas.h"
+#include "svg_text_canvas.h"
 #include "toolkit_error.h"
 
 namespace {
@@ -25,8 +26,7 @@ void WriteBytes(const std::string& fileName, const QByteArray& bytes) {
   WriteFileAtomically(fileName, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
 
-void WriteSvg(const std::string& fileName, int width, int height, const std::string& title,
-              const std::function<void(Canvas&, int page)>& draw) {
+QByteArray SvgBytes(int width, int height, const std::string& title, const std::function<void(Canvas&, int page)>& draw) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
@@ -34,14 +34,19 @@ void WriteSvg(const std::string& fileName, int width, int height, const std::str
   generator.setOutputDevice(&buffer);
   generator.setSize(QSize(width, height));
   generator.setViewBox(QRect(0, 0, width, height));
-  generator.setTitle(QString::fromStdString(title));
+  // The generator writes the title into the document as it stands: a diagram or page name holding
+  // "<" or "&" made the file no SVG at all.
+  QString text = QString::fromStdString(title);
+  for (QChar& c : text)
+    if (c.unicode() < 0x20 || c.unicode() == 0x7F) c = QLatin1Char(' ');
+  generator.setTitle(text.toHtmlEscaped());
   {
     QPainter painter(&generator);
     QtCanvas canvas(painter);
     canvas.setVectorMode(true);
     draw(canvas, 0);
   }
-  WriteBytes(fileName, bytes);
+  return bytes;
 }
 
 void WritePdf(const std::string& fileName, int pages, int width, int height, const std::string& title,
@@ -70,12 +75,18 @@ void WritePdf(const std::string& fileName, int pages, int width, int height, con
 }
 }  // namespace
 
+std::string SvgDrawingText(int width, int height, const std::string& title, const std::function<void(Canvas&)>& draw) {
+  SvgTextCanvas canvas(width, height, title);
+  draw(canvas);
+  return std::move(canvas).document();
+}
+
 void WriteDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
                       const std::string& title, int pages, const std::function<void(Canvas&, int page)>& draw) {
   switch (format) {
     case TDrawingFormat::Svg:
       if (pages != 1) throw EToolkitError("Cannot create file \"" + fileName + "\". An SVG drawing holds one page");
-      WriteSvg(fileName, width, height, title, draw);
+      WriteBytes(fileName, SvgBytes(width, height, title, draw));
       return;
     case TDrawingFormat::Pdf:
       WritePdf(fileName, pages, width, height, title, draw);

@@ -13,3 +13,8 @@ void HeadlessPlatform::SaveDrawingFile(const std::string& fileName, TDrawingForm
                                        const std::string& title, int pages, const std::function<void(Canvas&, int page)>& draw) {
   WriteDrawingFile(fileName, format, width, height, title, pages, draw);
 }
+
+std::string HeadlessPlatform::SvgDrawing(int width, int height, const std::string& title,
+                                         const std::function<void(Canvas&)>& draw) {
+  return SvgDrawingText(width, height, title, draw);
+}

@@ -428,3 +428,7 @@ void QtPlatform::SaveDrawingFile(const std::string& fileName, TDrawingFormat for
                                  const std::string& title, int pages, const std::function<void(Canvas&, int page)>& draw) {
   WriteDrawingFile(fileName, format, width, height, title, pages, draw);
 }
+
+std::string QtPlatform::SvgDrawing(int width, int height, const std::string& title, const std::function<void(Canvas&)>& draw) {
+  return SvgDrawingText(width, height, title, draw);
+}

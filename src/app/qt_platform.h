@@ -52,6 +52,8 @@ class QtPlatform : public Platform {
   std::unique_ptr<Bitmap> CreateBitmap() override;
   void SaveDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
                        const std::string& title, int pages, const std::function<void(Canvas&, int page)>& draw) override;
+  std::string SvgDrawing(int width, int height, const std::string& title,
+                         const std::function<void(Canvas&)>& draw) override;
   Canvas& MeasureCanvas() override { return measureCanvas_; }
   void Invalidate(Control& control) override;
   void BeginDrag(Control& control) override;

@@ -52,6 +52,8 @@ struct TDiagramFileHandlers {
   std::function<void(TOOAPanel&)> ImportPostgres;
   // The diagram's model written as an SQL script.
   std::function<void(TOOAPanel&)> ExportSql;
+  // Writes the diagram's documentation into exactly this file, in the format its name asks for.
+  std::function<void(TOOAPanel&, const std::string& fileName)> ExportDocumentation;
 };
 
 class TOOAPanel : public Control {
@@ -245,6 +247,10 @@ class TOOAPanel : public Control {
   // "-> Export Page As...": the active page's picture in the format the dialog's filter or the
   // name's extension says.
   void ExportPageCommand();
+  // "-> Export Documentation...": the diagram's documentation, Markdown or HTML as the dialog's
+  // filter or the name's extension says, proposed under the diagram's name in its folder (nothing
+  // without the file layer).
+  void ExportDocumentationCommand();
   // The database imports of the surface menu's "Import" group (nothing without the file layer).
   void ImportDatabaseFileCommand();
   void ImportPostgresCommand();

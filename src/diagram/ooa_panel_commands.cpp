@@ -132,6 +132,19 @@ void TOOAPanel::ExportPageCommand() {
   if (chosen && MayWritePicture(*chosen, options.Title)) SavePictureFile(*chosen);
 }
 
+void TOOAPanel::ExportDocumentationCommand() {
+  if (!FileHandlers.ExportDocumentation) return;
+  FileDialogOptions options;
+  const std::string name = diagramName_.empty() ? std::string("NoName") : PageNameForFile(diagramName_);
+  options.FileName = JoinFolder(diagramFolder_, name + ".md");
+  options.Filter = "Markdown|*.md|HTML|*.html";
+  options.SuffixFromFilter = true;
+  options.Title = "Export Documentation";
+  const auto chosen = platform_.SaveFileDialog(options);
+  // Never over the diagram's own file, as no picture goes there either.
+  if (chosen && MayWritePicture(*chosen, options.Title)) FileHandlers.ExportDocumentation(*this, *chosen);
+}
+
 void TOOAPanel::SavePictureFile(const std::string& fileName) {
   // The picture is what the name says it is: a file named page.png that held bitmap bytes would be
   // refused or misread by whatever opens it. Every other name is a Windows bitmap.

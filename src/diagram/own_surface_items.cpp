@@ -61,6 +61,7 @@ TOwnSurfaceItems::TOwnSurfaceItems(TOOAPanel& panel, PopupMenu& menu) {
   PopupMenu& exports = menu.AddSubmenu("Export");
   exports.Add("-> Export Page As...", [p] { p->ExportPageCommand(); });
   exports.Add("-> Export SQL...", [p] { if (p->FileHandlers.ExportSql) p->FileHandlers.ExportSql(*p); });
+  exports.Add("-> Export Documentation...", [p] { p->ExportDocumentationCommand(); });
   // Taken once the menu's own items are all added: an item stays where it is until the next one.
   undo_ = &menu.Item(undo);
   redo_ = &menu.Item(undo + 1);

@@ -2,6 +2,7 @@
 
 #include "database_import.h"
 #include "diagram_files.h"
+#include "model_documentation.h"
 #include "ooa_panel.h"
 #include "schema_import.h"
 #include "sql_export.h"
@@ -13,4 +14,5 @@ void SetUpEditorPanel(TOOAPanel& panel) {
   InstallSchemaImport(panel);
   InstallDatabaseImport(panel);
   InstallSqlExport(panel);
+  InstallDocumentationExport(panel);
 }

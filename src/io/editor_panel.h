@@ -4,5 +4,5 @@
 class TOOAPanel;
 
 // Makes a fresh panel the editor's: a surface of TOOAPanel::EditorSurfaceSize on each side, the
-// entity menu's own line "Add New Property", and the commands that save, load and import files.
+// entity menu's own line "Add New Property", and the commands that save, load, import and export files.
 void SetUpEditorPanel(TOOAPanel& panel);

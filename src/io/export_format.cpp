@@ -5,6 +5,8 @@
 
 #include "diagram_file_writer.h"
 #include "file_access.h"
+#include "mermaid_export.h"
+#include "model_documentation.h"
 #include "ooa_panel.h"
 #include "text.h"
 #include "toolkit_error.h"
@@ -71,6 +73,29 @@ const std::vector<TExportFormat>& ExportFormats() {
        "--all-pages writes pictures; the SQL script holds every entity of every page",
        {},
        WriteSqlScript},
+      // The documents of the whole model.
+      {".md",
+       std::nullopt,
+       {"the data dictionary in Markdown, as \"-> Export Documentation...\" writes it:",
+        "every entity with its properties, methods, relations, events and pages"},
+       WriteDocumentation,
+       TAllPages::No,
+       "--all-pages writes pictures; the documentation holds every page",
+       {}},
+      {".html",
+       std::nullopt,
+       {"the same data dictionary as one HTML file, the picture of every page inside"},
+       WriteDocumentation,
+       TAllPages::No,
+       "--all-pages writes pictures; the documentation holds every page",
+       {}},
+      {".mmd",
+       std::nullopt,
+       {"the entities, their properties and relations as a Mermaid erDiagram"},
+       WriteMermaidDiagram,
+       TAllPages::No,
+       "--all-pages writes pictures; the Mermaid diagram holds the whole model",
+       {}},
   };
   return formats;
 }

@@ -10,6 +10,10 @@ void Platform::SaveDrawingFile(const std::string& fileName, TDrawingFormat, int,
   throw EToolkitError("Cannot create file \"" + fileName + "\". No drawing can be written here");
 }
 
+std::string Platform::SvgDrawing(int, int, const std::string&, const std::function<void(Canvas&)>&) {
+  throw EToolkitError("No drawing can be made here");
+}
+
 std::optional<std::string> AskNewName(Platform& platform, const std::string& caption, const std::string& prompt,
                                       const std::string& current) {
   std::string answer = platform.InputBox(caption, prompt, current);

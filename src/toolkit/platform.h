@@ -157,6 +157,10 @@ class Platform {
   virtual void SaveDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
                                const std::string& title, int pages,
                                const std::function<void(Canvas&, int page)>& draw);
+  // The same drawing of one page as the text of an SVG document, made in memory: for a document
+  // that holds the drawing inside it. A platform without picture writers refuses it with
+  // EToolkitError.
+  virtual std::string SvgDrawing(int width, int height, const std::string& title, const std::function<void(Canvas&)>& draw);
 
   // Measures text with the real font and draws nowhere; used whenever a control paints outside the
   // host's paint, so that painting's side effects (sizes, visibility) happen at once.

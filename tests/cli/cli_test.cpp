@@ -158,6 +158,33 @@ TEST_F(CommandLine, ExportsPdfPagesWithRealTextAndEveryPageToItsOwnFile) {
   EXPECT_TRUE(fs::exists(dir / "p In_Out_2.svg"));
 }
 
+// The documents of the model: the HTML passes HTML Tidy's checks without a warning, its pictures
+// drawn by Qt inline, whatever the names hold; the active page stays the one the command line chose.
+TEST_F(CommandLine, ExportsTheModelsDocumentsAsValidHtmlMarkdownAndMermaid) {
+  std::string hostile = kOrders;
+  for (const auto& [from, to] : {std::pair<std::string, std::string>{"DIAGRAMNAME=Orders", "DIAGRAMNAME=<b>O&rders</b>"},
+                                 {"DESC=Customer\r", "DESC=Cust<o>mer & \"Co\" | `x`\r"}})
+    hostile.replace(hostile.find(from), from.size(), to);
+  WriteBytes(dir / "orders.ERD", hostile);
+  for (const char* name : {"out.md", "out.html", "out.mmd", "page.svg"}) {
+    const RunResult run = Quorvane({std::string("--export=") + name, "--page=Detail", "orders.ERD"}, "env -u DISPLAY");
+    EXPECT_EQ(run.status, 0) << name << ": " << run.err;
+  }
+  const std::string html = ReadBytes(dir / "out.html");
+  EXPECT_EQ(html.rfind("<!DOCTYPE html>", 0), 0u);
+  EXPECT_NE(html.find("<title>Data dictionary: &lt;b&gt;O&amp;rders&lt;/b&gt;</title>"), std::string::npos);
+  EXPECT_NE(html.find(">Cust&lt;o&gt;mer &amp; &quot;Co&quot; | `x`</text>"), std::string::npos) << "text stays text";
+  int status = -1;
+  const std::string tidy = Shell("tidy -q -e " + Quote((dir / "out.html").string()) + " 2>&1", &status);
+  EXPECT_EQ(status, 0) << tidy;
+  EXPECT_EQ(tidy, "");
+  Shell("xmllint --noout " + Quote((dir / "page.svg").string()) + " 2>&1", &status);
+  EXPECT_EQ(status, 0) << "the picture's title escaped too";
+  EXPECT_NE(ReadBytes(dir / "out.md").find("# Data dictionary: \\<b\\>O\\&rders\\</b\\>"), std::string::npos);
+  EXPECT_NE(ReadBytes(dir / "out.mmd").find("E_Cust_o_mer_Co_x_ }o..o{ E_Order : \"Customer_Rel_1 (CustNo \u2192 CustNo)\""),
+            std::string::npos);
+}
+
 TEST_F(CommandLine, PageIsMatchedIgnoringCase) {
   WriteBytes(dir / "orders.ERD", kOrders);
   const RunResult run = Quorvane({"--page=detail", "--export=out.ERD", "orders.ERD"});
@@ -242,11 +269,12 @@ TEST_F(CommandLine, ErrorsGiveOneLineStatusOneAndNoOutput) {
       {{"--export=out.ERD", "--import-schema=postgresql:///none?host=/no/such/folder"},
        "Cannot connect to the PostgreSQL database"},
       {{"--export=no/such/folder/out.ERD", "orders.ERD"}, "Cannot create file"},
-      {{"--export=out.txt2", "orders.ERD"}, "must end in .ERD, .bmp, .png, .svg, .pdf or .sql"},
+      {{"--export=out.txt2", "orders.ERD"}, "must end in .ERD, .bmp, .png, .svg, .pdf, "},
       {{"--export=out.sql", "--sql-dialect=oracle", "orders.ERD"}, "unknown SQL dialect \"oracle\""},
       {{"--export=out.ERD", "--sql-dialect=mysql", "orders.ERD"}, "--sql-dialect applies to .sql scripts only"},
       {{"--sql-dialect=mysql", "orders.ERD"}, "--sql-dialect needs --export=OUT.sql"},
       {{"--export=%p.sql", "--all-pages", "orders.ERD"}, "the SQL script holds every entity"},
+      {{"--export=out.md", "--all-pages", "orders.ERD"}, "--all-pages writes pictures; the documentation holds every page"},
       {{"--export=no/such/folder/out.pdf", "orders.ERD"}, "Cannot create file"},
       {{"--export=out.png", "--all-pages", "orders.ERD"}, "the file name must hold %p"},
       {{"--export=out.ERD", "--all-pages", "orders.ERD"}, "--all-pages writes pictures"},

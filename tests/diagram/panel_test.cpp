@@ -71,6 +71,7 @@ TEST_F(Panel, SurfaceMenuCaptionsInOrder) {
       "Export",
       "-> Export Page As...",
       "-> Export SQL...",
+      "-> Export Documentation...",
   };
   std::vector<std::string> all;
   for (const MenuItem* item : panel.SurfaceMenu().AllItems()) all.push_back(item->Caption());

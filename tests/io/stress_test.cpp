@@ -803,14 +803,16 @@ class StressRun : private THostWindow {
       allowed_ = given ? "Cannot connect to the PostgreSQL database" : "";
     } else if (caption == "-> Load Diagram ") {
       LoadAndCheck();
-    } else if (caption == "-> Save Diagram To BitMap File" || caption == "-> Export Page As...") {
+    } else if (caption == "-> Save Diagram To BitMap File" || caption == "-> Export Page As..." ||
+               caption == "-> Export Documentation...") {
       if (Below(3) == 0) {
         platform_.CancelFile();
         Note("[cancel]");
       } else {
-        platform_.PickFile(folder_ / "picture.bmp");
-        Note("[file picture.bmp]");
-        RefusesToReplace(folder_ / "picture.bmp", panel.DiagramFile());
+        const std::string file = caption == "-> Export Documentation..." ? "model.md" : "picture.bmp";
+        platform_.PickFile(folder_ / file);
+        Note("[file " + file + "]");
+        RefusesToReplace(folder_ / file, panel.DiagramFile());
       }
     }
     return index;

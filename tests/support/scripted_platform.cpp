@@ -161,6 +161,20 @@ std::string ScriptedPlatform::Choose(const ChoiceDialog& dialog) {
   return answer->Text;
 }
 
+std::string ScriptedPlatform::SvgDrawing(int width, int height, const std::string& title,
+                                         const std::function<void(Canvas&)>& draw) {
+  const std::string shape = IntToText(width) + "x" + IntToText(height);
+  Calls.push_back({"Drawing", "", title, shape + " svg", {}, {}});
+  Drawing.Clear();
+  draw(Drawing);
+  std::string text;
+  for (const char c : title) text += c == '<' ? std::string("&lt;") : c == '&' ? std::string("&amp;") : std::string(1, c);
+  return "<?xml version=\"1.0\"?>\n<!DOCTYPE svg>\n<svg viewBox=\"0 0 " + IntToText(width) + " " + IntToText(height) +
+         "\" xmlns=\"http://www.w3.org/2000/svg\"><title>" + text +
+         "</title><defs><clipPath id=\"clip\"><rect width=\"9\" height=\"9\"/></clipPath></defs>"
+         "<g clip-path=\"url(#clip)\"><rect width=\"4\" height=\"4\"/></g></svg>\n";
+}
+
 void ScriptedPlatform::SaveDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
                                        const std::string& title, int pages, const std::function<void(Canvas&, int page)>& draw) {
   std::string shape = IntToText(width) + "x" + IntToText(height) + (format == TDrawingFormat::Svg ? " svg" : " pdf");

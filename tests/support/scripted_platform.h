@@ -62,6 +62,10 @@ class ScriptedPlatform : public Platform {
   // when not one) as its default; every page is drawn on Drawing.
   void SaveDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
                        const std::string& title, int pages, const std::function<void(Canvas&, int page)>& draw) override;
+  // Recorded as "Drawing" with the title as its text and "WIDTHxHEIGHT svg" as its default; drawn on
+  // Drawing. The document has what a real one has around its drawing: an XML declaration, a doctype,
+  // the title, and an id with a reference to it.
+  std::string SvgDrawing(int width, int height, const std::string& title, const std::function<void(Canvas&)>& draw) override;
   std::unique_ptr<Bitmap> CreateBitmap() override {
     auto bitmap = std::make_unique<RecordingBitmap>();
     Bitmaps.push_back(bitmap.get());
