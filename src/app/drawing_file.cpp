@@ -33,6 +33,7 @@ void WriteSvg(const std::string& fileName, int width, int height, const std::str
   QSvgGenerator generator;
   generator.setOutputDevice(&buffer);
   generator.setSize(QSize(width, height));
+  generator.setResolution(kPixelsPerInch);
   generator.setViewBox(QRect(0, 0, width, height));
   generator.setTitle(QString::fromStdString(title));
   {
