@@ -2,9 +2,12 @@
 #include <QFontInfo>
 #include <QImage>
 #include <QPainter>
+#include <QRawFont>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
 #include <random>
 #include <set>
@@ -161,6 +164,31 @@ TEST(QtCanvasTest, TextStandsOnAnOpaqueCellInSharpPixelsOfTheDiagramFont) {
       ink += colour == clrBlack;
     }
   EXPECT_GT(ink, 20);
+}
+
+// Inside a word no run of columns without ink is wider than the widest gap the font's outlines
+// leave between two neighbouring letters of it, rounded up (a pixel more smoothed: edges fade).
+TEST(QtCanvasTest, LettersOfAWordStandNoFurtherApartThanTheFontSetsThem) {
+  const QRawFont outlines(QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"), 13, QFont::PreferNoHinting);
+  for (const QString word : {"ComputeTotal", "Will", "minimum", "Invoice", "Kilowatt"})
+    for (const double zoom : {1.0, 1.5, 2.0, 3.0}) {
+      const QList<quint32> glyphs = outlines.glyphIndexesForString(word);
+      const QList<QPointF> advances = outlines.advancesForGlyphIndexes(glyphs, QRawFont::KernedAdvances | QRawFont::UseDesignMetrics);
+      double widest = 0;
+      for (qsizetype i = 0; i + 1 < glyphs.size(); ++i)
+        widest = std::max(widest, advances[i].x() - outlines.boundingRect(glyphs[i]).right() + outlines.boundingRect(glyphs[i + 1]).left());
+      const QImage image = draw(300, 60, [&](QtCanvas& canvas) {
+        zoom == 1 ? canvas.TextOut(2, 2, word.toStdString()) : canvas.drawScaledText(QRect(2, 2, 290, 50), zoom, word.toStdString());
+      });
+      int longest = 0;
+      for (int x = 0, run = -1; x < image.width(); ++x) {
+        bool ink = false;
+        for (int y = 0; y < image.height(); ++y) ink = ink || (colourAt(image, x, y) != kBrush && colourAt(image, x, y) != kBackground);
+        longest = ink ? std::max(longest, run) : longest;
+        run = ink ? 0 : run + (run >= 0);
+      }
+      EXPECT_LE(longest, std::ceil(widest * zoom) + (zoom == 1 ? 0 : 1)) << word.toStdString() << " at " << zoom;
+    }
 }
 }  // namespace
 
