@@ -453,6 +453,10 @@ QRect DeferredCanvas::pictureFor(const QRect& visible, const QRect& whole) const
   for (const Op& op : ops_)
     if ((op.kind == Kind::RoundRect || op.kind == Kind::Polygon) && op.bounds.intersects(sight) && !drawnApart(op))
       picture |= op.cover & whole;
+    // Qt sets smoothed letters that begin left of or above the picture a little otherwise than on the
+    // whole picture, so a zoomed text is drawn whole too.
+    else if (op.kind == Kind::Text && !zoom_.IsActual() && op.bounds.intersects(sight))
+      picture |= op.bounds & whole;
   return picture;
 }
 

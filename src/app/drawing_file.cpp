@@ -33,6 +33,7 @@ QByteArray SvgBytes(int width, int height, const std::string& title, const std::
   QSvgGenerator generator;
   generator.setOutputDevice(&buffer);
   generator.setSize(QSize(width, height));
+  generator.setResolution(kPixelsPerInch);
   generator.setViewBox(QRect(0, 0, width, height));
   // The generator writes the title into the document as it stands: a diagram or page name holding
   // "<" or "&" made the file no SVG at all.

@@ -50,6 +50,12 @@ QFont diagramFont() {
   QFont font(family.isEmpty() ? QString::fromUtf8(kFontFamily) : family);
   font.setPixelSize(kFontPixelSize);
   font.setStyleStrategy(QFont::NoAntialias);
+  // Hinted across as well as up: the letters' stems and advances then fall on whole pixels, as the
+  // font's instructions set them for this size. Hinted only up (what many desktops ask for), the
+  // letters stand at fractional advances and each is moved to its nearest pixel on its own, which
+  // opens a gap inside some words ("Tot al"). Asked for here, the widths the layout is made of no
+  // longer depend on the machine's font settings either.
+  font.setHintingPreference(QFont::PreferFullHinting);
   return font;
 }
 
@@ -339,6 +345,9 @@ void QtCanvas::drawScaledText(const QRect& cell, double scale, const std::string
   static const QFont smooth = [] {
     QFont font = diagramFont();
     font.setStyleStrategy(QFont::PreferAntialias);
+    // Smoothed letters keep their outlines' own shapes and fractional advances: hinted across for 13
+    // pixels, they would stand unevenly once magnified.
+    font.setHintingPreference(QFont::PreferVerticalHinting);
     return font;
   }();
   static const QFontMetrics smoothMetrics(smooth);
@@ -350,7 +359,16 @@ void QtCanvas::drawScaledText(const QRect& cell, double scale, const std::string
   painter_->translate(box.topLeft());
   painter_->scale(scale, scale);
   painter_->setPen(toQColor(FontColor()));
-  for (const QGlyphRun& run : smoothShapes->glyphs(smooth, smoothMetrics, text)) painter_->drawGlyphRun(QPointF(0, 0), run);
+  // The outlines' advances add up to a little more or less than the hinted width the text's cell was
+  // measured with: the letters are spaced to it, so that the text spans its cell as at 100 %.
+  const int smoothWidth = smoothShapes->width(smoothMetrics, text);
+  const double across = smoothWidth > 0 ? static_cast<double>(TextWidth(text)) / smoothWidth : 1.0;
+  for (QGlyphRun run : smoothShapes->glyphs(smooth, smoothMetrics, text)) {
+    QList<QPointF> positions = run.positions();
+    for (QPointF& position : positions) position.rx() *= across;
+    run.setPositions(positions);
+    painter_->drawGlyphRun(QPointF(0, 0), run);
+  }
   painter_->restore();
 }
 

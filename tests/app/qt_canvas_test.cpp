@@ -2,10 +2,14 @@
 #include <QFontInfo>
 #include <QImage>
 #include <QPainter>
+#include <QRawFont>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
+#include <iterator>
 #include <random>
 #include <set>
 #include <string>
@@ -161,6 +165,30 @@ TEST(QtCanvasTest, TextStandsOnAnOpaqueCellInSharpPixelsOfTheDiagramFont) {
       ink += colour == clrBlack;
     }
   EXPECT_GT(ink, 20);
+}
+
+// Letters of a word stand no further apart than its outlines set them: their widest gap, rounded up
+// (a pixel more smoothed, whose edges fade).
+TEST(QtCanvasTest, LettersOfAWordStandNoFurtherApartThanTheFontSetsThem) {
+  const QRawFont font(QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"), 13, QFont::PreferNoHinting);
+  for (const QString word : {"ComputeTotal", "Will", "minimum", "Kilowatt"})
+    for (const double zoom : {1.0, 1.5, 3.0}) {
+      const QList<quint32> g = font.glyphIndexesForString(word);
+      const QList<QPointF> step = font.advancesForGlyphIndexes(g, QRawFont::KernedAdvances | QRawFont::UseDesignMetrics);
+      double widest = 0;
+      for (qsizetype i = 1; i < g.size(); ++i)
+        widest = std::max(widest, step[i - 1].x() - font.boundingRect(g[i - 1]).right() + font.boundingRect(g[i]).left());
+      std::set<int> ink;
+      for (const auto& [x, y] : touched(draw(300, 60, [&](QtCanvas& canvas) {
+             canvas.SetBrushColor(kBackground);
+             zoom == 1 ? canvas.TextOut(2, 2, word.toStdString()) : canvas.drawScaledText(QRect(2, 2, 290, 50), zoom, word.toStdString());
+           })))
+        ink.insert(x);
+      ASSERT_FALSE(ink.empty()) << word.toStdString();
+      int longest = 0;
+      for (auto x = ink.begin(); std::next(x) != ink.end(); ++x) longest = std::max(longest, *std::next(x) - *x - 1);
+      EXPECT_LE(longest, std::ceil(widest * zoom) + (zoom == 1 ? 0 : 1)) << word.toStdString() << " at " << zoom;
+    }
 }
 }  // namespace
 

@@ -113,6 +113,7 @@ TEST_F(CommandLine, ExportsPicturesOfTheActivePage) {
   EXPECT_EQ(ReadBytes(dir / "page.png").substr(0, 4), "\x89PNG");
   const std::string svg = ReadBytes(dir / "page.svg");
   EXPECT_NE(svg.find("<svg"), std::string::npos);
+  EXPECT_NE(svg.find("width=\"541.867mm\" height=\"541.867mm\""), std::string::npos) << "2048 pixels at 96 dpi, as the PDF";
   EXPECT_NE(svg.find(">Customer<"), std::string::npos) << "text stays text";
   EXPECT_NE(svg.find("<polyline"), std::string::npos) << "lines stay lines";
   EXPECT_EQ(svg.find("<image"), std::string::npos) << "no embedded raster";
