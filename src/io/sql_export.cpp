@@ -464,6 +464,8 @@ void ExportSqlCommand(TOOAPanel& panel) {
   for (const auto& each : kDialects) dialog.Items.push_back(each.Title);
   dialog.ItemIndex = 0;
   dialog.CloseCaption = "OK";
+  dialog.CloseLeft = 120;
+  dialog.CloseTop = 56;
   // Closed any other way, the dialog exports nothing.
   dialog.AnswerOnlyByButton = true;
   const std::string chosen = platform.Choose(dialog);
