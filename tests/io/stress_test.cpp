@@ -804,12 +804,15 @@ class StressRun : private THostWindow {
     } else if (caption == "-> Load Diagram ") {
       LoadAndCheck();
     } else if (caption == "-> Save Diagram To BitMap File" || caption == "-> Export Page As..." ||
-               caption == "-> Export Documentation...") {
+               caption == "-> Export Documentation..." || caption == "-> Export SQL...") {
+      if (caption == "-> Export SQL...") ChoiceAnswer({"PostgreSQL", "MySQL", "SQLite"});
       if (Below(3) == 0) {
         platform_.CancelFile();
         Note("[cancel]");
       } else {
-        const std::string file = caption == "-> Export Documentation..." ? "model.md" : "picture.bmp";
+        const std::string file = caption == "-> Export Documentation..." ? "model.md"
+                                 : caption == "-> Export SQL..."          ? "model.sql"
+                                                                          : "picture.bmp";
         platform_.PickFile(folder_ / file);
         Note("[file " + file + "]");
         RefusesToReplace(folder_ / file, panel.DiagramFile());
