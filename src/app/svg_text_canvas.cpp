@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "model_documentation.h"
+
 namespace {
 std::string colour(TColor color) {
   static const char kDigits[] = "0123456789abcdef";
@@ -27,18 +29,8 @@ void appendMiddle(std::string& out, int value) {
 // Half the number, as an SVG length.
 std::string half(int value) { return std::to_string(std::abs(value) / 2) + (std::abs(value) % 2 ? ".5" : ""); }
 
-void escape(std::string& out, const std::string& text) {
-  for (const char ch : text) {
-    const auto c = static_cast<unsigned char>(ch);
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += (c < 0x20 || c == 0x7F) ? ' ' : ch;  // no control character stands in XML
-    }
-  }
-}
+// Texts are escaped as the page around the drawing escapes its own (XML wants the same).
+void escape(std::string& out, const std::string& text) { out += HtmlText(text); }
 
 void corners(int& x1, int& y1, int& x2, int& y2) {
   if (x1 > x2) std::swap(x1, x2);

@@ -8,27 +8,12 @@
 #include "model_documentation.h"
 #include "property.h"
 #include "relation.h"
+#include "text.h"
 
 namespace {
-// The parts joined in one go: no temporary per "+", and none of the false -Wrestrict warnings
-// GCC 12 gives for a literal added to a temporary string.
-template <class... Parts>
-void Append(std::string& out, const Parts&... parts) {
-  (out.append(std::string_view(parts)), ...);
-}
-template <class... Parts>
-std::string Cat(const Parts&... parts) {
-  std::string joined;
-  Append(joined, parts...);
-  return joined;
-}
-
-bool IsAsciiAlnum(unsigned char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-
 bool IsMermaidKey(const std::string& name) {
   if (name.size() != 2) return false;
-  const auto upper = [](char c) { return static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c); };
-  const std::string key{upper(name[0]), upper(name[1])};
+  const std::string key{UpperAscii(name[0]), UpperAscii(name[1])};
   return key == "PK" || key == "FK" || key == "UK";
 }
 

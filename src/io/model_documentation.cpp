@@ -16,20 +16,6 @@
 #include "text.h"
 
 namespace {
-// The parts joined in one go: no temporary per "+", and none of the false -Wrestrict warnings
-// GCC 12 gives for a literal added to a temporary string.
-template <class... Parts>
-void Append(std::string& out, const Parts&... parts) {
-  (out.append(std::string_view(parts)), ...);
-}
-template <class... Parts>
-std::string Cat(const Parts&... parts) {
-  std::string joined;
-  Append(joined, parts...);
-  return joined;
-}
-
-bool IsAsciiAlnum(unsigned char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 // What Markdown (with GitHub's tables, strike-through and maths) may read as its own in a line of
 // text; a backslash before any ASCII punctuation shows it as it is.
 constexpr std::string_view kMarkdownMarks = "\\`*_[]<>&|~#!$";

@@ -27,3 +27,19 @@ std::string IntToText(long long value);
 bool IsValidIdent(std::string_view text);
 // Number of characters in UTF-8 text (continuation bytes do not count).
 int CharacterCount(std::string_view text);
+
+inline bool IsAsciiAlnum(unsigned char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// The parts joined in one go, for texts written piece by piece (scripts, documents): no temporary
+// per "+", and none of the false -Wrestrict warnings GCC 12 gives for a literal added to a
+// temporary string.
+template <class... Parts>
+void Append(std::string& out, const Parts&... parts) {
+  (out.append(std::string_view(parts)), ...);
+}
+template <class... Parts>
+std::string Cat(const Parts&... parts) {
+  std::string joined;
+  Append(joined, parts...);
+  return joined;
+}
