@@ -235,7 +235,7 @@ void DeferredCanvas::leaveOutCovered(const QRect& picture) {
     // Lines cover nothing and seldom lie wholly under boxes: what is looked at is which runs of
     // their slanted segments do, for the lines set straight into the pixels.
     if (op->kind == Kind::Polyline) {
-      if (op->penWidth <= 1) markCoveredRuns(*op);
+      markCoveredRuns(*op);
       continue;
     }
     if (coverMap_.Covered(bounds)) {
@@ -283,21 +283,30 @@ bool SegmentComesNear(TPoint a, TPoint b, const QRect& rect, double* fromOut = n
 void DeferredCanvas::markCoveredRuns(Op& op) {
   op.runs = static_cast<std::uint32_t>(coveredRuns_.size());
   bool anyCovered = false;
-  const QRect& sight = coverMap_.Picture();
+  // A wide pen sets a square of its width about every step (a device of many pixels to each of the
+  // view's draws every line so): the run's squares must lie in the blocks too.
+  const int pen = std::max(1, op.penWidth);
+  const int before = (pen - 1) / 2;
+  const int after = pen - 1 - before;
+  const QRect sight = coverMap_.Picture().adjusted(before, before, -after, -after);
   for (std::uint32_t i = op.first + 1; i < op.first + op.count; ++i) {
     const TPoint a = points_[i - 1];
     const TPoint b = points_[i];
     if (!TLineStepper::IsSlanted(a, b)) continue;
     const TLineStepper line(a, b);
-    // Only a segment wholly in sight is walked without looking at each pixel first, and only such a
-    // walk leaves runs out: the others keep their places here, uncovered.
-    if (!sight.contains(a.X, a.Y) || !sight.contains(b.X, b.Y)) {
+    // A one-pixel line leaves runs out only where its segment lies wholly in sight (only such a walk
+    // is not looked at pixel by pixel): the others keep their places here, uncovered. A wide pen's
+    // walk looks at each run, and a long line crossing the edge of the part painted, on a device of
+    // many pixels to each of the view's, is most of what it draws: runs out of sight stay uncovered.
+    if (pen == 1 && (!sight.contains(a.X, a.Y) || !sight.contains(b.X, b.Y))) {
       coveredRuns_.resize(coveredRuns_.size() + static_cast<size_t>(line.Runs(kRunSteps)), 0);
       continue;
     }
     // A run's pixels lie between its start and the next run's start, both ends taken.
     line.ForEachRun(kRunSteps, b, [&](TPoint start, TPoint next) {
-      const bool covered = coverMap_.BlocksCovered(QPoint(start.X, start.Y), QPoint(next.X, next.Y));
+      const QPoint least(std::min(start.X, next.X) - before, std::min(start.Y, next.Y) - before);
+      const QPoint most(std::max(start.X, next.X) + after, std::max(start.Y, next.Y) + after);
+      const bool covered = coverMap_.BlocksCovered(least, most);
       coveredRuns_.push_back(covered);
       anyCovered |= covered;
     });
@@ -361,9 +370,31 @@ void DeferredCanvas::plotPolyline(uchar* bits, const QImage& image, const Op& op
       line.JumpTo(firstStep);
       int movedX = 0;
       int movedY = 0;
-      for (long long step = firstStep; step < lastStep; ++step) {
-        fillBox(line.X() - half, line.Y() - half, line.X() - half + pen - 1, line.Y() - half + pen - 1);
+      // Squares wholly in the image are set without cutting them to it first.
+      const QRect inside = limit.adjusted(half, half, -(pen - 1 - half), -(pen - 1 - half));
+      const auto insideColumns = static_cast<unsigned>(std::max(0, inside.width()));
+      const auto insideRows = static_cast<unsigned>(std::max(0, inside.height()));
+      // Runs that later drawings cover are jumped over, as for a one-pixel line.
+      const std::uint8_t* covered = runs == kNoRuns ? nullptr : coveredRuns_.data() + runs;
+      for (long long step = firstStep; step < lastStep;) {
+        if (covered && covered[step / kRunSteps]) {
+          long long run = step / kRunSteps;
+          while (run * kRunSteps < lastStep && covered[run]) ++run;
+          step = run * kRunSteps;
+          if (step >= lastStep) break;
+          line.JumpTo(step);
+          continue;
+        }
+        const int left = line.X() - half;
+        const int top = line.Y() - half;
+        if (static_cast<unsigned>(line.X() - inside.left()) < insideColumns &&
+            static_cast<unsigned>(line.Y() - inside.top()) < insideRows) {
+          for (int y = top; y < top + pen; ++y) std::fill_n(row(y) + left, pen, colour);
+        } else {
+          fillBox(left, top, left + pen - 1, top + pen - 1);
+        }
         line.Step(movedX, movedY);
+        ++step;
       }
       continue;
     }

@@ -11,7 +11,9 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QTransform>
 #include <QPolygon>
 #include <QRegion>
 #include <QScrollArea>
@@ -19,6 +21,7 @@
 #include <QTimer>
 #include <QToolTip>
 
+#include <cmath>
 #include <exception>
 #include <utility>
 #include <vector>
@@ -62,6 +65,14 @@ TRect boundsInRoot(const Control& control) {
 }
 
 QRect toQRect(const TRect& rect) { return QRect(rect.Left, rect.Top, rect.Width(), rect.Height()); }
+
+// Every device pixel that shows a part of the rectangle of widget pixels, at the device's ratio.
+QRect devicePixels(const QRect& rect, qreal ratio) {
+  if (ratio == 1) return rect;
+  const QPoint topLeft(static_cast<int>(std::floor(rect.left() * ratio)), static_cast<int>(std::floor(rect.top() * ratio)));
+  const QPoint beyond(static_cast<int>(std::ceil((rect.right() + 1) * ratio)), static_cast<int>(std::ceil((rect.bottom() + 1) * ratio)));
+  return QRect(topLeft, beyond - QPoint(1, 1));
+}
 
 // The one-pixel frame of a rectangle, one pixel wider each way: what a drag outline covers.
 QRegion frameRegion(const QRect& rect) {
@@ -133,43 +144,55 @@ void DiagramHost::paintEvent(QPaintEvent* event) {
   // Qt has taken what was waiting to be painted; what is asked from now on waits anew.
   invalidatedSincePaint_ = 0;
   wholeInvalidated_ = false;
-  const QRect exposed = event->rect();
+  QPainter painter(this);
+  // The pixels of the device painted on: a high-density screen has more than one to each pixel of
+  // the widget (and a picture the widget is rendered into may have its own). The diagram is drawn in
+  // them, at the view's zoom times their ratio, rather than drawn at the widget's size and enlarged:
+  // lines stay straight and even, texts are set at the scale. At a ratio of 1 the two are one.
+  const QPaintEngine* engine = painter.paintEngine();
+  const qreal ratio = engine && engine->paintDevice() ? engine->paintDevice()->devicePixelRatio() : devicePixelRatio();
+  const TViewZoom zoom = controls_.Zoom().OnDevice(ratio);
+  const QRect exposed = devicePixels(event->rect(), ratio);
   // The panel and its controls paint onto a canvas that keeps their drawing; only what stays in
   // sight of it becomes pixels, in a picture of the exposed part that is then shown whole. They paint
   // every surface pixel that shows in the exposed part; the canvas zooms their drawing.
-  const TRect surface = controls_.Zoom().ToSurfaceCovering({exposed.left(), exposed.top(), exposed.right() + 1, exposed.bottom() + 1});
+  const TRect surface = zoom.ToSurfaceCovering({exposed.left(), exposed.top(), exposed.right() + 1, exposed.bottom() + 1});
+  const QRect whole = toQRect(zoom.ToWindow(TRect{0, 0, panel_.Width(), panel_.Height()}));
   picture_.clear();
-  picture_.setZoom(controls_.Zoom());
-  picture_.setWholePicture(rect());
+  picture_.setZoom(zoom);
+  picture_.setWholePicture(whole);
   picture_.setPaintedPart(toQRect(surface));
   const std::string error = controls_.Paint(picture_, surface);
   // No dialog may run inside a paint; the box comes once the paint is over.
   if (!error.empty()) QTimer::singleShot(0, this, [this, error] { controls_.ShowError(error); });
-  const QRect drawn = picture_.pictureFor(exposed, rect());
+  const QRect drawn = picture_.pictureFor(exposed, whole);
   if (exposedPicture_.size() != drawn.size()) exposedPicture_ = QImage(drawn.size(), QImage::Format_RGB32);
   picture_.drawOnto(exposedPicture_, drawn.topLeft(), exposed);
-  QPainter painter(this);
+  painter.save();
+  // In the device's own pixels: the picture is shown as it is, pixel for pixel, never resampled.
+  if (ratio != 1) painter.setWorldTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
   painter.drawImage(exposed.topLeft(), exposedPicture_, exposed.translated(-drawn.topLeft()));
-  paintSelection(painter, exposed);
+  paintSelection(painter, exposed, zoom, TViewZoom().OnDevice(ratio).LengthToWindow(2));
+  painter.restore();
   paintDragOutline(painter);
   paintDottedFrame(painter, band_);
 }
 
-void DiagramHost::paintSelection(QPainter& painter, const QRect& exposed) const {
+void DiagramHost::paintSelection(QPainter& painter, const QRect& exposed, const TViewZoom& zoom, int frame) const {
   const TSurfaceSelection& selection = panel_.Selection();
   if (selection.Empty()) return;
-  // Two pixels of the desktop's highlight just outside each box: the box itself stays as it is drawn
-  // (and as pictures of it show it).
+  // The desktop's highlight just outside each box: the box itself stays as it is drawn (and as
+  // pictures of it show it).
   const QColor highlight = palette().color(QPalette::Highlight);
   painter.setRenderHint(QPainter::Antialiasing, false);
   for (const TPlacedControl* object : selection.Objects()) {
     if (!object->Visible()) continue;
-    const QRect box = toQRect(controls_.WindowRect(boundsInRoot(*object)));
-    const QRect outer = box.adjusted(-2, -2, 2, 2);
+    const QRect box = toQRect(zoom.ToWindow(boundsInRoot(*object)));
+    const QRect outer = box.adjusted(-frame, -frame, frame, frame);
     if (!outer.intersects(exposed)) continue;
-    QRegion frame(outer);
-    frame -= QRegion(box);
-    for (const QRect& part : frame) painter.fillRect(part, highlight);
+    QRegion border(outer);
+    border -= QRegion(box);
+    for (const QRect& part : border) painter.fillRect(part, highlight);
   }
 }
 

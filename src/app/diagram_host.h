@@ -81,8 +81,9 @@ class DiagramHost : public QWidget, private THostWindow {
   void pressEvent(QMouseEvent* event, TShiftState extra);
   void paintDragOutline(QPainter& painter) const;
   void paintDottedFrame(QPainter& painter, const QRect& r) const;
-  // The frames of the selected objects that reach into the exposed part.
-  void paintSelection(QPainter& painter, const QRect& exposed) const;
+  // The frames of the selected objects that reach into the exposed part, frame pixels wide, all in
+  // the pixels of the device the zoom draws into.
+  void paintSelection(QPainter& painter, const QRect& exposed, const TViewZoom& zoom, int frame) const;
   // While a drag or a band goes on with the pointer near the edge of the scroll box's view, the view
   // scrolls towards it, step by step while the pointer rests there, and the drag follows.
   void autoScroll();

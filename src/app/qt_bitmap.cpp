@@ -1,5 +1,7 @@
 #include "qt_bitmap.h"
 
+#include <algorithm>
+
 #include <QBuffer>
 #include <QByteArray>
 #include <QImageWriter>
@@ -12,9 +14,9 @@ QtBitmap::QtBitmap() = default;
 QtBitmap::~QtBitmap() = default;
 
 void QtBitmap::finishDrawing() {
-  if (image_.size() != size_) {
+  if (image_.size() != size_ * scale_) {
     // Pixels without alpha: the bitmap writer then writes 24 bits per pixel.
-    image_ = QImage(size_, QImage::Format_RGB32);
+    image_ = QImage(size_ * scale_, QImage::Format_RGB32);
     image_.fill(Qt::white);
   }
   canvas_.drawOnto(image_, QPoint(), image_.rect());
@@ -27,7 +29,18 @@ void QtBitmap::SetSize(int width, int height) {
   // What was drawn for the old size is gone with it, and the picture is white again.
   canvas_.clear();
   image_ = QImage();
-  canvas_.setWholePicture(QRect(QPoint(), size_));
+  canvas_.setWholePicture(QRect(QPoint(), size_ * scale_));
+}
+
+void QtBitmap::SetScale(int scale) {
+  scale = std::max(1, scale);
+  if (scale == scale_) return;
+  scale_ = scale;
+  // Drawn in the picture's own pixels: lines as wide as the scale, texts set at it.
+  canvas_.setZoom(TViewZoom().OnDevice(scale_));
+  canvas_.clear();
+  image_ = QImage();
+  canvas_.setWholePicture(QRect(QPoint(), size_ * scale_));
 }
 
 const QImage& QtBitmap::image() {

@@ -16,6 +16,7 @@ class QtBitmap : public Bitmap {
   int Width() const override { return size_.width(); }
   int Height() const override { return size_.height(); }
   void SetSize(int width, int height) override;
+  void SetScale(int scale) override;
   Canvas& GetCanvas() override { return canvas_; }
   void SaveToFile(const std::string& fileName, TPictureFormat format) override;
   // The picture as drawn so far.
@@ -25,7 +26,9 @@ class QtBitmap : public Bitmap {
   // Turns what was drawn since into pixels.
   void finishDrawing();
 
+  // The drawing's size, and the picture's pixels to each of its pixels.
   QSize size_;
+  int scale_ = 1;
   // Made when first drawn into: a panel that is never exported needs no picture of its size.
   QImage image_;
   DeferredCanvas canvas_;

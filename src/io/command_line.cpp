@@ -1,6 +1,7 @@
 #include "command_line.h"
 
 #include <algorithm>
+#include <string>
 
 #include "export_format.h"
 #include "database_import.h"
@@ -49,6 +50,11 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     } else if (TakeValue(argument, "--sql-dialect", value)) {
       line.SqlDialect = SqlDialectByName(value);
       if (!line.SqlDialect) line.Error = "unknown SQL dialect \"" + value + "\" (postgresql, mysql or sqlite)";
+    } else if (TakeValue(argument, "--scale", value)) {
+      if (value.size() == 1 && value[0] >= '1' && value[0] <= '0' + kMostPictureScale)
+        line.Scale = value[0] - '0';
+      else
+        line.Error = "--scale takes a whole number from 1 to " + std::to_string(kMostPictureScale) + ", not \"" + value + "\"";
     } else if (TakeValue(argument, "--page", value)) {
       line.Page = value;
     } else if (const auto import = std::find_if(std::begin(kImportOptions), std::end(kImportOptions),
@@ -69,6 +75,7 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   }
   if (line.Error.empty() && line.AllPages && !line.Export) line.Error = "--all-pages needs --export=OUT";
   if (line.Error.empty() && line.SqlDialect && !line.Export) line.Error = "--sql-dialect needs --export=OUT.sql";
+  if (line.Error.empty() && line.Scale && !line.Export) line.Error = "--scale needs --export=OUT.png";
   if (line.Error.empty() && line.AllPages && line.Page) line.Error = "--all-pages and --page cannot be given together";
   return line;
 }
@@ -97,6 +104,7 @@ std::string CommandLineUsage() {
        quorvane --export=OUT [--page=NAME | --all-pages] [--import-schema=SOURCE ...] [--arrange] [FILE.ERD]
        quorvane --diff OLD.ERD NEW.ERD
        quorvane --export=OUT.sql [--sql-dialect=postgresql|mysql|sqlite] [--import-schema=SOURCE ...] [FILE.ERD]
+       quorvane --export=OUT.png --scale=N [--page=NAME | --all-pages] [FILE.ERD]
   quorvane --help | --version
 
 SOURCE is told apart by what it holds: a schema export file (.SFD), made one entity; an SQL
@@ -124,6 +132,8 @@ With --export, works without a display, for scripts:
   cannot hold become "_").
   --sql-dialect chooses the dialect of a .sql script (an unknown one, or with another OUT, is an
   error); the script's first lines tell how names were made unique and which relations made no key.
+  --scale=N (1 to 4) writes a .png picture N times as wide and high, drawn in those pixels (for
+  documents shown on high-density screens); other OUTs take no scale.
 Questions are answered with their proposals (as Cancel does), Yes/No boxes with No, choice
 dialogs with their preselection; messages go to standard error.
 

@@ -33,6 +33,9 @@ struct TCommandLine {
   std::optional<std::vector<std::string>> Diff;
   // The dialect of an SQL script exported (--sql-dialect); PostgreSQL's when none is given.
   std::optional<TSqlDialect> SqlDialect;
+  // The pixels of a .png picture to each pixel of the page, across and down (--scale, 1 to 4): the
+  // picture drawn in them rather than enlarged.
+  std::optional<int> Scale;
   // Set when the arguments make no sense; the rest is then not to be used.
   std::string Error;
 };

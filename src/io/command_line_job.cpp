@@ -1,6 +1,7 @@
 #include "command_line_job.h"
 
 #include <algorithm>
+#include <functional>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -105,15 +106,18 @@ int RunExport(const TCommandLine& line, const THeadlessFrame& frame) {
   const TExportFormat* format = ExportFormatOf(out);
   if (!format) return refuse("the file name must end in " + ExportExtensionsText());
   if (line.SqlDialect && !format->WriteInDialect) return refuse("--sql-dialect applies to .sql scripts only");
+  if (line.Scale && !format->WriteAtScale) return refuse("--scale applies to .png pictures only");
   if (line.AllPages && format->AllPages == TAllPages::No) return refuse(format->NoAllPages);
   if (line.AllPages && format->AllPages == TAllPages::FilePerPage && out.find("%p") == std::string::npos)
     return refuse("with --all-pages the file name must hold %p, where each page's name goes");
   return RunHeadlessJob(line, frame, [&](TOOAPanel& panel) {
+    std::function<void(TOOAPanel&, const std::string&)> write = format->Write;
+    if (format->WriteInDialect)
+      write = [&](TOOAPanel& p, const std::string& f) { format->WriteInDialect(p, f, line.SqlDialect.value_or(TSqlDialect::PostgreSql)); };
+    if (line.Scale) write = [&](TOOAPanel& p, const std::string& f) { format->WriteAtScale(p, f, *line.Scale); };
     if (line.AllPages)
-      ExportAllPages(panel, *format, out);
-    else if (format->WriteInDialect)
-      format->WriteInDialect(panel, out, line.SqlDialect.value_or(TSqlDialect::PostgreSql));
+      ExportAllPages(panel, *format, out, write);
     else
-      format->Write(panel, out);
+      write(panel, out);
   });
 }

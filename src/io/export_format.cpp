@@ -1,8 +1,10 @@
 #include "export_format.h"
 
 #include <filesystem>
+#include <memory>
 #include <set>
 
+#include "bitmap.h"
 #include "diagram_file_writer.h"
 #include "file_access.h"
 #include "mermaid_export.h"
@@ -18,6 +20,17 @@ void ShowPage(TOOAPanel& panel, const std::string& page) {
 }
 
 void WritePicture(TOOAPanel& panel, const std::string& fileName) { panel.SavePictureFile(fileName); }
+
+// The PNG picture drawn at the scale into a picture of its own: the panel's own keeps its size.
+void WriteScaledPicture(TOOAPanel& panel, const std::string& fileName, int scale) {
+  if (scale == 1) return WritePicture(panel, fileName);
+  const std::unique_ptr<Bitmap> picture = panel.GetPlatformRef().CreateBitmap();
+  if (!picture) throw EToolkitError("No picture can be painted here");
+  picture->SetScale(scale);
+  picture->SetSize(panel.Width(), panel.Height());
+  panel.DrawPicture(picture->GetCanvas(), panel.Width(), panel.Height());
+  picture->SaveToFile(fileName, TPictureFormat::Png);
+}
 
 // One PDF, a page of it each: every page is shown only when its turn comes to be drawn.
 void WritePdfPages(TOOAPanel& panel, const std::string& fileName, const std::vector<std::string>& pages) {
@@ -47,7 +60,15 @@ const std::vector<TExportFormat>& ExportFormats() {
        TAllPages::FilePerPage,
        {},
        {}},
-      {".png", TPictureFileFormat::Png, {"the same picture as PNG"}, WritePicture, TAllPages::FilePerPage, {}, {}},
+      {".png",
+       TPictureFileFormat::Png,
+       {"the same picture as PNG; with --scale=N, N times as wide and high"},
+       WritePicture,
+       TAllPages::FilePerPage,
+       {},
+       {},
+       {},
+       WriteScaledPicture},
       {".svg",
        TPictureFileFormat::Svg,
        {"the same drawing as SVG, with real lines, shapes and text"},
@@ -124,7 +145,8 @@ std::string PageFileName(const std::string& pattern, const std::string& page) {
   return fileName;
 }
 
-void ExportAllPages(TOOAPanel& panel, const TExportFormat& format, const std::string& fileName) {
+void ExportAllPages(TOOAPanel& panel, const TExportFormat& format, const std::string& fileName,
+                    const std::function<void(TOOAPanel& panel, const std::string& fileName)>& write) {
   const TEntryList pages = panel.OwnPageList();
   if (pages.empty()) throw EToolkitError("The diagram has no display page to export");
   switch (format.AllPages) {
@@ -139,7 +161,7 @@ void ExportAllPages(TOOAPanel& panel, const TExportFormat& format, const std::st
         std::string pageFile = PageFileName(fileName, page);
         for (int n = 2; !written.insert(pageFile).second; ++n) pageFile = PageFileName(fileName, page + "_" + std::to_string(n));
         ShowPage(panel, page);
-        format.Write(panel, pageFile);
+        (write ? write : format.Write)(panel, pageFile);
       }
       return;
     }

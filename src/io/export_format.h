@@ -43,7 +43,12 @@ struct TExportFormat {
   // Set for a format written in one of the SQL dialects (--sql-dialect): writes it in the one given.
   // Write writes it in the default dialect, PostgreSQL's.
   std::function<void(const TOOAPanel& panel, const std::string& fileName, TSqlDialect dialect)> WriteInDialect = {};
+  // Set for a picture that can be written at a scale (--scale): writes it at the one given.
+  std::function<void(TOOAPanel& panel, const std::string& fileName, int scale)> WriteAtScale = {};
 };
+
+// The largest --scale: a page of 2048 pixels becomes 8192, 256 MiB of pixels while drawn.
+inline constexpr int kMostPictureScale = 4;
 
 // Every format, in the order --help lists them.
 const std::vector<TExportFormat>& ExportFormats();
@@ -55,8 +60,10 @@ std::string ExportExtensionsText();
 // Writes every display page of the diagram in the format, in the order of the page list, each
 // shown first as the editor shows it: into the one file, or each into the file of PageFileName. Two
 // pages whose names come out alike in a file name are told apart by a number, so that no page's
-// picture overwrites another's. EToolkitError when the diagram has no display page.
-void ExportAllPages(TOOAPanel& panel, const TExportFormat& format, const std::string& fileName);
+// picture overwrites another's. A file per page is written by write (the format's Write when none is
+// given). EToolkitError when the diagram has no display page.
+void ExportAllPages(TOOAPanel& panel, const TExportFormat& format, const std::string& fileName,
+                    const std::function<void(TOOAPanel& panel, const std::string& fileName)>& write = {});
 
 // The file of a page exported one file a page: the pattern with the page's name in place of every
 // %p, as a file name can hold it (PageNameForFile).

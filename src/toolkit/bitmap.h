@@ -14,6 +14,10 @@ class Bitmap {
   virtual int Height() const = 0;
   // A new size; what was painted before is gone.
   virtual void SetSize(int width, int height) = 0;
+  // The picture's pixels to each pixel of the drawing, across and down: the drawing (and Width and
+  // Height) stays in its own pixels, the picture written is scale times as wide and high, drawn in
+  // its pixels. What was painted before is gone.
+  virtual void SetScale(int scale) = 0;
   // The canvas stays the same object, with its colours, for the bitmap's whole life.
   virtual Canvas& GetCanvas() = 0;
   // Writes the picture, replacing an existing file only when the whole picture was written; raises

@@ -15,6 +15,14 @@ int Saturate(long long value) {
 }
 }  // namespace
 
+TViewZoom TViewZoom::OnDevice(double ratio) const {
+  if (ratio == 1.0 || !(ratio > 0)) return *this;
+  // Bounded only so that the window's coordinates stay far within an int: a whole surface at the
+  // view's largest zoom on a device of 16 pixels to each.
+  const double perMille = std::clamp(std::round(perMille_ * ratio), 1.0, 16.0 * Most);
+  return TViewZoom(static_cast<int>(perMille), TUnbounded{});
+}
+
 int TViewZoom::ToWindow(int surface) const {
   if (perMille_ == Actual) return surface;
   return Saturate(FloorDiv(static_cast<long long>(surface) * perMille_ + Actual / 2, Actual));

@@ -24,6 +24,11 @@ class TViewZoom {
   TViewZoom() = default;
   explicit TViewZoom(int perMille) : perMille_(Clamp(perMille)) {}
 
+  // The zoom into the pixels of a device that has ratio of them to each pixel of the window (a
+  // high-density screen) or of the picture (one written at a scale): not bounded by the view's
+  // steps. At ratio 1 the zoom itself.
+  TViewZoom OnDevice(double ratio) const;
+
   int PerMille() const { return perMille_; }
   double Factor() const { return perMille_ / 1000.0; }
   bool IsActual() const { return perMille_ == Actual; }
@@ -52,5 +57,8 @@ class TViewZoom {
   static double AfterWheel(double factor, int eighths);
 
  private:
+  struct TUnbounded {};
+  TViewZoom(int perMille, TUnbounded) : perMille_(perMille) {}
+
   int perMille_ = Actual;
 };

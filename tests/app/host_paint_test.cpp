@@ -11,14 +11,18 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <filesystem>
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "deferred_canvas.h"
 #include "diagram_host.h"
 #include "entity.h"
 #include "entity_event.h"
+#include "export_format.h"
 #include "main_window.h"
 #include "method.h"
 #include "ooa_panel.h"
@@ -27,6 +31,7 @@
 #include "qt_canvas.h"
 #include "relation.h"
 #include "text.h"
+#include "view_zoom.h"
 
 namespace {
 // Entities on two pages, many of them stacked in part over one another, some with their methods
@@ -295,5 +300,45 @@ TEST_F(HostPaint, TheExportedPictureIsTheDiagramDrawnWhole) {
     const QImage& actual = dynamic_cast<QtBitmap&>(*panel().GetBitmap()).image();
     EXPECT_TRUE(actual.convertToFormat(QImage::Format_RGB32) == expected) << page;
   }
+  // At a scale, the picture is drawn in its own pixels, as a canvas zoomed as much draws the page,
+  // not enlarged from the picture at 100 %.
+  const std::string scaled = (std::filesystem::temp_directory_path() / "quorvane-scaled.png").string();
+  ExportFormatOf(scaled)->WriteAtScale(panel(), scaled, 2);
+  DeferredCanvas zoomed;
+  zoomed.setZoom(TViewZoom(2000));
+  QImage expected(2 * panel().Width(), 2 * panel().Height(), QImage::Format_RGB32);
+  zoomed.setWholePicture(expected.rect());
+  panel().DrawPicture(zoomed, panel().Width(), panel().Height());
+  zoomed.drawOnto(expected, QPoint(), expected.rect());
+  EXPECT_TRUE(QImage(QString::fromStdString(scaled)).convertToFormat(QImage::Format_RGB32) == expected);
+  std::filesystem::remove(scaled);
 }
 }  // namespace
+
+// On a high-density screen the diagram is drawn in the screen's own pixels: a part of the window at
+// a device pixel ratio shows, pixel for pixel, what a screen of ratio 1 shows of it with the view
+// zoomed by that ratio (at 50 % and ratio 2, the diagram at 100 %), however the part's edges fall.
+TEST_F(HostPaint, AtADevicePixelRatioTheDiagramIsDrawnInTheDevicesPixels) {
+  struct Case {
+    int zoom;
+    double ratio;
+    int sameAs;
+  };
+  const Case cases[] = {{500, 2, 1000}, {1000, 2, 2000}, {1000, 1.5, 1500}, {2000, 1.25, 2500}, {750, 1.5, 1125}};
+  const QRect part(33, 41, 301, 203);
+  for (const Case& c : cases) {
+    const QRect device(QPoint(static_cast<int>(std::ceil(part.left() * c.ratio)), static_cast<int>(std::ceil(part.top() * c.ratio))),
+                       QPoint(static_cast<int>((part.right() + 1) * c.ratio) - 1, static_cast<int>((part.bottom() + 1) * c.ratio) - 1));
+    host().setZoom(TViewZoom(c.sameAs));
+    QImage expected(device.right() + 4, device.bottom() + 4, QImage::Format_RGB32);
+    expected.fill(Qt::magenta);
+    host().render(&expected, device.topLeft(), QRegion(device));
+    host().setZoom(TViewZoom(c.zoom));
+    QImage actual(expected.size(), QImage::Format_RGB32);
+    actual.setDevicePixelRatio(c.ratio);
+    actual.fill(Qt::magenta);
+    host().render(&actual, part.topLeft(), QRegion(part));
+    actual.setDevicePixelRatio(1);
+    EXPECT_TRUE(actual.copy(device) == expected.copy(device)) << c.zoom << " at ratio " << c.ratio;
+  }
+}

@@ -58,6 +58,7 @@ class RecordingBitmap : public Bitmap {
     width_ = width;
     height_ = height;
   }
+  void SetScale(int scale) override { Scale = scale; }
   ::Canvas& GetCanvas() override { return Picture; }
   void SaveToFile(const std::string& fileName, TPictureFormat format) override {
     Saved.push_back(fileName);
@@ -67,6 +68,7 @@ class RecordingBitmap : public Bitmap {
   RecordingCanvas Picture;
   std::vector<std::string> Saved;
   std::vector<TPictureFormat> Formats;
+  int Scale = 1;
 
  private:
   int width_ = 0;
