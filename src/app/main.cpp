@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "command_line.h"
+#include "desktop_recent_files.h"
 #include "command_line_job.h"
 #include "diagram_diff.h"
 #include "diagram_host.h"
@@ -14,6 +15,7 @@
 #include "headless_platform.h"
 #include "large_pages.h"
 #include "main_window.h"
+#include "recent_diagrams.h"
 #include "ooa_panel.h"
 #include "recovery_keeper.h"
 #include "window_icon.h"
@@ -90,7 +92,14 @@ int main(int argc, char* argv[]) {
   QGuiApplication::setApplicationVersion(QStringLiteral(QUORVANE_VERSION));
   // The desktop finds the editor's entry and icon by it.
   QGuiApplication::setDesktopFileName(QString::fromLatin1(kApplicationId));
+  // The diagrams opened and saved, the one on the command line too, go first in the menu's list and
+  // the desktop's; a list that cannot be written costs a line on standard error, nothing more.
+  TRecentDiagrams recent(TRecentDiagrams::DefaultFile());
+  const DesktopRecentFiles desktop(DesktopRecentFiles::defaultFile());
   TfMain window;
+  KeepRecentDiagrams(
+      window.panel(), recent, [&desktop](const std::string& fileName) { desktop.tell(QString::fromStdString(fileName)); },
+      [](const std::string& problem) { std::cerr << "quorvane: " << problem << '\n'; });
   window.show();
   window.host().runGuarded([&] { ApplyCommandLine(window.panel(), line); });
   // The diagram opened here took its file outside any step: nothing told the status line.

@@ -54,6 +54,8 @@ struct TDiagramFileHandlers {
   std::function<void(TOOAPanel&)> ExportSql;
   // Writes the diagram's documentation into exactly this file, in the format its name asks for.
   std::function<void(TOOAPanel&, const std::string& fileName)> ExportDocumentation;
+  // Told of every diagram file opened or written (the recent diagrams keep it); none by default.
+  std::function<void(TOOAPanel&, const std::string& fileName)> DiagramFileUsed;
 };
 
 class TOOAPanel : public Control {
@@ -229,6 +231,15 @@ class TOOAPanel : public Control {
   void LoadDiagramFile(const std::string& fileName);
   // Loads the file and makes its folder the diagram folder, as "-> Load Diagram " does.
   void OpenDiagramFile(const std::string& fileName);
+  // "-> Load Diagram " once its file is chosen: the load is one step, the diagram before it is
+  // replaced without a question and can be taken back.
+  void OpenDiagramCommand(const std::string& fileName);
+  // An item of "Recent Diagrams": the file opened as the load command opens it; one that no
+  // longer exists is told of and leaves the list.
+  void OpenRecentDiagramCommand(const std::string& fileName);
+  // The files "Recent Diagrams" offers, newest first.
+  const std::vector<std::string>& RecentDiagrams() const { return recentDiagrams_; }
+  void SetRecentDiagrams(std::vector<std::string> files);
 
   // Paints every entity's connectors and then its boxes and rows onto a foreign canvas.
   void DrawToCanvas(Canvas& canvas);
@@ -346,6 +357,7 @@ class TOOAPanel : public Control {
   TEntryList ownPageList_;
   std::string diagramFolder_;
   std::string diagramFile_;
+  std::vector<std::string> recentDiagrams_;
   bool pageEditorShown_ = false;
   int editorRefreshHeld_ = 0;
   TEntity* selectedEntity_ = nullptr;

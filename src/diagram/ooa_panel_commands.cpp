@@ -8,6 +8,7 @@
 #include "picture_file.h"
 #include "platform.h"
 #include "text.h"
+#include "toolkit_error.h"
 
 namespace {
 const char kSeparator = std::filesystem::path::preferred_separator;
@@ -169,11 +170,34 @@ void TOOAPanel::LoadDiagramCommand() {
   FileDialogOptions options;
   options.Filter = "ER Diagram File|*.ERD";
   options.DefaultExt = "*.ERD";
+  // The last folder used (opened from, saved to, or the newest recent diagram's before either).
+  options.InitialDir = diagramFolder_;
   const auto chosen = platform_.OpenFileDialog(options);
   if (!chosen) return;
-  EditAll("Load Diagram " + std::filesystem::path(*chosen).stem().string(), [&] { OpenDiagramFile(*chosen); },
+  OpenDiagramCommand(*chosen);
+}
+
+void TOOAPanel::OpenDiagramCommand(const std::string& fileName) {
+  EditAll("Load Diagram " + std::filesystem::path(fileName).stem().string(), [&] { OpenDiagramFile(fileName); },
           TEditReach::WholeDiagram);
   history_.MarkClean();
+}
+
+void TOOAPanel::OpenRecentDiagramCommand(const std::string& fileName) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(fileName, error)) {
+    std::vector<std::string> left = recentDiagrams_;
+    std::erase(left, fileName);
+    SetRecentDiagrams(std::move(left));
+    // As the command line tells a diagram that is not there.
+    throw EToolkitError("Cannot open file \"" + fileName + "\". No such file or directory");
+  }
+  OpenDiagramCommand(fileName);
+}
+
+void TOOAPanel::SetRecentDiagrams(std::vector<std::string> files) {
+  recentDiagrams_ = std::move(files);
+  if (ownItems_) ownItems_->RecentDiagramsChanged(recentDiagrams_);
 }
 
 void TOOAPanel::OpenDiagramFile(const std::string& fileName) {
@@ -181,7 +205,9 @@ void TOOAPanel::OpenDiagramFile(const std::string& fileName) {
   diagramFolder_ = FolderOf(fileName);
   // The reader leaves the diagram as it was when there is no such file: then it is not the diagram's.
   std::error_code error;
-  if (std::filesystem::exists(fileName, error)) diagramFile_ = fileName;
+  if (!std::filesystem::exists(fileName, error)) return;
+  diagramFile_ = fileName;
+  if (FileHandlers.DiagramFileUsed) FileHandlers.DiagramFileUsed(*this, fileName);
 }
 
 void TOOAPanel::CloseDiagramCommand() {
@@ -225,6 +251,7 @@ void TOOAPanel::WriteDiagramFile(const std::string& fileName) {
   if (!FileHandlers.WriteDiagramFile) return;
   FileHandlers.WriteDiagramFile(*this, fileName);
   history_.MarkClean();
+  if (FileHandlers.DiagramFileUsed) FileHandlers.DiagramFileUsed(*this, fileName);
 }
 
 void TOOAPanel::PageEditorCommand() {

@@ -62,6 +62,8 @@ TOwnSurfaceItems::TOwnSurfaceItems(TOOAPanel& panel, PopupMenu& menu) {
   exports.Add("-> Export Page As...", [p] { p->ExportPageCommand(); });
   exports.Add("-> Export SQL...", [p] { if (p->FileHandlers.ExportSql) p->FileHandlers.ExportSql(*p); });
   exports.Add("-> Export Documentation...", [p] { p->ExportDocumentationCommand(); });
+  recent_ = &menu.AddSubmenu("Recent Diagrams");
+  panel_ = p;
   // Taken once the menu's own items are all added: an item stays where it is until the next one.
   undo_ = &menu.Item(undo);
   redo_ = &menu.Item(undo + 1);
@@ -69,6 +71,14 @@ TOwnSurfaceItems::TOwnSurfaceItems(TOOAPanel& panel, PopupMenu& menu) {
   HistoryChanged(panel.History());
   ViewZoomed(TViewZoom());
   SelectionChanged(0);
+  RecentDiagramsChanged(panel.RecentDiagrams());
+}
+
+void TOwnSurfaceItems::RecentDiagramsChanged(const std::vector<std::string>& files) {
+  recent_->Clear();
+  if (files.empty()) recent_->Add("(none)").SetEnabled(false);
+  TOOAPanel* const p = panel_;
+  for (const std::string& file : files) recent_->Add(file, [p, file] { p->OpenRecentDiagramCommand(file); });
 }
 
 void TOwnSurfaceItems::SelectionChanged(size_t size) {

@@ -1,7 +1,7 @@
 // The editor's own items of the surface menu: after the diagram's fourteen, behind one separator,
 // "-> Undo " and "-> Redo " naming the step they would take back or do again, then one submenu per
 // group of commands ("View": the zoom; "Arrange": the page or the selection laid out anew, the selection aligned or spread evenly; "Import": databases;
-// "Export": the page as a picture, the model as an SQL script, the diagram's documentation), so that the menu stays short as commands arrive. Built once and
+// "Export": the page as a picture, the model as an SQL script, the diagram's documentation; "Recent Diagrams": the diagrams opened or saved last), so that the menu stays short as commands arrive. Built once and
 // kept current as the history and the view's zoom change.
 #pragma once
 
@@ -27,6 +27,9 @@ class TOwnSurfaceItems {
   void ViewZoomed(const TViewZoom& zoom);
   // The commands on the selection are greyed while it holds too few objects for them.
   void SelectionChanged(size_t size);
+  // "Recent Diagrams" lists the files, newest first, each opening its diagram; with none it holds a
+  // greyed "(none)".
+  void RecentDiagramsChanged(const std::vector<std::string>& files);
 
  private:
   MenuItem* undo_ = nullptr;
@@ -34,6 +37,8 @@ class TOwnSurfaceItems {
   MenuItem* zoomIn_ = nullptr;
   MenuItem* zoomOut_ = nullptr;
   MenuItem* zoomActual_ = nullptr;
+  TOOAPanel* panel_ = nullptr;
+  PopupMenu* recent_ = nullptr;
   // Each with the least number of selected objects it needs.
   std::vector<std::pair<MenuItem*, size_t>> selectionItems_;
 };

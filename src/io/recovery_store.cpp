@@ -27,35 +27,6 @@ const char* const kInfo = ".info";
 const char* const kLock = ".lock";
 const char* const kDamaged = ".damaged";
 
-// A value of the description on one line: line breaks and the escape itself are written as %0D,
-// %0A and %25 (a diagram name is a file name, which may hold any of them).
-std::string Escaped(const std::string& value) {
-  std::string out;
-  for (const char c : value) {
-    if (c == '%') out += "%25";
-    else if (c == '\n') out += "%0A";
-    else if (c == '\r') out += "%0D";
-    else out += c;
-  }
-  return out;
-}
-
-std::string Unescaped(std::string_view value) {
-  std::string out;
-  for (size_t i = 0; i < value.size(); ++i) {
-    const std::string_view code = value.substr(i, 3);
-    if (code == "%25") out += '%';
-    else if (code == "%0A") out += '\n';
-    else if (code == "%0D") out += '\r';
-    else {
-      out += value[i];
-      continue;
-    }
-    i += 2;
-  }
-  return out;
-}
-
 // Reads a description; the problem when it cannot stand.
 std::string ReadInfo(const std::string& text, TRecoveryInfo& info) {
   std::map<std::string, std::string> values;
@@ -65,7 +36,7 @@ std::string ReadInfo(const std::string& text, TRecoveryInfo& info) {
     if (end == std::string::npos) end = text.size();
     const std::string_view line(text.data() + start, end - start);
     if (const size_t equals = line.find('='); equals != std::string_view::npos)
-      values[std::string(line.substr(0, equals))] = Unescaped(line.substr(equals + 1));
+      values[std::string(line.substr(0, equals))] = FromOneLineText(line.substr(equals + 1));
     start = end + 1;
   }
   const auto number = [&values](const char* key, long long& out) {
@@ -165,9 +136,9 @@ void TRecoveryStore::Write(std::string_view diagramText, const TRecoveryInfo& in
   LockOwn();
   WriteFileAtomically(PathOf(id_, kCopy), diagramText);
   try {
-    WriteFileAtomically(PathOf(id_, kInfo), "VERSION=" + IntToText(Version) + "\nNAME=" + Escaped(info.DiagramName) +
-                                                "\nFOLDER=" + Escaped(info.DiagramFolder) +
-                                                "\nFILE=" + Escaped(info.DiagramFile) +
+    WriteFileAtomically(PathOf(id_, kInfo), "VERSION=" + IntToText(Version) + "\nNAME=" + OneLineText(info.DiagramName) +
+                                                "\nFOLDER=" + OneLineText(info.DiagramFolder) +
+                                                "\nFILE=" + OneLineText(info.DiagramFile) +
                                                 "\nTIME=" + IntToText(info.WrittenAt) + "\n");
   } catch (...) {
     // A copy no description tells of is never offered, and nothing would ever remove it: unless an

@@ -48,6 +48,9 @@ class PopupMenu {
   // An item that opens a submenu of this caption, and the submenu, to which items are added as to
   // any menu. The submenu stays where it is for the menu's life.
   PopupMenu& AddSubmenu(std::string_view caption);
+  // Takes every item away, for a menu whose items follow a list (an item's command may be running:
+  // MenuItem::Click runs a copy).
+  void Clear() { items_.clear(); }
   // The menu's own items, those of its submenus aside.
   size_t Count() const { return items_.size(); }
   MenuItem& Item(size_t index) { return items_.at(index); }

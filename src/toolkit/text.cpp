@@ -88,3 +88,30 @@ int CharacterCount(std::string_view text) {
     if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
   return count;
 }
+
+std::string OneLineText(std::string_view value) {
+  std::string out;
+  for (const char c : value) {
+    if (c == '%') out += "%25";
+    else if (c == '\n') out += "%0A";
+    else if (c == '\r') out += "%0D";
+    else out += c;
+  }
+  return out;
+}
+
+std::string FromOneLineText(std::string_view value) {
+  std::string out;
+  for (size_t i = 0; i < value.size(); ++i) {
+    const std::string_view code = value.substr(i, 3);
+    if (code == "%25") out += '%';
+    else if (code == "%0A") out += '\n';
+    else if (code == "%0D") out += '\r';
+    else {
+      out += value[i];
+      continue;
+    }
+    i += 2;
+  }
+  return out;
+}

@@ -28,6 +28,11 @@ bool IsValidIdent(std::string_view text);
 // Number of characters in UTF-8 text (continuation bytes do not count).
 int CharacterCount(std::string_view text);
 
+// A value kept on one line of a file of the program's own (a file name may hold any character):
+// "%", line feed and carriage return written as %25, %0A and %0D, and read back.
+std::string OneLineText(std::string_view value);
+std::string FromOneLineText(std::string_view value);
+
 inline bool IsAsciiAlnum(unsigned char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 // The parts joined in one go, for texts written piece by piece (scripts, documents): no temporary

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -26,6 +27,7 @@
 #include <tuple>
 #include <vector>
 
+#include "desktop_recent_files.h"
 #include "qt_platform.h"
 #include "ui_robot.h"
 
@@ -301,4 +303,41 @@ TEST(QtPlatformTest, FileDialogsProposeTheFileAndAnswerNothingWhenCancelled) {
     EXPECT_TRUE(robot.clean());
   }
 }
+TEST(DesktopRecentFilesTest, TheDiagramIsAddedOrCountedAndEverythingElseKept) {
+  QTemporaryDir dir;
+  const QString xbel = dir.filePath(QStringLiteral("recently-used.xbel"));
+  const auto write = [&xbel](const QByteArray& bytes) {
+    QFile file(xbel);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+  };
+  const auto read = [&xbel] {
+    QFile file(xbel);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+  };
+  const DesktopRecentFiles desktop(xbel);
+  const QString diagram = dir.filePath(QStringLiteral("a b.ERD"));
+  EXPECT_FALSE(desktop.tell(diagram)) << "no list of the desktop's: none is made";
+  EXPECT_EQ(read(), "(none)");
+  for (const QByteArray& damaged : {QByteArray("<xbel><bookmark href='x'>"), QByteArray("<other/>"), QByteArray("&bad;<xbel/>")}) {
+    write(damaged);
+    EXPECT_FALSE(desktop.tell(diagram)) << damaged.constData();
+    EXPECT_EQ(read(), damaged);
+  }
+  write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<xbel version=\"1.0\" xmlns:bookmark=\""
+        "http://www.freedesktop.org/standards/desktop-bookmarks\" xmlns:x=\"urn:x\">\n"
+        "<!-- kept --><bookmark href=\"file:///other.txt\" added=\"A\"><x:own>&lt;kept&gt;</x:own></bookmark>\n</xbel>");
+  const QDateTime at = QDateTime::fromSecsSinceEpoch(86400, Qt::UTC);
+  ASSERT_TRUE(desktop.tell(diagram, at));
+  ASSERT_TRUE(desktop.tell(diagram, at.addSecs(60)));
+  const QString after = QString::fromUtf8(read());
+  for (const char* kept : {"<!-- kept -->", "<x:own>&lt;kept&gt;</x:own>", "href=\"file:///other.txt\" added=\"A\""})
+    EXPECT_TRUE(after.contains(QLatin1String(kept))) << kept << "\n" << after.toStdString();
+  EXPECT_EQ(after.count(QStringLiteral("a%20b.ERD")), 1) << after.toStdString();
+  for (const char* told : {"added=\"1970-01-02T00:00:00.000Z\" modified=\"1970-01-02T00:01:00.000Z\"",
+                           "type=\"application/x-quorvane-diagram\"", "<bookmark:application name=\"quorvane\"",
+                           "modified=\"1970-01-02T00:01:00.000Z\" count=\"2\""})
+    EXPECT_TRUE(after.contains(QLatin1String(told))) << told << "\n" << after.toStdString();
+}
+
 }  // namespace

@@ -22,6 +22,7 @@
 #include "io_test_support.h"
 #include "main_window.h"
 #include "ooa_panel.h"
+#include "recent_diagrams.h"
 #include "recovery_keeper.h"
 #include "schema_import.h"
 #include "schema_scrambler.h"
@@ -50,6 +51,10 @@ class RecoveryTest : public ::testing::Test {
     schema = root / "work" / "Orders.SFD";
     WriteBytes(schema, ScrambleSchemaText("S.T.ORDERNO.K,S.T.TOTAL.K,", kSchemaKey) + "\r\n");
     ::setenv("XDG_STATE_HOME", (root / "state").c_str(), 1);
+    // A desktop that keeps a list of recently used files, of its own.
+    fs::create_directories(root / "data");
+    WriteBytes((root / "data" / "recently-used.xbel").string(), "<xbel version=\"1.0\"></xbel>");
+    ::setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
   }
   void TearDown() override {
     for (const pid_t pid : running) {
@@ -57,6 +62,7 @@ class RecoveryTest : public ::testing::Test {
       ::waitpid(pid, nullptr, 0);
     }
     ::unsetenv("XDG_STATE_HOME");
+    ::unsetenv("XDG_DATA_HOME");
   }
 
   // The editor as the user starts it (on the tests' offscreen platform), with the schema imported:
@@ -108,6 +114,9 @@ TEST_F(RecoveryTest, AKilledEditorsCopyIsOfferedAloneAndRestoredWhole) {
   const pid_t first = StartEditor();
   StartEditor();
   ASSERT_TRUE(WaitForCopies(2));
+  // The diagram of the command line went first into the editors' recent list and the desktop's.
+  EXPECT_EQ(TRecentDiagrams((root / "state/quorvane/recent-diagrams").string()).Shown(), std::vector{diagram.string()});
+  EXPECT_NE(ReadBytes((root / "data" / "recently-used.xbel").string()).find("href=\"file://" + diagram.string()), std::string::npos);
   {
     TRecoveryStore store(folder.string());
     EXPECT_TRUE(store.Orphans().empty()) << "both editors run";

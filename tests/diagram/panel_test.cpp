@@ -72,17 +72,19 @@ TEST_F(Panel, SurfaceMenuCaptionsInOrder) {
       "-> Export Page As...",
       "-> Export SQL...",
       "-> Export Documentation...",
+      "Recent Diagrams",
+      "(none)",
   };
   std::vector<std::string> all;
   for (const MenuItem* item : panel.SurfaceMenu().AllItems()) all.push_back(item->Caption());
   EXPECT_EQ(all, expected);
-  EXPECT_EQ(panel.SurfaceMenu().Count(), 22u) << "the groups' items in their submenus";
+  EXPECT_EQ(panel.SurfaceMenu().Count(), 23u) << "the groups' items in their submenus";
   for (size_t item = 15; item < expected.size(); ++item) {
     const std::string& caption = expected[item];
     const bool onSelection = caption != "-> Select All on Page" && caption.find("-> ") == 0 &&
                              (caption.find("Select") != std::string::npos || caption.find("-> Align") == 0 ||
                               caption.find("-> Distribute") == 0);
-    const bool greyed = item == 15 || item == 16 || item == 20 || onSelection;
+    const bool greyed = item == 15 || item == 16 || item == 20 || onSelection || caption == "(none)";
     EXPECT_EQ(panel.SurfaceMenu().AllItems()[item]->Enabled(), !greyed) << caption;
   }
   EXPECT_EQ(panel.GetPopupMenu(), &panel.SurfaceMenu());
