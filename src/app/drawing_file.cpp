@@ -7,6 +7,8 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPen>
+#include <QTransform>
 #include <QSvgGenerator>
 
 #include <algorithm>
@@ -21,6 +23,8 @@ namespace {
 // The pixels of the screen the drawing is measured in, and the points of a PDF page.
 constexpr int kPixelsPerInch = 96;
 constexpr double kPointsPerPixel = 72.0 / kPixelsPerInch;
+// The join marks' pen on a sheet: a fine line that still shows on every printer.
+constexpr double kMarkWidthMm = 0.25;
 
 void WriteBytes(const std::string& fileName, const QByteArray& bytes) {
   WriteFileAtomically(fileName, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
@@ -64,12 +68,11 @@ void WritePdf(const std::string& fileName, int pages, int width, int height, con
     writer.setCreator(QStringLiteral("Quorvane"));
     QPainter painter;
     if (!painter.begin(&writer)) throw EToolkitError("Cannot create file \"" + fileName + "\". The PDF writer failed");
-    for (int page = 0; page < std::max(1, pages); ++page) {
-      if (page > 0) writer.newPage();
-      QtCanvas canvas(painter);
-      canvas.setVectorMode(true);
-      draw(canvas, page);
-    }
+    // A page of the PDF is one sheet the drawing's size, which shows it whole.
+    TPrintSheet whole;
+    whole.PartRight = width;
+    whole.PartBottom = height;
+    PaintDrawingSheets(painter, writer, {whole}, 1, width, height, pages, draw);
     painter.end();
   }
   WriteBytes(fileName, bytes);
@@ -92,5 +95,36 @@ void WriteDrawingFile(const std::string& fileName, TDrawingFormat format, int wi
     case TDrawingFormat::Pdf:
       WritePdf(fileName, pages, width, height, title, draw);
       return;
+  }
+}
+
+void PaintDrawingSheets(QPainter& painter, QPagedPaintDevice& device, const std::vector<TPrintSheet>& sheets,
+                        double unitPixels, int width, int height, int pages,
+                        const std::function<void(Canvas&, int page)>& draw) {
+  bool first = true;
+  for (int page = 0; page < std::max(1, pages); ++page) {
+    for (const TPrintSheet& sheet : sheets) {
+      if (!first) device.newPage();
+      first = false;
+      const double scale = unitPixels * sheet.Scale;
+      const bool laid = scale != 1 || sheet.OriginX != 0 || sheet.OriginY != 0;
+      const bool cut = sheet.PartLeft != 0 || sheet.PartTop != 0 || sheet.PartRight != width || sheet.PartBottom != height;
+      painter.save();
+      if (laid) painter.setTransform(QTransform(scale, 0, 0, scale, unitPixels * sheet.OriginX, unitPixels * sheet.OriginY));
+      if (cut) painter.setClipRect(QRect(sheet.PartLeft, sheet.PartTop, sheet.PartRight - sheet.PartLeft, sheet.PartBottom - sheet.PartTop));
+      // A sheet that shows nothing of the picture stays blank.
+      if (!cut || sheet.PartRight > sheet.PartLeft) {
+        QtCanvas canvas(painter);
+        canvas.setVectorMode(true);
+        draw(canvas, page);
+      }
+      painter.restore();
+      if (sheet.Marks.empty()) continue;
+      painter.save();
+      painter.setPen(QPen(Qt::black, kMarkWidthMm * unitPixels));
+      for (const TSheetLine& mark : sheet.Marks)
+        painter.drawLine(QLineF(mark.X1 * unitPixels, mark.Y1 * unitPixels, mark.X2 * unitPixels, mark.Y2 * unitPixels));
+      painter.restore();
+    }
   }
 }

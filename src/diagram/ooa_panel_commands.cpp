@@ -1,6 +1,8 @@
 // The surface menu and its commands on the diagram as a whole: files, the page editor, schema
 // import and picture export.
+#include <algorithm>
 #include <filesystem>
+#include <optional>
 
 #include "editor_window.h"
 #include "ooa_panel.h"
@@ -143,6 +145,36 @@ void TOOAPanel::ExportDocumentationCommand() {
   const auto chosen = platform_.SaveFileDialog(options);
   // Never over the diagram's own file, as no picture goes there either.
   if (chosen && MayWritePicture(*chosen, options.Title)) FileHandlers.ExportDocumentation(*this, *chosen);
+}
+
+void TOOAPanel::PrintCommand() {
+  const std::optional<TFormAnswer> answer = platform_.AskForm(PrintJobForm(printJob_, static_cast<int>(ownPageList_.size())));
+  if (!answer) return;
+  printJob_ = PrintJobOf(*answer, printJob_);
+  // The active page as it stands, or every page of the page list in its order.
+  const std::vector<std::string> pages = printJob_.Pages == TPrintPages::All ? ownPageList_ : TEntryList();
+  const int count = std::max<int>(1, static_cast<int>(pages.size()));
+  KeepingActivePage([&] {
+    platform_.PrintDrawing(printJob_, Width(), Height(), diagramName_, count, [&](Canvas& canvas, int page) {
+      DrawPageOf(pages, page, canvas);
+    });
+  });
+}
+
+void TOOAPanel::DrawPageOf(const std::vector<std::string>& pages, int page, Canvas& canvas) {
+  if (page >= 0 && static_cast<size_t>(page) < pages.size()) ShowPage(pages[static_cast<size_t>(page)]);
+  DrawPicture(canvas, Width(), Height());
+}
+
+void TOOAPanel::KeepingActivePage(const std::function<void()>& action) {
+  const std::string active = activePageName_;
+  try {
+    action();
+  } catch (...) {
+    ShowPage(active);
+    throw;
+  }
+  ShowPage(active);
 }
 
 void TOOAPanel::SavePictureFile(const std::string& fileName) {

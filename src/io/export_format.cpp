@@ -12,21 +12,13 @@
 #include "toolkit_error.h"
 
 namespace {
-void ShowPage(TOOAPanel& panel, const std::string& page) {
-  panel.SetActivePageName(page);
-  panel.ShowActivePage();
-}
-
 void WritePicture(TOOAPanel& panel, const std::string& fileName) { panel.SavePictureFile(fileName); }
 
 // One PDF, a page of it each: every page is shown only when its turn comes to be drawn.
 void WritePdfPages(TOOAPanel& panel, const std::string& fileName, const std::vector<std::string>& pages) {
   panel.GetPlatformRef().SaveDrawingFile(fileName, TDrawingFormat::Pdf, panel.Width(), panel.Height(),
                                          panel.DiagramName(), static_cast<int>(pages.size()),
-                                         [&](Canvas& canvas, int page) {
-                                           ShowPage(panel, pages[static_cast<size_t>(page)]);
-                                           panel.DrawPicture(canvas, panel.Width(), panel.Height());
-                                         });
+                                         [&](Canvas& canvas, int page) { panel.DrawPageOf(pages, page, canvas); });
 }
 }  // namespace
 
@@ -138,7 +130,7 @@ void ExportAllPages(TOOAPanel& panel, const TExportFormat& format, const std::st
       for (const std::string& page : pages) {
         std::string pageFile = PageFileName(fileName, page);
         for (int n = 2; !written.insert(pageFile).second; ++n) pageFile = PageFileName(fileName, page + "_" + std::to_string(n));
-        ShowPage(panel, page);
+        panel.ShowPage(page);
         format.Write(panel, pageFile);
       }
       return;

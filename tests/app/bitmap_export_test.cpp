@@ -2,6 +2,9 @@
 // relation and event lines where the anchor points put them, and nothing of what is off the page.
 #include <QColor>
 #include <QImage>
+#include <QPrinter>
+#include <QProcess>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -10,6 +13,8 @@
 
 #include "diagram_file_reader.h"
 #include "diagram_file_writer.h"
+#include "drawing_print.h"
+#include "editor_panel.h"
 #include "entity.h"
 #include "entity_event.h"
 #include "headless_platform.h"
@@ -247,4 +252,58 @@ TEST(PictureAfterChanges, ShowsWhatTheScreenShows) {
     for (const Probe& probe : probes)
       EXPECT_EQ(image.pixel(probe.at), probe.colour) << name << " at " << probe.at.x() << "," << probe.at.y();
   }
+}
+
+// Printed to a PDF file through QPrinter: as many sheets as the job lays out (a page fitted to one,
+// spread across and down, every page in turn) on the paper in its orientation, and a page fitted to
+// one sheet holds the drawing of its --export PDF, text for text in the same order.
+TEST(Print, ToAPdfFileTheJobsSheetsWithTheExportsDrawing) {
+  QTemporaryDir folder;
+  HeadlessPlatform platform;
+  TOOAPanel panel(platform);
+  SetUpEditorPanel(panel);
+  panel.OpenDiagramFile(QUORVANE_EXAMPLES_DIR "/shop.ERD");
+  const TEntryList pages = panel.OwnPageList();
+  ASSERT_EQ(pages.size(), 3u);
+  panel.ShowPage(pages[1]);
+  const auto tool = [](const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    EXPECT_TRUE(process.waitForFinished()) << program.toStdString();
+    return process.readAllStandardOutput().toStdString();
+  };
+  const auto print = [&](const TPrintJob& job, const QString& file) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(job.Orientation == TSheetOrientation::Landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    const TEntryList printed = job.Pages == TPrintPages::All ? pages : TEntryList();
+    PrintDrawingOn(printer, job, panel.Width(), panel.Height(), std::max<int>(1, static_cast<int>(printed.size())),
+                   [&](Canvas& canvas, int page) { panel.DrawPageOf(printed, page, canvas); });
+  };
+  struct Case {
+    TPrintJob job;
+    const char* sheets;
+    const char* paper;
+  } cases[] = {
+      {{TPrintPages::Active, 1, 1, 10, TSheetOrientation::Portrait}, "1", "595 x 842"},
+      {{TPrintPages::Active, 3, 2, 10, TSheetOrientation::Landscape}, "6", "842 x 595"},
+      {{TPrintPages::All, 2, 1, 0, TSheetOrientation::Portrait}, "6", "595 x 842"},
+  };
+  for (const Case& c : cases) {
+    const QString file = folder.filePath(QStringLiteral("print.pdf"));
+    panel.KeepingActivePage([&] { print(c.job, file); });
+    const std::string info = tool(QStringLiteral("pdfinfo"), {file});
+    EXPECT_NE(info.find("Pages:           " + std::string(c.sheets) + "\n"), std::string::npos) << c.sheets << info;
+    EXPECT_NE(info.find("Page size:       " + std::string(c.paper) + " pts"), std::string::npos) << c.sheets << info;
+  }
+  EXPECT_EQ(panel.ActivePageName(), pages[1]);
+  const QString printed = folder.filePath(QStringLiteral("fitted.pdf"));
+  const QString exported = folder.filePath(QStringLiteral("export.pdf"));
+  print(cases[0].job, printed);
+  panel.SavePictureFile(exported.toStdString());
+  const std::string text = tool(QStringLiteral("pdftotext"), {exported, QStringLiteral("-")});
+  EXPECT_NE(text.find("Order"), std::string::npos) << text;
+  EXPECT_EQ(tool(QStringLiteral("pdftotext"), {printed, QStringLiteral("-")}), text);
 }

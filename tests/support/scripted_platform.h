@@ -15,7 +15,7 @@
 #include "recording_canvas.h"
 
 struct PlatformCall {
-  std::string Kind;  // "InputBox", "YesNo", "Message", "Error", "Open", "Save", "Choose", "Form", "Drawing", "Text"
+  std::string Kind;  // "InputBox", "YesNo", "Message", "Error", "Open", "Save", "Choose", "Form", "Drawing", "Print", "Text"
   std::string Caption;
   std::string Text;     // prompt or message text; a form's worked-out line as it opened
   std::string Default;  // proposal of an input box; a form's worked-out line as it was answered
@@ -62,6 +62,11 @@ class ScriptedPlatform : public Platform {
   // when not one) as its default; every page is drawn on Drawing.
   void SaveDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
                        const std::string& title, int pages, const std::function<void(Canvas&, int page)>& draw) override;
+  // Recorded as "Print" with the title as its caption and "WIDTHxHEIGHT N pages" as its text, the job
+  // in Prints; every page is drawn on Drawing, each once, as the printer's sheets would show them.
+  void PrintDrawing(const TPrintJob& job, int width, int height, const std::string& title, int pages,
+                    const std::function<void(Canvas&, int page)>& draw) override;
+  std::vector<TPrintJob> Prints;
   // Recorded as "Drawing" with the title as its text and "WIDTHxHEIGHT svg" as its default; drawn on
   // Drawing. The document has what a real one has around its drawing: an XML declaration, a doctype,
   // the title, and an id with a reference to it.
