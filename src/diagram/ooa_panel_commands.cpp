@@ -154,9 +154,13 @@ void TOOAPanel::PrintCommand() {
   // The active page as it stands, or every page of the page list in its order.
   const std::vector<std::string> pages = printJob_.Pages == TPrintPages::All ? ownPageList_ : TEntryList();
   const int count = std::max<int>(1, static_cast<int>(pages.size()));
+  const std::string active = activePageName_;
   KeepingActivePage([&] {
     platform_.PrintDrawing(printJob_, Width(), Height(), diagramName_, count, [&](Canvas& canvas, int page) {
       DrawPageOf(pages, page, canvas);
+      // The preview draws every page again whenever its sheets change; the window behind it goes on
+      // showing the active page meanwhile.
+      if (!pages.empty() && page + 1 == count) ShowPage(active);
     });
   });
 }

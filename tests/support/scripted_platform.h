@@ -62,8 +62,7 @@ class ScriptedPlatform : public Platform {
   // when not one) as its default; every page is drawn on Drawing.
   void SaveDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
                        const std::string& title, int pages, const std::function<void(Canvas&, int page)>& draw) override;
-  // Recorded as "Print" with the title as its caption and "WIDTHxHEIGHT N pages" as its text, the job
-  // in Prints; every page is drawn on Drawing, each once, as the printer's sheets would show them.
+  // Recorded as "Print", "WIDTHxHEIGHT N pages" its text, the job in Prints; every page drawn on Drawing.
   void PrintDrawing(const TPrintJob& job, int width, int height, const std::string& title, int pages,
                     const std::function<void(Canvas&, int page)>& draw) override;
   std::vector<TPrintJob> Prints;
