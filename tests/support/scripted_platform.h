@@ -15,7 +15,7 @@
 #include "recording_canvas.h"
 
 struct PlatformCall {
-  std::string Kind;  // "InputBox", "YesNo", "Message", "Error", "Open", "Save", "Choose", "Form", "Drawing", "Print", "Text"
+  std::string Kind;  // "InputBox", "YesNo", "Message", "Error", "Open", "Save", "Choose", "Form", "Drawing", "Text"
   std::string Caption;
   std::string Text;     // prompt or message text; a form's worked-out line as it opened
   std::string Default;  // proposal of an input box; a form's worked-out line as it was answered
