@@ -56,26 +56,15 @@ QByteArray SvgBytes(int width, int height, const std::string& title, const std::
 
 void WritePdf(const std::string& fileName, int pages, int width, int height, const std::string& title,
               const std::function<void(Canvas&, int page)>& draw) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  {
-    QPdfWriter writer(&buffer);
-    writer.setResolution(kPixelsPerInch);
-    writer.setPageLayout(QPageLayout(QPageSize(QSizeF(width * kPointsPerPixel, height * kPointsPerPixel), QPageSize::Point),
-                                     QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Point));
-    writer.setTitle(QString::fromStdString(title));
-    writer.setCreator(QStringLiteral("Quorvane"));
-    QPainter painter;
-    if (!painter.begin(&writer)) throw EToolkitError("Cannot create file \"" + fileName + "\". The PDF writer failed");
-    // A page of the PDF is one sheet the drawing's size, which shows it whole.
-    TPrintSheet whole;
-    whole.PartRight = width;
-    whole.PartBottom = height;
+  const QPageLayout layout(QPageSize(QSizeF(width * kPointsPerPixel, height * kPointsPerPixel), QPageSize::Point),
+                           QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Point);
+  // A page of the PDF is one sheet the drawing's size, which shows it whole.
+  TPrintSheet whole;
+  whole.PartRight = width;
+  whole.PartBottom = height;
+  WritePdfFile(fileName, layout, kPixelsPerInch, title, [&](QPainter& painter, QPagedPaintDevice& writer) {
     PaintDrawingSheets(painter, writer, {whole}, 1, width, height, pages, draw);
-    painter.end();
-  }
-  WriteBytes(fileName, bytes);
+  });
 }
 }  // namespace
 
@@ -127,4 +116,23 @@ void PaintDrawingSheets(QPainter& painter, QPagedPaintDevice& device, const std:
       painter.restore();
     }
   }
+}
+
+void WritePdfFile(const std::string& fileName, const QPageLayout& layout, int resolution, const std::string& title,
+                  const std::function<void(QPainter&, QPagedPaintDevice&)>& paint) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  {
+    QPdfWriter writer(&buffer);
+    writer.setResolution(resolution);
+    writer.setPageLayout(layout);
+    writer.setTitle(QString::fromStdString(title));
+    writer.setCreator(QStringLiteral("Quorvane"));
+    QPainter painter;
+    if (!painter.begin(&writer)) throw EToolkitError("Cannot create file \"" + fileName + "\". The PDF writer failed");
+    paint(painter, writer);
+    painter.end();
+  }
+  WriteBytes(fileName, bytes);
 }

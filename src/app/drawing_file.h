@@ -10,6 +10,7 @@
 #include "print_job.h"
 
 class Canvas;
+class QPageLayout;
 class QPagedPaintDevice;
 class QPainter;
 
@@ -33,3 +34,9 @@ void WriteDrawingFile(const std::string& fileName, TDrawingFormat format, int wi
 void PaintDrawingSheets(QPainter& painter, QPagedPaintDevice& device, const std::vector<TPrintSheet>& sheets,
                         double unitPixels, int width, int height, int pages,
                         const std::function<void(Canvas&, int page)>& draw);
+
+// A PDF of pages of the layout at the resolution (pixels an inch), painted by paint and written as
+// every file of the editor is: the file replaced only when the whole PDF was written; EToolkitError
+// "Cannot create file ..." when it cannot be.
+void WritePdfFile(const std::string& fileName, const QPageLayout& layout, int resolution, const std::string& title,
+                  const std::function<void(QPainter&, QPagedPaintDevice&)>& paint);

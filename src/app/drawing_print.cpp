@@ -1,11 +1,13 @@
 #include "drawing_print.h"
 
 #include <QPageLayout>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 
 #include <exception>
+#include <vector>
 
 #include "drawing_file.h"
 #include "toolkit_error.h"
@@ -16,17 +18,24 @@ constexpr double kMillimetresPerInch = 25.4;
 
 void PrintDrawingOn(QPrinter& printer, const TPrintJob& job, int width, int height, int pages,
                     const std::function<void(Canvas&, int page)>& draw) {
-  QPainter painter;
-  if (!painter.begin(&printer)) {
-    const QString file = printer.outputFileName();
-    throw EToolkitError(file.isEmpty() ? std::string("The printer cannot print")
-                                       : "Cannot create file \"" + file.toStdString() + "\"");
-  }
   // The painter's units are the printer's pixels, from the top left of the printable area.
   const QRectF area = printer.pageLayout().paintRect(QPageLayout::Millimeter);
   const double unitPixels = printer.resolution() / kMillimetresPerInch;
-  PaintDrawingSheets(painter, printer, PrintSheets(job, width, height, area.width(), area.height()), unitPixels, width,
-                     height, pages, draw);
+  const std::vector<TPrintSheet> sheets = PrintSheets(job, width, height, area.width(), area.height());
+  const auto paint = [&](QPainter& painter, QPagedPaintDevice& device) {
+    PaintDrawingSheets(painter, device, sheets, unitPixels, width, height, pages, draw);
+  };
+  // Printed into a PDF file (not to a printer, nor for the preview, which paints on an engine of its
+  // own), the sheets replace the file only once all of them are written, as every file of the editor.
+  const QString file = printer.outputFileName();
+  if (printer.outputFormat() == QPrinter::PdfFormat && !file.isEmpty() && printer.paintEngine() &&
+      printer.paintEngine()->type() == QPaintEngine::Pdf) {
+    WritePdfFile(file.toStdString(), printer.pageLayout(), printer.resolution(), printer.docName().toStdString(), paint);
+    return;
+  }
+  QPainter painter;
+  if (!painter.begin(&printer)) throw EToolkitError("The printer cannot print");
+  paint(painter, printer);
   painter.end();
 }
 

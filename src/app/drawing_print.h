@@ -13,8 +13,9 @@ class QPrinter;
 class QWidget;
 
 // Paints every page of the drawing of width by height pixels on the printer's sheets, as the job
-// lays them on the printable area of the printer's page as it is set now (its size and orientation);
-// EToolkitError when the printer cannot be painted on.
+// lays them on the printable area of the printer's page as it is set now (its size and orientation).
+// A PDF file it prints into is replaced only when every sheet was written; EToolkitError when the
+// printer cannot be painted on or the file cannot be written.
 void PrintDrawingOn(QPrinter& printer, const TPrintJob& job, int width, int height, int pages,
                     const std::function<void(Canvas&, int page)>& draw);
 
