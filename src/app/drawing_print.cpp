@@ -56,6 +56,8 @@ void PreviewAndPrint(QPrinter& printer, QWidget* parent, const TPrintJob& job, i
       PrintDrawingOn(*target, job, width, height, pages, draw);
     } catch (const std::exception& error) {
       failure = error.what();
+    } catch (...) {
+      failure = "An unexpected error occurred.";
     }
   });
   preview.exec();
