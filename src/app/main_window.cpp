@@ -122,7 +122,8 @@ void TfMain::bindKeys() {
        command([this] { panel_->RedoCommand(); }));
   bind({QKeySequence(Qt::CTRL | Qt::Key_S)}, command([this] { panel_->SaveDiagramCommand(); }));
   bind({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}, command([this] { panel_->SaveDiagramAsCommand(); }));
-  bind({QKeySequence(Qt::CTRL | Qt::Key_O)}, command([this] { panel_->LoadDiagramCommand(); }));
+  bind({QKeySequence(Qt::CTRL | Qt::Key_O)}, command([this] { panel_->LoadDiagramCommand(true); }));
+  bind({QKeySequence(Qt::CTRL | Qt::Key_P)}, command([this] { panel_->PrintCommand(); }));
   // What was pressed last goes, as its menu's removal: a row, a box, or the selected entity.
   bind({QKeySequence(Qt::Key_Delete)}, command([this] { panel_->DeleteCommand(); }));
   // Everything on the page selected; the text fields of dialogs keep their own Ctrl+A.

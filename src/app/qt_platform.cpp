@@ -20,6 +20,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QSpacerItem>
@@ -33,6 +34,7 @@
 
 #include "diagram_host.h"
 #include "drawing_file.h"
+#include "drawing_print.h"
 #include "qt_bitmap.h"
 
 namespace {
@@ -427,6 +429,12 @@ std::unique_ptr<Bitmap> QtPlatform::CreateBitmap() { return std::make_unique<QtB
 void QtPlatform::SaveDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
                                  const std::string& title, int pages, const std::function<void(Canvas&, int page)>& draw) {
   WriteDrawingFile(fileName, format, width, height, title, pages, draw);
+}
+
+void QtPlatform::PrintDrawing(const TPrintJob& job, int width, int height, const std::string& title, int pages,
+                              const std::function<void(Canvas&, int page)>& draw) {
+  if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  PreviewAndPrint(*printer_, mainWindow_, job, width, height, title, pages, draw);
 }
 
 std::string QtPlatform::SvgDrawing(int width, int height, const std::string& title, const std::function<void(Canvas&)>& draw) {

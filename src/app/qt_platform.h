@@ -14,6 +14,7 @@
 #include "qt_canvas.h"
 
 class DiagramHost;
+class QPrinter;
 class QScreen;
 
 // "Desc|*.ERD|Other|*.a;*.b" as a Qt file dialog filter, each pattern in upper and lower case too:
@@ -54,6 +55,8 @@ class QtPlatform : public Platform {
                        const std::string& title, int pages, const std::function<void(Canvas&, int page)>& draw) override;
   std::string SvgDrawing(int width, int height, const std::string& title,
                          const std::function<void(Canvas&)>& draw) override;
+  void PrintDrawing(const TPrintJob& job, int width, int height, const std::string& title, int pages,
+                    const std::function<void(Canvas&, int page)>& draw) override;
   Canvas& MeasureCanvas() override { return measureCanvas_; }
   void Invalidate(Control& control) override;
   void BeginDrag(Control& control) override;
@@ -67,4 +70,6 @@ class QtPlatform : public Platform {
   QPointer<QWidget> mainWindow_;
   QPointer<DiagramHost> host_;
   QtCanvas measureCanvas_;
+  // Made at the first print and kept, so that the printer, paper and settings chosen stay chosen.
+  std::unique_ptr<QPrinter> printer_;
 };

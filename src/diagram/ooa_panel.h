@@ -219,8 +219,9 @@ class TOOAPanel : public Control {
   // page, the first page left becomes active (none when no page is left).
   void RemovePage(const std::string& page);
 
-  // The surface menu's commands on the whole diagram.
-  void LoadDiagramCommand();
+  // The surface menu's commands on the whole diagram. The menu's load names no folder to start in;
+  // Ctrl+O, the editor's own key for it, starts in the last folder used.
+  void LoadDiagramCommand(bool inLastFolder = false);
   void CloseDiagramCommand();
   void SaveDiagramCommand();
   void SaveDiagramAsCommand();
@@ -262,6 +263,16 @@ class TOOAPanel : public Control {
   // filter or the name's extension says, proposed under the diagram's name in its folder (nothing
   // without the file layer).
   void ExportDocumentationCommand();
+  // "-> Print..." and Ctrl+P: the print form (the pages, the sheets; the last print's answers
+  // proposed), then the printer's dialogs; the pages drawn as their PDF is, the active page shown
+  // again afterwards.
+  void PrintCommand();
+  // Draws the page-th of the pages, shown first (ShowPage); with no pages, the active page as it
+  // stands. Every drawing of several pages (their PDF, a print, the documents' pictures) draws a
+  // page this way.
+  void DrawPageOf(const std::vector<std::string>& pages, int page, Canvas& canvas);
+  // Runs the action, then shows the page that was active before it again, also when it fails.
+  void KeepingActivePage(const std::function<void()>& action);
   // The database imports of the surface menu's "Import" group (nothing without the file layer).
   void ImportDatabaseFileCommand();
   void ImportPostgresCommand();
@@ -374,6 +385,7 @@ class TOOAPanel : public Control {
   int bitmapHeight_ = 0;
   int lastMouseX_ = 0;
   int lastMouseY_ = 0;
+  TPrintJob printJob_;  // the last print's, proposed by the next
   TPoint dragGrab_;
   // By creation order; set up in the constructor, where entities are a complete type.
   TNameIndex<TEntity> entityIndex_;

@@ -1,6 +1,8 @@
 // The surface menu and its commands on the diagram as a whole: files, the page editor, schema
 // import and picture export.
+#include <algorithm>
 #include <filesystem>
+#include <optional>
 
 #include "editor_window.h"
 #include "ooa_panel.h"
@@ -146,6 +148,40 @@ void TOOAPanel::ExportDocumentationCommand() {
   if (chosen && MayWritePicture(*chosen, options.Title)) FileHandlers.ExportDocumentation(*this, *chosen);
 }
 
+void TOOAPanel::PrintCommand() {
+  const std::optional<TFormAnswer> answer = platform_.AskForm(PrintJobForm(printJob_, static_cast<int>(ownPageList_.size())));
+  if (!answer) return;
+  printJob_ = PrintJobOf(*answer, printJob_);
+  // The active page as it stands, or every page of the page list in its order.
+  const std::vector<std::string> pages = printJob_.Pages == TPrintPages::All ? ownPageList_ : TEntryList();
+  const int count = std::max<int>(1, static_cast<int>(pages.size()));
+  const std::string active = activePageName_;
+  KeepingActivePage([&] {
+    platform_.PrintDrawing(printJob_, Width(), Height(), diagramName_, count, [&](Canvas& canvas, int page) {
+      DrawPageOf(pages, page, canvas);
+      // The preview draws every page again whenever its sheets change; the window behind it goes on
+      // showing the active page meanwhile.
+      if (!pages.empty() && page + 1 == count) ShowPage(active);
+    });
+  });
+}
+
+void TOOAPanel::DrawPageOf(const std::vector<std::string>& pages, int page, Canvas& canvas) {
+  if (page >= 0 && static_cast<size_t>(page) < pages.size()) ShowPage(pages[static_cast<size_t>(page)]);
+  DrawPicture(canvas, Width(), Height());
+}
+
+void TOOAPanel::KeepingActivePage(const std::function<void()>& action) {
+  const std::string active = activePageName_;
+  try {
+    action();
+  } catch (...) {
+    ShowPage(active);
+    throw;
+  }
+  ShowPage(active);
+}
+
 void TOOAPanel::SavePictureFile(const std::string& fileName) {
   // The picture is what the name says it is: a file named page.png that held bitmap bytes would be
   // refused or misread by whatever opens it. Every other name is a Windows bitmap.
@@ -166,12 +202,12 @@ void TOOAPanel::SavePictureFile(const std::string& fileName) {
   }
 }
 
-void TOOAPanel::LoadDiagramCommand() {
+void TOOAPanel::LoadDiagramCommand(bool inLastFolder) {
   FileDialogOptions options;
   options.Filter = "ER Diagram File|*.ERD";
   options.DefaultExt = "*.ERD";
   // The last folder used (opened from, saved to, or the newest recent diagram's before either).
-  options.InitialDir = diagramFolder_;
+  if (inLastFolder) options.InitialDir = diagramFolder_;
   const auto chosen = platform_.OpenFileDialog(options);
   if (!chosen) return;
   OpenDiagramCommand(*chosen);

@@ -62,6 +62,8 @@ TOwnSurfaceItems::TOwnSurfaceItems(TOOAPanel& panel, PopupMenu& menu) {
   exports.Add("-> Export Page As...", [p] { p->ExportPageCommand(); });
   exports.Add("-> Export SQL...", [p] { if (p->FileHandlers.ExportSql) p->FileHandlers.ExportSql(*p); });
   exports.Add("-> Export Documentation...", [p] { p->ExportDocumentationCommand(); });
+  // Paper is one more way out of the diagram, drawn as the PDF export draws it.
+  exports.Add("-> Print...", [p] { p->PrintCommand(); });
   recent_ = &menu.AddSubmenu("Recent Diagrams");
   panel_ = p;
   // Taken once the menu's own items are all added: an item stays where it is until the next one.

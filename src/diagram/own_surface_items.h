@@ -1,7 +1,7 @@
 // The editor's own items of the surface menu: after the diagram's fourteen, behind one separator,
 // "-> Undo " and "-> Redo " naming the step they would take back or do again, then one submenu per
 // group of commands ("View": the zoom; "Arrange": the page or the selection laid out anew, the selection aligned or spread evenly; "Import": databases;
-// "Export": the page as a picture, the model as an SQL script, the diagram's documentation; "Recent Diagrams": the diagrams opened or saved last), so that the menu stays short as commands arrive. Built once and
+// "Export": the page as a picture, the model as an SQL script, the diagram's documentation, a print; "Recent Diagrams": the diagrams opened or saved last), so that the menu stays short as commands arrive. Built once and
 // kept current as the history and the view's zoom change.
 #pragma once
 

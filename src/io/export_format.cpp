@@ -14,11 +14,6 @@
 #include "toolkit_error.h"
 
 namespace {
-void ShowPage(TOOAPanel& panel, const std::string& page) {
-  panel.SetActivePageName(page);
-  panel.ShowActivePage();
-}
-
 void WritePicture(TOOAPanel& panel, const std::string& fileName) { panel.SavePictureFile(fileName); }
 
 // The PNG picture drawn at the scale into a picture of its own: the panel's own keeps its size.
@@ -36,10 +31,7 @@ void WriteScaledPicture(TOOAPanel& panel, const std::string& fileName, int scale
 void WritePdfPages(TOOAPanel& panel, const std::string& fileName, const std::vector<std::string>& pages) {
   panel.GetPlatformRef().SaveDrawingFile(fileName, TDrawingFormat::Pdf, panel.Width(), panel.Height(),
                                          panel.DiagramName(), static_cast<int>(pages.size()),
-                                         [&](Canvas& canvas, int page) {
-                                           ShowPage(panel, pages[static_cast<size_t>(page)]);
-                                           panel.DrawPicture(canvas, panel.Width(), panel.Height());
-                                         });
+                                         [&](Canvas& canvas, int page) { panel.DrawPageOf(pages, page, canvas); });
 }
 }  // namespace
 
@@ -160,7 +152,7 @@ void ExportAllPages(TOOAPanel& panel, const TExportFormat& format, const std::st
       for (const std::string& page : pages) {
         std::string pageFile = PageFileName(fileName, page);
         for (int n = 2; !written.insert(pageFile).second; ++n) pageFile = PageFileName(fileName, page + "_" + std::to_string(n));
-        ShowPage(panel, page);
+        panel.ShowPage(page);
         (write ? write : format.Write)(panel, pageFile);
       }
       return;

@@ -416,21 +416,14 @@ void AppendInlineSvg(std::string& out, std::string_view svg, const std::string& 
 }
 
 std::vector<std::string> PageDrawings(TOOAPanel& panel) {
-  const std::string active = panel.ActivePageName();
+  const TEntryList pages = panel.OwnPageList();
   std::vector<std::string> drawings;
-  const int width = panel.Width();
-  const int height = panel.Height();
-  try {
-    for (const std::string& page : panel.OwnPageList()) {
-      panel.ShowPage(page);
-      drawings.push_back(panel.GetPlatformRef().SvgDrawing(width, height, page,
-                                                           [&](Canvas& canvas) { panel.DrawPicture(canvas, width, height); }));
-    }
-  } catch (...) {
-    panel.ShowPage(active);
-    throw;
-  }
-  panel.ShowPage(active);
+  panel.KeepingActivePage([&] {
+    for (size_t page = 0; page < pages.size(); ++page)
+      drawings.push_back(panel.GetPlatformRef().SvgDrawing(panel.Width(), panel.Height(), pages[page], [&](Canvas& canvas) {
+        panel.DrawPageOf(pages, static_cast<int>(page), canvas);
+      }));
+  });
   return drawings;
 }
 

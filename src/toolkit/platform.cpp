@@ -10,6 +10,10 @@ void Platform::SaveDrawingFile(const std::string& fileName, TDrawingFormat, int,
   throw EToolkitError("Cannot create file \"" + fileName + "\". No drawing can be written here");
 }
 
+void Platform::PrintDrawing(const TPrintJob&, int, int, const std::string&, int, const std::function<void(Canvas&, int)>&) {
+  throw EToolkitError("Nothing can be printed here");
+}
+
 std::string Platform::SvgDrawing(int, int, const std::string&, const std::function<void(Canvas&)>&) {
   throw EToolkitError("No drawing can be made here");
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bitmap.h"
+#include "print_job.h"
 
 class Canvas;
 class Control;
@@ -157,6 +158,13 @@ class Platform {
   virtual void SaveDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
                                const std::string& title, int pages,
                                const std::function<void(Canvas&, int page)>& draw);
+  // Prints a drawing of width by height pixels, of as many pages as asked, each on one sheet or
+  // spread over the job's sheets; draw paints each page (numbered from 0) as SaveDrawingFile does,
+  // and may be asked again for every page while the user looks at the sheets. The window shows its
+  // printer's dialogs first: nothing is printed when the user cancels there. A platform without a
+  // printer refuses with EToolkitError.
+  virtual void PrintDrawing(const TPrintJob& job, int width, int height, const std::string& title, int pages,
+                            const std::function<void(Canvas&, int page)>& draw);
   // The same drawing of one page as the text of an SVG document, made in memory: for a document
   // that holds the drawing inside it. A platform without picture writers refuses it with
   // EToolkitError.

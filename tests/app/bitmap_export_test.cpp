@@ -2,6 +2,7 @@
 // relation and event lines where the anchor points put them, and nothing of what is off the page.
 #include <QColor>
 #include <QImage>
+#include <QPrinter>
 
 #include <gtest/gtest.h>
 
@@ -10,9 +11,12 @@
 
 #include "diagram_file_reader.h"
 #include "diagram_file_writer.h"
+#include "drawing_print.h"
+#include "editor_panel.h"
 #include "entity.h"
 #include "entity_event.h"
 #include "headless_platform.h"
+#include "io_test_support.h"
 #include "method.h"
 #include "ooa_panel.h"
 #include "property.h"
@@ -247,4 +251,37 @@ TEST(PictureAfterChanges, ShowsWhatTheScreenShows) {
     for (const Probe& probe : probes)
       EXPECT_EQ(image.pixel(probe.at), probe.colour) << name << " at " << probe.at.x() << "," << probe.at.y();
   }
+}
+
+// Printed to a PDF file through QPrinter: the job's sheets on the paper in its orientation; a page
+// fitted to one sheet holds its --export PDF's text in the order drawn (reading order varies by scale).
+TEST(Print, ToAPdfFileTheJobsSheetsWithTheExportsDrawing) {
+  TTempFolder folder;
+  HeadlessPlatform platform;
+  TOOAPanel panel(platform);
+  SetUpEditorPanel(panel);
+  panel.OpenDiagramFile(QUORVANE_EXAMPLES_DIR "/shop.ERD");
+  const auto print = [&](const TPrintJob& job, const std::string& file) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(file));
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(job.Orientation == TSheetOrientation::Landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    const TEntryList printed = job.Pages == TPrintPages::All ? panel.OwnPageList() : TEntryList();
+    PrintDrawingOn(printer, job, panel.Width(), panel.Height(), std::max<int>(1, static_cast<int>(printed.size())),
+                   [&](Canvas& canvas, int page) { panel.DrawPageOf(printed, page, canvas); });
+    return Shell("pdfinfo " + file + " | grep '^Page'");
+  };
+  const std::pair<TPrintJob, const char*> cases[] = {
+      {{TPrintPages::Active, 1, 1, 10, TSheetOrientation::Portrait}, "Pages:           1\nPage size:       595 x 842"},
+      {{TPrintPages::Active, 3, 2, 10, TSheetOrientation::Landscape}, "Pages:           6\nPage size:       842 x 595"},
+      {{TPrintPages::All, 2, 1, 0, TSheetOrientation::Portrait}, "Pages:           6\nPage size:       595 x 842"},
+  };
+  for (const auto& [job, sheets] : cases)
+    EXPECT_NE(print(job, folder / "sheets.pdf").find(sheets), std::string::npos) << sheets;
+  print(cases[0].first, folder / "printed.pdf");
+  panel.SavePictureFile(folder / "exported.pdf");
+  const std::string text = Shell("pdftotext -raw " + folder / "exported.pdf" + " -");
+  EXPECT_NE(text.find("Customer"), std::string::npos) << text;
+  EXPECT_EQ(Shell("pdftotext -raw " + folder / "printed.pdf" + " -"), text);
 }

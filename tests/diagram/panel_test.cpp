@@ -72,6 +72,7 @@ TEST_F(Panel, SurfaceMenuCaptionsInOrder) {
       "-> Export Page As...",
       "-> Export SQL...",
       "-> Export Documentation...",
+      "-> Print...",
       "Recent Diagrams",
       "(none)",
   };
@@ -894,6 +895,29 @@ TEST_F(Panel, BitmapExportCommand) {
   platform.CancelFile();
   panel.SurfaceMenu().Find("-> Export Page As...")->Click();
   EXPECT_EQ(platform.CallsOf("Save").back().File.FileName, "/data/In_Out_New_Draft.png");
+}
+
+// "-> Print...": the form (closed, nothing printed; answers held in range, proposed next), then the printer
+// with the job: every page in turn (the active one shown again after, as the next finds it) or the active one.
+TEST_F(Panel, PrintCommandPrintsThePagesTheFormAsksFor) {
+  AddPage("P1");
+  AddEntity("Customer");
+  AddPage("P2");
+  panel.ShowPage("P2");
+  AddEntity("Invoice");
+  platform.CancelForm().Fill({1, {2, 99, -5}, {true}}).Fill({0, {1, 1, 7}, {}});
+  panel.SurfaceMenu().Find("-> Print...")->Click();
+  panel.PrintCommand();
+  EXPECT_EQ(platform.Drawing.Texts(), (std::vector<std::string>{"Customer", "Invoice"}));
+  panel.PrintCommand();
+  EXPECT_EQ(platform.Drawing.Texts(), (std::vector<std::string>{"Invoice"}));
+  EXPECT_EQ(platform.Prints, (std::vector<TPrintJob>{{TPrintPages::All, 2, TPrintJob::MostSheets, 0, TSheetOrientation::Landscape},
+                                                     {TPrintPages::Active, 1, 1, 7, TSheetOrientation::Landscape}}));
+  std::vector<std::string> calls;
+  for (const auto& call : platform.Calls)
+    if (call.Kind == "Form" || call.Kind == "Print") calls.push_back(call.Text);
+  EXPECT_EQ(calls, (std::vector<std::string>{"1 (each page fitted to one sheet)", "1 (each page fitted to one sheet)",
+                                             "2048x2048 2 pages", "40 (20 for each page)", "2048x2048 1 pages"}));
 }
 
 // Delete removes what was pressed last, as its menu's removal does, one step that undo takes back;

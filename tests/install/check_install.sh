@@ -59,7 +59,7 @@ head -1 "$usr/share/quorvane/examples/shop.ERD" | grep -q '^@ERDIAGRAM' || fail 
 (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/package" >/dev/null) || fail "cpack"
 package="$(ls "$work"/package/quorvane_*.deb)"
 depends="$(dpkg-deb -f "$package" Depends)"
-for library in libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 fonts-dejavu-core; do
+for library in libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libqt6printsupport6 fonts-dejavu-core; do
   [[ "$depends" == *"$library"* ]] || fail "Depends lacks $library: $depends"
 done
 contents="$(dpkg-deb -c "$package")"

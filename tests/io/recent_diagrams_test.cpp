@@ -73,12 +73,15 @@ TEST_F(RecentDiagramsMenu, NewestFirstTenAtMostMissingLeftOutAndChoosingOpens) {
   EXPECT_EQ(Captions().size(), 8u);
   EXPECT_EQ(panel.DiagramFile(), saved[4]);
 
-  // The next editor starts its file dialogs in the newest one's folder.
+  // The next editor starts Ctrl+O's dialog in the newest one's folder; the menu's names none.
   ScriptedPlatform other;
   TOOAPanel next{other};
   KeepRecentDiagrams(next, recent, {}, {});
   EXPECT_EQ(next.RecentDiagrams().front(), saved[4]);
   other.CancelFile();
-  next.LoadDiagramCommand();
+  next.LoadDiagramCommand(true);
   EXPECT_EQ(other.CallsOf("Open").back().File.InitialDir, Cat(temp.Path().string(), "/"));
+  other.CancelFile();
+  next.SurfaceMenu().Find("-> Load Diagram ")->Click();
+  EXPECT_EQ(other.CallsOf("Open").back().File.InitialDir, "");
 }

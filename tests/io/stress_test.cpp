@@ -803,6 +803,9 @@ class StressRun : private THostWindow {
       allowed_ = given ? "Cannot connect to the PostgreSQL database" : "";
     } else if (caption == "-> Load Diagram ") {
       LoadAndCheck();
+    } else if (caption == "-> Print...") {  // every page or the active one drawn, or the form closed
+      if (Below(3) == 0) platform_.CancelForm();
+      else platform_.Fill({Below(2), {1 + Below(3), 1 + Below(3), Below(20)}, {Below(2) == 0}});
     } else if (caption == "-> Save Diagram To BitMap File" || caption == "-> Export Page As..." ||
                caption == "-> Export Documentation..." || caption == "-> Export SQL...") {
       if (caption == "-> Export SQL...") ChoiceAnswer({"PostgreSQL", "MySQL", "SQLite"});

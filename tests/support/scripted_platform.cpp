@@ -184,3 +184,11 @@ void ScriptedPlatform::SaveDrawingFile(const std::string& fileName, TDrawingForm
   for (int page = 0; page < pages; ++page) draw(Drawing, page);
 }
 
+
+void ScriptedPlatform::PrintDrawing(const TPrintJob& job, int width, int height, const std::string& title, int pages,
+                                    const std::function<void(Canvas&, int page)>& draw) {
+  Calls.push_back({"Print", title, IntToText(width) + "x" + IntToText(height) + " " + IntToText(pages) + " pages", {}, {}, {}});
+  Prints.push_back(job);
+  Drawing.Clear();
+  for (int page = 0; page < pages; ++page) draw(Drawing, page);
+}

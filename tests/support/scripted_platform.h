@@ -62,6 +62,10 @@ class ScriptedPlatform : public Platform {
   // when not one) as its default; every page is drawn on Drawing.
   void SaveDrawingFile(const std::string& fileName, TDrawingFormat format, int width, int height,
                        const std::string& title, int pages, const std::function<void(Canvas&, int page)>& draw) override;
+  // Recorded as "Print", "WIDTHxHEIGHT N pages" its text, the job in Prints; every page drawn on Drawing.
+  void PrintDrawing(const TPrintJob& job, int width, int height, const std::string& title, int pages,
+                    const std::function<void(Canvas&, int page)>& draw) override;
+  std::vector<TPrintJob> Prints;
   // Recorded as "Drawing" with the title as its text and "WIDTHxHEIGHT svg" as its default; drawn on
   // Drawing. The document has what a real one has around its drawing: an XML declaration, a doctype,
   // the title, and an id with a reference to it.
