@@ -298,8 +298,25 @@ void DeferredCanvas::markCoveredRuns(Op& op) {
     // is not looked at pixel by pixel): the others keep their places here, uncovered. A wide pen's
     // walk looks at each run, and a long line crossing the edge of the part painted, on a device of
     // many pixels to each of the view's, is most of what it draws: runs out of sight stay uncovered.
-    if (pen == 1 && (!sight.contains(a.X, a.Y) || !sight.contains(b.X, b.Y))) {
-      coveredRuns_.resize(coveredRuns_.size() + static_cast<size_t>(line.Runs(kRunSteps)), 0);
+    if (!sight.contains(a.X, a.Y) || !sight.contains(b.X, b.Y)) {
+      const size_t first = coveredRuns_.size();
+      coveredRuns_.resize(first + static_cast<size_t>(line.Runs(kRunSteps)), 0);
+      double from = 0;
+      double to = 1;
+      if (pen == 1 || !SegmentComesNear(a, b, sight, &from, &to)) continue;
+      // Only the runs near the part in sight are looked at: the rest lie out of it.
+      const long long steps = line.Steps();
+      const long long firstRun = std::max<long long>(0, static_cast<long long>(from * steps) / kRunSteps - 1);
+      const long long lastRun = std::min<long long>(line.Runs(kRunSteps), static_cast<long long>(to * steps) / kRunSteps + 2);
+      for (long long run = firstRun; run < lastRun; ++run) {
+        const TPoint start = line.At(run * kRunSteps);
+        const TPoint next = (run + 1) * kRunSteps <= steps ? line.At((run + 1) * kRunSteps) : b;
+        const QPoint least(std::min(start.X, next.X) - before, std::min(start.Y, next.Y) - before);
+        const QPoint most(std::max(start.X, next.X) + after, std::max(start.Y, next.Y) + after);
+        const bool covered = coverMap_.BlocksCovered(least, most);
+        coveredRuns_[first + static_cast<size_t>(run)] = covered;
+        anyCovered |= covered;
+      }
       continue;
     }
     // A run's pixels lie between its start and the next run's start, both ends taken.
