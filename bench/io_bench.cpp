@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "diagram_clipboard.h"
 #include "diagram_diff.h"
 #include "diagram_file_reader.h"
 #include "diagram_file_writer.h"
@@ -152,6 +153,46 @@ void BM_SqlScriptOf(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
 }
 
+// Ctrl+C and Ctrl+V of 1,000 entities shown on the active page of a generated diagram (state.range(0)
+// entities), the paste with its step and page showing, taken back by an undo outside the timing.
+struct TClipboardFixture {
+  QuietPlatform platform;
+  TOOAPanel panel{platform};
+  std::string text;
+};
+TClipboardFixture& ClipboardOf(int entityCount) {
+  static std::map<int, std::unique_ptr<TClipboardFixture>> fixtures;
+  auto& fixture = fixtures[entityCount];
+  if (!fixture) {
+    fixture = std::make_unique<TClipboardFixture>();
+    fixture->panel.SetBounds(0, 0, TOOAPanel::EditorSurfaceSize, TOOAPanel::EditorSurfaceSize);
+    BuildGeneratedDiagram(fixture->panel, entityCount);
+    std::vector<TPlacedControl*> copied;
+    for (const auto& entity : fixture->panel.Entities())
+      if (entity->Visible() && copied.size() < 1000) copied.push_back(entity.get());
+    fixture->panel.SelectObjects(copied);
+    fixture->text = CopyCommand(fixture->panel);
+  }
+  return *fixture;
+}
+
+void BM_Copy1000Entities(benchmark::State& state) {
+  TClipboardFixture& fixture = ClipboardOf(static_cast<int>(state.range(0)));
+  for (auto _ : state) benchmark::DoNotOptimize(CopyCommand(fixture.panel).size());
+}
+
+void BM_Paste1000Entities(benchmark::State& state) {
+  TClipboardFixture& fixture = ClipboardOf(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    if (!PasteCommand(fixture.panel, fixture.text, {40, 40})) state.SkipWithError("nothing pasted");
+    state.PauseTiming();
+    fixture.panel.History().Undo();
+    state.ResumeTiming();
+  }
+}
+
+BENCHMARK(BM_Copy1000Entities)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Paste1000Entities)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SqlScriptOf)->Arg(1000)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DiagramFileText)->Arg(1000)->Arg(5000)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveDiagramFile)->Arg(1000)->Arg(5000)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);

@@ -123,6 +123,8 @@ class TOOAPanel : public Control {
   void SelectAllOnPage();
   // Escape: nothing selected, the selected entity neither.
   void ClearSelection();
+  // The selection becomes these objects, those of them shown (a paste selects what it made).
+  void SelectObjects(const std::vector<TPlacedControl*>& objects);
   // The band: every object shown that it encloses; with Ctrl added to what was selected.
   bool SelectsByBand() const override { return true; }
   void BandSelect(const TRect& band, TShiftState shift) override;

@@ -91,6 +91,15 @@ void TOOAPanel::ClearSelection() {
   SelectionWasChanged(changed);
 }
 
+void TOOAPanel::SelectObjects(const std::vector<TPlacedControl*>& objects) {
+  ClearSelection();
+  std::vector<TPlacedControl*> shown = objects;
+  std::erase_if(shown, [](const TPlacedControl* object) { return !object->Visible(); });
+  selection_.Set(shown);
+  Invalidate();
+  SelectionWasChanged({});
+}
+
 void TOOAPanel::BandSelect(const TRect& band, TShiftState shift) {
   if (!(shift & ssCtrl)) selection_.Clear();
   std::vector<TPlacedControl*> changed;

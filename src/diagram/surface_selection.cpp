@@ -34,6 +34,12 @@ void TSurfaceSelection::Clear() {
   at_.clear();
 }
 
+void TSurfaceSelection::Set(const std::vector<TPlacedControl*>& objects) {
+  Clear();
+  for (TPlacedControl* object : objects)
+    if (at_.emplace(object, held_.size()).second) held_.push_back({object, object->LifeToken()});
+}
+
 void TSurfaceSelection::Prune() const {
   if (std::none_of(held_.begin(), held_.end(), [](const THeld& held) { return held.Alive.expired(); })) return;
   std::erase_if(held_, [](const THeld& held) { return held.Alive.expired(); });

@@ -17,6 +17,9 @@ class TSurfaceSelection {
   bool Toggle(TPlacedControl& object);
   void Add(TPlacedControl& object);
   void Clear();
+  // Holds exactly these objects, in this order, once each: one pass, where adding them one by one
+  // would look over the whole selection at each.
+  void Set(const std::vector<TPlacedControl*>& objects);
   bool Empty() const { return Size() == 0; }
   // The objects still alive, in the order they were gathered.
   std::vector<TPlacedControl*> Objects() const;

@@ -1,10 +1,13 @@
 #include "diagram_file_reader.h"
 
+#include <unordered_map>
+
 #include "diagram_file_words.h"
 #include "entity.h"
 #include "entity_event.h"
 #include "file_access.h"
 #include "method.h"
+#include "placement.h"
 #include "ooa_panel.h"
 #include "platform.h"
 #include "property.h"
@@ -53,9 +56,18 @@ class TPartialShow {
   TOOAPanel& panel_;
 };
 
+// What a paste reads besides a load: the entities it made by the names the text gives them (the
+// ends and owners of its boxes name them so), and the names they had there where they were renamed.
+struct TPasteNames {
+  std::unordered_map<std::string, TEntity*> ByTextName;  // upper case, as entity names compare
+  std::unordered_map<const TEntity*, std::string> Renamed;
+  std::string TextPage;  // the text's active page: its entries for that page are the ones pasted
+  std::vector<TPlacedControl*> Made;
+};
+
 class TDiagramReader {
  public:
-  explicit TDiagramReader(TOOAPanel& panel) : panel_(panel) {}
+  explicit TDiagramReader(TOOAPanel& panel, TPasteNames* paste = nullptr) : panel_(panel), paste_(paste) {}
 
   void Read(std::string_view text) {
     {
@@ -88,9 +100,44 @@ class TDiagramReader {
     if (entity) panel_.MarkForShow(*entity);
   }
 
+  // A paste ends quietly: what it read so far is pasted, and nothing asks the user about a text
+  // that merely lay on the clipboard.
   bool FormatError(const char* message) {
-    panel_.GetPlatformRef().ShowMessage(message);
+    if (!paste_) panel_.GetPlatformRef().ShowMessage(message);
     return false;
+  }
+
+  // An entity as the text names it: within a paste only one the paste made; names of entities the
+  // text does not hold are links to objects that are not there.
+  TEntity* EntityNamed(const std::string& name) const {
+    if (!paste_) return panel_.EntityByName(name);
+    const auto found = paste_->ByTextName.find(UpperCase(name));
+    return found == paste_->ByTextName.end() ? nullptr : found->second;
+  }
+  // A row's name as the text gives it, under the name its entity was given instead of the text's:
+  // the creation operations name rows and boxes after their entity.
+  std::string MemberName(const TEntity* entity, const std::string& name) const {
+    if (!paste_ || !entity) return name;
+    const auto renamed = paste_->Renamed.find(entity);
+    if (renamed == paste_->Renamed.end()) return name;
+    const std::string& old = renamed->second;
+    if (name.size() > old.size() && name[old.size()] == '_' && SameText(std::string_view(name).substr(0, old.size()), old))
+      return entity->Name() + name.substr(old.size());
+    return name;
+  }
+  // A name the text gives that a component name cannot be is left as the object has it.
+  static void SetNameIfValid(Control& object, const std::string& name) {
+    if (IsValidIdent(name)) object.SetName(name);
+  }
+  // A paste keeps the entries for the text's active page, moved to the active page here; a load
+  // every entry.
+  std::optional<std::string> EntryToRead(const std::string& value) const {
+    if (!paste_) return value;
+    if (PageOfEntryView(value) != paste_->TextPage) return std::nullopt;
+    return MakeEntry(panel_.ActivePageName(), LeftOfEntry(value), TopOfEntry(value)) + std::string(FlagsOfEntry(value));
+  }
+  void Made(TPlacedControl* object) {
+    if (paste_ && object) paste_->Made.push_back(object);
   }
 
   // Returns false when the line ends the reading.
@@ -103,7 +150,7 @@ class TDiagramReader {
         !IsSectionMarker(line, kSectionOpen, kMethodSection))
       ResolveCalls();
     if (IsSectionMarker(line, kSectionClose, kDiagramSection)) {
-      if (diagramOpen_ && panel_.OwnPageList().empty()) panel_.OwnPageList().push_back("NewPage1");
+      if (diagramOpen_ && !paste_ && panel_.OwnPageList().empty()) panel_.OwnPageList().push_back("NewPage1");
       diagramOpen_ = false;
     } else if (IsSectionMarker(line, kSectionClose, kEntitySection)) {
       ResolveCalls();
@@ -124,10 +171,11 @@ class TDiagramReader {
       if (diagramOpen_) return FormatError("File Format Error !! When Init Diagram !! ");
       section_ = TSection::Header;
       diagramOpen_ = true;
-      panel_.OwnPageList().clear();
+      if (!paste_) panel_.OwnPageList().clear();
     } else if (IsSectionMarker(line, kSectionOpen, kEntitySection)) {
       if (entity_) return FormatError("File Format Error !! When Create A Entity Object !! ");
       entity_ = &panel_.CreateEntity("NEWEntity", true);
+      Made(entity_);
       Mark(entity_);
       section_ = TSection::Entity;
     } else if (IsSectionMarker(line, kSectionOpen, kPropertySection)) {
@@ -193,7 +241,8 @@ class TDiagramReader {
         if (!entity_ || !property_) return;
         Mark(property_->OwnerEntity());
         if (key == kKeyName) {
-          property_->SetName(value);
+          if (paste_) SetNameIfValid(*property_, MemberName(entity_, value));
+          else property_->SetName(value);
         } else if (key == kKeyDesc) {
           property_->SetPropertyDesc(value);
           property_->UpdateMenuCaption();
@@ -217,13 +266,14 @@ class TDiagramReader {
         if (!entity_ || !method_) return;
         Mark(method_->OwnerEntity());
         if (key == kKeyName) {
-          method_->SetName(value);
+          if (paste_) SetNameIfValid(*method_, MemberName(entity_, value));
+          else method_->SetName(value);
         } else if (key == kKeyDesc) {
           method_->SetMethodDesc(value);
           method_->UpdateMenuCaption();
         } else if (key == kKeyCallMethod) {
           // Found when the entity's section ends, so that a row written after this one is found.
-          calls_.push_back({method_, value});
+          calls_.push_back({method_, MemberName(entity_, value)});
         } else if (key == kKeyCallDistance) {
           method_->SetCallMethodLineDistance(TextToIntDef(value, 15));
         }
@@ -239,6 +289,11 @@ class TDiagramReader {
   }
 
   void HeaderKey(std::string_view key, const std::string& value) {
+    // A paste takes nothing of the diagram the text came from but the page its objects stood on.
+    if (paste_) {
+      if (key == kKeyActivePage) paste_->TextPage = value;
+      return;
+    }
     TEntryList& pages = panel_.OwnPageList();
     if (key == kKeyDiagramName) {
       panel_.SetDiagramName(value.empty() ? "NewDiagram" : value);
@@ -258,13 +313,16 @@ class TDiagramReader {
     TEntity& entity = *entity_;
     Mark(&entity);
     if (key == kKeyName) {
-      entity.SetName(value);
+      if (paste_) PasteEntityName(entity, value);
+      else entity.SetName(value);
     } else if (key == kKeyDisplayPage) {
-      AddUnlessRepeated(entity, value);
+      const std::optional<std::string> entry = EntryToRead(value);
+      if (!entry) return;
+      AddUnlessRepeated(entity, *entry);
       // Nothing sets these back while reading: the final page showing takes both from the entry
       // of the active page.
-      if (EntryHidesProperty(value)) entity.SetShowProperty(false);
-      if (EntryHidesMethod(value)) entity.SetShowMethod(false);
+      if (EntryHidesProperty(*entry)) entity.SetShowProperty(false);
+      if (EntryHidesMethod(*entry)) entity.SetShowMethod(false);
     } else if (key == kKeyEntityType) {
       if (Holds(value, "Organization")) entity.SetEntityType(Et_Organization);
       if (Holds(value, "Form")) entity.SetEntityType(Et_Form);
@@ -280,22 +338,38 @@ class TDiagramReader {
     }
   }
 
+  // A pasted entity keeps the text's name unless an entity here bears it (the one its own creation
+  // gave it stays then); the text's boxes find it by the text's name either way.
+  void PasteEntityName(TEntity& entity, const std::string& name) {
+    if (!IsValidIdent(name)) return;
+    const TEntity* bearer = panel_.EntityByName(name);
+    if (!bearer || bearer == &entity) {
+      entity.SetName(name);
+    } else {
+      paste_->Renamed[&entity] = name;
+    }
+    paste_->ByTextName.emplace(UpperCase(name), &entity);
+  }
+
   // Owner, source and target lines make the entity they name current, found or not; a box's ends
   // only ever name entities read before it.
   template <class Box>
   void BoxKey(Box*& box, const TBoxFileWords& keys, std::string_view key, const std::string& value) {
     if (key == keys.Owner) {
-      entity_ = panel_.EntityByName(value);
+      entity_ = EntityNamed(value);
+      if (paste_) box = nullptr;
       if (entity_) {
         Mark(entity_);
         box = NewBox(*entity_, box);
+        Made(box);
       }
       return;
     }
     if (!box) return;
     Mark(box->OwnerEntity());
     if (key == kKeyName) {
-      box->SetName(value);
+      if (paste_) SetNameIfValid(*box, MemberName(box->OwnerEntity(), value));
+      else box->SetName(value);
     } else if (key == kKeyDesc) {
       SetBoxDesc(*box, value);
       box->UpdateMenuCaption();
@@ -304,33 +378,34 @@ class TDiagramReader {
     } else if (key == kKeyLeft) {
       box->SetLeft(TextToIntDef(value, 160));
     } else if (key == kKeyDisplayPage) {
-      AddUnlessRepeated(*box, value);
+      if (const std::optional<std::string> entry = EntryToRead(value)) AddUnlessRepeated(*box, *entry);
     }
     box->UpdateAnchors();
     // A row belongs to its entity: an end that is given another entity lets go of the row it had,
     // which would otherwise link the box to a row of an entity that is not its end.
     if (key == kKeySourceEntity) {
-      entity_ = panel_.EntityByName(value);
+      entity_ = EntityNamed(value);
       if (entity_ && entity_ != box->SourceEntity()) {
         box->SetSourceRow(nullptr);
         box->SetSourceEntity(entity_);
       }
     } else if (key == keys.SourceRow) {
       if (const TEntity* source = box->SourceEntity())
-        if (TRow* row = RowByName(*source, value, box)) box->SetSourceRow(row);
+        if (TRow* row = RowByName(*source, MemberName(source, value), box)) box->SetSourceRow(row);
     } else if (key == kKeyTargetEntity) {
-      entity_ = panel_.EntityByName(value);
+      entity_ = EntityNamed(value);
       if (entity_ && entity_ != box->TargetEntity()) {
         box->SetTargetRow(nullptr);
         box->SetTargetEntity(entity_);
       }
     } else if (key == keys.TargetRow) {
       if (const TEntity* target = box->TargetEntity())
-        if (TRow* row = RowByName(*target, value, box)) box->SetTargetRow(row);
+        if (TRow* row = RowByName(*target, MemberName(target, value), box)) box->SetTargetRow(row);
     }
   }
 
   TOOAPanel& panel_;
+  TPasteNames* paste_;
   TSection section_ = TSection::Header;
   bool diagramOpen_ = false;
   bool closedLast_ = false;  // the last marker read closes the diagram
@@ -389,4 +464,25 @@ void LoadDiagramFile(TOOAPanel& panel, const std::string& fileName) {
   const std::optional<std::string> bytes = ReadWholeFile(fileName);
   if (!bytes) return;
   LoadDiagramText(panel, *bytes, fileName);
+}
+
+std::vector<TPlacedControl*> ReadDiagramTextInto(TOOAPanel& panel, std::string_view bytes) {
+  std::string converted;
+  std::string_view text = WithoutByteOrderMark(bytes);
+  if (!IsValidUtf8(text)) {
+    converted = DecodeFileText(bytes);
+    text = converted;
+  }
+  // Diagram text opens the diagram before anything else: other text that merely holds a marker
+  // somewhere is not taken for a diagram.
+  std::string_view rest = text;
+  std::string_view first;
+  while (!rest.empty() && first.empty()) first = TrimView(NextLine(rest));
+  if (!IsSectionMarker(first, kSectionOpen, kDiagramSection)) return {};
+  TPasteNames names;
+  panel.WithOneEditorRefresh([&] {
+    TDiagramReader reader(panel, &names);
+    reader.Read(text);
+  });
+  return std::move(names.Made);
 }

@@ -3,8 +3,10 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 class TOOAPanel;
+class TPlacedControl;
 
 // Does nothing when no file of that name exists. Otherwise reads the whole file first, so that a
 // file that cannot be read (EToolkitError "Cannot open file ...") or is no diagram file at all (not
@@ -16,3 +18,13 @@ class TOOAPanel;
 void LoadDiagramFile(TOOAPanel& panel, const std::string& fileName);
 // The same for a file's bytes already in memory; fileName, when given, is the file an error names.
 void LoadDiagramText(TOOAPanel& panel, std::string_view fileBytes, const std::string& fileName = {});
+
+// Adds the objects of diagram text to the diagram as it stands, on its active page (a paste): the
+// text's entities with their rows and calls, and the relation and event boxes its entities own,
+// their ends kept where they name the text's own entities and dropped where not. An entity keeps
+// the text's name unless one here bears it; a renamed entity's rows and boxes are named after its
+// new name. Only the text's entries for its active page are read, moved to the active page here.
+// Returns the entities and boxes made, entities first in the text's order; none, with the diagram
+// untouched, for text that does not open with the diagram's marker. Never shows a message: a
+// format error ends the reading with what was read.
+std::vector<TPlacedControl*> ReadDiagramTextInto(TOOAPanel& panel, std::string_view text);

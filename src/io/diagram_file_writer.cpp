@@ -130,9 +130,10 @@ std::string Record(const T& object, Append append) {
 }
 // Room for the whole file up front: growing a text of megabytes step by step copies it over and
 // over into fresh memory.
-size_t ExpectedSize(const TOOAPanel& panel) {
+template <class Entities>
+size_t ExpectedSize(const Entities& entities) {
   size_t size = 256;
-  for (const auto& entity : panel.Entities()) {
+  for (const auto& entity : entities) {
     if (!entity) continue;
     size += 160 + 48 * entity->ActivePages().size();
     size += 96 * (entity->PropertyList().size() + entity->MethodList().size());
@@ -142,25 +143,38 @@ size_t ExpectedSize(const TOOAPanel& panel) {
 }
 }  // namespace
 
-std::string DiagramFileText(const TOOAPanel& panel) {
+namespace {
+// The file's sections for these entities, in this order, and then the boxes they own (onPage: those
+// of them with an entry for that page).
+template <class Entities>
+std::string DiagramText(const TOOAPanel& panel, const Entities& entities, const TEntryList& pages,
+                        const std::string* onPage = nullptr) {
+  auto written = [&](const TLinkBox& box) { return !onPage || IndexOfPage(*onPage, box.ActivePages()) >= 0; };
   std::string out;
-  out.reserve(ExpectedSize(panel));
+  out.reserve(ExpectedSize(entities));
   const TFileSection& section = kDiagramSection;
   Marker(out, kSectionOpen, section);
   Line(out, section, kKeyDiagramName, panel.DiagramName());
-  for (const auto& page : panel.OwnPageList()) Line(out, section, kKeyOwnPage, page);
+  for (const auto& page : pages) Line(out, section, kKeyOwnPage, page);
   Line(out, section, kKeyActivePage, panel.ActivePageName());
-  for (const auto& entity : panel.Entities())
+  for (const auto& entity : entities)
     if (entity) AppendEntity(out, *entity);
-  for (const auto& entity : panel.Entities()) {
+  for (const auto& entity : entities) {
     if (!entity) continue;
     for (const auto& slot : entity->RelationList())
-      if (slot.Object) AppendRelation(out, *slot.Object);
+      if (slot.Object && written(*slot.Object)) AppendRelation(out, *slot.Object);
     for (const auto& slot : entity->EventList())
-      if (slot.Object) AppendEvent(out, *slot.Object);
+      if (slot.Object && written(*slot.Object)) AppendEvent(out, *slot.Object);
   }
   Marker(out, kSectionClose, section);
   return out;
+}
+}  // namespace
+
+std::string DiagramFileText(const TOOAPanel& panel) { return DiagramText(panel, panel.Entities(), panel.OwnPageList()); }
+
+std::string DiagramFileText(const TOOAPanel& panel, const std::vector<TEntity*>& entities) {
+  return DiagramText(panel, entities, TEntryList{panel.ActivePageName()}, &panel.ActivePageName());
 }
 
 std::string RecordText(const TEntity& entity) { return Record(entity, AppendEntity); }

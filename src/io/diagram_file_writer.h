@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class TEntity;
 class TEntityEvent;
@@ -14,6 +15,10 @@ class TRelation;
 // The whole file: header, every entity section, then every relation and event section, and the
 // closing marker; CR LF after every line, the last one included.
 std::string DiagramFileText(const TOOAPanel& panel);
+// A diagram text of only these entities, in this order, with the boxes they own that stand on the
+// active page: what a copy puts on the clipboard. Its one page is the active page, whose entries a
+// paste reads.
+std::string DiagramFileText(const TOOAPanel& panel, const std::vector<TEntity*>& entities);
 
 // An object's section, its lines joined with CR LF and no line break after the closing marker.
 std::string RecordText(const TEntity& entity);

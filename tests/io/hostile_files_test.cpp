@@ -22,6 +22,7 @@
 #include <string>
 
 #include "canvas.h"
+#include "diagram_clipboard.h"
 #include "diagram_file_reader.h"
 #include "diagram_file_writer.h"
 #include "entity.h"
@@ -412,6 +413,11 @@ TEST(HostileFiles, BytesThatAreNotText) {
     TOOAPanel again(platform);
     LoadDiagramFile(again, folder / "Saved.ERD");
     EXPECT_EQ(DescribeDiagram(again), DescribeDiagram(panel)) << c.name;
+    // Pasted as clipboard text, the same: the entity comes again beside the one there, asking nothing.
+    ASSERT_TRUE(PasteCommand(panel, c.file, {0, 0})) << c.name;
+    ASSERT_EQ(panel.Entities().size(), 2u) << c.name;
+    EXPECT_EQ(panel.Entities()[1]->EntityDesc(), c.desc) << c.name;
+    EXPECT_TRUE(platform.Calls.empty()) << c.name;
   }
 }
 

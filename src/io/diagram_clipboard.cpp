@@ -1,0 +1,90 @@
+#include "diagram_clipboard.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+#include "diagram_file_reader.h"
+#include "diagram_file_writer.h"
+#include "entity.h"
+#include "entity_event.h"
+#include "ooa_panel.h"
+#include "relation.h"
+
+namespace {
+// The copied entities and the boxes they own that stand on the page: the group a paste or a
+// duplicate places by its top-left corner.
+std::vector<TPlacedControl*> GroupOf(const std::vector<TEntity*>& entities) {
+  std::vector<TPlacedControl*> group(entities.begin(), entities.end());
+  for (const TEntity* entity : entities) {
+    for (const auto& slot : entity->RelationList())
+      if (slot.Object && slot.Object->Visible()) group.push_back(slot.Object.get());
+    for (const auto& slot : entity->EventList())
+      if (slot.Object && slot.Object->Visible()) group.push_back(slot.Object.get());
+  }
+  return group;
+}
+}  // namespace
+
+std::vector<TEntity*> CopiedEntities(const TOOAPanel& panel) {
+  std::vector<TEntity*> entities;
+  std::unordered_set<const TEntity*> taken;
+  // A box selected without its entity is not copied: a box stands in its owner's list and cannot be
+  // pasted without it.
+  for (TPlacedControl* object : panel.SelectedObjects())
+    if (auto* entity = dynamic_cast<TEntity*>(object); entity && taken.insert(entity).second) entities.push_back(entity);
+  if (entities.empty() && panel.Selection().Empty() && panel.SelectedEntity() && panel.SelectedEntity()->Visible())
+    entities.push_back(panel.SelectedEntity());
+  // The text lists them as the file does, in creation order, which is serial order.
+  std::sort(entities.begin(), entities.end(), [](const TEntity* a, const TEntity* b) { return a->Serial() < b->Serial(); });
+  return entities;
+}
+
+std::string CopyCommand(const TOOAPanel& panel) {
+  const std::vector<TEntity*> entities = CopiedEntities(panel);
+  return entities.empty() ? std::string() : DiagramFileText(panel, entities);
+}
+
+bool PasteCommand(TOOAPanel& panel, const std::string& text, TPoint at) {
+  bool pasted = false;
+  panel.Edit("Paste", {}, [&] {
+    std::vector<TPlacedControl*> made = ReadDiagramTextInto(panel, text);
+    std::erase_if(made, [](const TPlacedControl* object) { return !object->Visible(); });
+    if (made.empty()) return;
+    const TRect bounds = TOOAPanel::BoundsOf(made);
+    std::vector<TPoint> places;
+    places.reserve(made.size());
+    for (const TPlacedControl* object : made)
+      places.push_back({object->Left() - bounds.Left + at.X, object->Top() - bounds.Top + at.Y});
+    panel.PlaceObjects(made, places);
+    panel.SelectObjects(made);
+    pasted = true;
+  });
+  return pasted;
+}
+
+std::string CutCommand(TOOAPanel& panel) {
+  const std::vector<TEntity*> entities = CopiedEntities(panel);
+  if (entities.empty()) return {};
+  std::string text = DiagramFileText(panel, entities);
+  const std::vector<TPlacedControl*> objects(entities.begin(), entities.end());
+  const TEditStep step(&panel, "Cut", TOOAPanel::ScopeOfObjects(objects));
+  panel.ClearSelection();
+  // From the end of the list: the places of the entities still to go do not move.
+  panel.WithOneEditorRefresh([&] {
+    for (auto it = entities.rbegin(); it != entities.rend(); ++it) {
+      const int at = panel.IndexOfSerial((*it)->Serial());
+      if (at >= 0) panel.DestroyEntityAt(static_cast<size_t>(at));
+    }
+  });
+  panel.Invalidate();
+  return text;
+}
+
+bool DuplicateCommand(TOOAPanel& panel) {
+  const std::vector<TEntity*> entities = CopiedEntities(panel);
+  if (entities.empty()) return false;
+  const TRect bounds = TOOAPanel::BoundsOf(GroupOf(entities));
+  const std::string text = DiagramFileText(panel, entities);
+  const TEditStep step(&panel, "Duplicate", {});
+  return PasteCommand(panel, text, {bounds.Left + kDuplicateOffset.X, bounds.Top + kDuplicateOffset.Y});
+}
