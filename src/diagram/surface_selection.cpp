@@ -12,7 +12,9 @@ bool TSurfaceSelection::Contains(const TPlacedControl& object) const {
 
 void TSurfaceSelection::Add(TPlacedControl& object) {
   if (Contains(object)) return;
-  Prune();
+  // No pruning here: Ctrl+A and a band add thousands one after the other, and looking over the whole
+  // selection at each made selecting a large page take time growing with its square. A dead object
+  // at the same address keeps its entry in held_ (without its index) until the next look prunes it.
   at_[&object] = held_.size();
   held_.push_back({&object, object.LifeToken()});
 }
