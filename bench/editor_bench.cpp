@@ -2,7 +2,7 @@
 // the real font and Qt's offscreen platform: loading and saving the diagram file, switching the page,
 // painting the whole 2048 by 2048 surface and the part the scrolling frame shows, exporting the
 // picture, a mouse press on an entity, selecting the whole page and moving it (and undoing the move),
-// and removing one entity.
+// removing one entity, and copying 1,000 entities to the clipboard.
 //
 // Every size runs all its benchmarks before the next size is built, so that only one generated
 // diagram is held at a time. Run from a release build: build/release/bench/quorvane_bench_editor
@@ -311,6 +311,18 @@ void MoveSelectionAndUndo(benchmark::State& state, int entities, bool timeUndo) 
 void BM_MoveSelection(benchmark::State& state, int entities) { MoveSelectionAndUndo(state, entities, false); }
 void BM_UndoMoveSelection(benchmark::State& state, int entities) { MoveSelectionAndUndo(state, entities, true); }
 
+// Ctrl+C of 1,000 entities of the page: their text, and their picture as PNG and SVG, on the
+// clipboard.
+void BM_CopyToClipboard(benchmark::State& state, int entities) {
+  Editor& editor = SettledEditorOf(entities);
+  std::vector<TPlacedControl*> copied;
+  for (const auto& entity : editor.panel().Entities())
+    if (entity->Visible() && copied.size() < 1000) copied.push_back(entity.get());
+  editor.panel().SelectObjects(copied);
+  for (auto _ : state) editor.panel().ClipboardCommand(TClipboardAction::Copy, {});
+  editor.panel().ClearSelection();
+}
+
 void RegisterAll() {
   for (const int n : kSizes) {
     auto add = [n](const char* name, void (*function)(benchmark::State&, int)) {
@@ -343,6 +355,7 @@ void RegisterAll() {
     add("HtmlDocumentation", BM_HtmlDocumentation);
     add("MousePress", BM_MousePress)->Unit(benchmark::kMicrosecond);
     add("SelectAll", BM_SelectAll);
+    add("CopyToClipboard", BM_CopyToClipboard);
     add("MoveSelection", BM_MoveSelection);
     add("UndoMoveSelection", BM_UndoMoveSelection);
     add("RemoveEntity", BM_RemoveEntity)->Unit(benchmark::kMicrosecond)->Iterations(50);

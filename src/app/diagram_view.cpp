@@ -106,11 +106,15 @@ void DiagramView::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void DiagramView::openSurfaceMenu() {
-  if (!host_) return;
+  if (host_) host_->openSurfaceMenu(keyboardPoint());
+}
+
+QPoint DiagramView::keyboardPoint() const {
+  if (!host_) return {};
   const QPoint pointer = viewport()->mapFromGlobal(QCursor::pos());
   const QRect inSight = viewport()->rect() & host_->geometry();
   const QPoint at = viewport()->rect().contains(pointer) ? pointer
                     : inSight.isEmpty()                  ? viewport()->rect().center()
                                                          : inSight.center();
-  host_->openSurfaceMenu(host_->mapFrom(viewport(), at));
+  return host_->mapFrom(viewport(), at);
 }

@@ -38,6 +38,9 @@ class DiagramView : public QScrollArea {
   // The surface's menu asked for by the keyboard: at the pointer when it stands over the view, else
   // in the middle of the part of the surface in sight.
   void openSurfaceMenu();
+  // Where a command of the keyboard acts on the surface, in the host's pixels: at the pointer while
+  // it is over the view, else at the middle of the surface in sight.
+  QPoint keyboardPoint() const;
 
  signals:
   // The zoom shown changed.

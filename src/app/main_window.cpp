@@ -124,6 +124,17 @@ void TfMain::bindKeys() {
   bind({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}, command([this] { panel_->SaveDiagramAsCommand(); }));
   bind({QKeySequence(Qt::CTRL | Qt::Key_O)}, command([this] { panel_->LoadDiagramCommand(true); }));
   bind({QKeySequence(Qt::CTRL | Qt::Key_P)}, command([this] { panel_->PrintCommand(); }));
+  // The clipboard's keys; a paste puts its objects at the pointer, or in the middle of the view.
+  const auto clipboard = [this, command](TClipboardAction action) {
+    return command([this, action] {
+      const QPoint at = scrollBox_->keyboardPoint();
+      panel_->ClipboardCommand(action, host_->controls().Zoom().ToSurface(TPoint{at.x(), at.y()}));
+    });
+  };
+  bind({QKeySequence(Qt::CTRL | Qt::Key_X)}, clipboard(TClipboardAction::Cut));
+  bind({QKeySequence(Qt::CTRL | Qt::Key_C)}, clipboard(TClipboardAction::Copy));
+  bind({QKeySequence(Qt::CTRL | Qt::Key_V)}, clipboard(TClipboardAction::Paste));
+  bind({QKeySequence(Qt::CTRL | Qt::Key_D)}, clipboard(TClipboardAction::Duplicate));
   // What was pressed last goes, as its menu's removal: a row, a box, or the selected entity.
   bind({QKeySequence(Qt::Key_Delete)}, command([this] { panel_->DeleteCommand(); }));
   // Everything on the page selected; the text fields of dialogs keep their own Ctrl+A.

@@ -33,7 +33,7 @@ void QtBitmap::SetSize(int width, int height) {
 }
 
 void QtBitmap::SetScale(int scale) {
-  scale = std::max(1, scale);
+  scale = std::clamp(scale, 1, kMostBitmapScale);
   if (scale == scale_) return;
   scale_ = scale;
   // Drawn in the picture's own pixels: lines as wide as the scale, texts set at it.

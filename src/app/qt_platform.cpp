@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPrinter>
@@ -439,4 +441,41 @@ void QtPlatform::PrintDrawing(const TPrintJob& job, int width, int height, const
 
 std::string QtPlatform::SvgDrawing(int width, int height, const std::string& title, const std::function<void(Canvas&)>& draw) {
   return SvgDrawingText(width, height, title, draw);
+}
+
+namespace {
+// The diagram's own type, as the desktop's file types know it: another editor's paste asks for it
+// first.
+const QString kDiagramType = QStringLiteral("application/x-quorvane-diagram");
+const QString kSvgType = QStringLiteral("image/svg+xml");
+// A picture of more pixels than this goes on the clipboard as SVG alone: its pixels would take
+// hundreds of megabytes, held until the clipboard changes.
+constexpr qint64 kMostClipboardPixels = qint64(8192) * 8192;
+}  // namespace
+
+void QtPlatform::PutOnClipboard(const std::string& diagramText, int width, int height,
+                                const std::function<void(Canvas&)>& draw) {
+  auto data = std::make_unique<QMimeData>();
+  if (!diagramText.empty()) {
+    const QByteArray bytes = QByteArray::fromStdString(diagramText);
+    data->setData(kDiagramType, bytes);
+    data->setText(QString::fromUtf8(bytes));
+  }
+  if (width > 0 && height > 0) {
+    if (qint64(width) * height <= kMostClipboardPixels) {
+      QtBitmap picture;
+      picture.SetSize(width, height);
+      draw(picture.GetCanvas());
+      data->setImageData(picture.image());
+    }
+    data->setData(kSvgType, QByteArray::fromStdString(SvgDrawingText(width, height, std::string(), draw)));
+  }
+  QGuiApplication::clipboard()->setMimeData(data.release());
+}
+
+std::string QtPlatform::ClipboardText() {
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  if (!data) return {};
+  if (data->hasFormat(kDiagramType)) return data->data(kDiagramType).toStdString();
+  return data->hasText() ? data->text().toStdString() : std::string();
 }

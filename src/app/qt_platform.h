@@ -55,6 +55,9 @@ class QtPlatform : public Platform {
                        const std::string& title, int pages, const std::function<void(Canvas&, int page)>& draw) override;
   std::string SvgDrawing(int width, int height, const std::string& title,
                          const std::function<void(Canvas&)>& draw) override;
+  void PutOnClipboard(const std::string& diagramText, int width, int height,
+                      const std::function<void(Canvas&)>& draw) override;
+  std::string ClipboardText() override;
   void PrintDrawing(const TPrintJob& job, int width, int height, const std::string& title, int pages,
                     const std::function<void(Canvas&, int page)>& draw) override;
   Canvas& MeasureCanvas() override { return measureCanvas_; }

@@ -1,6 +1,6 @@
 // The connector lines of an entity (relation, event and call lines) and the drawing of the entity
 // with all its members onto a foreign canvas.
-#include "canvas.h"
+#include "blank_canvas.h"
 #include "connector_shape.h"
 #include "entity.h"
 #include "entity_event.h"
@@ -10,18 +10,6 @@
 #include "relation.h"
 
 namespace {
-// Draws nothing: keeps only the pen, to learn which pen a run of drawing leaves behind.
-class PenOnlyCanvas : public Canvas {
- public:
-  void Rectangle(int, int, int, int) override {}
-  void RoundRect(int, int, int, int, int, int) override {}
-  void Polygon(const std::vector<TPoint>&) override {}
-  void Polyline(const std::vector<TPoint>&) override {}
-  void TextOut(int, int, const std::string&) override {}
-  int TextWidth(const std::string&) override { return 0; }
-  int TextHeight(const std::string&) override { return 0; }
-};
-
 // A box's two lines on the page, each in its own pen, while the box shows: each line only while
 // the row at its end shows too (its entity on the page, its rows of that kind shown, the row among
 // them), for a line that ends at a hidden box or row would end at empty surface.
@@ -77,7 +65,8 @@ void TEntity::DrawCallConnector(Canvas& canvas, const TMethod& row, const std::s
 }
 
 TColor TEntity::CallLinePen(TColor startPen, const std::string& page) const {
-  PenOnlyCanvas pen;
+  // A canvas that draws nothing keeps only the pen: which pen the run of drawing leaves behind.
+  BlankCanvas pen;
   pen.SetPenColor(startPen);
   DrawBoxConnectors(pen, page);
   return pen.PenColor();

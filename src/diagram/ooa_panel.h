@@ -30,6 +30,9 @@ class TOOAPanel;
 class TOwnSurfaceItems;
 class TPlacedControl;
 
+// The clipboard's commands, Ctrl+X, C, V and D.
+enum class TClipboardAction { Cut, Copy, Paste, Duplicate };
+
 using TOnSelectEntity = std::function<void(TOOAPanel& sender, TEntity& selectObject)>;
 using TOnSelectProperty = std::function<void(TOOAPanel& sender, TEntity& entity, TProperty& selectObject)>;
 using TOnSelectMethod = std::function<void(TOOAPanel& sender, TEntity& entity, TMethod& selectObject)>;
@@ -56,6 +59,8 @@ struct TDiagramFileHandlers {
   std::function<void(TOOAPanel&, const std::string& fileName)> ExportDocumentation;
   // Told of every diagram file opened or written (the recent diagrams keep it); none by default.
   std::function<void(TOOAPanel&, const std::string& fileName)> DiagramFileUsed;
+  // Cut, copy, paste (at the surface's point) and duplicate through the platform's clipboard.
+  std::function<void(TOOAPanel&, TClipboardAction, TPoint at)> Clipboard;
 };
 
 class TOOAPanel : public Control {
@@ -269,6 +274,9 @@ class TOOAPanel : public Control {
   // proposed), then the printer's dialogs; the pages drawn as their PDF is, the active page shown
   // again afterwards.
   void PrintCommand();
+  // "Edit" and Ctrl+X, C, V, D: the clipboard's command, a paste putting its objects at `at` on the
+  // surface; nothing where no file layer fills it in.
+  void ClipboardCommand(TClipboardAction action, TPoint at);
   // Draws the page-th of the pages, shown first (ShowPage); with no pages, the active page as it
   // stands. Every drawing of several pages (their PDF, a print, the documents' pictures) draws a
   // page this way.

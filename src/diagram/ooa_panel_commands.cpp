@@ -135,6 +135,10 @@ void TOOAPanel::ExportPageCommand() {
   if (chosen && MayWritePicture(*chosen, options.Title)) SavePictureFile(*chosen);
 }
 
+void TOOAPanel::ClipboardCommand(TClipboardAction action, TPoint at) {
+  if (FileHandlers.Clipboard) FileHandlers.Clipboard(*this, action, at);
+}
+
 void TOOAPanel::ExportDocumentationCommand() {
   if (!FileHandlers.ExportDocumentation) return;
   FileDialogOptions options;

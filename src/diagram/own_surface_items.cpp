@@ -19,6 +19,15 @@ TOwnSurfaceItems::TOwnSurfaceItems(TOOAPanel& panel, PopupMenu& menu) {
   const size_t undo = menu.Count();
   menu.Add("-> Undo ", [p] { p->UndoCommand(); });
   menu.Add("-> Redo ", [p] { p->RedoCommand(); });
+  // A paste from the menu puts its objects where the menu was asked for.
+  PopupMenu& edit = menu.AddSubmenu("Edit");
+  const auto clipboard = [p](TClipboardAction action) {
+    return [p, action] { p->ClipboardCommand(action, {p->LastMouseX(), p->LastMouseY()}); };
+  };
+  edit.Add("-> Cut", clipboard(TClipboardAction::Cut));
+  edit.Add("-> Copy", clipboard(TClipboardAction::Copy));
+  edit.Add("-> Paste", clipboard(TClipboardAction::Paste));
+  edit.Add("-> Duplicate", clipboard(TClipboardAction::Duplicate));
   PopupMenu& view = menu.AddSubmenu("View");
   zoomIn_ = &view.Add("-> Zoom In", [p] { p->ZoomCommand(TZoomCommand::In); });
   zoomOut_ = &view.Add("-> Zoom Out", [p] { p->ZoomCommand(TZoomCommand::Out); });

@@ -9,6 +9,7 @@
 #include "entity_event.h"
 #include "ooa_panel.h"
 #include "relation.h"
+#include "shifted_canvas.h"
 
 namespace {
 // The copied entities and the boxes they own that stand on the page: the group a paste or a
@@ -88,3 +89,57 @@ bool DuplicateCommand(TOOAPanel& panel) {
   const TEditStep step(&panel, "Duplicate", {});
   return PasteCommand(panel, text, {bounds.Left + kDuplicateOffset.X, bounds.Top + kDuplicateOffset.Y});
 }
+
+namespace {
+// Puts the copy's text on the clipboard with its picture: the copied entities with their lines, rows
+// and boxes drawn as the page draws them, on white, cut out of the page around them. With nothing
+// copied, the picture of the whole page as its export draws it.
+void PutCopyOnClipboard(TOOAPanel& panel, const std::vector<TEntity*>& entities) {
+  Platform& platform = panel.GetPlatformRef();
+  if (entities.empty()) {
+    const int width = panel.Width();
+    const int height = panel.Height();
+    platform.PutOnClipboard({}, width, height, [&](Canvas& canvas) { panel.DrawPicture(canvas, width, height); });
+    return;
+  }
+  const TRect bounds = TOOAPanel::BoundsOf(GroupOf(entities));
+  const TPoint origin{bounds.Left - kCopiedPictureMargin, bounds.Top - kCopiedPictureMargin};
+  const int width = bounds.Width() + 2 * kCopiedPictureMargin;
+  const int height = bounds.Height() + 2 * kCopiedPictureMargin;
+  platform.PutOnClipboard(DiagramFileText(panel, entities), width, height, [&](Canvas& canvas) {
+    ShiftedCanvas part(canvas, origin);
+    part.ResetState();
+    part.SetPenColor(clrWhite);
+    part.Rectangle(origin.X, origin.Y, origin.X + width, origin.Y + height);
+    for (TEntity* entity : entities) {
+      part.ResetState();
+      entity->DrawConnectors(part);
+      entity->DrawToCanvas(part);
+    }
+  });
+}
+}  // namespace
+
+void RunClipboardCommand(TOOAPanel& panel, TClipboardAction action, TPoint at) {
+  switch (action) {
+    case TClipboardAction::Copy:
+      PutCopyOnClipboard(panel, CopiedEntities(panel));
+      return;
+    case TClipboardAction::Cut: {
+      // A cut of nothing leaves the clipboard as it was: the page's picture is a copy's alone.
+      const std::vector<TEntity*> entities = CopiedEntities(panel);
+      if (entities.empty()) return;
+      PutCopyOnClipboard(panel, entities);
+      CutCommand(panel);
+      return;
+    }
+    case TClipboardAction::Paste:
+      PasteCommand(panel, panel.GetPlatformRef().ClipboardText(), at);
+      return;
+    case TClipboardAction::Duplicate:
+      DuplicateCommand(panel);
+      return;
+  }
+}
+
+void InstallClipboard(TOOAPanel& panel) { panel.FileHandlers.Clipboard = RunClipboardCommand; }

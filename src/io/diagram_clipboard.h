@@ -11,6 +11,7 @@
 
 class TEntity;
 class TOOAPanel;
+enum class TClipboardAction;
 
 // The entities a copy takes, in the diagram's creation order.
 std::vector<TEntity*> CopiedEntities(const TOOAPanel& panel);
@@ -26,3 +27,12 @@ std::string CutCommand(TOOAPanel& panel);
 bool DuplicateCommand(TOOAPanel& panel);
 // Where Ctrl+D puts the copies: this far right and down of the originals.
 constexpr TPoint kDuplicateOffset{20, 20};
+// The white around the copied objects in the clipboard's picture of them.
+constexpr int kCopiedPictureMargin = 10;
+
+// The commands above through the panel's platform's clipboard: a copy or cut puts the text there with
+// a picture of the copied objects as the page shows them (with nothing copied, a copy puts the
+// picture of the whole page alone); a paste reads the clipboard's text.
+void RunClipboardCommand(TOOAPanel& panel, TClipboardAction action, TPoint at);
+// The panel's "Edit" items and keys run RunClipboardCommand.
+void InstallClipboard(TOOAPanel& panel);

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "canvas.h"
+#include "blank_canvas.h"
 #include "diagram_file_reader.h"
 #include "diagram_types.h"
 #include "entity.h"
@@ -350,13 +350,8 @@ class TComparedDiagram::TPlatform : public TUnattendedPlatform {
   void Tell(const std::string& text) override { said_.push_back(text); }
 
  private:
-  class TMeasure : public Canvas {
+  class TMeasure : public BlankCanvas {
    public:
-    void Rectangle(int, int, int, int) override {}
-    void RoundRect(int, int, int, int, int, int) override {}
-    void Polygon(const std::vector<TPoint>&) override {}
-    void Polyline(const std::vector<TPoint>&) override {}
-    void TextOut(int, int, const std::string&) override {}
     int TextWidth(const std::string& text) override { return 7 * CharacterCount(text); }
     int TextHeight(const std::string&) override { return 16; }
   };

@@ -1,6 +1,7 @@
 #include "editor_panel.h"
 
 #include "database_import.h"
+#include "diagram_clipboard.h"
 #include "diagram_files.h"
 #include "model_documentation.h"
 #include "ooa_panel.h"
@@ -15,4 +16,5 @@ void SetUpEditorPanel(TOOAPanel& panel) {
   InstallDatabaseImport(panel);
   InstallSqlExport(panel);
   InstallDocumentationExport(panel);
+  InstallClipboard(panel);
 }

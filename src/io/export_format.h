@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bitmap.h"
 #include "picture_file.h"
 #include "sql_export.h"
 
@@ -48,7 +49,7 @@ struct TExportFormat {
 };
 
 // The largest --scale: a page of 2048 pixels becomes 8192, 256 MiB of pixels while drawn.
-inline constexpr int kMostPictureScale = 4;
+inline constexpr int kMostPictureScale = kMostBitmapScale;
 
 // Every format, in the order --help lists them.
 const std::vector<TExportFormat>& ExportFormats();

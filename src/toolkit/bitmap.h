@@ -7,6 +7,10 @@ class Canvas;
 
 enum class TPictureFormat { Bmp, Png };
 
+// The largest scale a bitmap draws at: a page's picture four times as wide and high is already tens
+// of millions of pixels.
+inline constexpr int kMostBitmapScale = 4;
+
 class Bitmap {
  public:
   virtual ~Bitmap() = default;
@@ -16,7 +20,7 @@ class Bitmap {
   virtual void SetSize(int width, int height) = 0;
   // The picture's pixels to each pixel of the drawing, across and down: the drawing (and Width and
   // Height) stays in its own pixels, the picture written is scale times as wide and high, drawn in
-  // its pixels. What was painted before is gone.
+  // its pixels, the scale held to 1 to kMostBitmapScale. What was painted before is gone.
   virtual void SetScale(int scale) = 0;
   // The canvas stays the same object, with its colours, for the bitmap's whole life.
   virtual Canvas& GetCanvas() = 0;

@@ -18,6 +18,12 @@ std::string Platform::SvgDrawing(int, int, const std::string&, const std::functi
   throw EToolkitError("No drawing can be made here");
 }
 
+void Platform::PutOnClipboard(const std::string& diagramText, int, int, const std::function<void(Canvas&)>&) {
+  clipboard_ = diagramText;
+}
+
+std::string Platform::ClipboardText() { return clipboard_; }
+
 std::optional<std::string> AskNewName(Platform& platform, const std::string& caption, const std::string& prompt,
                                       const std::string& current) {
   std::string answer = platform.InputBox(caption, prompt, current);

@@ -170,6 +170,16 @@ class Platform {
   // EToolkitError.
   virtual std::string SvgDrawing(int width, int height, const std::string& title, const std::function<void(Canvas&)>& draw);
 
+  // The clipboard: diagram text (none when empty) with a picture of width by height that draw
+  // paints. A desktop offers the text under the diagram's own type and as plain text, and the
+  // picture as PNG and SVG, to every program; a platform without a desktop keeps only the text, for
+  // this program alone.
+  virtual void PutOnClipboard(const std::string& diagramText, int width, int height,
+                              const std::function<void(Canvas&)>& draw);
+  // What a paste may read: the clipboard's text under the diagram's own type, else its plain text;
+  // empty when it holds neither.
+  virtual std::string ClipboardText();
+
   // Measures text with the real font and draws nowhere; used whenever a control paints outside the
   // host's paint, so that painting's side effects (sizes, visibility) happen at once.
   virtual Canvas& MeasureCanvas() = 0;
@@ -177,6 +187,9 @@ class Platform {
   virtual void Invalidate(Control& control) = 0;
   // The control starts being dragged now; the host ends the drag at the next button release.
   virtual void BeginDrag(Control& control) = 0;
+
+ private:
+  std::string clipboard_;  // the text a platform without a desktop keeps
 };
 
 // The rename question of every object: an input box proposing the current name. The answer as

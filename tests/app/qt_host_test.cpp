@@ -2,6 +2,7 @@
 // menus through the window, drag and drop of boxes, and errors raised by the diagram.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -710,6 +712,95 @@ TEST_P(ZoomedHostTest, TheSurfaceMenuOpensAtThePointerAndCreatesTheEntityThere) 
   EXPECT_EQ(shownAt, window->mapToGlobal(pointer));
   ASSERT_EQ(panel().Entities().size(), 1u);
   EXPECT_EQ(QPoint(panel().Entities()[0]->Left(), panel().Entities()[0]->Top()), QPoint(150, 30));
+}
+
+// The clipboard's keys at every zoom: a copy offers the diagram's text under its own type and as
+// plain text with its picture, cut out of the page; a paste lands at the pointer as one step, again
+// and again, also in another editor; with nothing selected a copy offers the page's picture alone.
+TEST_P(ZoomedHostTest, TheClipboardKeysCopyTheSelectionWithItsPictureAndPasteAtThePointer) {
+  TEntity& customer = addEntity("Customer", 40, 50);
+  AddProperty(customer, "CustNo", true);
+  panel().DragDrop(*AddRelation(customer, "places", false), 260, 60);
+  addEntity("Order", 700, 500);
+  QCoreApplication::processEvents();
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  QClipboard& clipboard = *QGuiApplication::clipboard();
+  const auto press = [&](Qt::Key key, QPoint pointer) {
+    QTest::mouseMove(handle(), at(pointer.x(), pointer.y()));
+    QCursor::setPos(window->mapToGlobal(at(pointer.x(), pointer.y())));
+    QTest::keyClick(window.get(), key, Qt::ControlModifier);
+    QCoreApplication::processEvents();
+  };
+  const auto descs = [&] {
+    std::vector<std::string> all;
+    for (const auto& entity : panel().Entities()) all.push_back(entity->EntityDesc());
+    return all;
+  };
+  const auto topLeftOfSelection = [&] {
+    const TRect bounds = TOOAPanel::BoundsOf(panel().SelectedObjects());
+    return QPoint(bounds.Left, bounds.Top);
+  };
+
+  panel().SetSelectedEntity(&customer);
+  press(Qt::Key_C, {500, 300});
+  const QMimeData* copied = clipboard.mimeData();
+  ASSERT_NE(copied, nullptr);
+  const QByteArray text = copied->data(QStringLiteral("application/x-quorvane-diagram"));
+  EXPECT_TRUE(text.startsWith("@ERDIAGRAM"));
+  EXPECT_EQ(copied->text().toUtf8(), text);
+  EXPECT_TRUE(copied->data(QStringLiteral("image/svg+xml")).contains("<svg"));
+  // The picture is the page's own drawing of the entity and its box, with the margin around them.
+  const TRect group = TOOAPanel::BoundsOf({&customer, customer.RelationList()[0].Object.get()});
+  const QImage image = qvariant_cast<QImage>(copied->imageData());
+  panel().DrawToBitmap();
+  const QImage page = dynamic_cast<QtBitmap&>(*panel().GetBitmap()).image();
+  const QRect cut(group.Left - 10, group.Top - 10, group.Width() + 20, group.Height() + 20);
+  EXPECT_TRUE(image.convertToFormat(QImage::Format_RGB32) == page.copy(cut).convertToFormat(QImage::Format_RGB32));
+
+  press(Qt::Key_V, {500, 300});
+  EXPECT_EQ(descs(), (std::vector<std::string>{"Customer", "Order", "Customer"}));
+  EXPECT_NE(panel().Entities()[2]->Name(), customer.Name()) << "a taken name is not pasted again";
+  EXPECT_EQ(topLeftOfSelection(), QPoint(500, 300));
+  press(Qt::Key_V, {100, 600});
+  EXPECT_EQ(panel().Entities().size(), 4u);
+  EXPECT_EQ(topLeftOfSelection(), QPoint(100, 600));
+  press(Qt::Key_D, {0, 0});
+  EXPECT_EQ(panel().Entities().size(), 5u);
+  EXPECT_EQ(topLeftOfSelection(), QPoint(100, 600) + QPoint(20, 20));
+  press(Qt::Key_X, {0, 0});
+  EXPECT_EQ(panel().Entities().size(), 4u);
+  press(Qt::Key_Z, {0, 0});
+  EXPECT_EQ(panel().Entities().size(), 5u) << "the cut is one step";
+
+  // Plain text pastes when it is diagram text, and nothing else does.
+  for (const auto& [plain, pastes] : {std::pair{QString::fromUtf8(text), true}, std::pair{QStringLiteral("Customer"), false}}) {
+    clipboard.setText(plain);
+    const size_t before = panel().Entities().size();
+    press(Qt::Key_V, {300, 700});
+    EXPECT_EQ(panel().Entities().size(), before + (pastes ? 1 : 0)) << plain.left(20).toStdString();
+  }
+
+  // Into another editor: its paste reads what this one put on the clipboard.
+  panel().ClearSelection();
+  panel().SetSelectedEntity(&customer);
+  press(Qt::Key_C, {0, 0});
+  TfMain other;
+  other.panel().SetOwnPageList({"Main"});
+  other.panel().SetActivePageName("Main");
+  other.panel().ClipboardCommand(TClipboardAction::Paste, {30, 40});
+  ASSERT_EQ(other.panel().Entities().size(), 1u);
+  EXPECT_EQ(other.panel().Entities()[0]->EntityDesc(), "Customer");
+  EXPECT_EQ(other.panel().Entities()[0]->RelationList().size(), 1u);
+
+  // Nothing selected: the page's picture alone, which no paste takes for diagram text.
+  panel().SetSelectedEntity(nullptr);
+  panel().ClearSelection();
+  press(Qt::Key_C, {0, 0});
+  EXPECT_FALSE(clipboard.mimeData()->hasText());
+  EXPECT_EQ(qvariant_cast<QImage>(clipboard.mimeData()->imageData()).size(), QSize(panel().Width(), panel().Height()));
+  other.panel().ClipboardCommand(TClipboardAction::Paste, {30, 40});
+  EXPECT_EQ(other.panel().Entities().size(), 1u);
 }
 
 TEST_P(ZoomedHostTest, CtrlAndTheWheelZoomAboutThePointerTheKeysStepAndTheWholePageFits) {

@@ -42,6 +42,11 @@ TEST_F(Panel, SurfaceMenuCaptionsInOrder) {
       "-",
       "-> Undo ",
       "-> Redo ",
+      "Edit",
+      "-> Cut",
+      "-> Copy",
+      "-> Paste",
+      "-> Duplicate",
       "View",
       // The view's zoom; at 100 % already, that item is greyed.
       "-> Zoom In",
@@ -79,13 +84,13 @@ TEST_F(Panel, SurfaceMenuCaptionsInOrder) {
   std::vector<std::string> all;
   for (const MenuItem* item : panel.SurfaceMenu().AllItems()) all.push_back(item->Caption());
   EXPECT_EQ(all, expected);
-  EXPECT_EQ(panel.SurfaceMenu().Count(), 23u) << "the groups' items in their submenus";
+  EXPECT_EQ(panel.SurfaceMenu().Count(), 24u) << "the groups' items in their submenus";
   for (size_t item = 15; item < expected.size(); ++item) {
     const std::string& caption = expected[item];
     const bool onSelection = caption != "-> Select All on Page" && caption.find("-> ") == 0 &&
                              (caption.find("Select") != std::string::npos || caption.find("-> Align") == 0 ||
                               caption.find("-> Distribute") == 0);
-    const bool greyed = item == 15 || item == 16 || item == 20 || onSelection || caption == "(none)";
+    const bool greyed = item == 15 || item == 16 || item == 25 || onSelection || caption == "(none)";
     EXPECT_EQ(panel.SurfaceMenu().AllItems()[item]->Enabled(), !greyed) << caption;
   }
   EXPECT_EQ(panel.GetPopupMenu(), &panel.SurfaceMenu());
