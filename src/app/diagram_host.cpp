@@ -27,6 +27,8 @@
 #include <vector>
 
 #include "diagram_view.h"
+#include "entity.h"
+#include "row.h"
 #include "ooa_panel.h"
 #include "platform.h"
 #include "popup_menu.h"
@@ -92,7 +94,8 @@ QString menuText(const std::string& caption) {
 
 DiagramHost::DiagramHost(TOOAPanel& panel, QWidget* parent) : QWidget(parent), panel_(panel), controls_(panel, *this) {
   setMouseTracking(true);
-  setFocusPolicy(Qt::ClickFocus);
+  // Tab reaches the surface too: the keyboard alone goes through the diagram.
+  setFocusPolicy(Qt::StrongFocus);
   // The panel paints every pixel itself; Qt need not erase first.
   setAttribute(Qt::WA_OpaquePaintEvent);
   // A press becomes a drag only as far from it as the desktop says; nearer, it is a click.
@@ -173,6 +176,7 @@ void DiagramHost::paintEvent(QPaintEvent* event) {
   if (ratio != 1) painter.setWorldTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
   painter.drawImage(exposed.topLeft(), exposedPicture_, exposed.translated(-drawn.topLeft()));
   paintSelection(painter, exposed, zoom, TViewZoom().OnDevice(ratio).LengthToWindow(2));
+  paintFocus(painter, exposed, zoom, TViewZoom().OnDevice(ratio).LengthToWindow(2));
   painter.restore();
   paintDragOutline(painter);
   paintDottedFrame(painter, band_);
@@ -194,6 +198,77 @@ void DiagramHost::paintSelection(QPainter& painter, const QRect& exposed, const 
     border -= QRegion(box);
     for (const QRect& part : border) painter.fillRect(part, highlight);
   }
+}
+
+void DiagramHost::paintFocus(QPainter& painter, const QRect& exposed, const TViewZoom& zoom, int frame) const {
+  const Control* object = focus_.Current();
+  if (!object) return;
+  const QRect box = toQRect(zoom.ToWindow(boundsInRoot(*object)));
+  // A row's frame stands just inside it, where it covers no neighbour; a box's or an entity's just
+  // outside its selection frame.
+  const QRect dots = dynamic_cast<const TRow*>(object) ? box.adjusted(1, 1, -2, -2)
+                                                       : box.adjusted(-frame - 1, -frame - 1, frame, frame);
+  if (dots.intersects(exposed)) paintDottedFrame(painter, dots);
+}
+
+QRect DiagramHost::focusFrameArea(const Control& object) const {
+  const int margin = 2 * std::max(2, controls_.Zoom().LengthToWindow(2)) + 2;
+  return toQRect(controls_.WindowRect(boundsInRoot(object))).adjusted(-margin, -margin, margin, margin);
+}
+
+void DiagramHost::setFocusedObject(Control* object) {
+  Control* old = focus_.Current();
+  focus_.Set(object);
+  Control* now = focus_.Current();
+  if (old) update(focusFrameArea(*old));
+  if (now) {
+    update(focusFrameArea(*now));
+    // The view scrolls to show it.
+    for (QWidget* outer = parentWidget(); outer; outer = outer->parentWidget())
+      if (auto* view = qobject_cast<QScrollArea*>(outer)) {
+        const QRect area = focusFrameArea(*now);
+        view->ensureVisible(area.center().x(), area.center().y(), area.width() / 2 + 8, area.height() / 2 + 8);
+        break;
+      }
+  }
+  if (old != now) emit objectFocused(now);
+}
+
+void DiagramHost::stepFocus(bool backwards) {
+  TKeyboardFocus next = focus_;
+  setFocusedObject(next.Step(panel_, backwards));
+}
+
+bool DiagramHost::stepFocusRow(bool up) {
+  TKeyboardFocus next = focus_;
+  Control* row = next.StepRow(panel_, up);
+  if (!row) return false;
+  setFocusedObject(row);
+  return true;
+}
+
+bool DiagramHost::focusNextPrevChild(bool next) {
+  if (controls_.IsDragging() || renameEditor_) return QWidget::focusNextPrevChild(next);
+  stepFocus(!next);
+  return true;
+}
+
+std::optional<QPoint> DiagramHost::focusedPoint() const {
+  const Control* object = focus_.Current();
+  if (!object) return std::nullopt;
+  const TRect bounds = boundsInRoot(*object);
+  // An entity is pressed on its title, above its rows; anything else in its middle.
+  const TPoint at = dynamic_cast<const TEntity*>(object) ? TPoint{bounds.Left + bounds.Width() / 2, bounds.Top + 3}
+                                                         : TPoint{bounds.Left + bounds.Width() / 2, bounds.Top + bounds.Height() / 2};
+  return QPoint(controls_.Zoom().ToWindow(at.X), controls_.Zoom().ToWindow(at.Y));
+}
+
+bool DiagramHost::openFocusedMenu() {
+  const std::optional<QPoint> at = focusedPoint();
+  if (!at || controls_.IsDragging()) return false;
+  controls_.Press(TMouseButton::Right, 0, {at->x(), at->y()}, focus_.Current());
+  syncSize();
+  return true;
 }
 
 void DiagramHost::paintDragOutline(QPainter& painter) const { paintDottedFrame(painter, outline_); }
@@ -226,6 +301,8 @@ void DiagramHost::pressEvent(QMouseEvent* event, TShiftState extra) {
   const std::optional<TMouseButton> button = diagramButton(event->button());
   if (!button) return;
   menuShownForPress_ = false;
+  // The mouse takes over from the keyboard: its dotted frame goes.
+  setFocusedObject(nullptr);
   const QPoint pos = event->position().toPoint();
   controls_.Press(*button, shiftState(event->modifiers(), event->buttons()) | extra, {pos.x(), pos.y()});
   syncSize();
@@ -240,6 +317,7 @@ void DiagramHost::contextMenuEvent(QContextMenuEvent* event) {
   // The menu key: Qt puts its menu in the middle of the whole surface, a place the user may not even
   // see. The key opens the surface's menu where the user looks instead, as the view places it.
   if (event->reason() == QContextMenuEvent::Keyboard && event->spontaneous()) {
+    if (openFocusedMenu()) return;
     for (QWidget* outer = parentWidget(); outer; outer = outer->parentWidget())
       if (auto* view = qobject_cast<DiagramView*>(outer)) {
         view->openSurfaceMenu();
@@ -386,8 +464,21 @@ void DiagramHost::keyPressEvent(QKeyEvent* event) {
     event->accept();
     return;
   }
-  // Escape with nothing moving: nothing selected any more.
+  // Space on the focused object: a click there (with Ctrl, the selection's Ctrl+click).
+  if (event->key() == Qt::Key_Space && !event->isAutoRepeat() && (event->modifiers() & ~Qt::ControlModifier) == 0) {
+    if (const std::optional<QPoint> at = focusedPoint(); at && !controls_.IsDragging()) {
+      const TShiftState shift = (event->modifiers() & Qt::ControlModifier) ? ssCtrl : 0;
+      controls_.Press(TMouseButton::Left, shift | ssLeft, {at->x(), at->y()}, focus_.Current());
+      controls_.Release(TMouseButton::Left, {at->x(), at->y()});
+      syncSize();
+      event->accept();
+      return;
+    }
+  }
+  // Escape with nothing moving: nothing selected any more, and the keyboard off the objects (the
+  // menu keys then open the surface's menu).
   if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    setFocusedObject(nullptr);
     runGuarded([this] { panel_.ClearSelection(); });
     event->accept();
     return;

@@ -18,6 +18,7 @@
 #include "control_host.h"
 #include "deferred_canvas.h"
 #include "in_place_editor.h"
+#include "keyboard_focus.h"
 
 class QPainter;
 class QTimer;
@@ -61,6 +62,23 @@ class DiagramHost : public QWidget, private THostWindow {
   // Told by the editor as it goes.
   void renameEditorClosed() { renameEditor_ = nullptr; }
 
+  // The object the keyboard is on (Tab, Shift+Tab, Up and Down), framed by dots; nothing until the
+  // keyboard moved there, and again after a press of the mouse.
+  Control* focusedObject() const { return focus_.Current(); }
+  void setFocusedObject(Control* object);
+  // Tab and Shift+Tab: the page's next (or previous) entity or box.
+  void stepFocus(bool backwards);
+  // Up and Down through the focused entity's rows; false, nothing moved, where there is no row to go
+  // to (the keys then scroll).
+  bool stepFocusRow(bool up);
+  // The Menu key and Shift+F10 on a focused object: its menu at it, as a right click there opens it.
+  // False when nothing is focused.
+  bool openFocusedMenu();
+
+ signals:
+  // The keyboard moved to this object (or to none).
+  void objectFocused(Control* object);
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
@@ -71,6 +89,8 @@ class DiagramHost : public QWidget, private THostWindow {
   void keyPressEvent(QKeyEvent* event) override;
   // Tooltips: the whole text of a title or row its box cuts.
   bool event(QEvent* event) override;
+  // Tab and Shift+Tab move through the diagram's objects, not out of the surface.
+  bool focusNextPrevChild(bool next) override;
 
  private:
   std::optional<size_t> ChooseFromMenu(Control& owner, const PopupMenu& menu, TPoint at) override;
@@ -80,6 +100,12 @@ class DiagramHost : public QWidget, private THostWindow {
 
   void pressEvent(QMouseEvent* event, TShiftState extra);
   void paintDragOutline(QPainter& painter) const;
+  // The dotted frame of the focused object, in the device's pixels as the selection's frames.
+  void paintFocus(QPainter& painter, const QRect& exposed, const TViewZoom& zoom, int frame) const;
+  // Where the keyboard's presses on the focused object land, in this widget's pixels.
+  std::optional<QPoint> focusedPoint() const;
+  // The widget pixels the focused object's frame may cover.
+  QRect focusFrameArea(const Control& object) const;
   void paintDottedFrame(QPainter& painter, const QRect& r) const;
   // The frames of the selected objects that reach into the exposed part, frame pixels wide, all in
   // the pixels of the device the zoom draws into.
@@ -109,4 +135,5 @@ class DiagramHost : public QWidget, private THostWindow {
   int invalidatedSincePaint_ = 0;
   bool wholeInvalidated_ = false;
   QPointer<InPlaceEditor> renameEditor_;
+  TKeyboardFocus focus_;
 };

@@ -82,6 +82,8 @@ TfMain::TfMain(QWidget* parent) : QWidget(parent) {
   findBar_ = new FindBar(*scrollBox_, *host_);
 
   resize(kClientWidth, kClientHeight);
+  // The keyboard starts on the surface, where Tab goes through the diagram.
+  host_->setFocus();
   dockAtLeftEdge();
   bindKeys();
   bindFindAndMenuKeys();
@@ -147,8 +149,15 @@ void TfMain::bindKeys() {
       (vertical ? scrollBox_->verticalScrollBar() : scrollBox_->horizontalScrollBar())->triggerAction(step);
     };
   };
-  bind({QKeySequence(Qt::Key_Up)}, scroll(true, QAbstractSlider::SliderSingleStepSub));
-  bind({QKeySequence(Qt::Key_Down)}, scroll(true, QAbstractSlider::SliderSingleStepAdd));
+  // Up and Down go through the rows of the entity the keyboard is on, and scroll past them.
+  const auto rowOrScroll = [this, scroll](bool up) {
+    return [this, up, step = scroll(true, up ? QAbstractSlider::SliderSingleStepSub : QAbstractSlider::SliderSingleStepAdd)] {
+      if (!host_->isDragging() && host_->stepFocusRow(up)) return;
+      step();
+    };
+  };
+  bind({QKeySequence(Qt::Key_Up)}, rowOrScroll(true));
+  bind({QKeySequence(Qt::Key_Down)}, rowOrScroll(false));
   bind({QKeySequence(Qt::Key_Left)}, scroll(false, QAbstractSlider::SliderSingleStepSub));
   bind({QKeySequence(Qt::Key_Right)}, scroll(false, QAbstractSlider::SliderSingleStepAdd));
   bind({QKeySequence(Qt::Key_PageUp)}, scroll(true, QAbstractSlider::SliderPageStepSub));
@@ -169,7 +178,10 @@ void TfMain::bindFindAndMenuKeys() {
   bind({QKeySequence(Qt::SHIFT | Qt::Key_F3)}, [this] { findBar_->findPrevious(); });
   // Where the window system makes a menu request of the Menu key before any shortcut sees it, the
   // host and the view answer it alike.
-  bind({QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}, [this] { scrollBox_->openSurfaceMenu(); });
+  // The focused object's menu at it, else the surface's.
+  bind({QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}, [this] {
+    if (!host_->openFocusedMenu()) scrollBox_->openSurfaceMenu();
+  });
 }
 
 TfMain::~TfMain() {

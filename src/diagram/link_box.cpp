@@ -1,5 +1,6 @@
 #include "link_box.h"
 
+#include "keyboard_link.h"
 #include "canvas.h"
 #include "entity.h"
 #include "ooa_panel.h"
@@ -159,6 +160,9 @@ void TLinkBox::BuildMenu(const TMenuCaptions& captions) {
   add(captions.Remove, "Remove", &TLinkBox::RemoveBox);
   add(" -> Add New Display Page", "Add Display Page to", &TLinkBox::AddDisplayPage);
   add(" -> Remove Exists Display Page", "Remove Display Page of", &TLinkBox::RemoveDisplayPage);
+  // The keyboard's way to the drop of a row on this box; the drop makes its own step.
+  menu.Add("-");
+  menu.Add(" -> Link To...", [this] { LinkToCommand(*this); });
 }
 
 TEditStep TLinkBox::EditStep(const std::string& what, const std::string& desc) const {

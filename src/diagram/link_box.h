@@ -42,6 +42,8 @@ class TLinkBox : public TConnectorSource, public TPlacedControl {
   void SetNo(int no) { no_ = no; }
   const std::string& Desc() const { return desc_; }
   void SetDesc(const std::string& desc) { desc_ = desc; }
+  // The word the steps of its commands name it by ("Relation", "EntityEvent").
+  const char* StepKind() const { return kind_; }
 
   TEntity* SourceEntity() const { return sourceEntity_; }
   TRow* SourceRow() const { return sourceRow_; }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "keyboard_link.h"
 #include "canvas.h"
 #include "entity.h"
 #include "ooa_panel.h"
@@ -126,6 +127,9 @@ void TMethod::BuildMenu() {
   menu.Add("-> Method Move UP", [this] { MoveUp(); });
   menu.Add("-> Method Move Down", [this] { MoveDown(); });
   menu.Add("-> Remove This Method", [this] { RemoveMethod(); });
+  // The keyboard's way to the drops that link this row to an event box or call another method.
+  menu.Add("-");
+  menu.Add("-> Link To...", [this] { LinkToCommand(*this); });
 }
 
 void TMethod::SwapWith(TMethod& other) {

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "keyboard_link.h"
 #include "entity.h"
 #include "method.h"
 #include "ooa_panel.h"
@@ -106,6 +107,9 @@ void TProperty::BuildMenu() {
   menu.Add("-");
   menu.Add(" -> Remove This Property", [this] { RemoveProperty(); });
   menu.Add(" -> Create Property's Relation", [this] { CreatePropertyRelation(); });
+  // The keyboard's way to the drop that links this row to a relation box.
+  menu.Add("-");
+  menu.Add(" -> Link To...", [this] { LinkToCommand(*this); });
 }
 
 void TProperty::ChooseDataType() {

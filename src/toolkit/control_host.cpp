@@ -36,14 +36,14 @@ void TControlHost::ShowError(const std::string& message) {
   if (Platform* platform = root_.GetPlatform()) platform->ShowError(message);
 }
 
-void TControlHost::Press(TMouseButton button, TShiftState shift, TPoint at) {
+void TControlHost::Press(TMouseButton button, TShiftState shift, TPoint at, Control* onto) {
   if (drag_) {
     if (button != TMouseButton::Left) return;
     EndDrag();
   }
   CancelBand();
   const TPoint point = RootPoint(at);
-  Control* target = root_.ControlAt(point.X, point.Y);
+  Control* target = onto ? onto : root_.ControlAt(point.X, point.Y);
   if (!target) return;
   // A left press on the root itself may start a band; the root hears of the press all the same.
   if (target == &root_ && button == TMouseButton::Left && root_.SelectsByBand()) band_ = TBand{at, at, shift};

@@ -63,8 +63,9 @@ class TControlHost {
 
   // A press, as the window reports it: delivered to the control under the point; a right press
   // then opens the menu it belongs to and runs the item chosen. A press while a drag is open means
-  // its release never came: a left press ends it, any other press is ignored.
-  void Press(TMouseButton button, TShiftState shift, TPoint at);
+  // its release never came: a left press ends it, any other press is ignored. A press of the
+  // keyboard's names its control (`onto`), which another may cover at the point.
+  void Press(TMouseButton button, TShiftState shift, TPoint at, Control* onto = nullptr);
   // Opens the root's own menu at the window's point, as a right press on the bare root would, though
   // the point may lie beside the root (the grey around a zoomed-out surface) or come from a key.
   void OpenRootMenu(TPoint at);

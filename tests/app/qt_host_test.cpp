@@ -35,6 +35,7 @@
 #include "diagram_host.h"
 #include "diagram_status_bar.h"
 #include "diagram_view.h"
+#include "entity_event.h"
 #include "entity.h"
 #include "find_bar.h"
 #include "in_place_editor.h"
@@ -801,6 +802,98 @@ TEST_P(ZoomedHostTest, TheClipboardKeysCopyTheSelectionWithItsPictureAndPasteAtT
   EXPECT_EQ(qvariant_cast<QImage>(clipboard.mimeData()->imageData()).size(), QSize(panel().Width(), panel().Height()));
   other.panel().ClipboardCommand(TClipboardAction::Paste, {30, 40});
   EXPECT_EQ(other.panel().Entities().size(), 1u);
+}
+
+// A small model built with the keyboard alone: menus by Shift+F10 and the Menu key, names typed,
+// the page arranged, Tab and the arrows to the rows, and the links made by "Link To..." with the
+// drop's own questions answered by Return.
+TEST_P(ZoomedHostTest, TheKeyboardAloneBuildsAModelWithARelationAndAnEvent) {
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  UiRobot robot;
+  const auto menu = [&](const QString& caption) {
+    robot.onPopup([caption](QWidget* popup) { EXPECT_TRUE(UiRobot::choose(qobject_cast<QMenu*>(popup), caption)) << caption.toStdString(); });
+  };
+  const auto type = [&](const QString& text) {
+    robot.onModal([text](QWidget* modal) {
+      QTest::keyClicks(QApplication::focusWidget(), text);
+      QTest::keyClick(modal, Qt::Key_Return);
+    });
+  };
+  const auto key = [&](Qt::Key pressed) { robot.onModal([pressed](QWidget* modal) { QTest::keyClick(modal, pressed); }); };
+  const auto press = [&](Qt::Key pressed, Qt::KeyboardModifiers modifiers = {}) {
+    // The offscreen platform gives the window back its activation only when asked, as a window
+    // manager does by itself when a dialog closes.
+    if (!QApplication::focusWidget()) {
+      window->activateWindow();
+      ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+    QTest::keyClick(QApplication::focusWidget(), pressed, modifiers);
+    QCoreApplication::processEvents();
+  };
+  const auto tabTo = [&](Control* object) {
+    for (int tabs = 0; tabs < 12 && host().focusedObject() != object; ++tabs) press(Qt::Key_Tab);
+    ASSERT_EQ(host().focusedObject(), object);
+  };
+  const auto entity = [&](const std::string& desc) -> TEntity* {
+    for (const auto& one : panel().Entities())
+      if (one->EntityDesc() == desc) return one.get();
+    return nullptr;
+  };
+
+  menu("-> Create Entity"), type("Main"), type("Customer");
+  press(Qt::Key_F10, Qt::ShiftModifier);
+  menu("-> Create Entity"), type("Order");
+  press(Qt::Key_F10, Qt::ShiftModifier);
+  ASSERT_TRUE(entity("Customer") && entity("Order"));
+  TEntity& customer = *entity("Customer");
+  TEntity& order = *entity("Order");
+  tabTo(&customer);
+  menu("-> Add New Property"), type("CustNo"), key(Qt::Key_Escape);
+  press(Qt::Key_Menu);
+  menu("-> Add New Relation");
+  press(Qt::Key_Menu);
+  tabTo(&order);
+  for (const char* item : {"-> Add New Property", "-> Add New Method"}) {
+    menu(item), type(item[9] == 'P' ? "CustNo" : "Place"), key(Qt::Key_Escape);
+    press(Qt::Key_Menu);
+  }
+  menu("-> Add New EntityEvent");
+  press(Qt::Key_Menu);
+  // Escape takes the keyboard off the objects: the menu keys open the surface's menu.
+  press(Qt::Key_Escape);
+  menu("Arrange/-> Arrange Page");
+  press(Qt::Key_F10, Qt::ShiftModifier);
+  ASSERT_EQ(customer.RelationList().size(), 1u);
+  ASSERT_EQ(order.EventList().size(), 1u);
+  TRelation& places = *customer.RelationList()[0].Object;
+  TEntityEvent& placed = *order.EventList()[0].Object;
+
+  // Down to a row; Menu there; "Link To..." with its one end chosen; the drop's question: Yes.
+  const auto linkRow = [&](TEntity& owner, int downs, const char* item) {
+    tabTo(&owner);
+    for (int i = 0; i < downs; ++i) press(Qt::Key_Down);
+    menu(item), key(Qt::Key_Return), key(Qt::Key_Return);
+    press(Qt::Key_Menu);
+  };
+  linkRow(customer, 1, " -> Link To...");
+  linkRow(order, 1, " -> Link To...");
+  // The event box's own "Link To...": the methods, Place the only one; Yes makes it the trigger.
+  tabTo(&placed);
+  menu(" -> Link To..."), key(Qt::Key_Return), key(Qt::Key_Return);
+  press(Qt::Key_Menu);
+  EXPECT_TRUE(robot.clean()) << robot.unexpected().join(",").toStdString() << " pending " << robot.pendingSteps();
+  ASSERT_EQ(customer.PropertyList().size(), 1u);
+  ASSERT_EQ(order.PropertyList().size(), 1u);
+  ASSERT_EQ(order.MethodList().size(), 1u);
+  EXPECT_EQ(places.SourceProperty(), customer.PropertyList()[0].Object.get());
+  EXPECT_EQ(places.TargetProperty(), order.PropertyList()[0].Object.get());
+  EXPECT_EQ(placed.SourceMethod(), order.MethodList()[0].Object.get());
+  // Ctrl+Space gathers what the keyboard is on, as Ctrl+click does; the undo key takes back the link.
+  press(Qt::Key_Space, Qt::ControlModifier);
+  EXPECT_TRUE(panel().Selection().Contains(placed));
+  press(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(placed.SourceMethod(), nullptr);
 }
 
 TEST_P(ZoomedHostTest, CtrlAndTheWheelZoomAboutThePointerTheKeysStepAndTheWholePageFits) {

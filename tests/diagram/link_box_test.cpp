@@ -3,6 +3,8 @@
 
 #include "diagram_fixture.h"
 #include "entity_event.h"
+#include "keyboard_focus.h"
+#include "keyboard_link.h"
 #include "method.h"
 #include "property.h"
 #include "relation.h"
@@ -29,7 +31,7 @@ TEST_F(Boxes, ARelationIsNamedPlacedAndShownByItsOwner) {
             (std::vector<std::string>{"RELATION : Order -> Order_Rel_2", "-", " -> Rename Relation",
                                       " -> Break Link With Relation Source Object",
                                       " -> Break Link With Relation Target Object", "-> Remove This Relation",
-                                      " -> Add New Display Page", " -> Remove Exists Display Page"}));
+                                      " -> Add New Display Page", " -> Remove Exists Display Page", "-", " -> Link To..."}));
   TRelation* shown = AddRelation(order, "", false);
   EXPECT_TRUE(shown->Visible());
   EXPECT_EQ(shown->ActivePages(), TEntryList{"P1 @238,50"});
@@ -48,7 +50,7 @@ TEST_F(Boxes, AnEventIsNamedPlacedAndSizedToItsText) {
             (std::vector<std::string>{"ENTITYEVENT : Customer -> Customer_Event_1", "-", " -> EntityEvent Rename",
                                       " -> Break Link With Event Source Object",
                                       " -> Break Link With Event Target Object", "-> Remove This Event",
-                                      " -> Add New Display Page", " -> Remove Exists Display Page"}));
+                                      " -> Add New Display Page", " -> Remove Exists Display Page", "-", " -> Link To..."}));
   event->AddPageEntry("P1");
   EXPECT_EQ(event->Width(), 16 * 7 + 16);
   EXPECT_EQ(event->Height(), 16 + 16);
@@ -294,4 +296,50 @@ TEST_F(Boxes, PageDialogsOfBoxes) {
   relation->Menu().Find(" -> Remove Exists Display Page")->Click();
   EXPECT_EQ(relation->ActivePages(), TEntryList{"P2 @138,0"});
   EXPECT_FALSE(relation->Visible());
+}
+
+// The keyboard's way through the page and to its links: Tab's reading order (round at the ends),
+// Up and Down through the rows, the ends "Link To..." offers, and a link made as the drop makes it,
+// undone as one step with the selection it found.
+TEST_F(Boxes, TheKeyboardGoesThroughThePageInReadingOrderAndLinksAsTheDropDoes) {
+  AddPage("P1");
+  TEntity& customer = AddEntity("Customer", 40, 30);
+  TEntity& order = AddEntity("Order", 400, 30);
+  TEntity& line = AddEntity("Line", 40, 300);
+  TProperty* custNo = AddProperty(customer, "CustNo", true);
+  TMethod* pay = AddMethod(customer, "Pay", true);
+  TProperty* ref = AddProperty(order, "Ref", true);
+  TRelation* relation = AddRelation(customer, "places", false);
+  const std::vector<Control*> reading{&customer, relation, &order, &line};
+  for (const bool backwards : {false, true}) {
+    TKeyboardFocus focus;
+    for (size_t step = 0; step < 2 * reading.size(); ++step)
+      EXPECT_EQ(focus.Step(panel, backwards), reading[backwards ? reading.size() - 1 - step % reading.size() : step % reading.size()])
+          << (backwards ? "Shift+Tab " : "Tab ") << step;
+  }
+  TKeyboardFocus focus;
+  focus.Set(&customer);
+  const std::vector<std::pair<bool, Control*>> rows{{false, custNo}, {false, pay}, {false, nullptr}, {true, custNo}, {true, &customer}};
+  for (const auto& [up, expected] : rows) EXPECT_EQ(focus.StepRow(panel, up), expected);
+  focus.Set(pay);
+  EXPECT_EQ(focus.Step(panel, false), relation) << "a row's Tab goes on from its entity";
+
+  const auto labels = [](Control& from) {
+    std::vector<std::string> all;
+    for (const TLinkEnd& end : LinkEnds(from)) all.push_back(end.Label);
+    return all;
+  };
+  EXPECT_EQ(labels(*custNo), std::vector<std::string>{"places (Customer)"});
+  EXPECT_EQ(labels(*relation), (std::vector<std::string>{"Customer.CustNo", "Order.Ref"}));
+  EXPECT_EQ(labels(*pay), std::vector<std::string>{}) << "no event box, no other method";
+  panel.SetSelectedEntity(&line);
+  const size_t steps = panel.History().StepCount();
+  platform.Yes();
+  LinkByKeyboard(*relation, *ref);
+  EXPECT_EQ(relation->TargetProperty(), ref);
+  EXPECT_EQ(platform.CallsOf("YesNo").back().Text, "Define Target Property \"Ref\" ??");
+  EXPECT_EQ(panel.History().StepCount(), steps + 1);
+  panel.UndoCommand();
+  EXPECT_EQ(relation->TargetProperty(), nullptr);
+  EXPECT_EQ(panel.SelectedEntity(), &line) << "the press the link began with is undone with it";
 }

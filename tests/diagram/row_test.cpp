@@ -314,10 +314,10 @@ TEST_F(Rows, MenusOfTheRows) {
             (std::vector<std::string>{"PROPERTY : Entity1 -> Id", "-", " -> Rename Property", " -> Property Move UP",
                                       " -> Property Move Down", "-", " -> Property Data Type", "-",
                                       " -> Hide This Property", "-", " -> Remove This Property",
-                                      " -> Create Property's Relation"}));
+                                      " -> Create Property's Relation", "-", " -> Link To..."}));
   EXPECT_EQ(method->Menu().Captions(),
             (std::vector<std::string>{"METHOD : Entity1 -> Run", "-", "-> Rename Method", "-> Method Move UP",
-                                      "-> Method Move Down", "-> Remove This Method"}));
+                                      "-> Method Move Down", "-> Remove This Method", "-", "-> Link To..."}));
   EXPECT_EQ(property->GetPopupMenu(), &property->Menu());
   // After a rename the header shows the description, never the component name.
   platform.Type("Order");

@@ -31,6 +31,7 @@
 #include "editor_panel.h"
 #include "entity.h"
 #include "entity_event.h"
+#include "keyboard_link.h"
 #include "file_access.h"
 #include "io_test_support.h"
 #include "method.h"
@@ -667,7 +668,7 @@ class StressRun : private THostWindow {
     if (auto* panel = dynamic_cast<TOOAPanel*>(&owner)) return SurfaceCommand(*panel, menu);
     if (auto* entity = dynamic_cast<TEntity*>(&owner)) return EntityCommand(*entity, menu);
     if (auto* box = dynamic_cast<TLinkBox*>(&owner)) return BoxCommand(*box, menu);
-    return RowCommand(menu);
+    return RowCommand(owner, menu);
   }
   void DragMoved(const TRect&, bool) override {}
   void DragEnded() override {}
@@ -958,7 +959,31 @@ class StressRun : private THostWindow {
     Note("[text " + Quoted(text) + "]");
   }
 
-  size_t RowCommand(const PopupMenu& menu) {
+  // "Link To...": one of the ends offered, or none, then the questions the drop there asks.
+  void LinkToAnswer(Control& from) {
+    const std::vector<TLinkEnd> ends = LinkEnds(from);
+    if (ends.empty()) return;
+    if (Below(4) == 0) {
+      platform_.CloseChoice();
+      Note("[closed]");
+      return;
+    }
+    const std::string chosen = ends[static_cast<size_t>(Below(static_cast<int>(ends.size())))].Label;
+    platform_.Choose(chosen);
+    Note("[choose " + Quoted(chosen) + "]");
+    const auto end = std::find_if(ends.begin(), ends.end(), [&](const TLinkEnd& one) { return one.Label == chosen; });
+    if (end == ends.end()) return;
+    Count("keyboard links");
+    if (dynamic_cast<TEntityEvent*>(end->Object) || dynamic_cast<TEntityEvent*>(&from)) {
+      const bool trigger = Below(2) == 0;
+      YesNoAnswer(trigger);
+      if (!trigger) YesNoAnswer(Below(4) != 0);
+    } else {
+      YesNoAnswer(Below(4) != 0);  // a relation's end, or a call
+    }
+  }
+
+  size_t RowCommand(Control& row, const PopupMenu& menu) {
     const size_t index = ChooseItem(menu, [&](const std::string& caption) {
       if (caption.find("Remove This") != std::string::npos) return 3;
       return caption == "-" ? 1 : 5;
@@ -966,6 +991,7 @@ class StressRun : private THostWindow {
     const std::string& caption = ItemAt(menu, index).Caption();
     if (caption.find("Rename") != std::string::npos) TypeAnswer(kDescriptions);
     if (caption == " -> Property Data Type") FormAnswer();
+    if (caption.find("Link To...") != std::string::npos) LinkToAnswer(row);
     return index;
   }
 
@@ -996,6 +1022,8 @@ class StressRun : private THostWindow {
       ChoiceAnswer(PageItems("", panel_.OwnPageList()));
     else if (caption == " -> Remove Exists Display Page")
       ChoiceAnswer(PageItems("", box.ActivePages()));
+    else if (caption == " -> Link To...")
+      LinkToAnswer(box);
     return index;
   }
 
