@@ -14,6 +14,7 @@ packages=(
   xvfb xauth openbox weston qt6-wayland
   desktop-file-utils appstream libxml2-utils poppler-utils groff-base dpkg-dev git lintian
   mariadb-server mariadb-client sqlite3 libsqlite3-dev tidy
+  dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0 xdotool
 )
 
 missing=()

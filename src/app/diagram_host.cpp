@@ -26,6 +26,7 @@
 #include <utility>
 #include <vector>
 
+#include "diagram_accessibility.h"
 #include "diagram_view.h"
 #include "entity.h"
 #include "row.h"
@@ -104,6 +105,17 @@ DiagramHost::DiagramHost(TOOAPanel& panel, QWidget* parent) : QWidget(parent), p
   autoScroll_->setInterval(30);
   connect(autoScroll_, &QTimer::timeout, this, &DiagramHost::autoScroll);
   syncSize();
+  accessibility_ = std::make_unique<DiagramAccessibility>(*this);
+  connect(this, &DiagramHost::objectFocused, this, [this](Control* object) { accessibility_->objectFocused(object); });
+  // After the listeners before: the panel may outlive this widget, which then hears no more.
+  const auto listen = [guard = QPointer<DiagramHost>(this)](std::function<void()>& notice, void (DiagramAccessibility::*told)()) {
+    notice = [before = std::move(notice), guard, told] {
+      if (before) before();
+      if (guard) ((*guard->accessibility_).*told)();
+    };
+  };
+  listen(panel_.DiagramChanged, &DiagramAccessibility::diagramChanged);
+  listen(panel_.SelectionChanged, &DiagramAccessibility::selectionChanged);
 }
 
 DiagramHost::~DiagramHost() = default;

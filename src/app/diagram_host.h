@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -20,6 +21,7 @@
 #include "in_place_editor.h"
 #include "keyboard_focus.h"
 
+class DiagramAccessibility;
 class QPainter;
 class QTimer;
 class TOOAPanel;
@@ -65,6 +67,8 @@ class DiagramHost : public QWidget, private THostWindow {
   // The object the keyboard is on (Tab, Shift+Tab, Up and Down), framed by dots; nothing until the
   // keyboard moved there, and again after a press of the mouse.
   Control* focusedObject() const { return focus_.Current(); }
+  // What assistive technology is told of the diagram.
+  DiagramAccessibility& accessibility() const { return *accessibility_; }
   void setFocusedObject(Control* object);
   // Tab and Shift+Tab: the page's next (or previous) entity or box.
   void stepFocus(bool backwards);
@@ -136,4 +140,5 @@ class DiagramHost : public QWidget, private THostWindow {
   bool wholeInvalidated_ = false;
   QPointer<InPlaceEditor> renameEditor_;
   TKeyboardFocus focus_;
+  std::unique_ptr<DiagramAccessibility> accessibility_;
 };

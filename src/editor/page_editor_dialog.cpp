@@ -188,6 +188,14 @@ void TEREditDlg::Build() {
   button(tabSheet4, "Button8", QStringLiteral("Remove"), QRect(165, 67, 58, 25));
   button(tabSheet4, "Button9", QStringLiteral("Clear  All"), QRect(165, 118, 58, 25));
   pageControl2_->setCurrentIndex(0);
+  // What a screen reader says of each list: the label or tab beside it, which it cannot tell itself.
+  combPageName_->setAccessibleName(QStringLiteral("Page Name"));
+  comboBox1_->setAccessibleName(QStringLiteral("Objects to add"));
+  addObjectList_->setAccessibleName(QStringLiteral("Objects to add to the page"));
+  removeObjectList_->setAccessibleName(QStringLiteral("Remove Object List"));
+  pageEntityList_->setAccessibleName(QStringLiteral("Entities on the page"));
+  pageRelationList_->setAccessibleName(QStringLiteral("Relations on the page"));
+  pageEventList_->setAccessibleName(QStringLiteral("Events on the page"));
 
   panel1_ = plainPanel(this, "Panel1", QRect(0, 0, ClientWidth, kCloseBarHeight));
   okBtn_ = button(panel1_, "OKBtn", QStringLiteral("Close"), QRect(162, 3, 75, 25));
