@@ -150,6 +150,11 @@ void DiagramHost::invalidateControl(Control& control) {
     update();
     return;
   }
+  // The focused object's dotted frame stands further out.
+  if (&control == focus_.Current()) {
+    update(focusFrameArea(control));
+    return;
+  }
   // A pixel or two around: outlines and erased corners of a box that just moved or shrank.
   const int margin = std::max(2, controls_.Zoom().LengthToWindow(2));
   update(toQRect(controls_.WindowRect(boundsInRoot(control))).adjusted(-margin, -margin, margin, margin));

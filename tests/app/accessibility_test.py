@@ -1,20 +1,14 @@
 #!/usr/bin/python3
-"""The editor as a screen reader sees it over the accessibility bus (AT-SPI): the example diagram's
-every entity, row and box is found with its name and role; Tab and the arrow keys move the focus
-through them; a removal is told.  Run on a display with a window manager, inside a session bus:
+"""The editor as a screen reader sees it over the accessibility bus (AT-SPI): every entity, row and
+box of the example diagram with its name and role; Tab and the arrows moving the focus; selection and
+removal told. Run on a display with a window manager, in a session bus of its own:
     dbus-run-session -- accessibility_test.py EDITOR DIAGRAM
 """
-import os
-import subprocess
-import sys
-import tempfile
-import time
+import os, subprocess, sys, tempfile, time
 
 import pyatspi
 from gi.repository import GLib
 
-# The example diagram as the surface must show it: entities with their rows, and the boxes, each
-# with its role and what it links.
 ENTITIES = {
     "Customer": ["CustNo", "Name", "Address", "Email", "Register", "CheckCredit"],
     "Order": ["OrderNo", "CustNo", "OrderDate", "Total", "Place", "Cancel", "ComputeTotal"],
@@ -31,6 +25,7 @@ BOXES = {
     "InvoicePaid": "entity event from Invoice.Pay to Order.ComputeTotal",
 }
 failures = []
+events = []
 
 
 def check(condition, what):
@@ -40,7 +35,6 @@ def check(condition, what):
 
 
 def pump(seconds):
-    """Lets the bus deliver what is waiting."""
     loop = GLib.MainLoop()
     GLib.timeout_add(int(seconds * 1000), loop.quit)
     loop.run()
@@ -49,30 +43,69 @@ def pump(seconds):
 def find(node, predicate):
     if predicate(node):
         return node
-    for child in node:
-        if child is not None:
-            found = find(child, predicate)
-            if found is not None:
-                return found
+    for child in filter(None, node):
+        found = find(child, predicate)
+        if found is not None:
+            return found
     return None
 
 
-def editor_application(pid):
+def told(kind, source):
+    return any(k.startswith(kind) and s == source for k, s in events)
+
+
+def run(editor, diagram, process):
+    app = None
     for _ in range(200):
-        for app in pyatspi.Registry.getDesktop(0):
-            if app is not None and app.get_process_id() == pid:
-                return app
+        app = next((a for a in pyatspi.Registry.getDesktop(0) if a and a.get_process_id() == process.pid), None)
+        if app:
+            break
         time.sleep(0.1)
-    return None
+    check(app is not None, "the editor is on the accessibility bus")
+    frame = app and find(app, lambda n: n.getRole() == pyatspi.ROLE_FRAME)
+    check(frame is not None and frame.name == "Quorvane Beta Version", "the main window is a frame named by its caption")
+    canvas = app and find(app, lambda n: n.getRole() == pyatspi.ROLE_CANVAS)
+    name = os.path.basename(diagram) + ", page Overview"
+    check(canvas is not None and canvas.name == name, "the surface is a canvas named " + name)
+    if canvas is None:
+        return
+    shown = {child.name: child for child in canvas}
+    check(sorted(shown) == sorted(list(ENTITIES) + list(BOXES)), "the page's objects: " + str(sorted(shown)))
+    for entity, rows in ENTITIES.items():
+        node = shown.get(entity)
+        check(node is not None and node.getRole() == pyatspi.ROLE_LIST and [r.name for r in node] == rows and
+              all(r.getRole() == pyatspi.ROLE_LIST_ITEM for r in node), "entity " + entity + " and its rows")
+        check(node is not None and node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS).width > 0, entity + "'s place")
+    for box, links in BOXES.items():
+        node = shown.get(box)
+        check(node is not None and node.getRole() == pyatspi.ROLE_LINK and node.description == links, "box " + box)
 
+    window = subprocess.run(["xdotool", "search", "--sync", "--pid", str(process.pid), "--name", "Quorvane"],
+                            capture_output=True, text=True, check=True).stdout.split()[-1]
+    subprocess.run(["xdotool", "windowactivate", "--sync", window], check=False)
+    pump(0.5)
 
-def key(name, window):
-    subprocess.run(["xdotool", "key", "--window", window, name], check=True)
-    pump(0.4)
+    def focused():
+        node = find(canvas, lambda n: n != canvas and n.getState().contains(pyatspi.STATE_FOCUSED))
+        return node and node.name
+
+    # Each key and where the focus must be after it.
+    for keys, where in [("Tab", "Customer"), ("Tab", "Order"), ("Down Down", "CustNo"), ("shift+Tab", "Customer")]:
+        for one in keys.split():
+            subprocess.run(["xdotool", "key", "--window", window, one], check=True)
+            pump(0.4)
+        check(focused() == where, keys + " focuses " + where + ", not " + str(focused()))
+        check(told("object:state-changed:focused", where), "the focus on " + where + " is told")
+    events.clear()
+    for one in ["space", "Delete"]:
+        subprocess.run(["xdotool", "key", "--window", window, one], check=True)
+        pump(0.5)
+    check(told("object:state-changed:selected", "Customer"), "the selection of Customer is told: " + str(events))
+    check("Customer" not in [child.name for child in canvas], "Customer is gone from the surface")
+    check(any(kind.startswith("object:children-changed:remove") for kind, _ in events), "the removal is told")
 
 
 def main(editor, diagram):
-    events = []
     pyatspi.Registry.registerEventListener(
         lambda event: events.append((event.type, event.source.name if event.source else "")),
         "object:children-changed", "object:state-changed:focused", "object:state-changed:selected")
@@ -82,64 +115,7 @@ def main(editor, diagram):
                XDG_STATE_HOME=state, XDG_DATA_HOME=state)
     process = subprocess.Popen([editor, diagram], env=env)
     try:
-        app = editor_application(process.pid)
-        check(app is not None, "the editor is on the accessibility bus")
-        if app is None:
-            return
-        frame = find(app, lambda n: n.getRole() == pyatspi.ROLE_FRAME)
-        check(frame is not None and frame.name == "Quorvane Beta Version", "the main window is a frame named by its caption")
-        name = os.path.basename(diagram) + ", page Overview"
-        canvas = find(app, lambda n: n.getRole() == pyatspi.ROLE_CANVAS)
-        check(canvas is not None and canvas.name == name, "the surface is a canvas named " + name)
-        if canvas is None:
-            return
-        shown = {child.name: child for child in canvas}
-        for entity, rows in ENTITIES.items():
-            node = shown.get(entity)
-            check(node is not None and node.getRole() == pyatspi.ROLE_LIST, "entity " + entity)
-            if node is not None:
-                check([row.name for row in node] == rows, entity + "'s rows: " + str([row.name for row in node]))
-                check(all(row.getRole() == pyatspi.ROLE_LIST_ITEM for row in node), entity + "'s rows are list items")
-                extents = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-                check(extents.width > 0 and extents.height > 0, entity + " has its place on the screen")
-        for box, links in BOXES.items():
-            node = shown.get(box)
-            check(node is not None and node.getRole() == pyatspi.ROLE_LINK and node.description == links,
-                  "box " + box + ": " + (node.description if node is not None else "missing"))
-        check(len(shown) == len(ENTITIES) + len(BOXES), "nothing else on the page: " + str(sorted(shown)))
-
-        # The keyboard: Tab to the first object in reading order, Down to its first row.
-        window = subprocess.run(["xdotool", "search", "--sync", "--pid", str(process.pid), "--name", "Quorvane"],
-                                capture_output=True, text=True, check=True).stdout.split()[-1]
-        subprocess.run(["xdotool", "windowactivate", "--sync", window], check=False)
-        pump(0.5)
-
-        def focused():
-            node = find(canvas, lambda n: n.getState().contains(pyatspi.STATE_FOCUSED) and n != canvas)
-            return node.name if node is not None else None
-
-        key("Tab", window)
-        check(focused() == "Customer", "Tab focuses Customer, not " + str(focused()))
-        key("Tab", window)
-        check(focused() == "Order", "a second Tab focuses Order, not " + str(focused()))
-        key("Down", window)
-        key("Down", window)
-        check(focused() == "CustNo", "Down twice focuses Order's CustNo, not " + str(focused()))
-        check(any(kind.startswith("object:state-changed:focused") and source == "CustNo" for kind, source in events),
-              "the focus on CustNo is told")
-        key("shift+Tab", window)
-        check(focused() == "Customer", "Shift+Tab goes back to Customer, not " + str(focused()))
-
-        # Space selects it, Delete removes it: the selection is told, and that the surface lost a child.
-        events.clear()
-        key("space", window)
-        check(any(kind.startswith("object:state-changed:selected") and source == "Customer" for kind, source in events),
-              "the selection of Customer is told: " + str(events))
-        key("Delete", window)
-        pump(0.5)
-        check("Customer" not in [child.name for child in canvas], "Customer is gone from the surface")
-        check(any(kind.startswith("object:children-changed:remove") for kind, source in events),
-              "the removal is told: " + str(events))
+        run(editor, diagram, process)
     finally:
         process.terminate()
         process.wait(timeout=10)
