@@ -7,12 +7,12 @@
 #include <QWindow>
 
 #include <algorithm>
-#include <tuple>
 #include <unordered_set>
 
 #include "diagram_host.h"
 #include "entity.h"
 #include "entity_event.h"
+#include "keyboard_focus.h"
 #include "method.h"
 #include "ooa_panel.h"
 #include "property.h"
@@ -190,8 +190,6 @@ class HostAccessible : public QAccessibleWidget {
   }
 };
 
-// Reading order, as Tab goes: top, then left, then the diagram's order.
-using TReadingKey = std::tuple<int, int, size_t>;
 }  // namespace
 
 DiagramAccessibility::DiagramAccessibility(DiagramHost& host) : host_(host) {
@@ -228,27 +226,9 @@ QAccessibleInterface* DiagramAccessibility::interfaceOf(Control& object) {
 
 const std::vector<Control*>& DiagramAccessibility::pageObjects() {
   if (pageKnown_) return page_;
-  std::vector<std::pair<TReadingKey, Control*>> keyed;
-  size_t at = 0;
-  const auto add = [&](Control& object) {
-    if (object.Visible()) keyed.push_back({TReadingKey{object.Top(), object.Left(), at}, &object});
-    ++at;
-  };
-  for (const auto& entity : host_.panel().Entities()) {
-    if (!entity) continue;
-    add(*entity);
-    for (const auto& slot : entity->RelationList())
-      if (slot.Object) add(*slot.Object);
-    for (const auto& slot : entity->EventList())
-      if (slot.Object) add(*slot.Object);
-  }
-  std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-  page_.clear();
+  page_ = PageInReadingOrder(host_.panel());
   pageIndex_.clear();
-  for (const auto& [key, object] : keyed) {
-    pageIndex_[object] = static_cast<int>(page_.size());
-    page_.push_back(object);
-  }
+  for (size_t at = 0; at < page_.size(); ++at) pageIndex_[page_[at]] = static_cast<int>(at);
   pageKnown_ = true;
   // A listener reads the page for the first time: what it sees is what later changes are told against.
   if (!toldKnown_ && QAccessible::isActive()) {
@@ -265,16 +245,9 @@ int DiagramAccessibility::indexOnPage(const Control& object) {
 }
 
 std::vector<Control*> DiagramAccessibility::rowsOf(Control& object) {
-  std::vector<Control*> rows;
   auto* entity = dynamic_cast<TEntity*>(&object);
-  if (!entity || !entity->OwnerPanel()) return rows;
-  const std::string& page = entity->OwnerPanel()->ActivePageName();
-  for (const auto& slot : entity->PropertyList())
-    if (slot.Object && slot.Object->IsShownOn(page)) rows.push_back(slot.Object.get());
-  for (const auto& slot : entity->MethodList())
-    if (slot.Object && slot.Object->IsShownOn(page)) rows.push_back(slot.Object.get());
-  std::stable_sort(rows.begin(), rows.end(), [](const Control* a, const Control* b) { return a->Top() < b->Top(); });
-  return rows;
+  if (!entity || !entity->OwnerPanel()) return {};
+  return ShownRowsOf(*entity->OwnerPanel(), *entity);
 }
 
 Control* DiagramAccessibility::objectAt(QPoint global, bool rows) const {

@@ -34,8 +34,19 @@ void ForEachShown(const TOOAPanel& panel, Visit visit) {
   }
 }
 
-// The rows of the entity that show on the page, top to bottom.
-std::vector<Control*> ShownRows(const TOOAPanel& panel, TEntity& entity) {
+}  // namespace
+
+std::vector<Control*> PageInReadingOrder(const TOOAPanel& panel) {
+  std::vector<std::pair<TReadingKey, Control*>> keyed;
+  ForEachShown(panel, [&](Control& object, const TReadingKey& key) { keyed.push_back({key, &object}); });
+  std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<Control*> page;
+  page.reserve(keyed.size());
+  for (const auto& [key, object] : keyed) page.push_back(object);
+  return page;
+}
+
+std::vector<Control*> ShownRowsOf(const TOOAPanel& panel, TEntity& entity) {
   std::vector<Control*> rows;
   const std::string& page = panel.ActivePageName();
   for (const auto& slot : entity.PropertyList())
@@ -45,7 +56,6 @@ std::vector<Control*> ShownRows(const TOOAPanel& panel, TEntity& entity) {
   std::stable_sort(rows.begin(), rows.end(), [](const Control* a, const Control* b) { return a->Top() < b->Top(); });
   return rows;
 }
-}  // namespace
 
 Control* TKeyboardFocus::Current() const {
   if (!object_ || alive_.expired()) return nullptr;
@@ -90,14 +100,14 @@ Control* TKeyboardFocus::Step(const TOOAPanel& panel, bool backwards) {
 Control* TKeyboardFocus::StepRow(const TOOAPanel& panel, bool up) {
   Control* from = Current();
   if (auto* entity = dynamic_cast<TEntity*>(from)) {
-    const std::vector<Control*> rows = ShownRows(panel, *entity);
+    const std::vector<Control*> rows = ShownRowsOf(panel, *entity);
     if (up || rows.empty()) return nullptr;
     Set(rows.front());
     return rows.front();
   }
   auto* row = dynamic_cast<TRow*>(from);
   if (!row || !row->OwnerEntity()) return nullptr;
-  const std::vector<Control*> rows = ShownRows(panel, *row->OwnerEntity());
+  const std::vector<Control*> rows = ShownRowsOf(panel, *row->OwnerEntity());
   const auto at = std::find(rows.begin(), rows.end(), from);
   if (at == rows.end()) return nullptr;
   Control* next = up ? (at == rows.begin() ? row->OwnerEntity() : *(at - 1)) : (at + 1 == rows.end() ? nullptr : *(at + 1));

@@ -4,9 +4,16 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 class Control;
+class TEntity;
 class TOOAPanel;
+
+// The entities and boxes the page shows, in reading order (as Tab goes).
+std::vector<Control*> PageInReadingOrder(const TOOAPanel& panel);
+// The rows of the entity that show on the page, top to bottom (as Down goes).
+std::vector<Control*> ShownRowsOf(const TOOAPanel& panel, TEntity& entity);
 
 class TKeyboardFocus {
  public:
