@@ -2,11 +2,12 @@
 // the real font and Qt's offscreen platform: loading and saving the diagram file, switching the page,
 // painting the whole 2048 by 2048 surface and the part the scrolling frame shows, exporting the
 // picture, a mouse press on an entity, selecting the whole page and moving it (and undoing the move),
-// removing one entity, and copying 1,000 entities to the clipboard.
+// removing one entity (also with a screen reader listening), and copying 1,000 entities to the clipboard.
 //
 // Every size runs all its benchmarks before the next size is built, so that only one generated
 // diagram is held at a time. Run from a release build: build/release/bench/quorvane_bench_editor
 #include <algorithm>
+#include <QAccessible>
 #include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
@@ -21,6 +22,7 @@
 #include <memory>
 #include <string>
 
+#include "diagram_accessibility.h"
 #include "diagram_file_reader.h"
 #include "diagram_file_writer.h"
 #include "diagram_files.h"
@@ -260,8 +262,15 @@ void BM_MousePress(benchmark::State& state, int entities) {
 
 // "-> (*)Remove This Entity" on entities from the middle of the list, linked as the generator
 // linked them. Each run takes one more entity away; the diagram is read again for the next size.
-void BM_RemoveEntity(benchmark::State& state, int entities) {
+// With a screen reader listening (`heard`), which has read the page's objects once: each removal
+// also tells it what went.
+void RemoveEntity(benchmark::State& state, int entities, bool heard) {
   Editor& editor = SettledEditorOf(entities);
+  DiagramAccessibility::assumeListening(heard);
+  if (heard) {
+    QAccessibleInterface* surface = QAccessible::queryAccessibleInterface(&editor.host());
+    for (int child = 0; child < surface->childCount(); ++child) benchmark::DoNotOptimize(surface->child(child)->text(QAccessible::Name));
+  }
   size_t next = static_cast<size_t>(entities / 2);
   for (auto _ : state) {
     state.PauseTiming();
@@ -274,9 +283,12 @@ void BM_RemoveEntity(benchmark::State& state, int entities) {
     QApplication::processEvents();
     state.ResumeTiming();
   }
+  DiagramAccessibility::assumeListening(false);
   // The diagram is no longer the generated one.
   Current(entities).editor.reset();
 }
+void BM_RemoveEntity(benchmark::State& state, int entities) { RemoveEntity(state, entities, false); }
+void BM_RemoveEntityHeard(benchmark::State& state, int entities) { RemoveEntity(state, entities, true); }
 
 // Ctrl+A on the first page, and the window painting the selection's frames; Escape between runs.
 void BM_SelectAll(benchmark::State& state, int entities) {
@@ -359,6 +371,7 @@ void RegisterAll() {
     add("MoveSelection", BM_MoveSelection);
     add("UndoMoveSelection", BM_UndoMoveSelection);
     add("RemoveEntity", BM_RemoveEntity)->Unit(benchmark::kMicrosecond)->Iterations(50);
+    add("RemoveEntityHeard", BM_RemoveEntityHeard)->Unit(benchmark::kMicrosecond)->Iterations(50);
   }
 }
 }  // namespace

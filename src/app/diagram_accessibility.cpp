@@ -204,6 +204,13 @@ DiagramAccessibility::~DiagramAccessibility() {
   for (const auto& [object, id] : ids_) QAccessible::deleteAccessibleInterface(id);
 }
 
+namespace {
+bool gAssumedListening = false;
+}  // namespace
+
+bool DiagramAccessibility::listening() { return gAssumedListening || QAccessible::isActive(); }
+void DiagramAccessibility::assumeListening(bool assumed) { gAssumedListening = assumed; }
+
 QAccessibleInterface* DiagramAccessibility::factory(const QString& className, QObject* object) {
   if (className == QLatin1String("DiagramHost")) return new HostAccessible(static_cast<DiagramHost*>(object));
   // The main window is a frame named by its caption, not a nameless filler.
@@ -231,7 +238,7 @@ const std::vector<Control*>& DiagramAccessibility::pageObjects() {
   for (size_t at = 0; at < page_.size(); ++at) pageIndex_[page_[at]] = static_cast<int>(at);
   pageKnown_ = true;
   // A listener reads the page for the first time: what it sees is what later changes are told against.
-  if (!toldKnown_ && QAccessible::isActive()) {
+  if (!toldKnown_ && listening()) {
     toldKnown_ = true;
     told_ = snapshot();
   }
@@ -261,14 +268,14 @@ Control* DiagramAccessibility::objectAt(QPoint global, bool rows) const {
 }
 
 void DiagramAccessibility::objectFocused(Control* object) {
-  if (!object || !QAccessible::isActive()) return;
+  if (!object || !listening()) return;
   QAccessibleEvent event(interfaceOf(*object), QAccessible::Focus);
   QAccessible::updateAccessibility(&event);
 }
 
 void DiagramAccessibility::diagramChanged() {
   pageKnown_ = false;
-  if (!QAccessible::isActive()) {
+  if (!listening()) {
     told_.clear();
     toldKnown_ = false;
     return;
@@ -277,22 +284,30 @@ void DiagramAccessibility::diagramChanged() {
 }
 
 void DiagramAccessibility::selectionChanged() {
-  if (!QAccessible::isActive()) return;
+  if (!listening()) return;
+  // Only the objects selected now and those told selected before are looked at: a click costs
+  // what the selection holds, not what the diagram holds.
   const TOOAPanel& panel = host_.panel();
-  pageObjects();
-  for (auto& [object, told] : told_) {
-    if (told.Alive.expired()) continue;
-    Control& control = *const_cast<Control*>(object);
-    const bool selected = IsSelected(panel, control);
-    if (selected == told.Selected) continue;
-    told.Selected = selected;
+  std::unordered_map<const Control*, std::weak_ptr<const void>> now;
+  for (TPlacedControl* object : panel.SelectedObjects()) now.emplace(object, object->LifeToken());
+  if (TEntity* entity = panel.SelectedEntity(); entity && entity->Visible()) {
+    now.emplace(entity, entity->LifeToken());
+    if (TProperty* row = entity->SelectedProperty()) now.emplace(row, row->LifeToken());
+    if (TMethod* row = entity->SelectedMethod()) now.emplace(row, row->LifeToken());
+  }
+  const auto tell = [this](Control& control, bool selected) {
     QAccessible::State changed;
     changed.selected = true;
     QAccessibleStateChangeEvent state(interfaceOf(control), changed);
     QAccessible::updateAccessibility(&state);
     QAccessibleEvent event(interfaceOf(control), selected ? QAccessible::SelectionAdd : QAccessible::SelectionRemove);
     QAccessible::updateAccessibility(&event);
-  }
+  };
+  for (const auto& [object, alive] : selectedTold_)
+    if (!alive.expired() && !now.count(object)) tell(*const_cast<Control*>(object), false);
+  for (const auto& [object, alive] : now)
+    if (!selectedTold_.count(object)) tell(*const_cast<Control*>(object), true);
+  selectedTold_ = std::move(now);
 }
 
 void DiagramAccessibility::forget(const Control* object) {
@@ -302,12 +317,28 @@ void DiagramAccessibility::forget(const Control* object) {
   ids_.erase(found);
 }
 
-std::unordered_map<const Control*, DiagramAccessibility::TTold> DiagramAccessibility::snapshot() {
-  const TOOAPanel& panel = host_.panel();
+std::unordered_map<const Control*, DiagramAccessibility::TTold> DiagramAccessibility::snapshot() const {
+  // Straight through the diagram's lists, whose kinds are known: this runs after every step.
   std::unordered_map<const Control*, TTold> now;
-  for (Control* object : pageObjects()) {
-    now[object] = {object->LifeToken(), NameOf(*object), IsSelected(panel, *object)};
-    for (Control* row : rowsOf(*object)) now[row] = {row->LifeToken(), NameOf(*row), IsSelected(panel, *row)};
+  now.reserve(told_.size() + 16);
+  const std::string& page = host_.panel().ActivePageName();
+  for (const auto& entity : host_.panel().Entities()) {
+    if (!entity) continue;
+    if (entity->Visible()) {
+      now.emplace(entity.get(), TTold{entity->LifeToken(), EntityText(*entity)});
+      for (const auto& slot : entity->PropertyList())
+        if (slot.Object && slot.Object->IsShownOn(page))
+          now.emplace(slot.Object.get(), TTold{slot.Object->LifeToken(), Shown(slot.Object->Desc(), slot.Object->Name())});
+      for (const auto& slot : entity->MethodList())
+        if (slot.Object && slot.Object->IsShownOn(page))
+          now.emplace(slot.Object.get(), TTold{slot.Object->LifeToken(), Shown(slot.Object->Desc(), slot.Object->Name())});
+    }
+    for (const auto& slot : entity->RelationList())
+      if (slot.Object && slot.Object->Visible())
+        now.emplace(slot.Object.get(), TTold{slot.Object->LifeToken(), Shown(slot.Object->Desc(), slot.Object->Name())});
+    for (const auto& slot : entity->EventList())
+      if (slot.Object && slot.Object->Visible())
+        now.emplace(slot.Object.get(), TTold{slot.Object->LifeToken(), Shown(slot.Object->Desc(), slot.Object->Name())});
   }
   return now;
 }

@@ -38,18 +38,22 @@ class DiagramAccessibility : public QObject {
   void diagramChanged();
   void selectionChanged();
 
+  // Whether assistive technology listens: Qt's bridge says so, or it is assumed (to measure what
+  // telling costs where no accessibility bus runs).
+  static bool listening();
+  static void assumeListening(bool assumed);
+
   // Makes the interfaces of the diagram's widgets (the host, the main window).
   static QAccessibleInterface* factory(const QString& className, QObject* object);
 
  private:
   struct TTold {
     std::weak_ptr<const void> Alive;
-    QString Name;
-    bool Selected = false;
+    std::string Name;
   };
   // Every object shown and its rows, as last told: what a change created, removed or renamed.
   void tellChanges();
-  std::unordered_map<const Control*, TTold> snapshot();
+  std::unordered_map<const Control*, TTold> snapshot() const;
   void forget(const Control* object);
 
   DiagramHost& host_;
@@ -59,4 +63,6 @@ class DiagramAccessibility : public QObject {
   bool pageKnown_ = false;
   std::unordered_map<const Control*, TTold> told_;
   bool toldKnown_ = false;
+  // The objects last told selected.
+  std::unordered_map<const Control*, std::weak_ptr<const void>> selectedTold_;
 };
