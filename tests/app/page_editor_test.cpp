@@ -245,6 +245,12 @@ TEST(PageEditorLayout, EveryControlStandsAsTheLayoutPlacesIt) {
   for (const char* tabs : {"PageControl1", "PageControl2", "PageControl3"})
     EXPECT_EQ(dialog.findChild<QTabWidget*>(tabs)->currentIndex(), 0) << tabs;
   EXPECT_TRUE(dialog.findChild<QPushButton*>("OKBtn")->isDefault());
+  // A screen reader cannot tell a list by the label beside it: each carries a name of its own.
+  for (QWidget* list : dialog.findChildren<QWidget*>()) {
+    if (qobject_cast<QComboBox*>(list) || qobject_cast<QListWidget*>(list)) {
+      EXPECT_FALSE(list->accessibleName().isEmpty()) << list->objectName().toStdString();
+    }
+  }
 }
 
 // On whichever screen the main window stands, the second one too: there the primary screen's edge
