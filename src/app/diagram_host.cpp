@@ -288,6 +288,22 @@ bool DiagramHost::openFocusedMenu() {
   return true;
 }
 
+bool DiagramHost::moveByKeyboard(int dx, int dy) {
+  if (controls_.IsDragging()) return false;
+  std::vector<TPlacedControl*> objects = panel_.SelectedObjects();
+  Control* focused = focus_.Current();
+  if (objects.empty() && focused) {
+    if (auto* row = dynamic_cast<TRow*>(focused)) focused = row->OwnerEntity();
+    if (auto* placed = dynamic_cast<TPlacedControl*>(focused)) objects.push_back(placed);
+  }
+  if (objects.empty()) return false;
+  runGuarded([&] { panel_.MoveObjects(objects, dx, dy, objects.size() == 1 && !panel_.Selection().Contains(*objects[0]) ? "Move" : "Move Selection"); });
+  syncSize();
+  // The view follows what the keyboard is on.
+  if (focus_.Current()) setFocusedObject(focus_.Current());
+  return true;
+}
+
 void DiagramHost::paintDragOutline(QPainter& painter) const { paintDottedFrame(painter, outline_); }
 
 void DiagramHost::paintDottedFrame(QPainter& painter, const QRect& r) const {

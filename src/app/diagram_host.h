@@ -78,6 +78,9 @@ class DiagramHost : public QWidget, private THostWindow {
   // The Menu key and Shift+F10 on a focused object: its menu at it, as a right click there opens it.
   // False when nothing is focused.
   bool openFocusedMenu();
+  // Shift and the arrow keys: the selection, or else the object the keyboard is on (a row's entity),
+  // moved by (dx, dy) as one step. False when there is nothing to move.
+  bool moveByKeyboard(int dx, int dy);
 
  signals:
   // The keyboard moved to this object (or to none).

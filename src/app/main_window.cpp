@@ -158,6 +158,18 @@ void TfMain::bindKeys() {
   };
   bind({QKeySequence(Qt::Key_Up)}, rowOrScroll(true));
   bind({QKeySequence(Qt::Key_Down)}, rowOrScroll(false));
+  // Shift and the arrows move the selection, or the object the keyboard is on, ten pixels a press.
+  constexpr int kKeyboardStep = 10;
+  const auto move = [this](int dx, int dy) {
+    return [this, dx, dy] {
+      host_->keepRenameInPlace();
+      host_->moveByKeyboard(dx, dy);
+    };
+  };
+  bind({QKeySequence(Qt::SHIFT | Qt::Key_Left)}, move(-kKeyboardStep, 0));
+  bind({QKeySequence(Qt::SHIFT | Qt::Key_Right)}, move(kKeyboardStep, 0));
+  bind({QKeySequence(Qt::SHIFT | Qt::Key_Up)}, move(0, -kKeyboardStep));
+  bind({QKeySequence(Qt::SHIFT | Qt::Key_Down)}, move(0, kKeyboardStep));
   bind({QKeySequence(Qt::Key_Left)}, scroll(false, QAbstractSlider::SliderSingleStepSub));
   bind({QKeySequence(Qt::Key_Right)}, scroll(false, QAbstractSlider::SliderSingleStepAdd));
   bind({QKeySequence(Qt::Key_PageUp)}, scroll(true, QAbstractSlider::SliderPageStepSub));

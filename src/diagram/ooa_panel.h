@@ -138,6 +138,9 @@ class TOOAPanel : public Control {
   // The selection moved by (dx, dy) as one step "Move Selection", held within the surface's top and
   // left edges, each object's entry for the page keeping its new place.
   void MoveSelection(int dx, int dy);
+  // The same for any objects of the page, as one step of that name (the keyboard's move of the
+  // object it is on).
+  void MoveObjects(const std::vector<TPlacedControl*>& objects, int dx, int dy, const std::string& what);
   // Puts each object at its place (a corner on the surface, held within its top and left edges),
   // stores it in the object's entry for the active page and lets the lines follow; no step of its
   // own.

@@ -139,8 +139,9 @@ TRect TOOAPanel::DragBounds(const Control& source) const {
   return BoundsOf(SelectedObjects());
 }
 
-void TOOAPanel::MoveSelection(int dx, int dy) {
-  const std::vector<TPlacedControl*> objects = SelectedObjects();
+void TOOAPanel::MoveSelection(int dx, int dy) { MoveObjects(SelectedObjects(), dx, dy, "Move Selection"); }
+
+void TOOAPanel::MoveObjects(const std::vector<TPlacedControl*>& objects, int dx, int dy, const std::string& what) {
   if (objects.empty()) return;
   const TRect bounds = BoundsOf(objects);
   // Held together: the whole selection stops at the surface's top and left edges.
@@ -150,7 +151,7 @@ void TOOAPanel::MoveSelection(int dx, int dy) {
   std::vector<TPoint> places;
   places.reserve(objects.size());
   for (const TPlacedControl* object : objects) places.push_back({object->Left() + dx, object->Top() + dy});
-  const TEditStep step(this, "Move Selection", ScopeOfObjects(objects));
+  const TEditStep step(this, what, ScopeOfObjects(objects));
   PlaceObjects(objects, places);
 }
 

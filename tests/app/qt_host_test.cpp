@@ -889,6 +889,12 @@ TEST_P(ZoomedHostTest, TheKeyboardAloneBuildsAModelWithARelationAndAnEvent) {
   EXPECT_EQ(places.SourceProperty(), customer.PropertyList()[0].Object.get());
   EXPECT_EQ(places.TargetProperty(), order.PropertyList()[0].Object.get());
   EXPECT_EQ(placed.SourceMethod(), order.MethodList()[0].Object.get());
+  // Shift and an arrow move what the keyboard is on, one step.
+  const int left = placed.Left();
+  press(Qt::Key_Right, Qt::ShiftModifier);
+  EXPECT_EQ(placed.Left(), left + 10);
+  press(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(placed.Left(), left);
   // Ctrl+Space gathers what the keyboard is on, as Ctrl+click does; the undo key takes back the link.
   press(Qt::Key_Space, Qt::ControlModifier);
   EXPECT_TRUE(panel().Selection().Contains(placed));
