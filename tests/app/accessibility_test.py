@@ -103,12 +103,18 @@ def run(editor, diagram, process):
     check(told("object:state-changed:selected", "Customer"), "the selection of Customer is told: " + str(events))
     check("Customer" not in [child.name for child in canvas], "Customer is gone from the surface")
     check(any(kind.startswith("object:children-changed:remove") for kind, _ in events), "the removal is told")
+    # A rename in place (Tab to Order, a click by Space, F2) is told under the new name.
+    for one in ["Tab", "space", "F2", "ctrl+a", "S", "a", "l", "e", "s", "Return"]:
+        subprocess.run(["xdotool", "key", "--window", window, one], check=True)
+        pump(0.3)
+    check(told("object:property-change:accessible-name", "Sales"), "the rename is told: " + str(events[-5:]))
 
 
 def main(editor, diagram):
     pyatspi.Registry.registerEventListener(
         lambda event: events.append((event.type, event.source.name if event.source else "")),
-        "object:children-changed", "object:state-changed:focused", "object:state-changed:selected")
+        "object:children-changed", "object:state-changed:focused", "object:state-changed:selected",
+        "object:property-change:accessible-name")
     # The user's own recent diagrams and recovery copies are not touched.
     state = tempfile.mkdtemp()
     env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1", QT_QPA_PLATFORM="xcb",
