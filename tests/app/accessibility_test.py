@@ -103,7 +103,7 @@ def run(editor, diagram, process):
     check(told("object:state-changed:selected", "Customer"), "the selection of Customer is told: " + str(events))
     check("Customer" not in [child.name for child in canvas], "Customer is gone from the surface")
     check(any(kind.startswith("object:children-changed:remove") for kind, _ in events), "the removal is told")
-    # A rename in place (Tab to Order, a click by Space, F2) is told under the new name.
+    # A rename in place (Tab to the next object, a click by Space, F2) is told under the new name.
     for one in ["Tab", "space", "F2", "ctrl+a", "S", "a", "l", "e", "s", "Return"]:
         subprocess.run(["xdotool", "key", "--window", window, one], check=True)
         pump(0.3)
