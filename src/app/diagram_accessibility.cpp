@@ -17,24 +17,16 @@
 #include "ooa_panel.h"
 #include "property.h"
 #include "relation.h"
+#include "shown_text.h"
 
 namespace {
 QString Text(const std::string& text) { return QString::fromStdString(text); }
-std::string Shown(const std::string& desc, const std::string& name) { return desc.empty() ? name : desc; }
-
-std::string EntityText(const TEntity& entity) { return entity.EntityDesc().empty() ? "New Entity" : entity.EntityDesc(); }
-
 // What a screen reader reads as the object's name: the text the diagram shows on it.
-QString NameOf(const Control& object) {
-  if (const auto* entity = dynamic_cast<const TEntity*>(&object)) return Text(EntityText(*entity));
-  if (const auto* row = dynamic_cast<const TRow*>(&object)) return Text(Shown(row->Desc(), row->Name()));
-  if (const auto* box = dynamic_cast<const TLinkBox*>(&object)) return Text(Shown(box->Desc(), box->Name()));
-  return {};
-}
+QString NameOf(const Control& object) { return Text(ShownName(object)); }
 
 std::string EndText(const TEntity* entity, const TRow* row) {
   if (!entity || !row) return "nothing";
-  return EntityText(*entity) + "." + Shown(row->Desc(), row->Name());
+  return ShownName(*entity) + "." + ShownName(*row);
 }
 
 // What it is and what it links, as the diagram draws it with lines.
@@ -46,9 +38,9 @@ QString DescriptionOf(const Control& object) {
         .arg(entity->MethodList().size())
         .arg(entity->MethodList().size() == 1 ? "" : "s");
   if (const auto* row = dynamic_cast<const TProperty*>(&object))
-    return Text("property of " + (row->OwnerEntity() ? EntityText(*row->OwnerEntity()) : std::string("nothing")));
+    return Text("property of " + (row->OwnerEntity() ? ShownName(*row->OwnerEntity()) : std::string("nothing")));
   if (const auto* row = dynamic_cast<const TMethod*>(&object)) {
-    std::string text = "method of " + (row->OwnerEntity() ? EntityText(*row->OwnerEntity()) : std::string("nothing"));
+    std::string text = "method of " + (row->OwnerEntity() ? ShownName(*row->OwnerEntity()) : std::string("nothing"));
     if (row->CallMethod()) text += ", calls " + EndText(row->OwnerEntity(), row->CallMethod());
     return Text(text);
   }
@@ -133,7 +125,7 @@ class ObjectAccessible : public QAccessibleInterface {
     const DiagramHost& host = model_.host();
     const TPoint origin = object->OriginInRoot();
     const TRect shown =
-        const_cast<DiagramHost&>(host).controls().WindowRect({origin.X, origin.Y, origin.X + object->Width(), origin.Y + object->Height()});
+        host.controls().WindowRect({origin.X, origin.Y, origin.X + object->Width(), origin.Y + object->Height()});
     return QRect(host.mapToGlobal(QPoint(shown.Left, shown.Top)), QSize(shown.Width(), shown.Height()));
   }
   QAccessible::Role role() const override { return role_; }
@@ -164,23 +156,25 @@ class HostAccessible : public QAccessibleWidget {
  public:
   explicit HostAccessible(DiagramHost* host) : QAccessibleWidget(host, QAccessible::Canvas) {}
 
-  DiagramAccessibility& model() const { return static_cast<DiagramHost*>(widget())->accessibility(); }
-  int childCount() const override { return static_cast<int>(model().pageObjects().size()); }
+  // None while the host is being destroyed: then it has no children.
+  DiagramAccessibility* model() const { return static_cast<DiagramHost*>(widget())->accessibility(); }
+  int childCount() const override { return model() ? static_cast<int>(model()->pageObjects().size()) : 0; }
   QAccessibleInterface* child(int index) const override {
-    const std::vector<Control*>& page = model().pageObjects();
-    return index >= 0 && static_cast<size_t>(index) < page.size() ? model().interfaceOf(*page[static_cast<size_t>(index)]) : nullptr;
+    if (!model()) return nullptr;
+    const std::vector<Control*>& page = model()->pageObjects();
+    return index >= 0 && static_cast<size_t>(index) < page.size() ? model()->interfaceOf(*page[static_cast<size_t>(index)]) : nullptr;
   }
   int indexOfChild(const QAccessibleInterface* child) const override {
     const auto* object = child ? dynamic_cast<const ObjectAccessible*>(child) : nullptr;
-    return object && object->control() ? model().indexOnPage(*object->control()) : -1;
+    return model() && object && object->control() ? model()->indexOnPage(*object->control()) : -1;
   }
   QAccessibleInterface* childAt(int x, int y) const override {
-    Control* object = model().objectAt(QPoint(x, y), false);
-    return object ? model().interfaceOf(*object) : nullptr;
+    Control* object = model() ? model()->objectAt(QPoint(x, y), false) : nullptr;
+    return object ? model()->interfaceOf(*object) : nullptr;
   }
   QAccessibleInterface* focusChild() const override {
     Control* focused = static_cast<DiagramHost*>(widget())->focusedObject();
-    return focused ? model().interfaceOf(*focused) : nullptr;
+    return focused && model() ? model()->interfaceOf(*focused) : nullptr;
   }
   QString text(QAccessible::Text kind) const override {
     if (kind != QAccessible::Name) return QAccessibleWidget::text(kind);
@@ -325,20 +319,20 @@ std::unordered_map<const Control*, DiagramAccessibility::TTold> DiagramAccessibi
   for (const auto& entity : host_.panel().Entities()) {
     if (!entity) continue;
     if (entity->Visible()) {
-      now.emplace(entity.get(), TTold{entity->LifeToken(), EntityText(*entity)});
+      now.emplace(entity.get(), TTold{entity->LifeToken(), ShownName(*entity)});
       for (const auto& slot : entity->PropertyList())
         if (slot.Object && slot.Object->IsShownOn(page))
-          now.emplace(slot.Object.get(), TTold{slot.Object->LifeToken(), Shown(slot.Object->Desc(), slot.Object->Name())});
+          now.emplace(slot.Object.get(), TTold{slot.Object->LifeToken(), ShownName(*slot.Object)});
       for (const auto& slot : entity->MethodList())
         if (slot.Object && slot.Object->IsShownOn(page))
-          now.emplace(slot.Object.get(), TTold{slot.Object->LifeToken(), Shown(slot.Object->Desc(), slot.Object->Name())});
+          now.emplace(slot.Object.get(), TTold{slot.Object->LifeToken(), ShownName(*slot.Object)});
     }
     for (const auto& slot : entity->RelationList())
       if (slot.Object && slot.Object->Visible())
-        now.emplace(slot.Object.get(), TTold{slot.Object->LifeToken(), Shown(slot.Object->Desc(), slot.Object->Name())});
+        now.emplace(slot.Object.get(), TTold{slot.Object->LifeToken(), ShownName(*slot.Object)});
     for (const auto& slot : entity->EventList())
       if (slot.Object && slot.Object->Visible())
-        now.emplace(slot.Object.get(), TTold{slot.Object->LifeToken(), Shown(slot.Object->Desc(), slot.Object->Name())});
+        now.emplace(slot.Object.get(), TTold{slot.Object->LifeToken(), ShownName(*slot.Object)});
   }
   return now;
 }

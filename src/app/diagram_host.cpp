@@ -3,6 +3,7 @@
 // error reaches the user) are the control host's.
 #include "diagram_host.h"
 
+#include <QAccessible>
 #include <QApplication>
 
 #include <QAction>
@@ -111,14 +112,20 @@ DiagramHost::DiagramHost(TOOAPanel& panel, QWidget* parent) : QWidget(parent), p
   const auto listen = [guard = QPointer<DiagramHost>(this)](std::function<void()>& notice, void (DiagramAccessibility::*told)()) {
     notice = [before = std::move(notice), guard, told] {
       if (before) before();
-      if (guard) ((*guard->accessibility_).*told)();
+      if (guard && guard->accessibility_) (guard->accessibility_.get()->*told)();
     };
   };
   listen(panel_.DiagramChanged, &DiagramAccessibility::diagramChanged);
   listen(panel_.SelectionChanged, &DiagramAccessibility::selectionChanged);
 }
 
-DiagramHost::~DiagramHost() = default;
+DiagramHost::~DiagramHost() {
+  // The surface's interface reads this widget's diagram: it goes before the widget's parts do, and
+  // what Qt asks while the widget itself is destroyed is answered by a plain one.
+  if (QAccessibleInterface* surface = QAccessible::queryAccessibleInterface(this))
+    QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(surface));
+  accessibility_.reset();
+}
 
 void DiagramHost::syncSize() {
   const QSize size = toQRect(controls_.WindowRect({0, 0, std::max(0, panel_.Width()), std::max(0, panel_.Height())})).size();

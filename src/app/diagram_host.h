@@ -36,6 +36,7 @@ class DiagramHost : public QWidget, private THostWindow {
   TOOAPanel& panel() const { return panel_; }
   // The rules this widget feeds with its events.
   TControlHost& controls() { return controls_; }
+  const TControlHost& controls() const { return controls_; }
 
   // Schedules a repaint of the control's rectangle, also when it is hidden (its old picture must go).
   void invalidateControl(Control& control);
@@ -68,7 +69,8 @@ class DiagramHost : public QWidget, private THostWindow {
   // keyboard moved there, and again after a press of the mouse.
   Control* focusedObject() const { return focus_.Current(); }
   // What assistive technology is told of the diagram.
-  DiagramAccessibility& accessibility() const { return *accessibility_; }
+  // None while the widget is being destroyed.
+  DiagramAccessibility* accessibility() const { return accessibility_.get(); }
   void setFocusedObject(Control* object);
   // Tab and Shift+Tab: the page's next (or previous) entity or box.
   void stepFocus(bool backwards);

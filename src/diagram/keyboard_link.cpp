@@ -1,56 +1,43 @@
 #include "keyboard_link.h"
 
-#include <type_traits>
 #include <unordered_map>
 
 #include "diagram_history.h"
 #include "entity.h"
 #include "entity_event.h"
+#include "keyboard_focus.h"
 #include "method.h"
 #include "ooa_panel.h"
 #include "platform.h"
 #include "property.h"
 #include "relation.h"
+#include "shown_text.h"
 
 namespace {
-std::string Shown(const std::string& desc, const std::string& name) { return desc.empty() ? name : desc; }
-
-std::string RowLabel(const TRow& row, const TEntity& entity) {
-  return Shown(entity.EntityDesc(), entity.Name()) + "." + Shown(row.Desc(), row.Name());
-}
+std::string RowLabel(const TRow& row, const TEntity& entity) { return ShownName(entity) + "." + ShownName(row); }
 
 std::string BoxLabel(const TLinkBox& box) {
   const TEntity* owner = box.OwnerEntity();
-  return Shown(box.Desc(), box.Name()) + (owner ? " (" + Shown(owner->EntityDesc(), owner->Name()) + ")" : std::string());
+  return ShownName(box) + (owner ? " (" + ShownName(*owner) + ")" : std::string());
 }
 
-// Every row of the kind that shows on the active page, and every box of the kind that does.
-template <class Row>
-void AddRows(const TOOAPanel& panel, std::vector<TLinkEnd>& ends, const Control* except) {
+// Every row shown on the active page of the list `rowsOf` picks from each entity.
+template <class Pick>
+void AddRows(const TOOAPanel& panel, std::vector<TLinkEnd>& ends, Pick rowsOf) {
   const std::string& page = panel.ActivePageName();
-  for (const auto& entity : panel.Entities()) {
-    if (!entity || !entity->Visible()) continue;
-    const auto add = [&](const auto& list) {
-      for (const auto& slot : list)
-        if (slot.Object && slot.Object.get() != except && slot.Object->IsShownOn(page))
-          ends.push_back({RowLabel(*slot.Object, *entity), slot.Object.get()});
-    };
-    if constexpr (std::is_same_v<Row, TProperty>) add(entity->PropertyList());
-    else add(entity->MethodList());
-  }
+  for (const auto& entity : panel.Entities())
+    if (entity && entity->Visible())
+      for (const auto& slot : rowsOf(*entity))
+        if (slot.Object && slot.Object->IsShownOn(page)) ends.push_back({RowLabel(*slot.Object, *entity), slot.Object.get()});
 }
 
-template <class Box>
-void AddBoxes(const TOOAPanel& panel, std::vector<TLinkEnd>& ends) {
-  for (const auto& entity : panel.Entities()) {
-    if (!entity) continue;
-    const auto add = [&](const auto& list) {
-      for (const auto& slot : list)
+// Every box shown of the list `boxesOf` picks from each entity.
+template <class Pick>
+void AddBoxes(const TOOAPanel& panel, std::vector<TLinkEnd>& ends, Pick boxesOf) {
+  for (const auto& entity : panel.Entities())
+    if (entity)
+      for (const auto& slot : boxesOf(*entity))
         if (slot.Object && slot.Object->Visible()) ends.push_back({BoxLabel(*slot.Object), slot.Object.get()});
-    };
-    if constexpr (std::is_same_v<Box, TRelation>) add(entity->RelationList());
-    else add(entity->EventList());
-  }
 }
 
 // The row a link starts from and the control the drop lands on, whichever of the two was chosen
@@ -75,19 +62,20 @@ std::vector<TLinkEnd> LinkEnds(Control& from) {
   TOOAPanel* panel = nullptr;
   for (Control* up = &from; up && !panel; up = up->Parent()) panel = dynamic_cast<TOOAPanel*>(up);
   if (!panel) return ends;
+  const auto relations = [](TEntity& entity) -> auto& { return entity.RelationList(); };
+  const auto events = [](TEntity& entity) -> auto& { return entity.EventList(); };
   if (dynamic_cast<TProperty*>(&from)) {
-    AddBoxes<TRelation>(*panel, ends);
+    AddBoxes(*panel, ends, relations);
   } else if (auto* method = dynamic_cast<TMethod*>(&from)) {
-    AddBoxes<TEntityEvent>(*panel, ends);
+    AddBoxes(*panel, ends, events);
     // A call stays within its entity.
     if (TEntity* entity = method->OwnerEntity())
-      for (const auto& slot : entity->MethodList())
-        if (slot.Object && slot.Object.get() != method && slot.Object->IsShownOn(panel->ActivePageName()))
-          ends.push_back({RowLabel(*slot.Object, *entity), slot.Object.get()});
+      for (Control* row : ShownRowsOf(*panel, *entity))
+        if (row != method && dynamic_cast<TMethod*>(row)) ends.push_back({RowLabel(static_cast<TRow&>(*row), *entity), row});
   } else if (dynamic_cast<TRelation*>(&from)) {
-    AddRows<TProperty>(*panel, ends, nullptr);
+    AddRows(*panel, ends, [](TEntity& entity) -> auto& { return entity.PropertyList(); });
   } else if (dynamic_cast<TEntityEvent*>(&from)) {
-    AddRows<TMethod>(*panel, ends, nullptr);
+    AddRows(*panel, ends, [](TEntity& entity) -> auto& { return entity.MethodList(); });
   }
   // Two ends of one label would be one answer: the later ones are numbered.
   std::unordered_map<std::string, int> seen;
@@ -119,26 +107,10 @@ void LinkToCommand(Control& from) {
   if (!platform) return;
   const std::vector<TLinkEnd> ends = LinkEnds(from);
   if (ends.empty()) return;
-  ChoiceDialog dialog;
-  const auto* row = dynamic_cast<const TRow*>(&from);
-  const auto* box = dynamic_cast<const TLinkBox*>(&from);
-  dialog.Caption = "Link To [ " + (row ? row->Desc() : box ? box->Desc() : from.Name()) + " ]";
-  dialog.Width = 360;
-  dialog.Height = 105;
-  dialog.Label = "Link To";
-  dialog.LabelLeft = 22;
-  dialog.LabelTop = 16;
-  dialog.ListLeft = 92;
-  dialog.ListTop = 12;
-  dialog.ListWidth = 250;
+  std::vector<std::string> labels;
+  for (const TLinkEnd& end : ends) labels.push_back(end.Label);
   // The first end stands chosen: the arrow keys go through the others, Escape backs out.
-  for (const TLinkEnd& end : ends) dialog.Items.push_back(end.Label);
-  dialog.ItemIndex = 0;
-  dialog.CloseLeft = 146;
-  dialog.CloseTop = 54;
-  dialog.CloseCaption = "Link";
-  dialog.AnswerOnlyByButton = true;
-  const std::string chosen = platform->Choose(dialog);
+  const std::string chosen = platform->Choose(PickOneDialog("Link To [ " + ShownName(from) + " ]", "Link To", std::move(labels), "Link"));
   for (const TLinkEnd& end : ends)
     if (end.Label == chosen) return LinkByKeyboard(from, *end.Object);
 }

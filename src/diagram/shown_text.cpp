@@ -63,6 +63,14 @@ TShownText::TShownText(TKind kind, Control& object) : kind_(kind), object_(&obje
   cut_ = shows.IsEmpty() || left < shows.Left || left + width > shows.Right;
 }
 
+std::string ShownName(const Control& object) {
+  if (const auto* entity = dynamic_cast<const TEntity*>(&object))
+    return entity->EntityDesc().empty() ? std::string("New Entity") : entity->EntityDesc();
+  if (const auto* row = dynamic_cast<const TRow*>(&object)) return row->Desc().empty() ? row->Name() : row->Desc();
+  if (const auto* box = dynamic_cast<const TLinkBox*>(&object)) return box->Desc().empty() ? box->Name() : box->Desc();
+  return object.Name();
+}
+
 std::optional<TShownText> TShownText::OfPressed(TOOAPanel& panel) {
   using TPart = TEntity::TPressedPart;
   std::optional<TShownText> found;

@@ -13,6 +13,10 @@
 class Control;
 class TOOAPanel;
 
+// The name a list or a screen reader gives an object, as the surface writes it: its description, or
+// its component name when it has none; an entity's title ("New Entity" without a description).
+std::string ShownName(const Control& object);
+
 class TShownText {
  public:
   enum class TKind { Entity, Property, Method, Relation, Event };

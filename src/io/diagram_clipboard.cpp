@@ -63,10 +63,9 @@ bool PasteCommand(TOOAPanel& panel, const std::string& text, TPoint at) {
   return pasted;
 }
 
-std::string CutCommand(TOOAPanel& panel) {
-  const std::vector<TEntity*> entities = CopiedEntities(panel);
-  if (entities.empty()) return {};
-  std::string text = DiagramFileText(panel, entities);
+namespace {
+// The copied entities removed with all their boxes, as one step "Cut".
+void RemoveCutEntities(TOOAPanel& panel, const std::vector<TEntity*>& entities) {
   const std::vector<TPlacedControl*> objects(entities.begin(), entities.end());
   const TEditStep step(&panel, "Cut", TOOAPanel::ScopeOfObjects(objects));
   panel.ClearSelection();
@@ -78,6 +77,14 @@ std::string CutCommand(TOOAPanel& panel) {
     }
   });
   panel.Invalidate();
+}
+}  // namespace
+
+std::string CutCommand(TOOAPanel& panel) {
+  const std::vector<TEntity*> entities = CopiedEntities(panel);
+  if (entities.empty()) return {};
+  std::string text = DiagramFileText(panel, entities);
+  RemoveCutEntities(panel, entities);
   return text;
 }
 
@@ -94,7 +101,7 @@ namespace {
 // Puts the copy's text on the clipboard with its picture: the copied entities with their lines, rows
 // and boxes drawn as the page draws them, on white, cut out of the page around them. With nothing
 // copied, the picture of the whole page as its export draws it.
-void PutCopyOnClipboard(TOOAPanel& panel, const std::vector<TEntity*>& entities) {
+void PutCopyOnClipboard(TOOAPanel& panel, const std::vector<TEntity*>& entities, const std::string& text) {
   Platform& platform = panel.GetPlatformRef();
   if (entities.empty()) {
     const int width = panel.Width();
@@ -106,7 +113,7 @@ void PutCopyOnClipboard(TOOAPanel& panel, const std::vector<TEntity*>& entities)
   const TPoint origin{bounds.Left - kCopiedPictureMargin, bounds.Top - kCopiedPictureMargin};
   const int width = bounds.Width() + 2 * kCopiedPictureMargin;
   const int height = bounds.Height() + 2 * kCopiedPictureMargin;
-  platform.PutOnClipboard(DiagramFileText(panel, entities), width, height, [&](Canvas& canvas) {
+  platform.PutOnClipboard(text, width, height, [&](Canvas& canvas) {
     ShiftedCanvas part(canvas, origin);
     part.ResetState();
     part.SetPenColor(clrWhite);
@@ -122,15 +129,18 @@ void PutCopyOnClipboard(TOOAPanel& panel, const std::vector<TEntity*>& entities)
 
 void RunClipboardCommand(TOOAPanel& panel, TClipboardAction action, TPoint at) {
   switch (action) {
-    case TClipboardAction::Copy:
-      PutCopyOnClipboard(panel, CopiedEntities(panel));
+    case TClipboardAction::Copy: {
+      const std::vector<TEntity*> entities = CopiedEntities(panel);
+      PutCopyOnClipboard(panel, entities, entities.empty() ? std::string() : DiagramFileText(panel, entities));
       return;
+    }
     case TClipboardAction::Cut: {
-      // A cut of nothing leaves the clipboard as it was: the page's picture is a copy's alone.
+      // A cut of nothing leaves the clipboard as it was: the page's picture is a copy's alone. The
+      // picture is drawn before the entities go.
       const std::vector<TEntity*> entities = CopiedEntities(panel);
       if (entities.empty()) return;
-      PutCopyOnClipboard(panel, entities);
-      CutCommand(panel);
+      PutCopyOnClipboard(panel, entities, DiagramFileText(panel, entities));
+      RemoveCutEntities(panel, entities);
       return;
     }
     case TClipboardAction::Paste:

@@ -451,23 +451,10 @@ void WriteSqlScript(const TOOAPanel& panel, const std::string& fileName, TSqlDia
 
 void ExportSqlCommand(TOOAPanel& panel) {
   Platform& platform = panel.GetPlatformRef();
-  ChoiceDialog dialog;
-  dialog.Caption = "Export SQL";
-  dialog.Width = 320;
-  dialog.Height = 105;
-  dialog.Label = "SQL Dialect";
-  dialog.LabelLeft = 22;
-  dialog.LabelTop = 16;
-  dialog.ListLeft = 142;
-  dialog.ListTop = 12;
-  dialog.ListWidth = 160;
-  for (const auto& each : kDialects) dialog.Items.push_back(each.Title);
-  dialog.ItemIndex = 0;
-  dialog.CloseCaption = "OK";
-  dialog.CloseLeft = 120;
-  dialog.CloseTop = 56;
+  std::vector<std::string> dialects;
+  for (const auto& each : kDialects) dialects.push_back(each.Title);
   // Closed any other way, the dialog exports nothing.
-  dialog.AnswerOnlyByButton = true;
+  const ChoiceDialog dialog = PickOneDialog("Export SQL", "SQL Dialect", std::move(dialects), "OK");
   const std::string chosen = platform.Choose(dialog);
   const auto dialect = std::find_if(std::begin(kDialects), std::end(kDialects),
                                     [&](const auto& each) { return chosen == each.Title; });

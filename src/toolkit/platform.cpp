@@ -24,6 +24,27 @@ void Platform::PutOnClipboard(const std::string& diagramText, int, int, const st
 
 std::string Platform::ClipboardText() { return clipboard_; }
 
+ChoiceDialog PickOneDialog(const std::string& caption, const std::string& label, std::vector<std::string> items,
+                           const std::string& button) {
+  ChoiceDialog dialog;
+  dialog.Caption = caption;
+  dialog.Width = 320;
+  dialog.Height = 105;
+  dialog.Label = label;
+  dialog.LabelLeft = 22;
+  dialog.LabelTop = 16;
+  dialog.ListLeft = 142;
+  dialog.ListTop = 12;
+  dialog.ListWidth = 160;
+  dialog.Items = std::move(items);
+  dialog.ItemIndex = 0;
+  dialog.CloseCaption = button;
+  dialog.CloseLeft = 120;
+  dialog.CloseTop = 56;
+  dialog.AnswerOnlyByButton = true;
+  return dialog;
+}
+
 std::optional<std::string> AskNewName(Platform& platform, const std::string& caption, const std::string& prompt,
                                       const std::string& current) {
   std::string answer = platform.InputBox(caption, prompt, current);

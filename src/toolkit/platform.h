@@ -192,6 +192,11 @@ class Platform {
   std::string clipboard_;  // the text a platform without a desktop keeps
 };
 
+// A dialog that offers the items in one list, the first one chosen, and takes an answer only from its
+// button (named `button`): Escape or the title bar backs out. Laid out as the editor's small choices.
+ChoiceDialog PickOneDialog(const std::string& caption, const std::string& label, std::vector<std::string> items,
+                           const std::string& button);
+
 // The rename question of every object: an input box proposing the current name. The answer as
 // typed when it is not blank; nothing when it is (a cancelled box proposes the current name back).
 std::optional<std::string> AskNewName(Platform& platform, const std::string& caption, const std::string& prompt,

@@ -91,6 +91,7 @@ def run(editor, diagram, process):
 
     # Each key and where the focus must be after it.
     for keys, where in [("Tab", "Customer"), ("Tab", "Order"), ("Down Down", "CustNo"), ("shift+Tab", "Customer")]:
+        events.clear()
         for one in keys.split():
             subprocess.run(["xdotool", "key", "--window", window, one], check=True)
             pump(0.4)
